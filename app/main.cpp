@@ -1,0 +1,6 @@
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int)
+{
+    return 0;
+}

@@ -1,0 +1,18 @@
+// Paths of the running program.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace win {
+
+HINSTANCE moduleInstance();
+// Full path of the running executable (GetModuleFileNameW, 260 characters).
+std::wstring modulePath();
+// The executable's path with its file name replaced by fileName.
+std::wstring pathBesideModule(const std::wstring& fileName);
+// What follows the last backslash or slash of a path.
+std::wstring fileNamePart(const std::wstring& path);
+
+} // namespace win

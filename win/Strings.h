@@ -1,0 +1,40 @@
+// String-table texts and the message formatter for positional inserts.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace win {
+
+// One insert of a message: a text, a signed or an unsigned 32-bit number.
+using MessageArg = std::variant<std::wstring, std::int32_t, std::uint32_t>;
+
+// The text of a string-table entry in the thread's interface language; empty when missing.
+std::wstring loadString(UINT id, HINSTANCE module = nullptr);
+
+// Formats a template with the syntax of the platform's message formatter:
+// %1..%99 insert an argument, optionally with a printf-style conversion between
+// exclamation marks (%1!d!, %2!u!, %1!5s!, width/precision "*" taken from the
+// following inserts); %0 ends the output; %n a line break (CR LF); %r a carriage
+// return; %t a tab; %b a space; "%%", "% ", "%.", "%!" the character itself; any
+// other character after "%" stands for itself. The template's own line breaks are
+// kept. An insert that was not given yields empty text: nothing is read beyond args.
+std::wstring formatMessageText(std::wstring_view templateText, std::span<const MessageArg> args);
+
+// loadString(id) formatted with the inserts.
+std::wstring formatString(UINT id, std::initializer_list<MessageArg> args = {});
+
+// The system's message text for an OS error code in the user's default language;
+// code 0 stands for the calling thread's last error. Trailing line breaks removed.
+std::wstring formatOsErrorText(DWORD code);
+
+// Turns "Desc|*.ext|All|*.*" into the double-null-terminated list of the file dialogs.
+std::wstring fileDialogFilter(std::wstring_view barSeparated);
+
+} // namespace win
