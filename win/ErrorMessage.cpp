@@ -1,0 +1,18 @@
+#include "win/ErrorMessage.h"
+
+#include "ui/res/resource.h"
+
+namespace win {
+
+int showMessageText(HWND owner, UINT style, const std::wstring& text)
+{
+    const std::wstring title = loadString(IDS_APP_TITLE);
+    return MessageBoxW(owner, text.c_str(), title.c_str(), style);
+}
+
+int showErrorMessage(HWND owner, UINT style, UINT stringId, std::initializer_list<MessageArg> inserts)
+{
+    return showMessageText(owner, style, formatString(stringId, inserts));
+}
+
+} // namespace win

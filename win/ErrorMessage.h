@@ -1,0 +1,21 @@
+// Message boxes with string-table texts, titled with the application title.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "win/Strings.h"
+
+namespace win {
+
+// Loads string stringId, fills in its positional inserts and shows it in a message
+// box with the given owner and style, titled with the application title (string 200).
+// Returns MessageBoxW's result.
+int showErrorMessage(HWND owner, UINT style, UINT stringId, std::initializer_list<MessageArg> inserts = {});
+
+// The same with a text that is already formatted.
+int showMessageText(HWND owner, UINT style, const std::wstring& text);
+
+} // namespace win
