@@ -1,0 +1,131 @@
+// The message classification rules of the rule file "langmap.txt": every message is
+// matched against the rules in file order, and the first rule whose template gives a
+// non-empty text decides the message's type and the text shown instead of it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "converter/MessageType.h"
+
+struct re_pattern_buffer; // Oniguruma's compiled pattern (regex_t)
+struct re_registers;      // Oniguruma's match region (OnigRegion)
+
+namespace converter {
+
+// Owns a compiled Oniguruma pattern; frees it with onig_free.
+class CompiledPattern {
+public:
+    CompiledPattern() = default;
+    explicit CompiledPattern(re_pattern_buffer* regex) : regex_(regex) {}
+    CompiledPattern(const CompiledPattern&) = delete;
+    CompiledPattern& operator=(const CompiledPattern&) = delete;
+    CompiledPattern(CompiledPattern&& other) noexcept;
+    CompiledPattern& operator=(CompiledPattern&& other) noexcept;
+    ~CompiledPattern();
+
+    re_pattern_buffer* get() const { return regex_; }
+    explicit operator bool() const { return regex_ != nullptr; }
+    void reset(re_pattern_buffer* regex = nullptr);
+
+private:
+    re_pattern_buffer* regex_ = nullptr;
+};
+
+// Owns a match region from onig_region_new; frees it with onig_region_free(region, 1).
+class MatchRegion {
+public:
+    MatchRegion();
+    MatchRegion(const MatchRegion&) = delete;
+    MatchRegion& operator=(const MatchRegion&) = delete;
+    ~MatchRegion();
+
+    re_registers* get() const { return region_; }
+    explicit operator bool() const { return region_ != nullptr; }
+
+private:
+    re_registers* region_ = nullptr;
+};
+
+// One rule: a pattern (UTF-8, compiled on first use), a template (UTF-8, may hold
+// %1..%99 for the pattern's groups) and the type of the messages it decides.
+// Copying copies pattern, template and type; the copy compiles its own pattern.
+class MessageRule {
+public:
+    MessageRule() = default;
+    MessageRule(std::string pattern, std::string templateText, MessageType type);
+    MessageRule(const MessageRule& other);
+    MessageRule& operator=(const MessageRule& other);
+    MessageRule(MessageRule&&) noexcept = default;
+    MessageRule& operator=(MessageRule&&) noexcept = default;
+
+    const std::string& pattern() const { return pattern_; }
+    const std::string& templateText() const { return template_; }
+    MessageType type() const { return type_; }
+    bool isCompiled() const { return static_cast<bool>(compiled_); }
+
+    enum class Outcome { NoMatch, Matched };
+    // Matches the pattern anchored at the start of the UTF-8 subject. On a match the
+    // template is formatted with the groups into output (which may be empty).
+    // A pattern that does not compile, or a match that gives up, is no match.
+    Outcome apply(std::string_view subject, std::wstring& output);
+
+private:
+    bool compile();
+
+    std::string pattern_;
+    std::string template_;
+    MessageType type_ = MessageType::None;
+    CompiledPattern compiled_;
+};
+
+class MessageRuleSet {
+public:
+    struct Classification {
+        std::wstring text;
+        MessageType type = MessageType::None;
+    };
+
+    // The language key comes from the calling thread's locale through mlang.dll.
+    MessageRuleSet();
+    // A given language key such as "ja=" (or empty).
+    explicit MessageRuleSet(std::string languageKey);
+    MessageRuleSet(const MessageRuleSet&) = delete;
+    MessageRuleSet& operator=(const MessageRuleSet&) = delete;
+
+    // Replaces the rules by those of the file; a file that cannot be opened gives none.
+    void loadRules(const std::wstring& path);
+    // Replaces the rules by those of the given file contents.
+    void loadRulesFromText(std::string_view bytes);
+
+    // The text to show and the type of a message; unchanged text and None when no
+    // rule decides.
+    Classification classifyMessage(const std::wstring& message);
+
+    const std::string& languageKey() const { return languageKey_; }
+    size_t ruleCount() const { return rules_.size(); }
+    const MessageRule& rule(size_t index) const { return rules_[index]; }
+
+    // "langmap.txt" in the directory of the running executable.
+    static std::wstring defaultRuleFilePath();
+    // The user's language tag of the calling thread's locale followed by "=", or empty.
+    static std::string languageKeyOfThread();
+
+private:
+    void resetPending();
+    void commitPendingRule();
+    void parseRuleLine(std::string_view line);
+
+    std::string languageKey_;
+    std::string pendingPattern_;
+    std::string pendingText_;
+    MessageType pendingType_ = MessageType::None;
+    bool pendingComplete_ = false;
+    std::vector<MessageRule> rules_;
+};
+
+} // namespace converter
+
+using converter::MessageRuleSet;

@@ -1,0 +1,79 @@
+// Gives meaning to the converter's output lines: page count and page progress, messages
+// that span several lines, classification through the rule set, the warning and error
+// counters, the message rows, and the processing log (UTF-8 with a byte-order mark).
+// Runs on the conversion worker thread; it changes the dialog only through ProgressView.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "converter/MessageRuleSet.h"
+#include "converter/ProgressView.h"
+#include "win/Strings.h"
+
+namespace converter {
+
+enum class LineKind { Other = 0, Page = 1, Warning = 2, Notice = 3 };
+
+class OutputInterpreter {
+public:
+    OutputInterpreter(ProgressView& view, MessageRuleSet& rules);
+    OutputInterpreter(const OutputInterpreter&) = delete;
+    OutputInterpreter& operator=(const OutputInterpreter&) = delete;
+
+    // Start values for a run. The log file is not owned; null or INVALID_HANDLE_VALUE: no log.
+    void reset(HANDLE logFile);
+
+    // One converter line, without its line break (possibly empty). Logged whatever it is.
+    void interpretLine(std::wstring_view line);
+
+    // A message of the front end's own (an end-of-run message): the template is formatted
+    // with the inserts, then any pending message is emitted, then the text is added.
+    // An empty template does nothing.
+    void reportMessage(std::wstring_view templateText, std::span<const win::MessageArg> inserts);
+    // Converter text as a message: shown literally, never read as a template.
+    void reportLiteralMessage(std::wstring_view text);
+
+    // Emits the message being collected from several lines, if any.
+    void flushPendingMessage();
+    // Classifies, counts and shows one message.
+    void addMessage(std::wstring text);
+
+    int totalPages() const { return totalPages_; }
+    int currentPage() const { return currentPage_; }
+    int warningCount() const { return warningCount_; }
+    int errorCount() const { return errorCount_; }
+    const std::wstring& errorCountText() const { return errorCountText_; }
+    const std::wstring& warningCountText() const { return warningCountText_; }
+    LineKind previousLineKind() const { return previousLineKind_; }
+    const std::wstring& pendingMessage() const { return pendingMessage_; }
+
+    // The decimal number at the start of a text: leading white space and one sign
+    // allowed, 0 when there is none. Saturates instead of overflowing.
+    static int integerValue(std::wstring_view text);
+
+private:
+    void writeLog(std::wstring_view line);
+
+    ProgressView& view_;
+    MessageRuleSet& rules_;
+    int totalPages_ = 0;
+    int currentPage_ = 0;
+    LineKind previousLineKind_ = LineKind::Other;
+    std::wstring pendingMessage_;
+    int warningCount_ = 0;
+    int errorCount_ = 0;
+    std::wstring warningCountText_;
+    std::wstring errorCountText_;
+    HANDLE logFile_ = nullptr;
+    bool logBomWritten_ = false;
+    std::string logBuffer_;
+};
+
+} // namespace converter
+
+using converter::LineKind;
+using converter::OutputInterpreter;

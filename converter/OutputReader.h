@@ -1,0 +1,43 @@
+// Turns the bytes waiting in the converter's output pipe into text lines. One drain
+// pass consumes what the pipe holds at that moment and never waits for more. The
+// unterminated tail of a pass is kept for the next one, so the lines delivered never
+// depend on how the bytes were split into reads and passes.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace converter {
+
+class OutputReader {
+public:
+    static constexpr DWORD kMaxRead = 1024;
+
+    explicit OutputReader(std::function<void(std::wstring_view)> deliverLine);
+
+    // One non-blocking pass over the pipe's read end: reads of at most 1024 bytes while
+    // data is available, delivers every complete line, keeps the unterminated tail.
+    void drainOutput(HANDLE pipeReadEnd);
+    // The same line assembly for bytes from elsewhere (tests, benchmarks).
+    void consumeBytes(std::string_view bytes);
+    // End of the run: delivers an unterminated last line, if any.
+    void finishOutput();
+    // Forgets the tail and any half-seen line break (start of a run).
+    void reset();
+
+private:
+    void deliver();
+
+    std::function<void(std::wstring_view)> deliverLine_;
+    std::string line_;               // bytes of the current, unterminated line
+    std::wstring decoded_;           // reused decoding buffer
+    bool swallowLineFeed_ = false;   // the last byte ended a line: one LF right after it belongs to that break
+    bool skippingAfterZero_ = false; // a zero byte: the rest of the current line is dropped
+};
+
+} // namespace converter
+
+using converter::OutputReader;
