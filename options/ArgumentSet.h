@@ -1,0 +1,49 @@
+// The arguments a settings sheet starts from: options (words beginning with "-"),
+// file arguments (everything else; the first is the input file, the second the
+// output file) and one "consumed" flag per option, set by the page that takes it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace options {
+
+class ArgumentSet {
+public:
+    ArgumentSet() = default;
+
+    // Splits a parameter text at unquoted spaces and tabs. Double quotes toggle the
+    // quoted state and stay part of the argument; an argument still inside quotes at
+    // the end of the text ends there, its quote kept. The empty text gives an empty set.
+    static ArgumentSet fromParameterText(std::wstring_view text);
+    // Sorts arguments that the platform has already split (quotes removed).
+    static ArgumentSet fromCommandLine(const std::vector<std::wstring>& args);
+
+    const std::vector<std::wstring>& options() const { return options_; }
+    const std::vector<std::wstring>& fileArguments() const { return fileArguments_; }
+    size_t optionCount() const { return options_.size(); }
+    size_t fileArgumentCount() const { return fileArguments_.size(); }
+
+    // False for an index past the end.
+    bool consumed(size_t index) const;
+    // Ignored for an index past the end.
+    void markConsumed(size_t index);
+
+    // Extends the file arguments with empty texts to index + 1 entries when shorter,
+    // then replaces the entry at index.
+    void setFileArgument(size_t index, std::wstring text);
+
+    // The options nobody consumed, in their order, joined by single spaces.
+    std::wstring unconsumedOptionsText() const;
+
+private:
+    void add(std::wstring argument);
+
+    std::vector<std::wstring> options_;
+    std::vector<std::wstring> fileArguments_;
+    std::vector<bool> consumed_;
+};
+
+} // namespace options
