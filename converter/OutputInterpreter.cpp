@@ -1,0 +1,209 @@
+#include "converter/OutputInterpreter.h"
+
+#include <climits>
+#include <cwctype>
+#include <utility>
+
+#include "ui/res/resource.h"
+#include "win/Text.h"
+
+namespace converter {
+
+namespace {
+
+constexpr std::wstring_view kPageCountPrefix = L"Processing pages 1 through "; // 27 characters
+constexpr std::wstring_view kPagePrefix = L"Page ";
+constexpr std::wstring_view kWarningMarker = L"   **** Warning:";
+constexpr std::wstring_view kNoticeMarker = L"   **** ";
+constexpr std::wstring_view kContinuationPrefix = L"   ";
+constexpr std::wstring_view kErrorMarker = L"Error: ";
+constexpr size_t kMarkerLength = 8; // "   **** "
+
+static_assert(kPageCountPrefix.size() == 27);
+
+bool isMessageTrimChar(wchar_t c) { return c == L'\r' || c == L'\n' || c == L'\t' || c == L' '; }
+
+std::wstring_view trimMessage(std::wstring_view text)
+{
+    while (!text.empty() && isMessageTrimChar(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isMessageTrimChar(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::wstring_view trimWhiteSpace(std::wstring_view text)
+{
+    while (!text.empty() && std::iswspace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && std::iswspace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+} // namespace
+
+OutputInterpreter::OutputInterpreter(ProgressView& view, MessageRuleSet& rules) : view_(view), rules_(rules) {}
+
+void OutputInterpreter::reset(HANDLE logFile)
+{
+    totalPages_ = 0;
+    currentPage_ = 0;
+    previousLineKind_ = LineKind::Other;
+    pendingMessage_.clear();
+    warningCount_ = 0;
+    errorCount_ = 0;
+    warningCountText_.clear();
+    errorCountText_.clear();
+    logFile_ = (logFile == INVALID_HANDLE_VALUE) ? nullptr : logFile;
+    logBomWritten_ = false;
+}
+
+int OutputInterpreter::integerValue(std::wstring_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && std::iswspace(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    long long value = 0;
+    while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') {
+        value = value * 10 + (text[i] - L'0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+        ++i;
+    }
+    if (negative) {
+        value = -value;
+    }
+    if (value > INT_MAX) {
+        value = INT_MAX;
+    }
+    return static_cast<int>(value);
+}
+
+void OutputInterpreter::interpretLine(std::wstring_view line)
+{
+    LineKind kind = LineKind::Other;
+    size_t at = 0;
+    if (line.starts_with(kPageCountPrefix)) {
+        totalPages_ = integerValue(line.substr(kPageCountPrefix.size()));
+        view_.setProgressRange(totalPages_);
+    } else if (line.starts_with(kPagePrefix) && line.find(L'x') == std::wstring_view::npos) {
+        currentPage_ = integerValue(line.substr(kPagePrefix.size()));
+        // The bar's position is the number of pages done; computed wide so that no page
+        // number overflows.
+        const long long position = static_cast<long long>(currentPage_) - 1;
+        view_.setProgressPosition(position < INT_MIN ? INT_MIN : static_cast<int>(position));
+        view_.setStatusText(win::formatString(IDS_PROCESSING_PAGE, { currentPage_, totalPages_ }));
+        kind = LineKind::Page;
+    } else if ((at = line.find(kWarningMarker)) != std::wstring_view::npos) {
+        flushPendingMessage();
+        pendingMessage_.assign(line.substr(at + kMarkerLength));
+        kind = LineKind::Warning;
+    } else if (line.find(kNoticeMarker) != std::wstring_view::npos) {
+        reportLiteralMessage(line.substr(kMarkerLength));
+        kind = LineKind::Notice;
+    } else if (line.starts_with(kContinuationPrefix)) {
+        if (previousLineKind_ != LineKind::Other) {
+            pendingMessage_.push_back(L' ');
+            pendingMessage_.append(trimWhiteSpace(line));
+        }
+        kind = previousLineKind_;
+    } else if ((at = line.find(kErrorMarker)) != std::wstring_view::npos) {
+        flushPendingMessage();
+        pendingMessage_.assign(line.substr(at));
+    } else {
+        reportLiteralMessage(line);
+    }
+    writeLog(line);
+    previousLineKind_ = kind;
+}
+
+void OutputInterpreter::writeLog(std::wstring_view line)
+{
+    if (logFile_ == nullptr) {
+        return;
+    }
+    logBuffer_.clear();
+    if (!logBomWritten_) {
+        logBuffer_.append("\xEF\xBB\xBF");
+        logBomWritten_ = true;
+    }
+    logBuffer_.append(win::toUtf8(line));
+    logBuffer_.append("\r\n");
+    // One write per line; a failing log never alters the run.
+    size_t offset = 0;
+    while (offset < logBuffer_.size()) {
+        const size_t remaining = logBuffer_.size() - offset;
+        const DWORD chunk = remaining > 0x40000000u ? 0x40000000u : static_cast<DWORD>(remaining);
+        DWORD written = 0;
+        if (!WriteFile(logFile_, logBuffer_.data() + offset, chunk, &written, nullptr) || written == 0) {
+            break;
+        }
+        offset += written;
+    }
+}
+
+void OutputInterpreter::reportMessage(std::wstring_view templateText, std::span<const win::MessageArg> inserts)
+{
+    if (templateText.empty()) {
+        return;
+    }
+    std::wstring text = win::formatMessageText(templateText, inserts);
+    flushPendingMessage();
+    addMessage(std::move(text));
+}
+
+void OutputInterpreter::reportLiteralMessage(std::wstring_view text)
+{
+    if (text.empty()) {
+        return;
+    }
+    flushPendingMessage();
+    addMessage(std::wstring(text));
+}
+
+void OutputInterpreter::flushPendingMessage()
+{
+    if (!pendingMessage_.empty()) {
+        std::wstring message = std::move(pendingMessage_);
+        pendingMessage_.clear();
+        addMessage(std::move(message));
+    }
+}
+
+void OutputInterpreter::addMessage(std::wstring text)
+{
+    const std::wstring message(trimMessage(text));
+    MessageRuleSet::Classification result = rules_.classifyMessage(message);
+    if (result.type != MessageType::Info && result.type != MessageType::Warn && result.type != MessageType::Error) {
+        return; // Ignore, None or anything unknown: no row, no count
+    }
+    if (result.type == MessageType::Warn || result.type == MessageType::Error) {
+        const bool warning = result.type == MessageType::Warn;
+        int& count = warning ? warningCount_ : errorCount_;
+        if (count < INT_MAX) {
+            ++count;
+        }
+        if (count == 1) {
+            view_.showCounter(result.type);
+        }
+        std::wstring counterText = win::formatString(warning ? IDS_WARNING_COUNT : IDS_ERROR_COUNT, { count });
+        view_.setCounterText(result.type, counterText);
+        (warning ? warningCountText_ : errorCountText_) = std::move(counterText);
+    }
+    const std::wstring page = currentPage_ >= 1 ? std::to_wstring(currentPage_) : std::wstring();
+    view_.addMessageRow(result.type, page, std::wstring(trimMessage(result.text)));
+}
+
+} // namespace converter

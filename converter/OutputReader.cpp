@@ -1,0 +1,100 @@
+#include "converter/OutputReader.h"
+
+#include <utility>
+
+#include "win/Text.h"
+
+namespace converter {
+
+OutputReader::OutputReader(std::function<void(std::wstring_view)> deliverLine) : deliverLine_(std::move(deliverLine)) {}
+
+void OutputReader::reset()
+{
+    line_.clear();
+    decoded_.clear();
+    swallowLineFeed_ = false;
+    skippingAfterZero_ = false;
+}
+
+void OutputReader::deliver()
+{
+    // Decoded with the reading thread's ANSI code page, looked up for every line, with
+    // the platform's substitutions for invalid sequences.
+    decoded_ = win::fromCodePage(win::threadAnsiCodePage(), line_);
+    line_.clear();
+    skippingAfterZero_ = false;
+    if (deliverLine_) {
+        deliverLine_(decoded_);
+    }
+}
+
+// Line assembly over any split of the bytes. A CR or an LF ends a line; one LF right
+// after a line break belongs to that break (so CR LF and LF LF are one break, CR CR and
+// LF CR an empty line between), also when the two bytes arrive in different reads. A
+// zero byte drops the bytes from it up to the next line break, wherever the reads begin.
+void OutputReader::consumeBytes(std::string_view bytes)
+{
+    size_t position = 0;
+    if (swallowLineFeed_ && !bytes.empty()) {
+        if (bytes.front() == '\n') {
+            position = 1;
+        }
+        swallowLineFeed_ = false;
+    }
+    while (position < bytes.size()) {
+        const size_t brk = bytes.find_first_of(std::string_view("\r\n", 2), position);
+        const size_t textEnd = (brk == std::string_view::npos) ? bytes.size() : brk;
+        if (!skippingAfterZero_) {
+            const std::string_view text = bytes.substr(position, textEnd - position);
+            const size_t zero = text.find('\0');
+            if (zero == std::string_view::npos) {
+                line_.append(text);
+            } else {
+                line_.append(text.substr(0, zero));
+                skippingAfterZero_ = true;
+            }
+        }
+        if (brk == std::string_view::npos) {
+            return;
+        }
+        deliver();
+        position = brk + 1;
+        if (position < bytes.size()) {
+            if (bytes[position] == '\n') {
+                ++position;
+            }
+        } else {
+            swallowLineFeed_ = true; // the next byte may still belong to this break
+        }
+    }
+}
+
+void OutputReader::drainOutput(HANDLE pipeReadEnd)
+{
+    char buffer[kMaxRead];
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(pipeReadEnd, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
+            // Empty (or a failed query): give up the time slice once and end the pass.
+            Sleep(0);
+            return;
+        }
+        const DWORD wanted = available < kMaxRead ? available : kMaxRead;
+        DWORD read = 0;
+        if (!ReadFile(pipeReadEnd, buffer, wanted, &read, nullptr)) {
+            return; // the tail stays for the next pass
+        }
+        consumeBytes(std::string_view(buffer, read));
+    }
+}
+
+void OutputReader::finishOutput()
+{
+    swallowLineFeed_ = false;
+    // Bytes after the last break make a last line, even when a zero byte dropped them all.
+    if (!line_.empty() || skippingAfterZero_) {
+        deliver();
+    }
+}
+
+} // namespace converter
