@@ -6,6 +6,7 @@
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
 #include "options/OptionControls.h"
+#include "ui/res/resource.h"
 #include "win/Strings.h"
 
 namespace options {
@@ -252,7 +253,7 @@ void OptionPage::reset()
     }
 }
 
-std::wstring OptionPage::generateArguments() const
+std::wstring OptionPage::generateArguments()
 {
     std::wstring text;
     for (const OptionSpec& option : table_) {
@@ -289,7 +290,7 @@ void OptionPage::applyArguments(ArgumentSet& arguments)
     applyEnablingRule();
 }
 
-bool OptionPage::suppressOverriddenOptions(std::wstring& earlierText) const
+bool OptionPage::suppressOverriddenOptions(std::wstring& earlierText)
 {
     bool overrides = false;
     for (const OptionSpec& option : table_) {
@@ -302,6 +303,26 @@ bool OptionPage::suppressOverriddenOptions(std::wstring& earlierText) const
         overrides = true;
     }
     return overrides;
+}
+
+std::wstring BasicOptions::inputPathArgument()
+{
+    return quotedPath(controls().text(IDC_BASIC_INPUT));
+}
+
+std::wstring BasicOptions::outputPathArgument()
+{
+    return quotedPath(controls().text(IDC_BASIC_OUTPUT));
+}
+
+std::wstring quotedPath(std::wstring_view path)
+{
+    std::wstring text;
+    text.reserve(path.size() + 2);
+    text.push_back(L'"');
+    text += path;
+    text.push_back(L'"');
+    return text;
 }
 
 } // namespace options

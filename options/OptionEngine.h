@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "options/ArgumentProvider.h"
 #include "options/OptionTable.h"
 
 namespace options {
@@ -33,11 +34,11 @@ void generateOption(const OptionSpec& option, const OptionControls& controls, st
 // Consumes the set's options that this option recognises and sets the controls from them.
 void takeOption(const OptionSpec& option, ArgumentSet& arguments, OptionControls& controls);
 
-// The options of one page: its table applied to its controls.
-class OptionPage {
+// The options of one page: its table applied to its controls. It is also the
+// page's ArgumentProvider, so a settings page can hand every provider operation on.
+class OptionPage : public ArgumentProvider {
 public:
     OptionPage(std::span<const OptionSpec> table, OptionControls& controls) : table_(table), controls_(controls) {}
-    virtual ~OptionPage() = default;
 
     std::span<const OptionSpec> table() const { return table_; }
     OptionControls& controls() const { return controls_; }
@@ -46,27 +47,35 @@ public:
     void fillLists();
     // Every option to its default, in table order.
     void reset();
-    // The page's options text in table order.
-    std::wstring generateArguments() const;
-    // Takes every option of the table, in table order.
+    // Takes every option of the table, in table order, marking what it takes consumed.
     void take(ArgumentSet& arguments);
     // Fields of Text options are enabled exactly when their check boxes are checked.
     void applyEnablingRule();
-    // reset, take, then the enabling rule.
-    void applyArguments(ArgumentSet& arguments);
+
+    // The page's options text in table order.
+    std::wstring generateArguments() override;
     // Removes from earlierText the options that a checked Text option overrides;
     // true when one of them is checked.
-    bool suppressOverriddenOptions(std::wstring& earlierText) const;
+    bool suppressOverriddenOptions(std::wstring& earlierText) override;
+    // Pages without file names give empty texts.
+    std::wstring inputPathArgument() override { return std::wstring(); }
+    std::wstring outputPathArgument() override { return std::wstring(); }
+    // reset, take, then the enabling rule.
+    void applyArguments(ArgumentSet& arguments) override;
 
 private:
     std::span<const OptionSpec> table_;
     OptionControls& controls_;
 };
 
-// The nine options of the Basic page.
+// The nine options of the Basic page and its two file name boxes (1010 input,
+// 1011 output), which give the file arguments in double quotes, as typed.
 class BasicOptions : public OptionPage {
 public:
     explicit BasicOptions(OptionControls& controls) : OptionPage(basicOptionTable(), controls) {}
+
+    std::wstring inputPathArgument() override;
+    std::wstring outputPathArgument() override;
 };
 
 // The Advanced page: "--pdf" first, the enabling rule of the "--bg-slices" and
@@ -75,5 +84,8 @@ class AdvancedOptions : public OptionPage {
 public:
     explicit AdvancedOptions(OptionControls& controls) : OptionPage(advancedOptionTable(), controls) {}
 };
+
+// A path between double quotes, as the converter's file arguments are written.
+std::wstring quotedPath(std::wstring_view path);
 
 } // namespace options
