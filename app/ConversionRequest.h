@@ -1,0 +1,16 @@
+// What a confirmed settings sheet hands to the run driver.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+struct ConversionRequest {
+    std::wstring outputPath;    // the output file in double quotes, as on the command line
+    std::wstring parameterText; // the complete converter argument text, file names included
+    std::wstring logPath;       // empty: no log
+    bool openAfterConversion = false;
+    bool detailsCollapsed = false;
+};
+
+} // namespace app

@@ -1,0 +1,82 @@
+#include "app/RunDriver.h"
+
+#include <shellapi.h>
+
+#include "converter/ConverterContract.h"
+#include "ui/res/resource.h"
+#include "win/ErrorMessage.h"
+#include "win/Handle.h"
+#include "win/Module.h"
+#include "win/Strings.h"
+
+namespace app {
+
+std::wstring progressTitle(const std::wstring& quotedOutputPath)
+{
+    std::wstring path = quotedOutputPath;
+    while (!path.empty() && path.back() == L'"') {
+        path.pop_back();
+    }
+    size_t start = 0;
+    while (start < path.size() && path[start] == L'"') {
+        ++start;
+    }
+    return win::formatString(IDS_PROGRESS_TITLE, { win::fileNamePart(path.substr(start)) });
+}
+
+namespace {
+
+// The log is replaced at every run; others may read it while the converter writes.
+win::UniqueHandle createLogFile(const std::wstring& logPath)
+{
+    if (logPath.empty()) {
+        return win::UniqueHandle();
+    }
+    HANDLE file = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    return win::UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+} // namespace
+
+bool runConversion(const ConversionRequest& request, const RunDriverServices& services)
+{
+    RunSetup setup;
+    setup.killEventName = converter::newKillEventName();
+    const std::wstring frontEndPath = services.frontEndPath.empty() ? win::modulePath() : services.frontEndPath;
+    setup.commandLine = converter::converterCommandLine(frontEndPath, setup.killEventName, request.parameterText);
+
+    win::UniqueHandle logFile = createLogFile(request.logPath);
+    setup.logFile = logFile.get();
+    setup.logPath = request.logPath;
+    setup.detailsCollapsed = request.detailsCollapsed;
+
+    std::unique_ptr<ConverterRun> run = services.createRun();
+    setup.title = progressTitle(request.outputPath);
+    setup.statusText = win::loadString(IDS_STARTING_CONVERSION);
+
+    DWORD osError = 0;
+    const INT_PTR endCode = run->runConverter(setup, osError);
+    const DWORD exitCode = run->exitCode();
+
+    // The worker has ended: nothing else touches the log any more.
+    logFile.reset();
+
+    bool endProgram = false;
+    if (endCode == 1) {
+        if (exitCode == converter::kExitSuccess) {
+            endProgram = true;
+            if (request.openAfterConversion) {
+                services.openOutput(request.outputPath);
+            }
+        }
+    } else if (endCode == 3) {
+        services.showError(win::formatString(IDS_OS_ERROR, { win::formatOsErrorText(osError) }));
+    } else {
+        services.showError(win::loadString(IDS_PROCESS_FAILED));
+    }
+    run.reset();
+    return endProgram;
+}
+
+} // namespace app

@@ -1,0 +1,61 @@
+#include "app/ShellVerb.h"
+
+#include "ui/res/resource.h"
+#include "win/Module.h"
+#include "win/RegKey.h"
+#include "win/Strings.h"
+
+namespace app {
+
+namespace {
+
+// Key paths are built in a buffer of this many characters, terminator included.
+constexpr size_t kKeyPathCapacity = MAX_PATH;
+constexpr size_t kProgIdCapacity = MAX_PATH;
+constexpr wchar_t kVerbSuffix[] = L"\\shell\\korvello";
+constexpr wchar_t kCommandSuffix[] = L"\\command";
+
+} // namespace
+
+void registerVerbForProgId(const std::wstring& progId, const ShellVerbTarget& target)
+{
+    std::wstring keyPath = progId + kVerbSuffix;
+    // The longest path written is the command key's; skip a type whose path cannot fit.
+    if (keyPath.size() + (std::size(kCommandSuffix) - 1) + 1 > kKeyPathCapacity) {
+        return;
+    }
+    {
+        const win::RegKey verbKey = win::RegKey::create(target.classesRoot, keyPath);
+        if (!verbKey) {
+            return;
+        }
+        verbKey.writeString(nullptr, win::loadString(IDS_SHELL_VERB));
+    }
+    keyPath += kCommandSuffix;
+    const win::RegKey commandKey = win::RegKey::create(target.classesRoot, keyPath);
+    if (!commandKey) {
+        return;
+    }
+    const std::wstring executable = target.executablePath.empty() ? win::modulePath() : target.executablePath;
+    commandKey.writeString(nullptr, L"\"" + executable + L"\" \"%l\"");
+}
+
+void registerShellVerb(const ShellVerbTarget& target)
+{
+    std::wstring progId;
+    {
+        const win::RegKey extensionKey = win::RegKey::open(target.classesRoot, L".pdf", KEY_READ);
+        if (!extensionKey) {
+            return;
+        }
+        const auto value = extensionKey.readString(nullptr, kProgIdCapacity);
+        if (!value) {
+            return;
+        }
+        progId = *value;
+    }
+    registerVerbForProgId(progId, target);
+    registerVerbForProgId(L"AcroExch.Document.7", target);
+}
+
+} // namespace app

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "app/RunDriver.h"
+#include "converter/ConverterContract.h"
+#include "win/Strings.h"
+
+namespace {
+
+struct RunRecord {
+    app::RunSetup setup;
+    bool logWritable = false;
+    bool logOpenAtEnd = false;
+    int created = 0;
+};
+
+// Stands in for the progress dialog: records what it was given and ends as told.
+class FakeRun : public app::ConverterRun {
+public:
+    FakeRun(RunRecord& record, INT_PTR endCode, DWORD exitCode, DWORD osError)
+        : record_(record), endCode_(endCode), exitCode_(exitCode), osError_(osError)
+    {
+        ++record_.created;
+    }
+    INT_PTR runConverter(const app::RunSetup& setup, DWORD& osError) override
+    {
+        record_.setup = setup;
+        if (setup.logFile != nullptr) {
+            DWORD written = 0;
+            record_.logWritable = WriteFile(setup.logFile, "xyz", 3, &written, nullptr) != FALSE && written == 3;
+        }
+        osError = osError_;
+        return endCode_;
+    }
+    DWORD exitCode() const override { return exitCode_; }
+
+private:
+    RunRecord& record_;
+    INT_PTR endCode_;
+    DWORD exitCode_;
+    DWORD osError_;
+};
+
+struct Outcome {
+    bool endProgram = false;
+    std::vector<std::wstring> errors;
+    std::vector<std::wstring> opened;
+};
+
+std::filesystem::path scratchDirectory()
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::filesystem::path dir = std::filesystem::path(temp) / L"korvello-run-driver-test";
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+Outcome runWith(const app::ConversionRequest& request, RunRecord& record, INT_PTR endCode, DWORD exitCode,
+    DWORD osError = 0)
+{
+    Outcome outcome;
+    app::RunDriverServices services;
+    services.frontEndPath = L"C:\\Tools\\Gui\\front.exe";
+    services.createRun = [&] { return std::make_unique<FakeRun>(record, endCode, exitCode, osError); };
+    services.showError = [&](const std::wstring& text) { outcome.errors.push_back(text); };
+    services.openOutput = [&](const std::wstring& path) { outcome.opened.push_back(path); };
+    outcome.endProgram = app::runConversion(request, services);
+    return outcome;
+}
+
+app::ConversionRequest bookRequest()
+{
+    app::ConversionRequest request;
+    request.outputPath = L"\"C:\\out\\book.djvu\"";
+    request.parameterText = L"--dpi=300 \"C:\\in\\book.pdf\" \"C:\\out\\book.djvu\"";
+    return request;
+}
+
+} // namespace
+
+TEST(RunDriver, CommandLineTitleAndStatus)
+{
+    RunRecord record;
+    runWith(bookRequest(), record, 1, 0);
+    const app::RunSetup& setup = record.setup;
+    const std::wstring prefix = L"\"C:\\Tools\\Gui\\korvello.exe\" --killevent=";
+    ASSERT_EQ(setup.commandLine.substr(0, prefix.size()), prefix);
+    EXPECT_EQ(setup.commandLine, prefix + setup.killEventName + L" " + bookRequest().parameterText);
+    EXPECT_EQ(setup.title, L"book.djvu - Korvello Converter");
+    EXPECT_EQ(setup.statusText, L"Starting conversion...");
+    EXPECT_FALSE(setup.detailsCollapsed);
+    EXPECT_EQ(setup.logFile, nullptr);
+    EXPECT_EQ(setup.logPath, L"");
+
+    app::ConversionRequest empty = bookRequest();
+    empty.parameterText.clear();
+    runWith(empty, record, 1, 0);
+    EXPECT_EQ(record.setup.commandLine.back(), L' ') << "an empty parameter text leaves the trailing space";
+}
+
+TEST(RunDriver, KillEventNamesAreFreshLowerCaseHex)
+{
+    EXPECT_EQ(converter::killEventName(0x1A2bULL), L"Korvello_GUI_1a2b");
+    EXPECT_EQ(converter::killEventName(0), L"Korvello_GUI_0");
+    EXPECT_EQ(converter::killEventName(0xFFFFFFFFFFFFFFFFULL), L"Korvello_GUI_ffffffffffffffff");
+
+    RunRecord first;
+    RunRecord second;
+    runWith(bookRequest(), first, 1, 5);
+    runWith(bookRequest(), second, 1, 5);
+    EXPECT_NE(first.setup.killEventName, second.setup.killEventName);
+    for (const std::wstring& name : { first.setup.killEventName, second.setup.killEventName }) {
+        ASSERT_EQ(name.rfind(L"Korvello_GUI_", 0), 0u);
+        const std::wstring digits = name.substr(13);
+        EXPECT_FALSE(digits.empty());
+        EXPECT_NE(digits[0], L'0');
+        EXPECT_EQ(digits.find_first_not_of(L"0123456789abcdef"), std::wstring::npos) << name;
+    }
+}
+
+TEST(RunDriver, TitleStripsQuotesAndDirectories)
+{
+    EXPECT_EQ(app::progressTitle(L"\"C:\\out\\book.djvu\""), L"book.djvu - Korvello Converter");
+    EXPECT_EQ(app::progressTitle(L"\"\"plain.djvu\"\""), L"plain.djvu - Korvello Converter");
+    EXPECT_EQ(app::progressTitle(L"C:/fwd/slash.djvu"), L"slash.djvu - Korvello Converter");
+    EXPECT_EQ(app::progressTitle(L"\"\""), L" - Korvello Converter");
+}
+
+TEST(RunDriver, LogFileIsCreatedTruncatedAndClosedBeforeReturn)
+{
+    const std::filesystem::path log = scratchDirectory() / L"run.log";
+    {
+        std::ofstream old(log, std::ios::binary);
+        old << "an older and much longer log";
+    }
+    app::ConversionRequest request = bookRequest();
+    request.logPath = log.wstring();
+    RunRecord record;
+    runWith(request, record, 1, 0);
+    EXPECT_TRUE(record.logWritable);
+    EXPECT_EQ(record.setup.logPath, log.wstring());
+    EXPECT_EQ(std::filesystem::file_size(log), 3u) << "truncated at the start of the run";
+    // Closed: the file can be deleted at once.
+    EXPECT_TRUE(DeleteFileW(log.c_str()));
+}
+
+TEST(RunDriver, UnwritableLogPathRunsWithoutLogAndKeepsThePath)
+{
+    app::ConversionRequest request = bookRequest();
+    request.logPath = (scratchDirectory() / L"missing-folder" / L"run.log").wstring();
+    RunRecord record;
+    const Outcome outcome = runWith(request, record, 1, 0);
+    EXPECT_EQ(record.setup.logFile, nullptr);
+    EXPECT_EQ(record.setup.logPath, request.logPath) << "Open Log depends on the path, not the file";
+    EXPECT_TRUE(outcome.errors.empty());
+    EXPECT_TRUE(outcome.endProgram);
+    EXPECT_FALSE(std::filesystem::exists(request.logPath));
+}
+
+TEST(RunDriver, OutcomeTable)
+{
+    app::ConversionRequest request = bookRequest();
+    RunRecord record;
+
+    Outcome outcome = runWith(request, record, 1, 0);
+    EXPECT_TRUE(outcome.endProgram);
+    EXPECT_TRUE(outcome.errors.empty());
+    EXPECT_TRUE(outcome.opened.empty()) << "open-after flag clear";
+
+    request.openAfterConversion = true;
+    outcome = runWith(request, record, 1, 0);
+    EXPECT_TRUE(outcome.endProgram);
+    ASSERT_EQ(outcome.opened.size(), 1u);
+    EXPECT_EQ(outcome.opened[0], L"\"C:\\out\\book.djvu\"") << "handed to the shell unchanged";
+
+    for (DWORD exitCode : { 3u, 5963u, 5964u }) {
+        outcome = runWith(request, record, 1, exitCode);
+        EXPECT_FALSE(outcome.endProgram) << exitCode;
+        EXPECT_TRUE(outcome.errors.empty()) << exitCode;
+        EXPECT_TRUE(outcome.opened.empty()) << exitCode;
+    }
+
+    outcome = runWith(request, record, 3, 0, ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(outcome.endProgram);
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    const std::wstring head = L"The process is failed due to the following OS error:\n";
+    ASSERT_EQ(outcome.errors[0].substr(0, head.size()), head);
+    EXPECT_EQ(outcome.errors[0].substr(head.size()), win::formatOsErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(win::formatOsErrorText(ERROR_FILE_NOT_FOUND).empty());
+
+    for (INT_PTR endCode : { INT_PTR(-1), INT_PTR(0), INT_PTR(2) }) {
+        outcome = runWith(request, record, endCode, 0);
+        EXPECT_FALSE(outcome.endProgram);
+        ASSERT_EQ(outcome.errors.size(), 1u);
+        EXPECT_EQ(outcome.errors[0], L"The process is failed.");
+        EXPECT_TRUE(outcome.opened.empty());
+    }
+}
+
+TEST(RunDriverJapanese, MessagesInJapanese)
+{
+    RunRecord record;
+    const Outcome outcome = runWith(bookRequest(), record, 2, 0);
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    EXPECT_EQ(outcome.errors[0], L"処理が失敗しました。");
+    EXPECT_EQ(record.setup.statusText, L"変換開始中...");
+}
