@@ -1,0 +1,63 @@
+// The remembered converter option sets, oldest first and newest last. Logic only:
+// the popup menu is built by the settings sheet from menuItems().
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace settings {
+
+class SettingsStore;
+
+// Menu command ids of the history popup.
+inline constexpr UINT kHistoryRevertCommand = 1026;
+inline constexpr UINT kHistoryFirstCommand = 1027; // the newest entry
+inline constexpr UINT kHistoryLastCommand = 1036;
+
+class ParameterHistory {
+public:
+    // Entries offered in the popup and kept in the stored value.
+    static constexpr size_t kMaxEntries = 10;
+
+    struct MenuItem {
+        UINT command = 0;
+        std::wstring text;
+    };
+
+    const std::vector<std::wstring>& entries() const { return entries_; }
+    size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    // The newest entry; nullptr when the history is empty.
+    const std::wstring* newest() const { return entries_.empty() ? nullptr : &entries_.back(); }
+
+    // Replaces the list with the strings of REG_MULTI_SZ data: each up to its null,
+    // in stored order, until the first empty string or the end of the data. A last
+    // string without a terminator still counts (up to the end of the data).
+    void loadFromMultiString(std::span<const wchar_t> data);
+    // Reads ParamHistory from an open store. A missing or unusable value leaves the list unchanged.
+    void load(const SettingsStore& store);
+
+    // The popup items after "&Revert to the default": the min(size, 10) newest entries,
+    // newest first, with commands 1027.. and texts "&<(k + 1) mod 10>, <entry>".
+    std::vector<MenuItem> menuItems() const;
+    // The entry that the popup showed under a history command; nullopt for other
+    // commands and for numbers beyond the list.
+    std::optional<std::wstring> entryForCommand(UINT command) const;
+
+    // Removes every equal entry (case-sensitive), then appends entry as the newest.
+    void add(const std::wstring& entry);
+    // The stored form of the min(size, 10) newest entries, oldest first: each entry and
+    // a null, then one more null. An empty history is a single null.
+    std::vector<wchar_t> storedForm() const;
+    // add(entry), then writes storedForm() as ParamHistory into the open store.
+    bool addAndStore(const std::wstring& entry, const SettingsStore& store);
+
+private:
+    std::vector<std::wstring> entries_;
+};
+
+} // namespace settings
