@@ -1,0 +1,125 @@
+// Runs one converter process: the pipe that carries its standard output and standard
+// error, the hidden child process, the worker's wait loop with its drain passes, the
+// two-stage stop (kill event for ten seconds, then termination with 5964) and the
+// end-of-run messages. The progress dialog reaches it through RunDisplay, so all of it
+// runs and is tested without a window.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "converter/ConverterContract.h"
+#include "converter/OutputInterpreter.h"
+#include "converter/OutputReader.h"
+#include "win/Handle.h"
+
+namespace converter {
+
+// Asks the converter to stop: opens (or creates) the named auto-reset event, sets it and
+// closes it at once. False when the event could be neither opened nor created.
+bool signalKillEvent(const std::wstring& name);
+
+using KillSignaller = std::function<bool(const std::wstring&)>;
+// The millisecond tick counter; replaceable so that tests control the time.
+using TickSource = std::function<DWORD()>;
+
+// Milliseconds between the worker's looks at the pipe while the converter is quiet.
+// The worker waits on the process handle only (a pipe handle is always signalled), so
+// this bounds the delay of output that arrives while it waits.
+inline constexpr DWORD kOutputPollMilliseconds = 20;
+// The worker wakes at least this often whatever happens.
+inline constexpr DWORD kMaxWakeMilliseconds = 500;
+// After a stop request the kill event is sent for this long before Abort is offered.
+inline constexpr DWORD kGracefulStopMilliseconds = 10000;
+
+// How the run ended, for the final display.
+struct RunOutcome {
+    DWORD exitCode = 0;
+    bool waitFailed = false; // the wait loop failed: shown like exit code 0
+    int totalPages = 0;
+    int warningCount = 0;
+    int errorCount = 0;
+    std::wstring errorCountText;
+};
+
+// What the worker changes in the dialog. Every call comes from the worker thread and
+// must be carried out synchronously by the thread that owns the dialog.
+class RunDisplay {
+public:
+    virtual ~RunDisplay() = default;
+    // Carries everything the interpreter produced since the last flush to the dialog.
+    virtual void flushOutput() = 0;
+    // The ten seconds of the graceful stop are over: button 2 becomes "&Abort", enabled.
+    virtual void offerAbort() = 0;
+    // The final display. It must mark the run finished (markRunFinished) before it
+    // enables the button that closes the dialog.
+    virtual void showFinalState(const RunOutcome& outcome) = 0;
+    // The converter could not be started: the dialog ends with 3.
+    virtual void endWithStartFailure() = 0;
+};
+
+// The anonymous pipe of a run: the write end is inheritable (the converter's standard
+// output and standard error), the read end is not.
+struct ConverterPipe {
+    win::UniqueHandle readEnd;
+    win::UniqueHandle writeEnd;
+};
+// Creates the pipe; on failure returns false with the OS error and holds no handle.
+bool createConverterPipe(ConverterPipe& pipe, DWORD& osError);
+
+class ProcessRunner {
+public:
+    ProcessRunner(OutputInterpreter& interpreter, OutputReader& reader);
+    ProcessRunner(const ProcessRunner&) = delete;
+    ProcessRunner& operator=(const ProcessRunner&) = delete;
+
+    // Start values of a run.
+    void reset(const std::wstring& commandLine, KillSignaller killSignaller, const std::wstring& killEventName);
+    void setTickSource(TickSource tickSource) { tickSource_ = std::move(tickSource); }
+    DWORD tickCount() const { return tickSource_ ? tickSource_() : GetTickCount(); }
+
+    // The worker thread's procedure: starts the converter with its output into
+    // pipeWriteEnd, drains pipeReadEnd until the process ends, reports the end of the
+    // run and shows the final state. Returns 0.
+    DWORD runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE pipeWriteEnd);
+
+    // User-interface thread: the stop request of button 2 while the run is not finished.
+    void requestStop();
+
+    // Fields shared by the two threads (each written by one side at a time).
+    bool stopRequested() const { return stopRequested_.load(); }
+    bool gracefulStop() const { return gracefulStop_.load(); }
+    bool runFinished() const { return runFinished_.load(); }
+    void markRunFinished() { runFinished_.store(true); }
+    DWORD exitCode() const { return exitCode_.load(); }
+    // The OS error of a failed process start, 0 otherwise.
+    DWORD osError() const { return osError_.load(); }
+    void setOsError(DWORD error) { osError_.store(error); }
+
+private:
+    // One drain pass; true when the pipe held data.
+    bool drainPass(HANDLE pipeReadEnd);
+    void handleStop(RunDisplay& display, HANDLE process);
+    void reportEndOfRun(DWORD runSeconds);
+    RunOutcome outcome(bool waitFailed) const;
+
+    OutputInterpreter& interpreter_;
+    OutputReader& reader_;
+    std::wstring commandLine_;
+    KillSignaller killSignaller_;
+    std::wstring killEventName_;
+    TickSource tickSource_;
+
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<DWORD> stopTime_{0};
+    std::atomic<bool> gracefulStop_{true};
+    std::atomic<bool> runFinished_{false};
+    std::atomic<DWORD> exitCode_{0};
+    std::atomic<DWORD> osError_{0};
+};
+
+} // namespace converter

@@ -1,0 +1,573 @@
+#include "ui/ProgressDialog.h"
+
+#include <commctrl.h>
+#include <process.h>
+#include <shellapi.h>
+
+#include <climits>
+#include <cwchar>
+
+#include "ui/res/resource.h"
+#include "win/Module.h"
+#include "win/Strings.h"
+
+namespace {
+
+// Messages from the worker thread, always sent (never posted).
+constexpr UINT kMsgApplyBatch = WM_APP + 1;  // lParam: const OutputBatch*
+constexpr UINT kMsgOfferAbort = WM_APP + 2;
+constexpr UINT kMsgFinalState = WM_APP + 3;  // lParam: const RunOutcome*
+constexpr UINT kMsgStartFailed = WM_APP + 4;
+
+constexpr COLORREF kImageMask = RGB(255, 0, 255);
+constexpr DWORD kListExtendedStyles = LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TWOCLICKACTIVATE | LVS_EX_LABELTIP;
+static_assert(kListExtendedStyles == 0x40B0);
+constexpr int kSortTextCapacity = 256;
+
+struct ColumnSpec {
+    UINT header;
+    int format;
+    int width;
+};
+constexpr ColumnSpec kColumns[] = {
+    {IDS_COLUMN_TYPE, LVCFMT_LEFT | LVCFMT_IMAGE, 64},
+    {IDS_COLUMN_PAGE, LVCFMT_RIGHT, 44},
+    {IDS_COLUMN_DESCRIPTION, LVCFMT_LEFT, 640},
+};
+
+UINT typeNameId(MessageType type)
+{
+    switch (type) {
+    case MessageType::Warn: return IDS_TYPE_WARNING;
+    case MessageType::Error: return IDS_TYPE_ERROR;
+    default: return IDS_TYPE_INFO;
+    }
+}
+
+void moveControl(HWND dialog, int id, int dLeft, int dTop, int dRight, int dBottom)
+{
+    const HWND control = GetDlgItem(dialog, id);
+    if (control == nullptr) {
+        return;
+    }
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    POINT topLeft = {rect.left, rect.top};
+    POINT bottomRight = {rect.right, rect.bottom};
+    ScreenToClient(dialog, &topLeft);
+    ScreenToClient(dialog, &bottomRight);
+    const int left = topLeft.x + dLeft;
+    const int top = topLeft.y + dTop;
+    const int right = bottomRight.x + dRight;
+    const int bottom = bottomRight.y + dBottom;
+    MoveWindow(control, left, top, right - left, bottom - top, TRUE);
+}
+
+} // namespace
+
+ProgressDialog::ProgressDialog() : ProgressDialog(MessageRuleSet::defaultRuleFilePath()) {}
+
+ProgressDialog::ProgressDialog(const std::wstring& ruleFilePath)
+    : interpreter_(static_cast<ProgressView&>(*this), rules_),
+      reader_([this](std::wstring_view line) { interpreter_.interpretLine(line); }),
+      runner_(interpreter_, reader_)
+{
+    rules_.loadRules(ruleFilePath);
+}
+
+ProgressDialog::~ProgressDialog() = default;
+
+INT_PTR ProgressDialog::runConverter(const std::wstring& commandLine, const std::wstring& title,
+    const std::wstring& statusText, const std::wstring& logPath, bool detailsCollapsed, KillSignaller killSignaller,
+    const std::wstring& killEventName, HANDLE logFile, DWORD& osError)
+{
+    title_ = title;
+    statusText_ = statusText;
+    logPath_ = logPath;
+    detailsCollapsed_ = detailsCollapsed;
+    runner_.reset(commandLine, std::move(killSignaller), killEventName);
+    interpreter_.reset(logFile);
+    reader_.reset();
+    batch_ = OutputBatch();
+    lastSizeType_ = SIZE_RESTORED;
+    osError = 0;
+
+    if (!converter::createConverterPipe(pipe_, osError)) {
+        return 3;
+    }
+    const INT_PTR result = runModal(IDD_PROGRESS, GetActiveWindow());
+    if (workerThread_) {
+        WaitForSingleObject(workerThread_.get(), INFINITE);
+        workerThread_.reset();
+    }
+    pipe_.readEnd.reset();
+    pipe_.writeEnd.reset();
+    if (result == 3 && runner_.osError() != 0) {
+        osError = runner_.osError();
+    }
+    return result;
+}
+
+std::wstring ProgressDialog::finalStatusText(const converter::RunOutcome& outcome)
+{
+    if (outcome.waitFailed || outcome.exitCode == converter::kExitSuccess) {
+        return win::loadString(outcome.warningCount != 0 || outcome.errorCount != 0 ? IDS_FINISHED_WITH_WARNINGS
+                                                                                     : IDS_FINISHED_SUCCESSFULLY);
+    }
+    if (outcome.exitCode == converter::kExitCanceled) {
+        return win::loadString(IDS_PROCESS_CANCELED);
+    }
+    return win::formatString(IDS_CONVERSION_FAILED, {outcome.errorCountText});
+}
+
+// ---------------------------------------------------------------------------------------
+// Initialisation and commands (user-interface thread)
+
+bool ProgressDialog::onInit()
+{
+    const HINSTANCE module = win::moduleInstance();
+    const auto bigIcon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+        GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+    const auto smallIcon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+
+    SetWindowTextW(hwnd_, title_.c_str());
+    SetWindowTextW(item(IDC_PROGRESS_STATUS), statusText_.c_str());
+
+    progressBar_ = item(IDC_PROGRESS_BAR);
+    SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendMessageW(progressBar_, PBM_SETPOS, 0, 0);
+
+    RECT window = {};
+    RECT list = {};
+    GetWindowRect(hwnd_, &window);
+    GetWindowRect(item(IDC_PROGRESS_MESSAGES), &list);
+    minimumWidth_ = laidOutWidth_ = window.right - window.left;
+    collapsedHeight_ = list.top - window.top;
+    minimumHeight_ = expandedHeight_ = window.bottom - window.top;
+
+    setDetailsCollapsed(detailsCollapsed_);
+
+    sortColumn_ = -1;
+    sortDirection_ = 1;
+
+    const HWND messages = item(IDC_PROGRESS_MESSAGES);
+    const HIMAGELIST images = ImageList_LoadImageW(module, MAKEINTRESOURCEW(IDB_MESSAGE_TYPES), 16, 8, kImageMask,
+        IMAGE_BITMAP, 0);
+    if (images != nullptr) {
+        SendMessageW(messages, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    }
+    SendMessageW(messages, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExtendedStyles, kListExtendedStyles);
+    SendMessageW(messages, LVM_DELETEALLITEMS, 0, 0);
+    int index = 0;
+    for (const ColumnSpec& spec : kColumns) {
+        std::wstring header = win::loadString(spec.header);
+        LVCOLUMNW column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        column.fmt = spec.format;
+        column.cx = spec.width;
+        column.pszText = header.data();
+        SendMessageW(messages, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+        ++index;
+    }
+
+    const HWND animation = item(IDC_PROGRESS_ANIMATION);
+    SendMessageW(animation, ACM_OPENW, reinterpret_cast<WPARAM>(module),
+        reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(IDR_BUSY_ANIMATION)));
+    SendMessageW(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+
+    const uintptr_t thread = _beginthreadex(nullptr, 0, &ProgressDialog::workerProc, this, 0, nullptr);
+    if (thread == 0) {
+        const DWORD error = GetLastError();
+        MessageBoxW(hwnd_, win::loadString(IDS_WORKER_FAILED).c_str(), win::loadString(IDS_APP_TITLE).c_str(),
+            MB_ICONHAND);
+        runner_.setOsError(error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY);
+        end(3);
+        return true;
+    }
+    workerThread_.reset(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+
+unsigned __stdcall ProgressDialog::workerProc(void* dialog)
+{
+    auto* self = static_cast<ProgressDialog*>(dialog);
+    return self->runner_.runWorker(*self, self->pipe_.readEnd.get(), self->pipe_.writeEnd.get());
+}
+
+bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
+{
+    switch (id) {
+    case IDCANCEL:
+        if (runner_.runFinished()) {
+            end(1);
+        } else if (IsWindowEnabled(item(IDCANCEL))) {
+            // Escape and the close box send this command even while the button is
+            // disabled; a stop already under way must not restart its ten seconds.
+            runner_.requestStop();
+            EnableWindow(item(IDCANCEL), FALSE);
+        }
+        return true;
+    case IDC_PROGRESS_DETAILS:
+        setDetailsCollapsed(!detailsCollapsed_);
+        return true;
+    case IDC_PROGRESS_OPEN_LOG:
+        ShellExecuteW(nullptr, nullptr, logPath_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ProgressDialog::onNotify(const NMHDR& header, LRESULT& result)
+{
+    if (header.idFrom == IDC_PROGRESS_MESSAGES && header.code == LVN_COLUMNCLICK) {
+        sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case kMsgApplyBatch:
+        applyBatch(*reinterpret_cast<const OutputBatch*>(lParam));
+        return true;
+    case kMsgOfferAbort:
+        applyAbortOffer();
+        return true;
+    case kMsgFinalState:
+        applyFinalState(*reinterpret_cast<const converter::RunOutcome*>(lParam));
+        return true;
+    case kMsgStartFailed:
+        end(3);
+        return true;
+    case WM_NCHITTEST:
+        result = DefWindowProcW(hwnd_, message, wParam, lParam);
+        if (detailsCollapsed_ && result >= HTTOP && result <= HTBOTTOMRIGHT) {
+            result = HTBORDER;
+        }
+        return true;
+    case WM_SIZING:
+        onSizing(wParam, *reinterpret_cast<RECT*>(lParam));
+        result = TRUE;
+        return true;
+    case WM_SIZE:
+        onSize(wParam);
+        return false;
+    default:
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Worker side: ProgressView collects, RunDisplay sends
+
+void ProgressDialog::noteChange()
+{
+    const DWORD now = GetTickCount();
+    if (batch_.empty) {
+        batch_.empty = false;
+        batch_.firstChangeTick = now;
+    }
+    if (batch_.rows.size() >= kMaxRowsPerBatch || now - batch_.firstChangeTick >= kMaxBatchMilliseconds) {
+        flushOutput();
+    }
+}
+
+void ProgressDialog::setProgressRange(int totalPages)
+{
+    batch_.rangeSet = true;
+    batch_.range = totalPages;
+    noteChange();
+}
+
+void ProgressDialog::setProgressPosition(int position)
+{
+    batch_.positionSet = true;
+    batch_.position = position;
+    noteChange();
+}
+
+void ProgressDialog::setStatusText(const std::wstring& text)
+{
+    batch_.statusSet = true;
+    batch_.status = text;
+    noteChange();
+}
+
+void ProgressDialog::showCounter(MessageType type)
+{
+    if (type == MessageType::Warn) {
+        batch_.showWarningCounter = true;
+    } else if (type == MessageType::Error) {
+        batch_.showErrorCounter = true;
+    }
+    noteChange();
+}
+
+void ProgressDialog::setCounterText(MessageType type, const std::wstring& text)
+{
+    if (type == MessageType::Warn) {
+        batch_.warningTextSet = true;
+        batch_.warningText = text;
+    } else if (type == MessageType::Error) {
+        batch_.errorTextSet = true;
+        batch_.errorText = text;
+    }
+    noteChange();
+}
+
+void ProgressDialog::addMessageRow(MessageType type, const std::wstring& page, const std::wstring& description)
+{
+    batch_.rows.push_back(Row{type, page, description});
+    noteChange();
+}
+
+void ProgressDialog::flushOutput()
+{
+    if (batch_.empty) {
+        return;
+    }
+    SendMessageW(hwnd_, kMsgApplyBatch, 0, reinterpret_cast<LPARAM>(&batch_));
+    batch_.rangeSet = batch_.positionSet = batch_.statusSet = false;
+    batch_.showWarningCounter = batch_.showErrorCounter = false;
+    batch_.warningTextSet = batch_.errorTextSet = false;
+    batch_.rows.clear();
+    batch_.empty = true;
+}
+
+void ProgressDialog::offerAbort()
+{
+    SendMessageW(hwnd_, kMsgOfferAbort, 0, 0);
+}
+
+void ProgressDialog::showFinalState(const converter::RunOutcome& outcome)
+{
+    SendMessageW(hwnd_, kMsgFinalState, 0, reinterpret_cast<LPARAM>(&outcome));
+}
+
+void ProgressDialog::endWithStartFailure()
+{
+    SendMessageW(hwnd_, kMsgStartFailed, 0, 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// User-interface thread: what the worker asked for
+
+void ProgressDialog::applyBatch(const OutputBatch& batch)
+{
+    if (batch.rangeSet) {
+        SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, batch.range));
+    }
+    if (batch.positionSet) {
+        SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(batch.position), 0);
+    }
+    if (batch.statusSet) {
+        SetWindowTextW(item(IDC_PROGRESS_STATUS), batch.status.c_str());
+    }
+    if (batch.warningTextSet) {
+        SetWindowTextW(item(IDC_PROGRESS_WARNING_COUNT), batch.warningText.c_str());
+    }
+    if (batch.errorTextSet) {
+        SetWindowTextW(item(IDC_PROGRESS_ERROR_COUNT), batch.errorText.c_str());
+    }
+    if (batch.showWarningCounter) {
+        ShowWindow(item(IDC_PROGRESS_WARNING_COUNT), SW_SHOWNORMAL);
+        ShowWindow(item(IDC_PROGRESS_WARNING_ICON), SW_SHOWNORMAL);
+    }
+    if (batch.showErrorCounter) {
+        ShowWindow(item(IDC_PROGRESS_ERROR_COUNT), SW_SHOWNORMAL);
+        ShowWindow(item(IDC_PROGRESS_ERROR_ICON), SW_SHOWNORMAL);
+    }
+    if (batch.showWarningCounter || batch.showErrorCounter) {
+        UpdateWindow(hwnd_);
+    }
+    if (batch.rows.empty()) {
+        return;
+    }
+    // Inserting with the list redrawing costs milliseconds per row; a batch redraws once.
+    const HWND messages = item(IDC_PROGRESS_MESSAGES);
+    SendMessageW(messages, WM_SETREDRAW, FALSE, 0);
+    int index = static_cast<int>(SendMessageW(messages, LVM_GETITEMCOUNT, 0, 0));
+    std::wstring typeNames[3] = {win::loadString(IDS_TYPE_INFO), win::loadString(IDS_TYPE_WARNING),
+        win::loadString(IDS_TYPE_ERROR)};
+    for (const Row& row : batch.rows) {
+        const int type = static_cast<int>(row.type);
+        std::wstring typeName = type >= 0 && type < 3 ? typeNames[type] : win::loadString(typeNameId(row.type));
+        LVITEMW entry = {};
+        entry.mask = LVIF_TEXT | LVIF_IMAGE;
+        entry.iItem = index;
+        entry.iSubItem = 0;
+        entry.pszText = typeName.data();
+        entry.iImage = type;
+        const int inserted = static_cast<int>(SendMessageW(messages, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry)));
+        if (inserted < 0) {
+            continue;
+        }
+        std::wstring page = row.page;
+        std::wstring description = row.description;
+        LVITEMW cell = {};
+        cell.mask = LVIF_TEXT;
+        cell.iItem = inserted;
+        cell.iSubItem = 1;
+        cell.pszText = page.data();
+        SendMessageW(messages, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&cell));
+        cell.iSubItem = 2;
+        cell.pszText = description.data();
+        SendMessageW(messages, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&cell));
+        index = inserted + 1;
+    }
+    SendMessageW(messages, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(messages, nullptr, TRUE);
+}
+
+void ProgressDialog::applyAbortOffer()
+{
+    SetWindowTextW(item(IDCANCEL), win::loadString(IDS_ABORT).c_str());
+    EnableWindow(item(IDCANCEL), TRUE);
+}
+
+void ProgressDialog::applyFinalState(const converter::RunOutcome& outcome)
+{
+    const HWND animation = item(IDC_PROGRESS_ANIMATION);
+    SendMessageW(animation, ACM_OPENW, 0, 0);
+    ShowWindow(animation, SW_HIDE);
+
+    SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(outcome.totalPages), 0);
+    EnableWindow(progressBar_, FALSE);
+
+    const HWND button = item(IDCANCEL);
+    SetWindowTextW(button, win::loadString(IDS_OK).c_str());
+    SendMessageW(button, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+
+    // Before the button is enabled, so that a click can only close the dialog.
+    runner_.markRunFinished();
+
+    EnableWindow(button, TRUE);
+    SetFocus(button);
+    if (!logPath_.empty()) {
+        EnableWindow(item(IDC_PROGRESS_OPEN_LOG), TRUE);
+    }
+    SetWindowTextW(item(IDC_PROGRESS_STATUS), finalStatusText(outcome).c_str());
+    UpdateWindow(hwnd_);
+    MessageBeep(outcome.exitCode != 0 && !outcome.waitFailed ? MB_ICONHAND : MB_ICONASTERISK);
+    FlashWindow(hwnd_, TRUE);
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout (user-interface thread)
+
+void ProgressDialog::setDetailsCollapsed(bool collapsed)
+{
+    const std::wstring text = win::loadString(collapsed ? IDS_DETAILS_SHOW : IDS_DETAILS_HIDE);
+    LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
+    RECT window = {};
+    GetWindowRect(hwnd_, &window);
+    int height = 0;
+    if (collapsed) {
+        style &= ~static_cast<LONG>(WS_MAXIMIZEBOX);
+        height = collapsedHeight_;
+    } else {
+        style |= WS_MAXIMIZEBOX;
+        height = expandedHeight_;
+    }
+    MoveWindow(hwnd_, window.left, window.top, window.right - window.left, height, TRUE);
+    SetWindowTextW(item(IDC_PROGRESS_DETAILS), text.c_str());
+    SetWindowLongW(hwnd_, GWL_STYLE, style);
+    DrawMenuBar(hwnd_);
+    detailsCollapsed_ = collapsed;
+}
+
+void ProgressDialog::onSizing(WPARAM edge, RECT& rect)
+{
+    if (rect.bottom - rect.top < minimumHeight_) {
+        if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) {
+            rect.top = rect.bottom - minimumHeight_;
+        } else if (edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT) {
+            rect.bottom = rect.top + minimumHeight_;
+        }
+    }
+    if (rect.right - rect.left < minimumWidth_) {
+        if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) {
+            rect.left = rect.right - minimumWidth_;
+        } else if (edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT) {
+            rect.right = rect.left + minimumWidth_;
+        }
+    }
+    relayoutControls(rect.right - rect.left, rect.bottom - rect.top, true);
+}
+
+void ProgressDialog::onSize(WPARAM type)
+{
+    if (type == SIZE_MAXIMIZED || (type == SIZE_RESTORED && lastSizeType_ == SIZE_MAXIMIZED)) {
+        RECT window = {};
+        GetWindowRect(hwnd_, &window);
+        relayoutControls(window.right - window.left, window.bottom - window.top, true);
+    }
+    EnableWindow(item(IDC_PROGRESS_DETAILS), type == SIZE_MAXIMIZED ? FALSE : TRUE);
+    lastSizeType_ = static_cast<int>(type);
+}
+
+void ProgressDialog::relayoutControls(int width, int height, bool remember)
+{
+    const int dx = width - laidOutWidth_;
+    const int dy = detailsCollapsed_ ? 0 : height - expandedHeight_;
+    if (dx == 0 && dy == 0) {
+        return;
+    }
+    moveControl(hwnd_, IDC_PROGRESS_STATUS, 0, 0, dx, 0);
+    moveControl(hwnd_, IDC_PROGRESS_BAR, 0, 0, dx, 0);
+    moveControl(hwnd_, IDC_PROGRESS_ANIMATION, dx, 0, dx, 0);
+    moveControl(hwnd_, IDCANCEL, dx, 0, dx, 0);
+    moveControl(hwnd_, IDC_PROGRESS_DETAILS, dx, 0, dx, 0);
+    moveControl(hwnd_, IDC_PROGRESS_MESSAGES, 0, 0, dx, dy);
+    moveControl(hwnd_, IDC_PROGRESS_OPEN_LOG, dx, dy, dx, dy);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    if (remember) {
+        laidOutWidth_ = width;
+        if (!detailsCollapsed_) {
+            expandedHeight_ = height;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Sorting (user-interface thread)
+
+void ProgressDialog::sortByColumn(int column)
+{
+    columnBeingSorted_ = column;
+    sortDirection_ = column == sortColumn_ ? -sortDirection_ : 1;
+    SendMessageW(item(IDC_PROGRESS_MESSAGES), LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(this),
+        reinterpret_cast<LPARAM>(&ProgressDialog::compareItems));
+    sortColumn_ = column;
+}
+
+int CALLBACK ProgressDialog::compareItems(LPARAM first, LPARAM second, LPARAM dialog)
+{
+    const auto* self = reinterpret_cast<const ProgressDialog*>(dialog);
+    const HWND messages = self->item(IDC_PROGRESS_MESSAGES);
+    wchar_t texts[2][kSortTextCapacity] = {};
+    const LPARAM indexes[2] = {first, second};
+    for (int i = 0; i < 2; ++i) {
+        LVITEMW cell = {};
+        cell.iSubItem = self->columnBeingSorted_;
+        cell.pszText = texts[i];
+        cell.cchTextMax = kSortTextCapacity;
+        SendMessageW(messages, LVM_GETITEMTEXTW, static_cast<WPARAM>(indexes[i]), reinterpret_cast<LPARAM>(&cell));
+    }
+    long long order = 0;
+    if (self->columnBeingSorted_ == 1) {
+        order = static_cast<long long>(OutputInterpreter::integerValue(texts[0]))
+            - OutputInterpreter::integerValue(texts[1]);
+    } else {
+        order = std::wcscmp(texts[0], texts[1]);
+    }
+    order *= self->sortDirection_;
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
