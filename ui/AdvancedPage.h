@@ -1,0 +1,52 @@
+// The Advanced page (template 108): the less common converter options, the
+// "--bg-slices" override and the folder of CID-keyed fonts and CMaps. The option
+// rules (including the enabling rule) live in options::AdvancedOptions.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "options/ArgumentProvider.h"
+#include "options/ArgumentSet.h"
+#include "options/DialogOptionControls.h"
+#include "options/OptionEngine.h"
+#include "ui/res/resource.h"
+#include "win/Dialog.h"
+
+namespace ui {
+
+// The shell's folder browser owned by owner, with a prompt, restricted to file-system
+// folders, with an edit box, in the resizable new style; it starts with initialFolder
+// selected when that is not empty. Nothing on cancel or for a folder without a path.
+std::optional<std::wstring> chooseFolder(HWND owner, const std::wstring& prompt, const std::wstring& initialFolder);
+
+class AdvancedPage : public win::PropertyPage, public options::ArgumentProvider {
+public:
+    explicit AdvancedPage(options::ArgumentSet& arguments) : arguments_(arguments) {}
+
+    HPROPSHEETPAGE create() { return createPage(IDD_ADVANCED_PAGE); }
+
+    // ArgumentProvider: the Advanced table; "--bg-slices" strips the background quality.
+    std::wstring generateArguments() override { return options_.generateArguments(); }
+    bool suppressOverriddenOptions(std::wstring& earlierText) override
+    {
+        return options_.suppressOverriddenOptions(earlierText);
+    }
+    std::wstring inputPathArgument() override { return std::wstring(); }
+    std::wstring outputPathArgument() override { return std::wstring(); }
+    void applyArguments(options::ArgumentSet& arguments) override { options_.applyArguments(arguments); }
+
+private:
+    bool onInit() override;
+    bool onCommand(int id, int code, HWND control) override;
+
+    void browseResourceFolder();
+
+    options::ArgumentSet& arguments_;
+    options::DialogOptionControls controls_;
+    options::AdvancedOptions options_{controls_};
+};
+
+} // namespace ui

@@ -1,0 +1,75 @@
+// The Basic page (template 107): input and output file names and the nine most used
+// converter options. The option rules live in options::BasicOptions; this page owns
+// the file names, the file dialogs and the output-name derivation.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "options/ArgumentProvider.h"
+#include "options/ArgumentSet.h"
+#include "options/DialogOptionControls.h"
+#include "options/OptionEngine.h"
+#include "ui/res/resource.h"
+#include "win/Dialog.h"
+
+namespace ui {
+
+// The input path cut at its extension (as PathFindExtensionW finds it) plus ".djvu".
+std::wstring deriveOutputName(const std::wstring& inputPath);
+
+// What a file dialog starts from, given a box's text: an existing directory opens in
+// that directory with an empty file name; anything else opens in the text's
+// directory part (its last component cut off) offering the whole text as file name.
+struct FileDialogStart {
+    std::wstring directory;
+    std::wstring fileName;
+};
+FileDialogStart fileDialogStart(const std::wstring& text);
+
+// The common open or save dialog, owned by owner, with the bar-separated filter of
+// string filterId (first pair selected), a default extension (without the dot) and the
+// given OFN_ flags. The path buffer holds 260 characters. Nothing on cancel or failure.
+std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, const wchar_t* defaultExtension,
+    DWORD flags, const std::wstring& startText);
+
+class BasicPage : public win::PropertyPage, public options::ArgumentProvider {
+public:
+    explicit BasicPage(options::ArgumentSet& arguments) : arguments_(arguments) {}
+
+    HPROPSHEETPAGE create() { return createPage(IDD_BASIC_PAGE); }
+
+    // Puts the path into the input box and, when the output box is empty, the output
+    // name derived from it into the output box.
+    void setInputFile(const std::wstring& path);
+
+    // The boxes exactly as typed (the settings sheet validates them).
+    std::wstring inputText() const;
+    std::wstring outputText() const;
+
+    // ArgumentProvider: the Basic table of options and the quoted file names.
+    std::wstring generateArguments() override { return options_.generateArguments(); }
+    bool suppressOverriddenOptions(std::wstring& earlierText) override
+    {
+        return options_.suppressOverriddenOptions(earlierText);
+    }
+    std::wstring inputPathArgument() override { return options_.inputPathArgument(); }
+    std::wstring outputPathArgument() override { return options_.outputPathArgument(); }
+    void applyArguments(options::ArgumentSet& arguments) override { options_.applyArguments(arguments); }
+
+private:
+    bool onInit() override;
+    bool onCommand(int id, int code, HWND control) override;
+
+    void browseInput();
+    void browseOutput();
+
+    options::ArgumentSet& arguments_;
+    options::DialogOptionControls controls_;
+    options::BasicOptions options_{controls_};
+};
+
+} // namespace ui

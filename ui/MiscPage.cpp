@@ -1,0 +1,85 @@
+#include "ui/MiscPage.h"
+
+#include <commdlg.h>
+#include <shlwapi.h>
+
+#include "settings/SettingsStore.h"
+#include "ui/BasicPage.h"
+
+namespace ui {
+
+std::wstring MiscPage::logPath() const
+{
+    return logBox_.isChecked() ? logPathBox_.text() : std::wstring();
+}
+
+bool MiscPage::openAfterConversion() const
+{
+    return openAfterBox_.isChecked();
+}
+
+bool MiscPage::onInit()
+{
+    commandLineBox_ = win::Edit(item(IDC_MISC_COMMAND_LINE));
+    additionalBox_ = win::Edit(item(IDC_MISC_ADDITIONAL));
+    logPathBox_ = win::Edit(item(IDC_MISC_LOG_PATH));
+    logBox_ = win::CheckBox(item(IDC_MISC_LOG_CHECK));
+    openAfterBox_ = win::CheckBox(item(IDC_MISC_OPEN_AFTER));
+    boxes_.attach(hwnd());
+
+    SHAutoComplete(logPathBox_.hwnd(), SHACF_FILESYSTEM);
+
+    settings::SettingsStore store;
+    store.open();
+    logPathBox_.setText(store.logPathOrDefault());
+    logBox_.setChecked(store.logEnabled());
+    if (store.openAfterConversion()) {
+        openAfterBox_.setChecked(true);
+    }
+    updateLogControls();
+    composer_.showUnconsumedOptions(arguments_);
+    store.close();
+    return true;
+}
+
+bool MiscPage::onCommand(int id, int code, HWND /*control*/)
+{
+    if (code != BN_CLICKED) {
+        return false;
+    }
+    switch (id) {
+    case IDC_MISC_LOG_CHECK:
+        updateLogControls();
+        return true;
+    case IDC_MISC_LOG_BROWSE:
+        browseLogFile();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MiscPage::onSetActive()
+{
+    composer_.refreshGeneratedCommandLine();
+    return true;
+}
+
+void MiscPage::updateLogControls() const
+{
+    const bool enabled = logBox_.isChecked();
+    logPathBox_.enable(enabled);
+    control(IDC_MISC_LOG_BROWSE).enable(enabled);
+    control(IDC_MISC_LOG_LABEL).enable(enabled);
+}
+
+void MiscPage::browseLogFile()
+{
+    const auto path = chooseFile(hwnd(), true, IDS_FILTER_LOG, L"log",
+        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, logPath());
+    if (path) {
+        logPathBox_.setText(*path);
+    }
+}
+
+} // namespace ui
