@@ -18,13 +18,14 @@ using MessageArg = std::variant<std::wstring, std::int32_t, std::uint32_t>;
 // The text of a string-table entry in the thread's interface language; empty when missing.
 std::wstring loadString(UINT id, HINSTANCE module = nullptr);
 
-// Formats a template with the syntax of the platform's message formatter:
-// %1..%99 insert an argument, optionally with a printf-style conversion between
-// exclamation marks (%1!d!, %2!u!, %1!5s!, width/precision "*" taken from the
-// following inserts); %0 ends the output; %n a line break (CR LF); %r a carriage
-// return; %t a tab; %b a space; "%%", "% ", "%.", "%!" the character itself; any
-// other character after "%" stands for itself. The template's own line breaks are
-// kept. An insert that was not given yields empty text: nothing is read beyond args.
+// Formats a template with the syntax of the platform's message formatter and with its
+// results: %1..%99 insert an argument, optionally with a printf-style conversion between
+// exclamation marks (%1!d!, %2!u!, %1!5s!, width/precision "*" taken from the inserts
+// as the platform takes them); %0 ends the output; %n a line break (CR LF); %r a
+// carriage return; %t a tab; any other character after "%" stands for itself. Every
+// line break of the template (CR, LF or CR LF) becomes CR LF. A template that the
+// platform rejects (a "%" at its end, a conversion without its closing "!") gives
+// empty text. An insert that was not given yields empty text: nothing is read beyond args.
 std::wstring formatMessageText(std::wstring_view templateText, std::span<const MessageArg> args);
 
 // loadString(id) formatted with the inserts.
