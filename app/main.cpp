@@ -1,6 +1,70 @@
+// Entry point: prepares the process, registers the shell verb and runs the main loop.
 #include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/ShellVerb.h"
+#include "options/ArgumentSet.h"
+
+namespace {
+
+std::vector<std::wstring> programArguments()
+{
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    wchar_t** values = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (values == nullptr) {
+        return arguments;
+    }
+    for (int i = 1; i < count; ++i) {
+        arguments.emplace_back(values[i]);
+    }
+    LocalFree(values);
+    return arguments;
+}
+
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int)
 {
-    return 0;
+    // The runtime's wide/multibyte conversions follow the user's settings.
+    _wsetlocale(LC_ALL, L"");
+
+    // Written at every start, whatever the arguments, before they are looked at.
+    app::registerShellVerb();
+
+    const std::vector<std::wstring> arguments = programArguments();
+    if (arguments.size() == 1 && arguments[0] == L"/Install") {
+        return 0;
+    }
+
+    const HRESULT comResult = CoInitialize(nullptr);
+
+    INITCOMMONCONTROLSEX bars = {};
+    bars.dwSize = sizeof(bars);
+    bars.dwICC = ICC_BAR_CLASSES;
+    InitCommonControlsEx(&bars);
+    // The dialogs also use up-down, progress, list-view and animation controls.
+    INITCOMMONCONTROLSEX others = {};
+    others.dwSize = sizeof(others);
+    others.dwICC = ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_ANIMATE_CLASS
+        | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES;
+    InitCommonControlsEx(&others);
+
+    int exitCode = 0;
+    {
+        options::ArgumentSet argumentSet = options::ArgumentSet::fromCommandLine(arguments);
+        exitCode = app::runApplication(argumentSet);
+    }
+
+    if (SUCCEEDED(comResult)) {
+        CoUninitialize();
+    }
+    return exitCode;
 }

@@ -1,0 +1,75 @@
+#include "app/Application.h"
+
+#include <shellapi.h>
+
+#include "app/MainLoop.h"
+#include "converter/ProcessRunner.h"
+#include "options/ArgumentSet.h"
+#include "ui/ProgressDialog.h"
+#include "ui/SettingsSheet.h"
+#include "win/ErrorMessage.h"
+
+namespace app {
+
+namespace {
+
+// A run behind the real progress dialog. Constructing it loads langmap.txt.
+class ProgressDialogRun : public ConverterRun {
+public:
+    INT_PTR runConverter(const RunSetup& setup, DWORD& osError) override
+    {
+        return dialog_.runConverter(setup.commandLine, setup.title, setup.statusText, setup.logPath,
+            setup.detailsCollapsed, &converter::signalKillEvent, setup.killEventName, setup.logFile, osError);
+    }
+    DWORD exitCode() const override { return dialog_.exitCode(); }
+
+private:
+    ProgressDialog dialog_;
+};
+
+class SheetPass : public SettingsPass {
+public:
+    explicit SheetPass(options::ArgumentSet& arguments) : sheet_(arguments) {}
+    INT_PTR show(HWND owner) override { return sheet_.show(owner); }
+    ConversionRequest request() const override
+    {
+        ConversionRequest request;
+        request.logPath = sheet_.logPath();
+        request.parameterText = sheet_.parameterText();
+        request.outputPath = sheet_.outputPath();
+        request.openAfterConversion = sheet_.openAfterConversion() != 0;
+        request.detailsCollapsed = sheet_.detailsCollapsed() != 0;
+        return request;
+    }
+
+private:
+    ui::SettingsSheet sheet_;
+};
+
+} // namespace
+
+RunDriverServices defaultRunDriverServices()
+{
+    RunDriverServices services;
+    services.createRun = [] { return std::make_unique<ProgressDialogRun>(); };
+    services.showError = [](const std::wstring& text) {
+        win::showMessageText(nullptr, MB_ICONHAND | MB_SYSTEMMODAL, text);
+    };
+    services.openOutput = [](const std::wstring& outputPath) {
+        ShellExecuteW(nullptr, nullptr, outputPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    };
+    return services;
+}
+
+int runApplication(options::ArgumentSet& arguments)
+{
+    const RunDriverServices runServices = defaultRunDriverServices();
+    MainLoopServices loop;
+    loop.createSheet = [&arguments] { return std::make_unique<SheetPass>(arguments); };
+    loop.runConversion = [&runServices](const ConversionRequest& request) {
+        return runConversion(request, runServices);
+    };
+    return runMainLoop(loop);
+}
+
+} // namespace app
