@@ -5,7 +5,6 @@
 #include <shellapi.h>
 
 #include <climits>
-#include <cwchar>
 
 #include "ui/res/resource.h"
 #include "win/Module.h"
@@ -543,30 +542,47 @@ void ProgressDialog::sortByColumn(int column)
 {
     columnBeingSorted_ = column;
     sortDirection_ = column == sortColumn_ ? -sortDirection_ : 1;
-    SendMessageW(item(IDC_PROGRESS_MESSAGES), LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(this),
+    // The texts of the sorted column are read once, before the sort, and each row
+    // carries its index as its item data. Wine's LVM_SORTITEMSEX hands the comparison
+    // indexes that do not match the rows while its merge sort runs, so the rows are
+    // sorted by their data with LVM_SORTITEMS instead, which behaves alike everywhere.
+    const HWND messages = item(IDC_PROGRESS_MESSAGES);
+    const int count = static_cast<int>(SendMessageW(messages, LVM_GETITEMCOUNT, 0, 0));
+    sortTexts_.assign(static_cast<size_t>(count > 0 ? count : 0), std::wstring());
+    for (int row = 0; row < count; ++row) {
+        wchar_t text[kSortTextCapacity] = {};
+        LVITEMW cell = {};
+        cell.iSubItem = column;
+        cell.pszText = text;
+        cell.cchTextMax = kSortTextCapacity;
+        SendMessageW(messages, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+        sortTexts_[static_cast<size_t>(row)] = text;
+        LVITEMW data = {};
+        data.mask = LVIF_PARAM;
+        data.iItem = row;
+        data.lParam = row;
+        SendMessageW(messages, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+    }
+    SendMessageW(messages, LVM_SORTITEMS, reinterpret_cast<WPARAM>(this),
         reinterpret_cast<LPARAM>(&ProgressDialog::compareItems));
+    sortTexts_.clear();
     sortColumn_ = column;
 }
 
 int CALLBACK ProgressDialog::compareItems(LPARAM first, LPARAM second, LPARAM dialog)
 {
     const auto* self = reinterpret_cast<const ProgressDialog*>(dialog);
-    const HWND messages = self->item(IDC_PROGRESS_MESSAGES);
-    wchar_t texts[2][kSortTextCapacity] = {};
-    const LPARAM indexes[2] = {first, second};
-    for (int i = 0; i < 2; ++i) {
-        LVITEMW cell = {};
-        cell.iSubItem = self->columnBeingSorted_;
-        cell.pszText = texts[i];
-        cell.cchTextMax = kSortTextCapacity;
-        SendMessageW(messages, LVM_GETITEMTEXTW, static_cast<WPARAM>(indexes[i]), reinterpret_cast<LPARAM>(&cell));
+    const size_t count = self->sortTexts_.size();
+    if (first < 0 || second < 0 || static_cast<size_t>(first) >= count || static_cast<size_t>(second) >= count) {
+        return 0;
     }
+    const std::wstring& a = self->sortTexts_[static_cast<size_t>(first)];
+    const std::wstring& b = self->sortTexts_[static_cast<size_t>(second)];
     long long order = 0;
     if (self->columnBeingSorted_ == 1) {
-        order = static_cast<long long>(OutputInterpreter::integerValue(texts[0]))
-            - OutputInterpreter::integerValue(texts[1]);
+        order = static_cast<long long>(OutputInterpreter::integerValue(a)) - OutputInterpreter::integerValue(b);
     } else {
-        order = std::wcscmp(texts[0], texts[1]);
+        order = a.compare(b); // ordinal, case-sensitive
     }
     order *= self->sortDirection_;
     return order < 0 ? -1 : order > 0 ? 1 : 0;

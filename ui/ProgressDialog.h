@@ -142,4 +142,5 @@ private:
     int sortColumn_ = -1;
     int sortDirection_ = 1;
     int columnBeingSorted_ = 0;
+    std::vector<std::wstring> sortTexts_; // the sorted column's texts while a sort runs
 };

@@ -1,0 +1,293 @@
+// The process runner without a dialog: the stand-in converter through the real pipe,
+// a recording ProgressView, a fake RunDisplay and a controllable tick counter.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ProgressTestSupport.h"
+#include "converter/MessageRuleSet.h"
+#include "converter/OutputInterpreter.h"
+#include "converter/OutputReader.h"
+#include "converter/ProcessRunner.h"
+
+using namespace progress_test;
+
+namespace {
+
+struct RecordedRow {
+    MessageType type;
+    std::wstring page;
+    std::wstring description;
+};
+
+class RecordingView : public ProgressView {
+public:
+    void setProgressRange(int totalPages) override { std::lock_guard lock(mutex_); range_ = totalPages; }
+    void setProgressPosition(int position) override { std::lock_guard lock(mutex_); position_ = position; }
+    void setStatusText(const std::wstring& text) override { std::lock_guard lock(mutex_); status_ = text; }
+    void showCounter(MessageType) override {}
+    void setCounterText(MessageType, const std::wstring&) override {}
+    void addMessageRow(MessageType type, const std::wstring& page, const std::wstring& description) override
+    {
+        std::lock_guard lock(mutex_);
+        rows_.push_back({type, page, description});
+    }
+    std::vector<RecordedRow> rows() const { std::lock_guard lock(mutex_); return rows_; }
+    std::vector<std::wstring> descriptions() const
+    {
+        std::vector<std::wstring> result;
+        for (const RecordedRow& row : rows()) {
+            result.push_back(row.description);
+        }
+        return result;
+    }
+    std::wstring status() const { std::lock_guard lock(mutex_); return status_; }
+    int range() const { std::lock_guard lock(mutex_); return range_; }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<RecordedRow> rows_;
+    std::wstring status_;
+    int range_ = 0;
+    int position_ = 0;
+};
+
+class FakeDisplay : public converter::RunDisplay {
+public:
+    explicit FakeDisplay(converter::ProcessRunner& runner) : runner_(runner) {}
+    void flushOutput() override { ++flushes; }
+    void offerAbort() override { ++abortOffers; }
+    void showFinalState(const converter::RunOutcome& outcome) override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            outcome_ = outcome;
+        }
+        runner_.markRunFinished();
+        ++finalStates;
+    }
+    void endWithStartFailure() override { ++startFailures; }
+    converter::RunOutcome outcome() const { std::lock_guard lock(mutex_); return outcome_; }
+
+    std::atomic<int> flushes{0};
+    std::atomic<int> abortOffers{0};
+    std::atomic<int> finalStates{0};
+    std::atomic<int> startFailures{0};
+
+private:
+    converter::ProcessRunner& runner_;
+    mutable std::mutex mutex_;
+    converter::RunOutcome outcome_;
+};
+
+class ProcessRunnerHarness {
+    // Declared first: the runner refers to them.
+    MessageRuleSet rules_;
+    RecordingView view_;
+    OutputInterpreter interpreter_;
+    OutputReader reader_;
+    converter::ConverterPipe pipe_;
+    std::thread worker_;
+
+public:
+    ProcessRunnerHarness()
+        : rules_(std::string("xx=")), interpreter_(view_, rules_),
+          reader_([this](std::wstring_view line) { interpreter_.interpretLine(line); }), runner(interpreter_, reader_),
+          display(runner), view(view_)
+    {
+        rules_.loadRules(testDirectory() + L"langmap.txt");
+    }
+    ~ProcessRunnerHarness()
+    {
+        if (worker_.joinable()) {
+            worker_.join();
+        }
+    }
+
+    // Starts the worker on its own thread with a kill signaller that counts its calls.
+    void start(const std::wstring& commandLine, const std::wstring& eventName)
+    {
+        killEventName = eventName;
+        interpreter_.reset(nullptr);
+        reader_.reset();
+        runner.reset(commandLine, [this](const std::wstring& name) {
+            ++signals;
+            return converter::signalKillEvent(name);
+        }, killEventName);
+        DWORD error = 0;
+        ASSERT_TRUE(converter::createConverterPipe(pipe_, error));
+        worker_ = std::thread([this] { runner.runWorker(display, pipe_.readEnd.get(), pipe_.writeEnd.get()); });
+    }
+    // The stand-in playing the script, with the kill-event name the runner signals.
+    void startScriptWithEvent(const std::string& script)
+    {
+        const std::wstring name = uniqueKillEventName();
+        start(standInCommandLine(name, writeScript(script), temporaryDirectory() + L"runner_out.djvu"), name);
+    }
+    void join() { worker_.join(); }
+    bool waitForEnd() { return waitUntil([this] { return display.finalStates.load() > 0; }, 30000); }
+
+    converter::ProcessRunner runner;
+    FakeDisplay display;
+    RecordingView& view;
+    std::wstring killEventName;
+    std::atomic<int> signals{0};
+};
+
+} // namespace
+
+TEST(ProcessRunnerEndOfRun, SuccessReportsOnlyTheRunTime)
+{
+    ProcessRunnerHarness run;
+    std::atomic<DWORD> now{1000};
+    run.runner.setTickSource([&now] { return now.fetch_add(6500); }); // start, then end: 6.5 s later
+    run.startScriptWithEvent("line Processing pages 1 through 2.\nline Page 1\nline Info first\nline Page 2\nexit 0\n");
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    EXPECT_EQ(run.runner.exitCode(), 0u);
+    EXPECT_TRUE(run.runner.runFinished());
+    EXPECT_EQ(run.display.startFailures.load(), 0);
+    const std::vector<std::wstring> expected = {L"first", L"Finished in 6 seconds."};
+    EXPECT_EQ(run.view.descriptions(), expected);
+    EXPECT_EQ(run.view.range(), 2);
+    EXPECT_EQ(run.display.outcome().totalPages, 2);
+    EXPECT_EQ(run.display.outcome().exitCode, 0u);
+    EXPECT_FALSE(run.display.outcome().waitFailed);
+    EXPECT_EQ(run.signals.load(), 0);
+}
+
+TEST(ProcessRunnerEndOfRun, ErrorExitReportsTheCodeThenTheRunTime)
+{
+    ProcessRunnerHarness run;
+    run.startScriptWithEvent("line Error: something broke\nexit 3\n");
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    EXPECT_EQ(run.runner.exitCode(), 3u);
+    const std::vector<std::wstring> expected = {L"Error: something broke", L"Exit code 3.", L"Finished in 0 seconds."};
+    EXPECT_EQ(run.view.descriptions(), expected);
+    const converter::RunOutcome outcome = run.display.outcome();
+    EXPECT_EQ(outcome.errorCount, 2);
+    EXPECT_FALSE(outcome.errorCountText.empty());
+}
+
+TEST(ProcessRunnerEndOfRun, OutputOfBothStreamsAndAnUnterminatedLastLineArrive)
+{
+    ProcessRunnerHarness run;
+    run.startScriptWithEvent("line Info from stdout\nerr Info from stderr\nout Info with NUL\\0ignored\\r\\n\nsleep 100\nout Info last without end\nexit 0\n");
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    const std::vector<std::wstring> expected = {L"from stdout", L"from stderr", L"with NUL", L"last without end",
+        L"Finished in 0 seconds."};
+    EXPECT_EQ(run.view.descriptions(), expected);
+}
+
+TEST(ProcessRunnerStop, HonouredKillEventEndsWithCanceled)
+{
+    ScopedReport report;
+    ProcessRunnerHarness run;
+    run.startScriptWithEvent("line Page 1\nsleep 30000\nexit 0\n");
+    ASSERT_TRUE(waitUntil([&] { return report.count("start") == 1; }));
+    run.runner.requestStop();
+    EXPECT_TRUE(run.runner.stopRequested());
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    EXPECT_EQ(run.runner.exitCode(), converter::kExitCanceled);
+    EXPECT_GE(run.signals.load(), 1);
+    EXPECT_EQ(report.count("kill"), 1);
+    EXPECT_EQ(run.display.abortOffers.load(), 0);
+    const std::vector<std::wstring> expected = {L"Canceled by the user.", L"Finished in 0 seconds."};
+    EXPECT_EQ(run.view.descriptions(), expected);
+}
+
+// The ten seconds are measured with the injected clock, starting just before the tick
+// counter wraps around, so that the unsigned difference is exercised.
+TEST(ProcessRunnerStop, IgnoredKillEventOffersAbortAfterTenSecondsThenTerminates)
+{
+    ScopedReport report;
+    ProcessRunnerHarness run;
+    std::atomic<DWORD> now{0xFFFFF000u};
+    run.runner.setTickSource([&now] { return now.load(); });
+    run.startScriptWithEvent("kill ignore\nsleep 60000\nexit 0\n");
+    ASSERT_TRUE(waitUntil([&] { return report.count("start") == 1; }));
+
+    run.runner.requestStop();
+    // The kill event is sent at every wake-up and reaches the converter, which ignores it.
+    ASSERT_TRUE(waitUntil([&] { return run.signals.load() >= 3 && report.count("kill") >= 1; }))
+        << run.signals.load() << " signals; report: " << readFileBytes(report.path());
+    now.store(0xFFFFF000u + converter::kGracefulStopMilliseconds); // exactly 10 s: not yet
+    const int signalsAtTen = run.signals.load();
+    ASSERT_TRUE(waitUntil([&] { return run.signals.load() >= signalsAtTen + 3; }));
+    EXPECT_EQ(run.display.abortOffers.load(), 0);
+    EXPECT_TRUE(run.runner.stopRequested());
+    EXPECT_TRUE(run.runner.gracefulStop());
+
+    now.store(0xFFFFF000u + converter::kGracefulStopMilliseconds + 1); // wrapped around, 10.001 s
+    ASSERT_TRUE(waitUntil([&] { return run.display.abortOffers.load() == 1; }));
+    EXPECT_FALSE(run.runner.stopRequested());
+    EXPECT_FALSE(run.runner.gracefulStop());
+    // One more signal at the wake-up that offers Abort, then none until the user acts.
+    const int signalsAfterOffer = run.signals.load();
+    Sleep(300);
+    EXPECT_EQ(run.signals.load(), signalsAfterOffer);
+    EXPECT_EQ(run.display.abortOffers.load(), 1);
+    EXPECT_EQ(run.display.finalStates.load(), 0);
+
+    run.runner.requestStop(); // Abort
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    EXPECT_EQ(run.runner.exitCode(), converter::kExitTerminated);
+    EXPECT_EQ(run.signals.load(), signalsAfterOffer);
+    const std::vector<std::wstring> expected = {L"Terminated.", L"Finished in 10 seconds."};
+    EXPECT_EQ(run.view.descriptions(), expected);
+    EXPECT_EQ(report.count("exit"), 0); // terminated: the stand-in never reached its own end
+}
+
+TEST(ProcessRunnerStart, MissingConverterEndsWithTheOsErrorAndReportsNothing)
+{
+    ProcessRunnerHarness run;
+    run.start(L"\"" + testDirectory() + L"no-such-converter.exe\" --killevent=x \"in.pdf\" \"out.djvu\"", L"x");
+    ASSERT_TRUE(waitUntil([&] { return run.display.startFailures.load() == 1; }));
+    run.join();
+    EXPECT_EQ(run.runner.osError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(run.display.finalStates.load(), 0);
+    EXPECT_TRUE(run.view.rows().empty());
+    EXPECT_FALSE(run.runner.runFinished());
+}
+
+TEST(ProcessRunnerStart, PipeReadEndIsNotInheritableWriteEndIs)
+{
+    converter::ConverterPipe pipe;
+    DWORD error = 0;
+    ASSERT_TRUE(converter::createConverterPipe(pipe, error));
+    EXPECT_EQ(error, 0u);
+    DWORD flags = 0;
+    ASSERT_TRUE(GetHandleInformation(pipe.readEnd.get(), &flags));
+    EXPECT_EQ(flags & HANDLE_FLAG_INHERIT, 0u);
+    ASSERT_TRUE(GetHandleInformation(pipe.writeEnd.get(), &flags));
+    EXPECT_NE(flags & HANDLE_FLAG_INHERIT, 0u);
+}
+
+TEST(KillEvent, SignalsAnEventThatIsHeldAndCreatesAMissingOne)
+{
+    const std::wstring name = uniqueKillEventName();
+    win::UniqueHandle held(CreateEventW(nullptr, FALSE, FALSE, name.c_str()));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(WaitForSingleObject(held.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_TRUE(converter::signalKillEvent(name));
+    EXPECT_EQ(WaitForSingleObject(held.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    // Auto-reset: the wait consumed the signal.
+    EXPECT_EQ(WaitForSingleObject(held.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    EXPECT_TRUE(converter::signalKillEvent(uniqueKillEventName()));
+}
+
+TEST(KillEvent, ANameThatCannotBeAnEventFails)
+{
+    EXPECT_FALSE(converter::signalKillEvent(L"Global\\No\\Such\\Namespace\\Korvello"));
+}

@@ -1,0 +1,517 @@
+// The progress dialog driven under the X server with the stand-in converter: the
+// dialog runs modally on the test's thread while a driver thread reads its controls
+// and presses its buttons, as a user would.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ProgressTestSupport.h"
+#include "ui/ProgressDialog.h"
+#include "ui/res/resource.h"
+#include "win/Strings.h"
+
+using namespace progress_test;
+
+namespace {
+
+std::wstring controlText(HWND dialog, int id)
+{
+    wchar_t buffer[1024] = {};
+    GetWindowTextW(GetDlgItem(dialog, id), buffer, 1024);
+    return buffer;
+}
+
+bool controlEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+bool controlVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
+
+RECT windowRect(HWND window)
+{
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+RECT controlRect(HWND dialog, int id)
+{
+    RECT rect = windowRect(GetDlgItem(dialog, id));
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+int rowCount(HWND dialog)
+{
+    return static_cast<int>(SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring cellText(HWND dialog, int row, int column)
+{
+    wchar_t buffer[512] = {};
+    LVITEMW cell = {};
+    cell.iSubItem = column;
+    cell.pszText = buffer;
+    cell.cchTextMax = 512;
+    SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+        reinterpret_cast<LPARAM>(&cell));
+    return buffer;
+}
+
+std::vector<std::wstring> columnTexts(HWND dialog, int column)
+{
+    std::vector<std::wstring> texts;
+    const int count = rowCount(dialog);
+    for (int row = 0; row < count; ++row) {
+        texts.push_back(cellText(dialog, row, column));
+    }
+    return texts;
+}
+
+int rowImage(HWND dialog, int row)
+{
+    LVITEMW entry = {};
+    entry.mask = LVIF_IMAGE;
+    entry.iItem = row;
+    SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&entry));
+    return entry.iImage;
+}
+
+bool runFinished(HWND dialog)
+{
+    return controlText(dialog, IDCANCEL) == win::loadString(IDS_OK) && controlEnabled(dialog, IDCANCEL);
+}
+
+void pressButton2(HWND dialog) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
+
+void clickColumn(HWND dialog, int column)
+{
+    NMLISTVIEW click = {};
+    click.hdr.hwndFrom = GetDlgItem(dialog, IDC_PROGRESS_MESSAGES);
+    click.hdr.idFrom = IDC_PROGRESS_MESSAGES;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    SendMessageW(dialog, WM_NOTIFY, IDC_PROGRESS_MESSAGES, reinterpret_cast<LPARAM>(&click));
+}
+
+HWND focusOf(HWND dialog)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    return info.hwndFocus;
+}
+
+// One run of the real dialog with the stand-in; the driver gets the dialog's window.
+class DialogHarness {
+public:
+    DialogHarness() : title_(L"progress test " + uniqueSuffix() + L" - Korvello Converter") {}
+
+    void useFakeClock()
+    {
+        dialog.setTickSource([this] { return clock.load(); });
+        fakeClock_ = true;
+    }
+
+    INT_PTR run(const std::string& script, const std::function<void(HWND)>& driver)
+    {
+        const std::wstring eventName = uniqueKillEventName();
+        return runCommand(standInCommandLine(eventName, writeScript(script), temporaryDirectory() + L"dialog_out.djvu"),
+            eventName, driver);
+    }
+
+    INT_PTR runCommand(const std::wstring& commandLine, const std::wstring& eventName,
+        const std::function<void(HWND)>& driver)
+    {
+        std::atomic<bool> done{false};
+        std::thread driverThread([&] {
+            HWND found = nullptr;
+            waitUntil([&] {
+                found = FindWindowW(L"#32770", title_.c_str());
+                return found != nullptr || done.load();
+            });
+            if (found != nullptr && !done.load()) {
+                window = found;
+                driver(found);
+            }
+            // Whatever the driver did, the dialog must end: press its button until it does.
+            while (!done.load()) {
+                if (fakeClock_) {
+                    clock += 20000;
+                }
+                if (found != nullptr && IsWindow(found)) {
+                    pressButton2(found);
+                }
+                Sleep(50);
+            }
+        });
+        const INT_PTR result = dialog.runConverter(commandLine, title_, win::loadString(IDS_STARTING_CONVERSION),
+            logPath, detailsCollapsed, &converter::signalKillEvent, eventName, logFile, osError);
+        done = true;
+        driverThread.join();
+        return result;
+    }
+
+    ProgressDialog dialog;
+    std::atomic<DWORD> clock{100000};
+    std::wstring logPath;
+    HANDLE logFile = nullptr;
+    bool detailsCollapsed = false;
+    DWORD osError = 12345;
+    HWND window = nullptr;
+
+private:
+    std::wstring title_;
+    bool fakeClock_ = false;
+};
+
+constexpr char kPagesScript[] =
+    "line Processing pages 1 through 3.\n"
+    "line Page 1\n"
+    "line Info first\n"
+    "line Page 3\n"
+    "exit 0\n";
+
+} // namespace
+
+TEST(ProgressDialogRun, SuccessShowsTheFinalState)
+{
+    DialogHarness harness;
+    bool checked = false;
+    const INT_PTR result = harness.run(kPagesScript, [&](HWND dialog) {
+        EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_FINISHED_SUCCESSFULLY));
+        EXPECT_EQ(focusOf(dialog), GetDlgItem(dialog, IDCANCEL));
+        EXPECT_NE(GetWindowLongW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
+        const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+        EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 3);
+        EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 3);
+        EXPECT_FALSE(IsWindowEnabled(bar));
+        EXPECT_FALSE(controlVisible(dialog, IDC_PROGRESS_ANIMATION));
+        EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG)); // no log path
+        EXPECT_FALSE(controlVisible(dialog, IDC_PROGRESS_WARNING_COUNT));
+        EXPECT_FALSE(controlVisible(dialog, IDC_PROGRESS_ERROR_COUNT));
+        const std::vector<std::wstring> descriptions = {L"first", L"Finished in 0 seconds."};
+        EXPECT_EQ(columnTexts(dialog, 2), descriptions);
+        const std::vector<std::wstring> pages = {L"1", L"3"};
+        EXPECT_EQ(columnTexts(dialog, 1), pages);
+        EXPECT_EQ(cellText(dialog, 0, 0), win::loadString(IDS_TYPE_INFO));
+        EXPECT_EQ(rowImage(dialog, 0), 0);
+        checked = true;
+        pressButton2(dialog);
+    });
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(harness.dialog.exitCode(), 0u);
+    EXPECT_EQ(harness.osError, 0u);
+}
+
+TEST(ProgressDialogRun, WarningsGiveTheWarningStatusAndCounter)
+{
+    DialogHarness harness;
+    const INT_PTR result = harness.run("line    **** Warning: font missing\nline    substituted\nline Page 2\nexit 0\n",
+        [&](HWND dialog) {
+            ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+            EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_FINISHED_WITH_WARNINGS));
+            EXPECT_TRUE(controlVisible(dialog, IDC_PROGRESS_WARNING_COUNT));
+            EXPECT_TRUE(controlVisible(dialog, IDC_PROGRESS_WARNING_ICON));
+            EXPECT_EQ(controlText(dialog, IDC_PROGRESS_WARNING_COUNT), win::formatString(IDS_WARNING_COUNT, {1}));
+            EXPECT_FALSE(controlVisible(dialog, IDC_PROGRESS_ERROR_COUNT));
+            ASSERT_GE(rowCount(dialog), 1);
+            EXPECT_EQ(cellText(dialog, 0, 2), L"Warning: font missing substituted");
+            EXPECT_EQ(cellText(dialog, 0, 0), win::loadString(IDS_TYPE_WARNING));
+            EXPECT_EQ(rowImage(dialog, 0), 1);
+            pressButton2(dialog);
+        });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(harness.dialog.exitCode(), 0u);
+}
+
+TEST(ProgressDialogRun, ErrorExitShowsConversionFailedWithTheErrorCounter)
+{
+    DialogHarness harness;
+    harness.run("line Error: broken\nexit 3\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        const std::wstring counter = win::formatString(IDS_ERROR_COUNT, {2}); // the line and "process_error 3"
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_ERROR_COUNT), counter);
+        EXPECT_TRUE(controlVisible(dialog, IDC_PROGRESS_ERROR_ICON));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::formatString(IDS_CONVERSION_FAILED, {counter}));
+        const std::vector<std::wstring> descriptions = {L"Error: broken", L"Exit code 3.", L"Finished in 0 seconds."};
+        EXPECT_EQ(columnTexts(dialog, 2), descriptions);
+        EXPECT_EQ(rowImage(dialog, 1), 2);
+        pressButton2(dialog);
+    });
+    EXPECT_EQ(harness.dialog.exitCode(), 3u);
+}
+
+TEST(ProgressDialogStop, CancelHonouredShowsCanceled)
+{
+    DialogHarness harness;
+    const INT_PTR result = harness.run("line Page 1\nsleep 30000\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
+        EXPECT_EQ(controlText(dialog, IDCANCEL), L"&Cancel");
+        EXPECT_TRUE(controlEnabled(dialog, IDCANCEL));
+        pressButton2(dialog);
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_PROCESS_CANCELED));
+        EXPECT_EQ(columnTexts(dialog, 2).front(), L"Canceled by the user.");
+        pressButton2(dialog);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(harness.dialog.exitCode(), converter::kExitCanceled);
+}
+
+TEST(ProgressDialogStop, IgnoredKillOffersAbortAfterTenSecondsThenTerminates)
+{
+    DialogHarness harness;
+    harness.useFakeClock();
+    std::vector<std::wstring> buttonTexts;
+    harness.run("kill ignore\nline Page 1\nsleep 60000\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
+        pressButton2(dialog);
+        ASSERT_TRUE(waitUntil([&] { return !controlEnabled(dialog, IDCANCEL); }));
+        // Escape while stopping changes nothing.
+        PostMessageW(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES), WM_KEYDOWN, VK_ESCAPE, 0);
+        Sleep(100);
+        EXPECT_FALSE(controlEnabled(dialog, IDCANCEL));
+        EXPECT_EQ(controlText(dialog, IDCANCEL), L"&Cancel");
+        harness.clock += converter::kGracefulStopMilliseconds + 1;
+        ASSERT_TRUE(waitUntil([&] { return controlEnabled(dialog, IDCANCEL); }));
+        EXPECT_EQ(controlText(dialog, IDCANCEL), win::loadString(IDS_ABORT));
+        EXPECT_FALSE(runFinished(dialog));
+        pressButton2(dialog); // Abort
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        const std::wstring counter = win::formatString(IDS_ERROR_COUNT, {1});
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::formatString(IDS_CONVERSION_FAILED, {counter}));
+        EXPECT_EQ(columnTexts(dialog, 2).front(), L"Terminated.");
+        pressButton2(dialog);
+    });
+    EXPECT_EQ(harness.dialog.exitCode(), converter::kExitTerminated);
+}
+
+TEST(ProgressDialogStop, MissingConverterEndsWithThreeAndTheOsError)
+{
+    DialogHarness harness;
+    const INT_PTR result = harness.runCommand(
+        L"\"" + testDirectory() + L"missing-converter.exe\" --killevent=Korvello_GUI_0 \"in.pdf\" \"out.djvu\"",
+        L"Korvello_GUI_0", [](HWND) {});
+    EXPECT_EQ(result, 3);
+    EXPECT_EQ(harness.osError, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    // What the run driver shows for it: message 222 with the system's text for the error.
+    const std::wstring message = win::formatString(IDS_OS_ERROR, {win::formatOsErrorText(harness.osError)});
+    EXPECT_NE(message.find(win::formatOsErrorText(ERROR_FILE_NOT_FOUND)), std::wstring::npos);
+    EXPECT_FALSE(win::formatOsErrorText(ERROR_FILE_NOT_FOUND).empty());
+}
+
+TEST(ProgressDialogStop, CloseBoxDuringTheRunCancelsAndEscapeAfterItCloses)
+{
+    DialogHarness harness;
+    const INT_PTR result = harness.run("line Page 1\nsleep 30000\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_PROCESS_CANCELED));
+        PostMessageW(GetDlgItem(dialog, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 5000));
+    });
+    EXPECT_EQ(result, 1);
+}
+
+TEST(ProgressDialogStop, EscapeDuringTheRunCancels)
+{
+    DialogHarness harness;
+    harness.run("line Page 1\nsleep 30000\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
+        PostMessageW(GetDlgItem(dialog, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_PROCESS_CANCELED));
+        pressButton2(dialog);
+    });
+    EXPECT_EQ(harness.dialog.exitCode(), converter::kExitCanceled);
+}
+
+TEST(ProgressDialogLog, OpenLogIsEnabledAtTheEndWhenALogPathWasGiven)
+{
+    DialogHarness harness;
+    harness.logPath = temporaryDirectory() + L"no-such-folder-" + uniqueSuffix() + L"\\run.log";
+    harness.run("line Page 1\nsleep 300\nexit 0\n", [&](HWND dialog) {
+        EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        EXPECT_TRUE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
+        pressButton2(dialog);
+    });
+}
+
+TEST(ProgressDialogLayout, CollapsedRunEndsAtTheListAndExpandsToTheTemplateHeight)
+{
+    DialogHarness harness;
+    harness.detailsCollapsed = true;
+    harness.run("line Info collapsed\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        const RECT collapsed = windowRect(dialog);
+        const RECT list = windowRect(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES));
+        EXPECT_EQ(collapsed.bottom, list.top);
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_DETAILS), win::loadString(IDS_DETAILS_SHOW));
+        EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
+        EXPECT_EQ(rowCount(dialog), 2); // the list keeps filling while hidden
+
+        // Collapsed: top and bottom edges and corners are plain border; left and right resize.
+        const LPARAM bottomEdge = MAKELPARAM((collapsed.left + collapsed.right) / 2, collapsed.bottom - 1);
+        const LPARAM rightEdge = MAKELPARAM(collapsed.right - 1, (collapsed.top + collapsed.bottom) / 2);
+        EXPECT_EQ(SendMessageW(dialog, WM_NCHITTEST, 0, bottomEdge), HTBORDER);
+        EXPECT_EQ(SendMessageW(dialog, WM_NCHITTEST, 0, MAKELPARAM(collapsed.right - 1, collapsed.bottom - 1)), HTBORDER);
+        EXPECT_EQ(SendMessageW(dialog, WM_NCHITTEST, 0, rightEdge), HTRIGHT);
+
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_DETAILS, BN_CLICKED), 0);
+        const RECT expanded = windowRect(dialog);
+        EXPECT_GT(expanded.bottom - expanded.top, collapsed.bottom - collapsed.top);
+        EXPECT_GT(expanded.bottom, windowRect(GetDlgItem(dialog, IDC_PROGRESS_OPEN_LOG)).bottom);
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_DETAILS), win::loadString(IDS_DETAILS_HIDE));
+        EXPECT_NE(GetWindowLongW(dialog, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
+        const LPARAM newBottom = MAKELPARAM((expanded.left + expanded.right) / 2, expanded.bottom - 1);
+        EXPECT_EQ(SendMessageW(dialog, WM_NCHITTEST, 0, newBottom), HTBOTTOM);
+
+        // Made taller while expanded, collapsed and expanded again: the taller height returns.
+        RECT taller = expanded;
+        taller.bottom += 60;
+        SendMessageW(dialog, WM_SIZING, WMSZ_BOTTOM, reinterpret_cast<LPARAM>(&taller));
+        SetWindowPos(dialog, nullptr, taller.left, taller.top, taller.right - taller.left, taller.bottom - taller.top,
+            SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_DETAILS, BN_CLICKED), 0);
+        EXPECT_EQ(windowRect(dialog).bottom - windowRect(dialog).top, collapsed.bottom - collapsed.top);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_DETAILS, BN_CLICKED), 0);
+        EXPECT_EQ(windowRect(dialog).bottom - windowRect(dialog).top, expanded.bottom - expanded.top + 60);
+        pressButton2(dialog);
+    });
+}
+
+TEST(ProgressDialogLayout, DraggingStopsAtTheInitialSizeAndControlsFollowTheEdges)
+{
+    DialogHarness harness;
+    harness.run("line Info layout\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        const RECT initial = windowRect(dialog);
+        const int width = initial.right - initial.left;
+        const int height = initial.bottom - initial.top;
+
+        RECT smaller = initial;
+        smaller.left += 40;
+        smaller.top += 30;
+        SendMessageW(dialog, WM_SIZING, WMSZ_TOPLEFT, reinterpret_cast<LPARAM>(&smaller));
+        EXPECT_EQ(smaller.left, initial.left);
+        EXPECT_EQ(smaller.top, initial.top);
+        smaller = initial;
+        smaller.right -= 40;
+        smaller.bottom -= 30;
+        SendMessageW(dialog, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&smaller));
+        EXPECT_EQ(smaller.right, initial.right);
+        EXPECT_EQ(smaller.bottom, initial.bottom);
+        EXPECT_EQ(smaller.right - smaller.left, width);
+        EXPECT_EQ(smaller.bottom - smaller.top, height);
+
+        const RECT list = controlRect(dialog, IDC_PROGRESS_MESSAGES);
+        const RECT button = controlRect(dialog, IDCANCEL);
+        const RECT openLog = controlRect(dialog, IDC_PROGRESS_OPEN_LOG);
+        const RECT status = controlRect(dialog, IDC_PROGRESS_STATUS);
+        const RECT warningIcon = controlRect(dialog, IDC_PROGRESS_WARNING_ICON);
+        RECT larger = initial;
+        larger.right += 100;
+        larger.bottom += 50;
+        SendMessageW(dialog, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&larger));
+        EXPECT_EQ(controlRect(dialog, IDC_PROGRESS_MESSAGES).right, list.right + 100);
+        EXPECT_EQ(controlRect(dialog, IDC_PROGRESS_MESSAGES).bottom, list.bottom + 50);
+        EXPECT_EQ(controlRect(dialog, IDC_PROGRESS_MESSAGES).left, list.left);
+        EXPECT_EQ(controlRect(dialog, IDCANCEL).left, button.left + 100);
+        EXPECT_EQ(controlRect(dialog, IDCANCEL).top, button.top);
+        EXPECT_EQ(controlRect(dialog, IDC_PROGRESS_OPEN_LOG).left, openLog.left + 100);
+        EXPECT_EQ(controlRect(dialog, IDC_PROGRESS_OPEN_LOG).top, openLog.top + 50);
+        EXPECT_EQ(controlRect(dialog, IDC_PROGRESS_STATUS).right, status.right + 100);
+        EXPECT_EQ(controlRect(dialog, IDC_PROGRESS_WARNING_ICON).left, warningIcon.left);
+        pressButton2(dialog);
+    });
+}
+
+TEST(ProgressDialogLayout, MaximiseMovesControlsAndDisablesTheDetailsButtonUntilRestored)
+{
+    DialogHarness harness;
+    harness.run("line Info maximise\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        const RECT button = controlRect(dialog, IDCANCEL);
+        const RECT list = controlRect(dialog, IDC_PROGRESS_MESSAGES);
+        RECT client = {};
+        GetClientRect(dialog, &client);
+        auto rightMargin = [&](int id) { return client.right - controlRect(dialog, id).right; };
+        const int buttonMargin = rightMargin(IDCANCEL);
+        const int detailsMargin = rightMargin(IDC_PROGRESS_DETAILS);
+        const int animationMargin = rightMargin(IDC_PROGRESS_ANIMATION);
+        const int openLogMargin = rightMargin(IDC_PROGRESS_OPEN_LOG);
+        const int listMargin = rightMargin(IDC_PROGRESS_MESSAGES);
+        const int bottomMargin = client.bottom - list.bottom;
+        const int openLogBottomMargin = client.bottom - controlRect(dialog, IDC_PROGRESS_OPEN_LOG).bottom;
+        const RECT initialClient = client;
+
+        ShowWindowAsync(dialog, SW_MAXIMIZE);
+        ASSERT_TRUE(waitUntil([&] { return IsZoomed(dialog) && !controlEnabled(dialog, IDC_PROGRESS_DETAILS); }));
+        GetClientRect(dialog, &client);
+        EXPECT_GT(client.right, initialClient.right);
+        EXPECT_EQ(rightMargin(IDCANCEL), buttonMargin);
+        EXPECT_EQ(rightMargin(IDC_PROGRESS_DETAILS), detailsMargin);
+        EXPECT_EQ(rightMargin(IDC_PROGRESS_ANIMATION), animationMargin);
+        EXPECT_EQ(rightMargin(IDC_PROGRESS_OPEN_LOG), openLogMargin);
+        EXPECT_EQ(rightMargin(IDC_PROGRESS_MESSAGES), listMargin);
+        EXPECT_EQ(client.bottom - controlRect(dialog, IDC_PROGRESS_MESSAGES).bottom, bottomMargin);
+        EXPECT_EQ(client.bottom - controlRect(dialog, IDC_PROGRESS_OPEN_LOG).bottom, openLogBottomMargin);
+
+        ShowWindowAsync(dialog, SW_RESTORE);
+        ASSERT_TRUE(waitUntil([&] { return !IsZoomed(dialog) && controlEnabled(dialog, IDC_PROGRESS_DETAILS); }));
+        EXPECT_EQ(controlRect(dialog, IDCANCEL).left, button.left);
+        EXPECT_EQ(controlRect(dialog, IDC_PROGRESS_MESSAGES).bottom, list.bottom);
+        pressButton2(dialog);
+    });
+}
+
+TEST(ProgressDialogSort, PageSortsNumericallyThenDescendingAndTextOrdinally)
+{
+    DialogHarness harness;
+    harness.run("line Info alpha\nline Page 9\nline Info Zeta\nline Page 10\nline Info beta\nline Page 2\nline Info Beta\nexit 0\n",
+        [&](HWND dialog) {
+            ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+            ASSERT_EQ(rowCount(dialog), 5);
+            clickColumn(dialog, 1);
+            const std::vector<std::wstring> ascending = {L"", L"2", L"2", L"9", L"10"};
+            EXPECT_EQ(columnTexts(dialog, 1), ascending);
+            clickColumn(dialog, 1);
+            const std::vector<std::wstring> descending = {L"10", L"9", L"2", L"2", L""};
+            EXPECT_EQ(columnTexts(dialog, 1), descending);
+            clickColumn(dialog, 2);
+            const std::vector<std::wstring> byText = {L"Beta", L"Finished in 0 seconds.", L"Zeta", L"alpha", L"beta"};
+            EXPECT_EQ(columnTexts(dialog, 2), byText);
+            clickColumn(dialog, 2);
+            const std::vector<std::wstring> byTextDescending(byText.rbegin(), byText.rend());
+            EXPECT_EQ(columnTexts(dialog, 2), byTextDescending);
+            clickColumn(dialog, 1); // another column starts ascending again
+            EXPECT_EQ(columnTexts(dialog, 1), ascending);
+            pressButton2(dialog);
+        });
+}
+
+TEST(ProgressDialogJapanese, TextsAndShiftJisOutputInJapanese)
+{
+    DialogHarness harness;
+    // "Info " then a Japanese text written in the Japanese ANSI code page.
+    harness.run("encoding 932\nline Info \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE8\xA1\x8C\nexit 0\n",
+        [&](HWND dialog) {
+            ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+            EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), L"DjVu\u3078\u306E\u5909\u63DB\u304C\u5B8C\u4E86\u3057\u307E\u3057\u305F\u3002");
+            EXPECT_EQ(cellText(dialog, 0, 2), L"\u65E5\u672C\u8A9E\u306E\u884C");
+            EXPECT_EQ(cellText(dialog, 1, 2), L"0 \u79D2\u3067\u7D42\u4E86\u3057\u307E\u3057\u305F\u3002");
+            EXPECT_EQ(cellText(dialog, 0, 0), L"\u60C5\u5831");
+            pressButton2(dialog);
+        });
+}
