@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
