@@ -1,0 +1,232 @@
+// The output reader over a real anonymous pipe: reads, line breaks, carried tails,
+// zero bytes, decoding, and independence of how the bytes are chunked.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "converter/OutputInterpreter.h"
+#include "converter/OutputReader.h"
+#include "converter/RecordingView.h"
+#include "converter/TestFiles.h"
+#include "win/Handle.h"
+#include "win/Text.h"
+
+using converter::OutputReader;
+
+namespace {
+
+struct Pipe {
+    Pipe()
+    {
+        SECURITY_ATTRIBUTES attributes{};
+        attributes.nLength = sizeof attributes;
+        // Large enough for every test's bytes, so that writes never block.
+        EXPECT_TRUE(CreatePipe(readEnd.put(), writeEnd.put(), &attributes, 1 << 20));
+    }
+    void write(std::string_view bytes) const
+    {
+        while (!bytes.empty()) {
+            DWORD written = 0;
+            ASSERT_TRUE(WriteFile(writeEnd.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+            bytes.remove_prefix(written);
+        }
+    }
+    win::UniqueHandle readEnd;
+    win::UniqueHandle writeEnd;
+};
+
+struct Collector {
+    OutputReader reader{ [this](std::wstring_view line) { lines.emplace_back(line); } };
+    std::vector<std::wstring> lines;
+};
+
+std::vector<std::wstring> linesOf(std::string_view bytes)
+{
+    Collector c;
+    c.reader.consumeBytes(bytes);
+    c.reader.finishOutput();
+    return c.lines;
+}
+
+using Lines = std::vector<std::wstring>;
+
+} // namespace
+
+TEST(ReaderBreaks, TableOfLineBreaks)
+{
+    EXPECT_EQ(linesOf("A\r\nB\r\n"), (Lines{ L"A", L"B" }));
+    EXPECT_EQ(linesOf("A\n\nB\n"), (Lines{ L"A", L"B" }));
+    EXPECT_EQ(linesOf("A\r\rB\r"), (Lines{ L"A", L"", L"B" }));
+    EXPECT_EQ(linesOf("A\n\rB\n"), (Lines{ L"A", L"", L"B" }));
+    EXPECT_EQ(linesOf("A\r\n\nB\n"), (Lines{ L"A", L"", L"B" }));
+    EXPECT_EQ(linesOf("\r\nA"), (Lines{ L"", L"A" }));
+    EXPECT_EQ(linesOf("A\r\n\r\nB"), (Lines{ L"A", L"", L"B" }));
+}
+
+TEST(ReaderPipe, ThreeReadsOfAWholeLineInOnePass)
+{
+    Pipe pipe;
+    Collector c;
+    const std::string line(2500, 'z');
+    pipe.write(line + "\r\n" + std::string(498, 'y'));
+    c.reader.drainOutput(pipe.readEnd.get());
+    ASSERT_EQ(c.lines.size(), 1u);
+    EXPECT_EQ(c.lines[0], std::wstring(2500, L'z'));
+    DWORD available = 1;
+    PeekNamedPipe(pipe.readEnd.get(), nullptr, 0, nullptr, &available, nullptr);
+    EXPECT_EQ(available, 0u);
+    // The unterminated tail waits for the next pass, and the end of the run.
+    c.reader.drainOutput(pipe.readEnd.get()); // an empty pipe: nothing
+    EXPECT_EQ(c.lines.size(), 1u);
+    pipe.write("y\n");
+    c.reader.drainOutput(pipe.readEnd.get());
+    ASSERT_EQ(c.lines.size(), 2u);
+    EXPECT_EQ(c.lines[1], std::wstring(499, L'y'));
+    pipe.write("last");
+    c.reader.drainOutput(pipe.readEnd.get());
+    EXPECT_EQ(c.lines.size(), 2u);
+    c.reader.finishOutput();
+    ASSERT_EQ(c.lines.size(), 3u);
+    EXPECT_EQ(c.lines[2], L"last");
+    c.reader.finishOutput();
+    EXPECT_EQ(c.lines.size(), 3u);
+}
+
+TEST(ReaderPipe, BreakSplitBetweenPassesCountsOnce)
+{
+    Pipe pipe;
+    Collector c;
+    pipe.write("A\r");
+    c.reader.drainOutput(pipe.readEnd.get());
+    pipe.write("\nB\n");
+    c.reader.drainOutput(pipe.readEnd.get());
+    pipe.write("\r");
+    c.reader.drainOutput(pipe.readEnd.get());
+    c.reader.finishOutput();
+    EXPECT_EQ(c.lines, (Lines{ L"A", L"B", L"" }));
+}
+
+TEST(ReaderPipe, ZeroBytesDropTheRestOfTheirLine)
+{
+    EXPECT_EQ(linesOf(std::string("ab\0cd\r\nef\n\0\nx\0", 15)), (Lines{ L"ab", L"ef", L"", L"x" }));
+    // The same whatever the reads: a zero byte in one read, the line break in a later one.
+    Pipe pipe;
+    Collector c;
+    pipe.write(std::string("ab\0c", 4));
+    c.reader.drainOutput(pipe.readEnd.get());
+    pipe.write("d\ne\n");
+    c.reader.drainOutput(pipe.readEnd.get());
+    EXPECT_EQ(c.lines, (Lines{ L"ab", L"e" }));
+}
+
+TEST(ReaderPipe, TenMegabytesWithoutLineBreak)
+{
+    Pipe pipe;
+    Collector c;
+    const std::string block(1 << 20, 'k');
+    for (int i = 0; i < 10; ++i) {
+        pipe.write(block);
+        c.reader.drainOutput(pipe.readEnd.get());
+    }
+    EXPECT_TRUE(c.lines.empty());
+    pipe.write("\n");
+    c.reader.drainOutput(pipe.readEnd.get());
+    ASSERT_EQ(c.lines.size(), 1u);
+    EXPECT_EQ(c.lines[0].size(), 10u << 20);
+}
+
+TEST(ReaderDecoding, InvalidBytesAreSubstitutedNotDropped)
+{
+    Lines lines = linesOf("ok\xFF\x80 end\n");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(0, 2), L"ok");
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 4), L" end");
+}
+
+TEST(ReaderDecodingJapanese, ShiftJisAcrossReadsAndPasses)
+{
+    ASSERT_EQ(win::threadAnsiCodePage(), 932u);
+    // "変換" in code page 932 is 95 CF 8A B7; split inside the first character.
+    Pipe pipe;
+    Collector c;
+    pipe.write(std::string(1023, 'a') + "\x95");
+    c.reader.drainOutput(pipe.readEnd.get());
+    pipe.write("\xCF\x8A\xB7\r\n\x95");
+    c.reader.drainOutput(pipe.readEnd.get());
+    c.reader.finishOutput();
+    ASSERT_EQ(c.lines.size(), 2u);
+    EXPECT_EQ(c.lines[0], std::wstring(1023, L'a') + L"変換");
+    EXPECT_EQ(c.lines[1].size(), 1u); // a lone lead byte: one substituted character
+}
+
+// Any chunking of a stream, into reads and passes, gives the same lines and the same log.
+TEST(ReaderChunking, RandomChunkingGivesSameLinesAndLog)
+{
+    std::mt19937 random(424242);
+    const char* pieces[] = { "Page 1", "Processing pages 1 through 9.", "   **** Warning: w", "   cont", "Error: e",
+        "text %1 %", "\r", "\n", "\r\n", "\n\r", "\r\r", "\0", "\xFF", "\x95", "x" };
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText("expression=(.+)\ntype=info\ndefault=%1\n");
+    for (int round = 0; round < 40; ++round) {
+        std::string stream;
+        const int count = 50 + static_cast<int>(random() % 400);
+        for (int i = 0; i < count; ++i) {
+            const char* piece = pieces[random() % std::size(pieces)];
+            if (*piece == '\0') {
+                stream.push_back('\0');
+            } else {
+                stream += piece;
+            }
+        }
+        if (round % 5 == 0) {
+            stream += std::string(3000, 'L'); // a long unterminated tail
+        }
+
+        auto runOnce = [&](bool chunked, std::vector<std::wstring>& lines, std::vector<std::wstring>& rows) {
+            testing_support::TempFile log(L"chunk_log");
+            RecordingView view;
+            converter::OutputInterpreter interpreter(view, rules);
+            {
+                win::UniqueHandle file(CreateFileW(log.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                interpreter.reset(file.get());
+                OutputReader reader([&](std::wstring_view line) {
+                    lines.emplace_back(line);
+                    interpreter.interpretLine(line);
+                });
+                Pipe pipe;
+                if (!chunked) {
+                    pipe.write(stream);
+                    reader.drainOutput(pipe.readEnd.get());
+                } else {
+                    size_t offset = 0;
+                    while (offset < stream.size()) {
+                        const size_t size = 1 + random() % (random() % 2 == 0 ? 5 : 2000);
+                        pipe.write(std::string_view(stream).substr(offset, size));
+                        offset += size;
+                        if (random() % 3 != 0) {
+                            reader.drainOutput(pipe.readEnd.get());
+                        }
+                    }
+                    reader.drainOutput(pipe.readEnd.get());
+                }
+                reader.finishOutput();
+                interpreter.flushPendingMessage();
+            }
+            rows = view.rows;
+            return log.read();
+        };
+        std::vector<std::wstring> wholeLines, wholeRows, chunkLines, chunkRows;
+        const std::string wholeLog = runOnce(false, wholeLines, wholeRows);
+        const std::string chunkLog = runOnce(true, chunkLines, chunkRows);
+        ASSERT_EQ(wholeLines, chunkLines) << "round " << round;
+        ASSERT_EQ(wholeRows, chunkRows) << "round " << round;
+        ASSERT_EQ(wholeLog, chunkLog) << "round " << round;
+        // Every line is in the log, with the byte-order mark first.
+        if (!wholeLines.empty()) {
+            EXPECT_EQ(wholeLog.substr(0, 3), "\xEF\xBB\xBF");
+        }
+    }
+}

@@ -1,0 +1,333 @@
+// The rule file format, classification and the language key.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "converter/MessageRuleSet.h"
+#include "converter/TestFiles.h"
+#include "win/Handle.h"
+#include "win/Text.h"
+
+using converter::MessageRuleSet;
+using testing_support::TempFile;
+
+namespace {
+
+const char kExampleRules[] = "expression=process_success (\\d+)\n"
+                             "type=info\n"
+                             "default=Finished in %1 seconds.\n"
+                             "ja=\xE5\x87\xA6\xE7\x90\x86\xE6\x99\x82\xE9\x96\x93 %1 \xE7\xA7\x92\n";
+
+MessageRuleSet::Classification classify(MessageRuleSet& rules, const std::wstring& text)
+{
+    return rules.classifyMessage(text);
+}
+
+} // namespace
+
+TEST(RulesParsing, ExampleRuleEnglishAndJapaneseKeys)
+{
+    MessageRuleSet english("en-us=");
+    english.loadRulesFromText(kExampleRules);
+    ASSERT_EQ(english.ruleCount(), 1u);
+    auto result = classify(english, L"process_success 12");
+    EXPECT_EQ(result.text, L"Finished in 12 seconds.");
+    EXPECT_EQ(result.type, MessageType::Info);
+
+    MessageRuleSet japanese("ja=");
+    japanese.loadRulesFromText(kExampleRules);
+    result = classify(japanese, L"process_success 12");
+    EXPECT_EQ(result.text, L"処理時間 12 秒");
+    EXPECT_EQ(result.type, MessageType::Info);
+}
+
+TEST(RulesParsing, TypeKeywordsAndOrderOfLines)
+{
+    MessageRuleSet rules("ja=");
+    rules.loadRulesFromText("before=\n"
+                            "expression=A\n"
+                            "ja=japanese A\n"
+                            "default=default A\n" // after a language line: does not replace it
+                            "type=error\n"
+                            "expression=B\n"
+                            "default=first B\n"
+                            "default=second B\n" // the first non-empty default counts
+                            "type=warn\n"
+                            "type=Error\n" // wrong letter case: ignored
+                            "expression=C\n"
+                            "default=default C\n"
+                            "ja=japanese C\n" // replaces the default
+                            "ja=last C\n"     // the last language line counts
+                            "type=info\n"
+                            "type=bogus\n"
+                            "expression=D\n"
+                            "type=warn\n" // no text: dropped
+                            "expression=E\n"
+                            "type=ignore\n" // ignore without text: kept
+                            "expression=F\n"
+                            "default=no type\n");
+    ASSERT_EQ(rules.ruleCount(), 5u);
+    EXPECT_EQ(rules.rule(0).pattern(), "A");
+    EXPECT_EQ(rules.rule(0).templateText(), "japanese A");
+    EXPECT_EQ(rules.rule(0).type(), MessageType::Error);
+    EXPECT_EQ(rules.rule(1).templateText(), "first B");
+    EXPECT_EQ(rules.rule(1).type(), MessageType::Warn);
+    EXPECT_EQ(rules.rule(2).templateText(), "last C");
+    EXPECT_EQ(rules.rule(2).type(), MessageType::Info);
+    EXPECT_EQ(rules.rule(3).pattern(), "E");
+    EXPECT_EQ(rules.rule(3).type(), MessageType::Ignore);
+    EXPECT_EQ(rules.rule(3).templateText(), "");
+    EXPECT_EQ(rules.rule(4).pattern(), "F");
+    EXPECT_EQ(rules.rule(4).type(), MessageType::None);
+}
+
+TEST(RulesParsing, LineBreaksWhitespaceAndUnterminatedLastLine)
+{
+    const std::string lf = "expression=^Warn(ing)\n  type=warn \t\ndefault=  W%1\n";
+    std::string crlf;
+    for (char c : lf) {
+        if (c == '\n') {
+            crlf += "\r\n";
+        } else {
+            crlf += c;
+        }
+    }
+    std::string cr = lf;
+    for (char& c : cr) {
+        if (c == '\n') {
+            c = '\r';
+        }
+    }
+    for (const std::string& text : { lf, crlf, cr, lf.substr(0, lf.size() - 1) }) {
+        MessageRuleSet rules("ja=");
+        rules.loadRulesFromText(text);
+        ASSERT_EQ(rules.ruleCount(), 1u);
+        EXPECT_EQ(rules.rule(0).pattern(), "^Warn(ing)");
+        EXPECT_EQ(rules.rule(0).templateText(), "  W%1"); // leading blanks after the keyword stay
+        EXPECT_EQ(rules.rule(0).type(), MessageType::Warn);
+    }
+}
+
+TEST(RulesParsing, KeywordsInsideTextsAndLinesBeforeTheFirstExpression)
+{
+    MessageRuleSet rules("ja=");
+    rules.loadRulesFromText("default=orphan\n"
+                            "expression=X\n"
+                            "ja=a text with type=error inside\n" // taken as a type line (invalid value)
+                            "expression=Y\n"
+                            "ja=a text with default=inside\n" // taken as a default line
+                            "type=info\n");
+    ASSERT_EQ(rules.ruleCount(), 2u);
+    EXPECT_EQ(rules.rule(0).pattern(), "");
+    EXPECT_EQ(rules.rule(0).templateText(), "orphan");
+    EXPECT_EQ(rules.rule(1).pattern(), "Y");
+    EXPECT_EQ(rules.rule(1).templateText(), "inside");
+}
+
+TEST(RulesParsing, EmptyLanguageKeyUsesOnlyDefaultTexts)
+{
+    MessageRuleSet rules("");
+    rules.loadRulesFromText("expression=A\r\ntype=info\r\ndefault=the default\r\nja=japanese\r\nsome comment\r\n"
+                            "expression=B\r\ntype=info\r\nja=only japanese\r\n");
+    ASSERT_EQ(rules.ruleCount(), 1u);
+    EXPECT_EQ(rules.rule(0).templateText(), "the default");
+}
+
+TEST(RulesParsing, LongLinesAndZeroBytes)
+{
+    std::string longText(3000000, 'x');
+    MessageRuleSet rules("ja=");
+    rules.loadRulesFromText("expression=L\ntype=warn\ndefault=" + longText + "\n");
+    ASSERT_EQ(rules.ruleCount(), 1u);
+    EXPECT_EQ(rules.rule(0).templateText().size(), longText.size());
+
+    // A zero byte ends the usable text of its 1024-byte piece.
+    std::string file = "expression=Z\ntype=info\ndefault=before";
+    file.push_back('\0');
+    file += "expression=lost\n";
+    file.resize(1024, 'q');
+    file += "\nexpression=after\ntype=warn\ndefault=kept\n";
+    rules.loadRulesFromText(file);
+    ASSERT_EQ(rules.ruleCount(), 2u);
+    EXPECT_EQ(rules.rule(0).templateText(), "before");
+    EXPECT_EQ(rules.rule(1).pattern(), "after");
+}
+
+TEST(RulesFile, LoadsFromDiskAndMissingFileGivesNoRules)
+{
+    TempFile file(L"rules");
+    file.write(kExampleRules);
+    MessageRuleSet rules("en-us=");
+    rules.loadRules(file.path());
+    EXPECT_EQ(rules.ruleCount(), 1u);
+
+    // A file held open without sharing cannot be read: no rules.
+    {
+        win::UniqueHandle holder(CreateFileW(file.path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.valid());
+        rules.loadRules(file.path());
+        EXPECT_EQ(rules.ruleCount(), 0u);
+    }
+    rules.loadRules(file.path() + L".missing");
+    EXPECT_EQ(rules.ruleCount(), 0u);
+    auto result = rules.classifyMessage(L"process_success 3");
+    EXPECT_EQ(result.type, MessageType::None);
+    EXPECT_EQ(result.text, L"process_success 3");
+
+    const std::wstring path = MessageRuleSet::defaultRuleFilePath();
+    ASSERT_GE(path.size(), 11u);
+    EXPECT_EQ(path.substr(path.size() - 12), L"\\langmap.txt");
+}
+
+TEST(RulesClassify, AnchoredFirstRuleDecidesAndUnmatchedIsNone)
+{
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText("expression=Warning\ntype=warn\ndefault=first\n"
+                            "expression=Warning: (.*)\ntype=error\ndefault=second %1\n"
+                            "expression=Hidden\ndefault=hidden text\n");
+    EXPECT_EQ(rules.classifyMessage(L"Warning: x").text, L"first");
+    EXPECT_EQ(rules.classifyMessage(L"Warning: x").type, MessageType::Warn);
+    EXPECT_EQ(rules.classifyMessage(L"A Warning: x").type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"warning: x").type, MessageType::None); // case-sensitive
+    auto hidden = rules.classifyMessage(L"Hidden thing");
+    EXPECT_EQ(hidden.type, MessageType::None); // a rule with text but no type hides the message
+    EXPECT_EQ(hidden.text, L"hidden text");
+}
+
+TEST(RulesClassify, EmptyOutputPassesOnAndIgnoreWithoutTextDecides)
+{
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText("expression=M(\\d*)\ntype=error\ndefault=%1\n"
+                            "expression=M\ntype=ignore\n"
+                            "expression=M\ntype=info\ndefault=never\n"
+                            "expression=N(x)?\ntype=warn\ndefault=[%1][%2][%9]\n");
+    auto digits = rules.classifyMessage(L"M42");
+    EXPECT_EQ(digits.type, MessageType::Error);
+    EXPECT_EQ(digits.text, L"42");
+    auto ignored = rules.classifyMessage(L"M");
+    EXPECT_EQ(ignored.type, MessageType::Ignore);
+    // A group that did not take part and inserts beyond the groups give empty text.
+    auto missing = rules.classifyMessage(L"N");
+    EXPECT_EQ(missing.type, MessageType::Warn);
+    EXPECT_EQ(missing.text, L"[][][]");
+}
+
+TEST(RulesClassify, LazyCompilationBadPatternsAndCopies)
+{
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText("expression=(unclosed\ntype=error\ndefault=bad\n"
+                            "expression=Good\ntype=info\ndefault=good\n"
+                            "expression=Unreached\ntype=info\ndefault=u\n");
+    EXPECT_FALSE(rules.rule(1).isCompiled());
+    EXPECT_EQ(rules.classifyMessage(L"Good").text, L"good");
+    EXPECT_FALSE(rules.rule(0).isCompiled()); // tried again for every message
+    EXPECT_TRUE(rules.rule(1).isCompiled());
+    EXPECT_FALSE(rules.rule(2).isCompiled());
+    converter::MessageRule copy = rules.rule(1);
+    EXPECT_FALSE(copy.isCompiled());
+    EXPECT_EQ(copy.pattern(), "Good");
+    std::wstring output;
+    EXPECT_EQ(copy.apply("Good!", output), converter::MessageRule::Outcome::Matched);
+    EXPECT_EQ(output, L"good");
+}
+
+TEST(RulesClassify, CaretDollarAndInlineCaseFolding)
+{
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText("expression=^(?i:error) (\\w+)$\ntype=error\ndefault=E %1\n");
+    EXPECT_EQ(rules.classifyMessage(L"ERROR code").text, L"E code");
+    EXPECT_EQ(rules.classifyMessage(L"ERROR code more").type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"error a\nb").type, MessageType::None); // $ is the end of the text
+}
+
+TEST(RulesBadInput, PercentInConverterTextAndTemplates)
+{
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText("expression=Msg (.*)\ntype=warn\ndefault=got %1 and %2\n"
+                            "expression=Trail\ntype=error\ndefault=rejected %\n"
+                            "expression=Tr\ntype=info\ndefault=next rule\n"
+                            "expression=Esc\ntype=info\ndefault=a%0b\n"
+                            "expression=Nl\ntype=info\ndefault=x%ny %!%%\n");
+    // The message's own "%1" is an insert's text and is never formatted again.
+    EXPECT_EQ(rules.classifyMessage(L"Msg 100%1 %n %s").text, L"got 100%1 %n %s and ");
+    // A template the formatter rejects gives no text, so the next rule decides.
+    EXPECT_EQ(rules.classifyMessage(L"Trail").text, L"next rule");
+    EXPECT_EQ(rules.classifyMessage(L"Esc").text, L"a");
+    EXPECT_EQ(rules.classifyMessage(L"Nl").text, L"x\r\ny !%");
+}
+
+TEST(RulesBadInput, CatastrophicPatternsGiveUp)
+{
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText("expression=(a+)+b\ntype=error\ndefault=slow\n"
+                            "expression=(x|x)*y\ntype=error\ndefault=slow2\n"
+                            "expression=a\ntype=info\ndefault=fallback\n");
+    const std::wstring subject(5000, L'a');
+    auto result = rules.classifyMessage(subject);
+    EXPECT_EQ(result.text, L"fallback");
+    EXPECT_EQ(rules.classifyMessage(std::wstring(100000, L'x')).type, MessageType::None);
+    // A 10 MB message through a pattern that scans it.
+    MessageRuleSet scan("en-us=");
+    scan.loadRulesFromText("expression=.*Z\ntype=error\ndefault=z\nexpression=.\ntype=info\ndefault=any\n");
+    EXPECT_EQ(scan.classifyMessage(std::wstring(10 * 1024 * 1024, L'q')).text, L"any");
+}
+
+TEST(RulesBadInput, InvalidUtf8AndNulBytesInFile)
+{
+    std::string file = "expression=Bad\xFF\xFE(.)\ntype=warn\ndefault=t\xC3\n"
+                       "expression=\xE3\x81\xAB(.)\ntype=info\ndefault=\xC0\xAFok %1\n";
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText(file);
+    ASSERT_EQ(rules.ruleCount(), 2u);
+    EXPECT_EQ(rules.classifyMessage(L"Bad\xFFFD\xFFFDx").type, MessageType::None);
+    auto result = rules.classifyMessage(L"にx");
+    EXPECT_EQ(result.type, MessageType::Info);
+    EXPECT_NE(result.text.find(L"ok x"), std::wstring::npos);
+    // Lone surrogates in a message are encoded with substitutions and never crash.
+    EXPECT_EQ(rules.classifyMessage(std::wstring(L"\xD800\xDC00\xDFFF", 3)).type, MessageType::None);
+}
+
+TEST(RulesBadInput, RandomRuleFilesAndMessagesNeverCrash)
+{
+    std::mt19937 random(20261207);
+    const char* pieces[] = { "expression=", "type=", "default=", "ja=", "info", "warn", "error", "ignore", "%", "%1",
+        "%99", "%0", "%n", "!", "%1!*.*s!", "%1!", "(", ")", "(.)", "*", "+", "(a+)+", "\\", "[", "]", "{2,}", "?<n>",
+        "\r", "\n", "\r\n", "", "\xFF", "\xC3", "\xE3\x81", "a", "b", " ", "\t", "(?i)" };
+    const std::wstring messages[] = { L"", L"a", L"ab%1", L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaac", L"error x", L"%0%n!" };
+    for (int round = 0; round < 300; ++round) {
+        std::string file;
+        const int count = static_cast<int>(random() % 60);
+        for (int i = 0; i < count; ++i) {
+            const size_t which = random() % std::size(pieces);
+            if (std::string_view(pieces[which]).empty()) {
+                file.push_back('\0');
+            } else {
+                file += pieces[which];
+            }
+            if (random() % 4 == 0) {
+                file.push_back(static_cast<char>(random() % 256));
+            }
+        }
+        MessageRuleSet rules((round % 2) == 0 ? "ja=" : "");
+        rules.loadRulesFromText(file);
+        for (const std::wstring& message : messages) {
+            auto result = rules.classifyMessage(message);
+            EXPECT_TRUE(result.type >= MessageType::None && result.type <= MessageType::Ignore);
+        }
+    }
+}
+
+TEST(RulesLanguage, EnglishKeyFromMlang)
+{
+    MessageRuleSet rules;
+    EXPECT_EQ(rules.languageKey(), "en-us=");
+}
+
+TEST(RulesLanguageJapanese, JapaneseKeyFromMlang)
+{
+    MessageRuleSet rules;
+    EXPECT_EQ(rules.languageKey(), "ja=");
+    rules.loadRulesFromText(kExampleRules);
+    EXPECT_EQ(rules.classifyMessage(L"process_success 7").text, L"処理時間 7 秒");
+}
