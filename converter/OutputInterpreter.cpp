@@ -1,6 +1,7 @@
 #include "converter/OutputInterpreter.h"
 
 #include <climits>
+#include <cstdint>
 #include <cwctype>
 #include <utility>
 
@@ -45,9 +46,42 @@ std::wstring_view trimWhiteSpace(std::wstring_view text)
     return text;
 }
 
+// Appends UTF-16 text as UTF-8, a lone surrogate as U+FFFD, as the platform's
+// conversion does; cheaper than two conversion calls for every logged line.
+void appendUtf8(std::string& out, std::wstring_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = text[i];
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        }
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
 } // namespace
 
-OutputInterpreter::OutputInterpreter(ProgressView& view, MessageRuleSet& rules) : view_(view), rules_(rules) {}
+OutputInterpreter::OutputInterpreter(ProgressView& view, MessageRuleSet& rules)
+    : view_(view), rules_(rules), pageStatusTemplate_(win::loadString(IDS_PROCESSING_PAGE))
+{
+}
 
 void OutputInterpreter::reset(HANDLE logFile)
 {
@@ -60,6 +94,8 @@ void OutputInterpreter::reset(HANDLE logFile)
     warningCountText_.clear();
     errorCountText_.clear();
     logFile_ = (logFile == INVALID_HANDLE_VALUE) ? nullptr : logFile;
+    // Loaded once per run, on the thread that runs it, rather than for every page line.
+    pageStatusTemplate_ = win::loadString(IDS_PROCESSING_PAGE);
     logBomWritten_ = false;
 }
 
@@ -104,7 +140,8 @@ void OutputInterpreter::interpretLine(std::wstring_view line)
         // number overflows.
         const long long position = static_cast<long long>(currentPage_) - 1;
         view_.setProgressPosition(position < INT_MIN ? INT_MIN : static_cast<int>(position));
-        view_.setStatusText(win::formatString(IDS_PROCESSING_PAGE, { currentPage_, totalPages_ }));
+        const win::MessageArg inserts[] = { currentPage_, totalPages_ };
+        view_.setStatusText(win::formatMessageText(pageStatusTemplate_, inserts));
         kind = LineKind::Page;
     } else if ((at = line.find(kWarningMarker)) != std::wstring_view::npos) {
         flushPendingMessage();
@@ -139,7 +176,7 @@ void OutputInterpreter::writeLog(std::wstring_view line)
         logBuffer_.append("\xEF\xBB\xBF");
         logBomWritten_ = true;
     }
-    logBuffer_.append(win::toUtf8(line));
+    appendUtf8(logBuffer_, line);
     logBuffer_.append("\r\n");
     // One write per line; a failing log never alters the run.
     size_t offset = 0;

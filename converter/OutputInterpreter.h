@@ -71,6 +71,7 @@ private:
     HANDLE logFile_ = nullptr;
     bool logBomWritten_ = false;
     std::string logBuffer_;
+    std::wstring pageStatusTemplate_; // string 223
 };
 
 } // namespace converter

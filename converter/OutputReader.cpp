@@ -1,5 +1,6 @@
 #include "converter/OutputReader.h"
 
+#include <climits>
 #include <utility>
 
 #include "win/Text.h"
@@ -18,9 +19,20 @@ void OutputReader::reset()
 
 void OutputReader::deliver()
 {
-    // Decoded with the reading thread's ANSI code page, looked up for every line, with
-    // the platform's substitutions for invalid sequences.
-    decoded_ = win::fromCodePage(win::threadAnsiCodePage(), line_);
+    // Decoded with the reading thread's ANSI code page (looked up once per batch of
+    // bytes), with the platform's substitutions for invalid sequences. A code-page text
+    // never has more UTF-16 units than bytes, so one conversion call suffices.
+    decoded_.resize(line_.size());
+    int length = 0;
+    if (!line_.empty() && line_.size() <= static_cast<size_t>(INT_MAX)) {
+        length = MultiByteToWideChar(codePage_, 0, line_.data(), static_cast<int>(line_.size()), decoded_.data(),
+            static_cast<int>(decoded_.size()));
+        if (length <= 0) {
+            decoded_ = win::fromCodePage(codePage_, line_); // any other outcome: the general route
+            length = static_cast<int>(decoded_.size());
+        }
+    }
+    decoded_.resize(static_cast<size_t>(length));
     line_.clear();
     skippingAfterZero_ = false;
     if (deliverLine_) {
@@ -34,6 +46,7 @@ void OutputReader::deliver()
 // zero byte drops the bytes from it up to the next line break, wherever the reads begin.
 void OutputReader::consumeBytes(std::string_view bytes)
 {
+    codePage_ = win::threadAnsiCodePage();
     size_t position = 0;
     if (swallowLineFeed_ && !bytes.empty()) {
         if (bytes.front() == '\n') {
@@ -91,6 +104,7 @@ void OutputReader::drainOutput(HANDLE pipeReadEnd)
 void OutputReader::finishOutput()
 {
     swallowLineFeed_ = false;
+    codePage_ = win::threadAnsiCodePage();
     // Bytes after the last break make a last line, even when a zero byte dropped them all.
     if (!line_.empty() || skippingAfterZero_) {
         deliver();

@@ -34,6 +34,7 @@ private:
     std::function<void(std::wstring_view)> deliverLine_;
     std::string line_;               // bytes of the current, unterminated line
     std::wstring decoded_;           // reused decoding buffer
+    UINT codePage_ = CP_ACP;         // decoding code page of the reading thread
     bool swallowLineFeed_ = false;   // the last byte ended a line: one LF right after it belongs to that break
     bool skippingAfterZero_ = false; // a zero byte: the rest of the current line is dropped
 };

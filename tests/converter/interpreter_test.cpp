@@ -8,6 +8,7 @@
 #include "converter/RecordingView.h"
 #include "converter/TestFiles.h"
 #include "win/Handle.h"
+#include "win/Text.h"
 
 using converter::LineKind;
 using converter::OutputInterpreter;
@@ -196,6 +197,19 @@ TEST(InterpreterLog, BytesOfTheLog)
         f.lines({ longLine });
     }
     EXPECT_EQ(longLog.read().size(), 3u + 600000u + 2u);
+
+    // Surrogate pairs and lone surrogates are encoded as the platform encodes them.
+    TempFile surrogates(L"log_surrogates");
+    const wchar_t units[] = { L'a', 0xD83D, 0xDE00, L'b', 0xD800, L'c', 0xDC00, 0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0xD83D };
+    const std::wstring odd(units, std::size(units));
+    {
+        win::UniqueHandle file(CreateFileW(surrogates.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        Fixture f;
+        f.interpreter.reset(file.get());
+        f.lines({ odd });
+    }
+    EXPECT_EQ(surrogates.read(), "\xEF\xBB\xBF" + win::toUtf8(odd) + "\r\n");
     {
         win::UniqueHandle readOnly(CreateFileW(longLog.path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
