@@ -150,3 +150,15 @@ TEST(Langmap, SampleRunThroughInterpreter)
     EXPECT_EQ(interpreter.warningCount(), 2);
     EXPECT_EQ(interpreter.errorCount(), 1);
 }
+
+// Long messages (a warning with many continuation lines) are still matched whole.
+TEST(Langmap, LongMessagesStillMatch)
+{
+    MessageRuleSet& rules = shippedRules("en-us=");
+    const std::wstring detail(300000, L'd');
+    const auto result = rules.classifyMessage(L"Warning: " + detail);
+    EXPECT_EQ(result.type, MessageType::Warn);
+    EXPECT_EQ(result.text, detail);
+    const auto error = rules.classifyMessage(L"Error: /typecheck in " + detail);
+    EXPECT_EQ(error.type, MessageType::Error);
+}
