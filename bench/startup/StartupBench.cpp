@@ -1,0 +1,177 @@
+// Launches korvello-gui.exe and the minimal sheet program alternately and measures the
+// time from CreateProcessW to the first visible top-level dialog of the child, then the
+// child's working set at that moment and the time it takes to close after Cancel.
+// Usage: startup-bench.exe <korvello-gui.exe> <minimal-sheet.exe> [rounds]
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Sample {
+    double showMs = 0;
+    double closeMs = 0;
+    double workingSetMiB = 0;
+    bool ok = false;
+};
+
+double nowMs()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f = {};
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter = {};
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+struct Search {
+    DWORD processId = 0;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findVisibleDialog(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<Search*>(data);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (processId == search->processId && IsWindowVisible(window) && std::wstring(className) == L"#32770") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+Sample measure(const std::wstring& program)
+{
+    Sample sample;
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    const double start = nowMs();
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+            &process)) {
+        return sample;
+    }
+    Search search;
+    search.processId = process.dwProcessId;
+    while (search.found == nullptr && nowMs() - start < 30000) {
+        EnumWindows(&findVisibleDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr) {
+            if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
+                break;
+            }
+        }
+    }
+    if (search.found != nullptr) {
+        sample.showMs = nowMs() - start;
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof(counters);
+        if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof(counters))) {
+            sample.workingSetMiB = static_cast<double>(counters.WorkingSetSize) / (1024.0 * 1024.0);
+        }
+        const double closeStart = nowMs();
+        PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if (WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0) {
+            sample.closeMs = nowMs() - closeStart;
+            sample.ok = true;
+        }
+    }
+    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return sample;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+unsigned long long fileSize(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+struct Figures {
+    std::vector<double> show, close, workingSet;
+    int failures = 0;
+    void add(const Sample& sample)
+    {
+        if (!sample.ok) {
+            ++failures;
+            return;
+        }
+        show.push_back(sample.showMs);
+        close.push_back(sample.closeMs);
+        workingSet.push_back(sample.workingSetMiB);
+    }
+    void print(const char* name, const std::wstring& path) const
+    {
+        const double low = show.empty() ? 0 : *std::min_element(show.begin(), show.end());
+        const double high = show.empty() ? 0 : *std::max_element(show.begin(), show.end());
+        std::printf("%-14s shown after: median %7.1f ms (min %7.1f, max %7.1f, n=%zu, failed %d); "
+                    "close after Cancel: median %7.1f ms; working set at show: median %6.1f MiB; exe %llu bytes\n",
+            name, median(show), low, high, show.size(), failures, median(close), median(workingSet),
+            fileSize(path));
+    }
+};
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: startup-bench <korvello-gui.exe> <minimal-sheet.exe> [rounds]\n");
+        return 2;
+    }
+    const std::wstring gui = argv[1];
+    const std::wstring minimal = argv[2];
+    const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 10;
+
+    // One unmeasured start of each warms the caches.
+    measure(gui);
+    measure(minimal);
+
+    Figures guiFigures;
+    Figures minimalFigures;
+    for (int round = 0; round < rounds; ++round) {
+        // Alternate the order so that neither program always runs first.
+        if (round % 2 == 0) {
+            guiFigures.add(measure(gui));
+            minimalFigures.add(measure(minimal));
+        } else {
+            minimalFigures.add(measure(minimal));
+            guiFigures.add(measure(gui));
+        }
+    }
+    guiFigures.print("korvello-gui", gui);
+    minimalFigures.print("minimal-sheet", minimal);
+    const double baseline = median(minimalFigures.show);
+    if (baseline > 0) {
+        std::printf("ratio of medians (korvello-gui / minimal-sheet): %.2f (target: at most 1.25)\n",
+            median(guiFigures.show) / baseline);
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+#!/bin/sh
+# Builds and runs the start-up benchmark under Wine: korvello-gui.exe (with its
+# converter beside it) against the minimal property-sheet program.
+# Usage: bench/startup/run.sh [rounds]   (KORVELLO_BUILD_DIR selects the build folder)
+set -eu
+. "$(dirname "$0")/../../scripts/common.sh"
+rounds="${1:-10}"
+cmake --build "$build" --target startup-bench -- --no-print-directory -j2 >/dev/null
+ensure_display
+wineserver -p 2>/dev/null || true
+cd "$build"
+wine bench/startup/startup-bench.exe "$(winepath -w app/korvello-gui.exe)" \
+    "$(winepath -w bench/startup/minimal-sheet.exe)" "$rounds"
