@@ -1,0 +1,196 @@
+// The string table in both languages: every listed text, the same inserts in both,
+// the file-dialog filters.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ResourceData.h"
+#include "ui/res/resource.h"
+#include "win/Strings.h"
+
+using restest::kEnglish;
+using restest::kJapanese;
+
+namespace {
+
+struct Text {
+    UINT id;
+    const wchar_t* english;
+    const wchar_t* japanese;
+};
+
+const Text kTexts[] = {
+    { 200, L"Korvello Converter", L"Korvello Converter" },
+    { 201, L"Character level (--chars)", L"文字毎 (--chars)" },
+    { 202, L"Word level (--words)", L"単語毎 (--words)" },
+    { 203, L"Line level (--lines)", L"行毎 (--lines)" },
+    { 204, L"No text extraction (--no-texts)", L"テキストなし (--no-texts)" },
+    { 205, L"%1 - Korvello Converter", L"%1 - Korvello Converter" },
+    { 207, L"Lossless", L"可逆圧縮" },
+    { 208, L"Quasi-Lossless", L"準可逆圧縮" },
+    { 209, L"Conservative", L"低圧縮" },
+    { 210, L"Lossy", L"非可逆圧縮" },
+    { 211, L"Aggressive", L"高圧縮" },
+    { 212, L"Starting conversion...", L"変換開始中..." },
+    { 213, L"PDF Files (*.pdf)|*.pdf|PostScript Files (*.ps)|*.ps|All Files (*.*)|*.*",
+        L"PDF ファイル (*.pdf)|*.pdf|PostScript ファイル (*.ps)|*.ps|All ファイル (*.*)|*.*" },
+    { 214, L"DjVu Files (*.djvu;*.djv)|*.djvu;*.djv|All Files (*.*)|*.*",
+        L"DjVu ファイル (*.djvu;*.djv)|*.djvu;*.djv|All ファイル (*.*)|*.*" },
+    { 217, L"Log Files (*.log)|*.log|All Files (*.*)|*.*", L"Log ファイル (*.log)|*.log|All ファイル (*.*)|*.*" },
+    { 218, L"Process is canceled.", L"処理はキャンセルされました。" },
+    { 219, L"'%1' does not exists.", L"'%1' は存在しないファイルです。" },
+    { 220, L"'%1' already exists, overwrite anyway?", L"'%1' は既に存在します。上書きしますか？" },
+    { 221, L"The path '%1' is an existing directory.", L"'%1' は既に存在するディレクトリです。" },
+    { 222, L"The process is failed due to the following OS error:\n%1", L"処理は失敗しました。\nOSからのエラー: %1" },
+    { 223, L"Now processing page %1!d!/%2!d!...", L"ページ %1!d!/%2!d! を処理中です..." },
+    { 224, L"Specify a path for CID-keyed fonts and CMaps.", L"CIDフォントおよび、 CMapのパスを指定してください。" },
+    { 225, L"The input file name is empty.", L"入力ファイル名が入力されていません。" },
+    { 226, L"The output file name is empty.", L"出力ファイル名が入力されていません。" },
+    { 227, L"The process is failed.", L"処理が失敗しました。" },
+    { 228, L"Failed to create worker thread.", L"ワーカスレッドの作成に失敗しました。" },
+    { 229, L"&History", L"履歴(&H)" },
+    { 230, L"&Revert to the default", L"既定の設定に戻す(&R)" },
+    { 231, L"Convert to DjVu...", L"DjVu形式に変換..." },
+    { 232, L"&Details >>", L"詳細(&D) >>" },
+    { 233, L"&Details <<", L"詳細(&D) <<" },
+    { 234, L"OK", L"OK" },
+    { 235, L"%1!d! Warnings", L"%1!d!個の警告" },
+    { 236, L"%1!d! Errors", L"%1!d!個のエラー" },
+    { 237, L"Conversion Failed : %1", L"変換に失敗しました。：%1" },
+    { 241, L"&Abort", L"強制終了(&A)" },
+    { 242, L"Information", L"情報" },
+    { 243, L"Warning", L"警告" },
+    { 244, L"Error", L"エラー" },
+    { 245, L"Type", L"種別" },
+    { 246, L"Page", L"ページ" },
+    { 247, L"Description", L"内容" },
+    { 248, L"Conversion finished but there are several warnings/errors.",
+        L"いくつかの警告が発生しましたが、DjVuへの変換は完了しました。" },
+    { 249, L"Conversion successfully finished!", L"DjVuへの変換が完了しました。" },
+};
+
+bool isListed(UINT id)
+{
+    for (const Text& text : kTexts) {
+        if (text.id == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::wstring> split(const std::wstring& text, wchar_t separator)
+{
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
+        if (end == std::wstring::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
+}
+
+// A literal with embedded nulls, all of them kept.
+template <size_t N>
+std::wstring withNulls(const wchar_t (&text)[N])
+{
+    return std::wstring(text, N - 1);
+}
+
+} // namespace
+
+TEST(ResourceStrings, EveryListedTextExistsInBothLanguages)
+{
+    for (const Text& text : kTexts) {
+        bool found = false;
+        EXPECT_EQ(restest::stringIn(text.id, kEnglish, &found), text.english) << "id " << text.id;
+        EXPECT_TRUE(found) << "English id " << text.id;
+        EXPECT_EQ(restest::stringIn(text.id, kJapanese, &found), text.japanese) << "id " << text.id;
+        EXPECT_TRUE(found) << "Japanese id " << text.id;
+    }
+}
+
+TEST(ResourceStrings, BothLanguagesHaveTheSameInserts)
+{
+    int withInserts = 0;
+    for (const Text& text : kTexts) {
+        const auto english = restest::insertsOf(restest::stringIn(text.id, kEnglish));
+        const auto japanese = restest::insertsOf(restest::stringIn(text.id, kJapanese));
+        EXPECT_EQ(english, japanese) << "id " << text.id;
+        withInserts += english.empty() ? 0 : 1;
+    }
+    EXPECT_EQ(withInserts, 9); // 205, 219 to 223, 235 to 237
+    EXPECT_EQ(restest::insertsOf(L"page %1!d!/%2!d! of %3 at 100%% %n"),
+        (std::vector<std::wstring> { L"%1!d!", L"%2!d!", L"%3" }));
+}
+
+TEST(ResourceStrings, NoUnlistedTextsBetween200And249)
+{
+    for (UINT id = 200; id <= 249; ++id) {
+        if (isListed(id)) {
+            continue;
+        }
+        bool found = true;
+        restest::stringIn(id, kEnglish, &found);
+        EXPECT_FALSE(found) << "English id " << id;
+        restest::stringIn(id, kJapanese, &found);
+        EXPECT_FALSE(found) << "Japanese id " << id;
+    }
+}
+
+TEST(ResourceStrings, LoadInEnglishInterface)
+{
+    for (const Text& text : kTexts) {
+        EXPECT_EQ(win::loadString(text.id), text.english) << "id " << text.id;
+    }
+    EXPECT_EQ(win::formatString(IDS_PROCESSING_PAGE, { 3, 12 }), L"Now processing page 3/12...");
+    EXPECT_EQ(win::formatString(IDS_OS_ERROR, { std::wstring(L"Access is denied.") }),
+        L"The process is failed due to the following OS error:\r\nAccess is denied."); // the formatter writes CR LF
+    EXPECT_EQ(win::formatString(IDS_WARNING_COUNT, { 2 }), L"2 Warnings");
+}
+
+TEST(ResourceStrings, InputFilterYieldsItsPairsInOrder)
+{
+    const std::vector<std::wstring> english = split(restest::stringIn(IDS_FILTER_INPUT, kEnglish), L'|');
+    EXPECT_EQ(english, (std::vector<std::wstring> { L"PDF Files (*.pdf)", L"*.pdf", L"PostScript Files (*.ps)", L"*.ps",
+                           L"All Files (*.*)", L"*.*" }));
+    const std::vector<std::wstring> japanese = split(restest::stringIn(IDS_FILTER_INPUT, kJapanese), L'|');
+    EXPECT_EQ(japanese, (std::vector<std::wstring> { L"PDF ファイル (*.pdf)", L"*.pdf", L"PostScript ファイル (*.ps)",
+                            L"*.ps", L"All ファイル (*.*)", L"*.*" }));
+    ASSERT_FALSE(english.empty());
+    EXPECT_EQ(english.back(), L"*.*");
+
+    // The list the file dialogs get: the same pairs, each ended by a null, and a final null.
+    const std::wstring list = win::fileDialogFilter(restest::stringIn(IDS_FILTER_INPUT, kEnglish));
+    EXPECT_EQ(list, withNulls(L"PDF Files (*.pdf)\0*.pdf\0PostScript Files (*.ps)\0*.ps\0All Files (*.*)\0*.*\0\0"));
+}
+
+TEST(ResourceStrings, OutputAndLogFiltersArePairs)
+{
+    for (UINT id : { IDS_FILTER_OUTPUT, IDS_FILTER_LOG }) {
+        for (LANGID language : { kEnglish, kJapanese }) {
+            const std::vector<std::wstring> parts = split(restest::stringIn(id, language), L'|');
+            ASSERT_EQ(parts.size(), 4u) << "id " << id;
+            EXPECT_EQ(parts[3], L"*.*");
+            for (const std::wstring& part : parts) {
+                EXPECT_FALSE(part.empty()) << "id " << id;
+            }
+        }
+    }
+    EXPECT_EQ(split(restest::stringIn(IDS_FILTER_OUTPUT, kEnglish), L'|')[1], L"*.djvu;*.djv");
+    EXPECT_EQ(split(restest::stringIn(IDS_FILTER_LOG, kJapanese), L'|')[0], L"Log ファイル (*.log)");
+}
+
+TEST(ResourceStringsJapanese, LoadInJapaneseInterface)
+{
+    for (const Text& text : kTexts) {
+        EXPECT_EQ(win::loadString(text.id), text.japanese) << "id " << text.id;
+    }
+    EXPECT_EQ(win::formatString(IDS_PROCESSING_PAGE, { 3, 12 }), L"ページ 3/12 を処理中です...");
+    EXPECT_EQ(win::formatString(IDS_ERROR_COUNT, { 4 }), L"4個のエラー");
+    EXPECT_EQ(win::formatString(IDS_FILE_NOT_EXISTS, { std::wstring(L"C:\\a.pdf") }), L"'C:\\a.pdf' は存在しないファイルです。");
+}
