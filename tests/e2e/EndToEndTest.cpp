@@ -102,6 +102,54 @@ TEST(EndToEnd, SuccessfulRunEndsWithOneAndStoresTheHistory)
     EXPECT_EQ(1u, settings.dword(L"LogEnabled").value_or(7));
 }
 
+// A .djvu association whose "open" verb records the path it was given.
+class RecordingViewer {
+public:
+    explicit RecordingViewer(const std::wstring& recordPath)
+    {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L".djvu");
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+        const std::wstring progId = kProgId;
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, L".djvu", nullptr, REG_SZ, progId.c_str(),
+            static_cast<DWORD>((progId.size() + 1) * sizeof(wchar_t)));
+        wchar_t system[MAX_PATH] = {};
+        GetSystemDirectoryW(system, MAX_PATH);
+        const std::wstring command = std::wstring(system) + L"\\cmd.exe /c echo %1>\"" + recordPath + L"\"";
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, (progId + L"\\shell\\open\\command").c_str(), nullptr, REG_SZ,
+            command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    }
+    ~RecordingViewer()
+    {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, L".djvu");
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+    }
+    RecordingViewer(const RecordingViewer&) = delete;
+    RecordingViewer& operator=(const RecordingViewer&) = delete;
+
+private:
+    static constexpr wchar_t kProgId[] = L"KorvelloE2eRecordingViewer";
+};
+
+TEST(EndToEnd, SuccessfulRunAsksTheShellToOpenTheOutput)
+{
+    CleanSettingsKey settings;
+    Installation installation;
+    RecordingViewer viewer(installation.path(L"opened.txt"));
+    const std::wstring input = installation.writeFile(L"in.pdf", "%PDF-1.4\n");
+    installation.useScript("exit 0\n");
+    GuiProcess gui(installation.gui(), {input});
+    const HWND sheet = gui.waitForSheet();
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_TRUE(checkedOf(sheetPage(sheet, kMiscPage), IDC_MISC_OPEN_AFTER));
+    confirmAndFinish(gui, sheet);
+    EXPECT_EQ(1u, gui.waitForExit().value_or(12345));
+    for (int i = 0; i < 500 && installation.readFile(L"opened.txt").empty(); ++i) {
+        Sleep(20);
+    }
+    EXPECT_NE(std::string::npos, installation.readFile(L"opened.txt").find("in.djvu"));
+    EXPECT_EQ(1u, settings.dword(L"OpenDjVuAfterConversion").value_or(7));
+}
+
 TEST(EndToEnd, FailedRunBringsBackTheSheetWithTheSameFilesAndParameters)
 {
     CleanSettingsKey settings;
