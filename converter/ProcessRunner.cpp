@@ -1,6 +1,7 @@
 #include "converter/ProcessRunner.h"
 
 #include <array>
+#include <string_view>
 #include <vector>
 
 namespace converter {
@@ -68,12 +69,31 @@ void ProcessRunner::requestStop()
     stopRequested_.store(true);
 }
 
-bool ProcessRunner::drainPass(HANDLE pipeReadEnd)
+bool ProcessRunner::drainPass(HANDLE pipeReadEnd, bool toTheEnd)
 {
-    DWORD available = 0;
-    PeekNamedPipe(pipeReadEnd, nullptr, 0, nullptr, &available, nullptr);
-    reader_.drainOutput(pipeReadEnd);
-    return available > 0;
+    // Reads of at most 1024 bytes while data waits, handed to the reader's line assembly.
+    // A converter that writes as fast as it is read would keep a pass going for as long
+    // as it writes, starving the stop handling; a pass therefore ends after
+    // kMaxPassMilliseconds unless it is the last one after the converter has ended.
+    const DWORD start = GetTickCount();
+    char buffer[OutputReader::kMaxRead];
+    bool hadData = false;
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(pipeReadEnd, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
+            return hadData;
+        }
+        const DWORD wanted = available < OutputReader::kMaxRead ? available : OutputReader::kMaxRead;
+        DWORD read = 0;
+        if (!ReadFile(pipeReadEnd, buffer, wanted, &read, nullptr)) {
+            return hadData;
+        }
+        hadData = true;
+        reader_.consumeBytes(std::string_view(buffer, read));
+        if (!toTheEnd && GetTickCount() - start >= kMaxPassMilliseconds) {
+            return true;
+        }
+    }
 }
 
 void ProcessRunner::handleStop(RunDisplay& display, HANDLE process)
@@ -157,12 +177,20 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
     WaitForInputIdle(process.get(), INFINITE);
 
     // A pipe handle is signalled whether or not data waits, so waiting on it would spin.
-    // Instead the worker waits on the process alone: briefly while the converter is
-    // quiet, not at all while the last pass found data, so floods are read at full speed.
+    // The worker waits on the process alone, the longer the quieter the converter.
     bool waitFailed = false;
     bool hadData = false;
+    DWORD lastDataTick = GetTickCount() - kRecentWindowMilliseconds - 1;
     for (;;) {
-        const DWORD timeout = hadData ? 0 : kOutputPollMilliseconds;
+        const DWORD quietFor = GetTickCount() - lastDataTick;
+        DWORD timeout = kQuietPollMilliseconds;
+        if (hadData) {
+            timeout = 0;
+        } else if (quietFor <= kBusyWindowMilliseconds) {
+            timeout = kBusyPollMilliseconds;
+        } else if (quietFor <= kRecentWindowMilliseconds) {
+            timeout = kRecentPollMilliseconds;
+        }
         const DWORD result = WaitForSingleObject(process.get(), timeout);
         if (result == WAIT_OBJECT_0) {
             break;
@@ -171,7 +199,10 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
             waitFailed = true;
             break;
         }
-        hadData = drainPass(pipeReadEnd);
+        hadData = drainPass(pipeReadEnd, false);
+        if (hadData) {
+            lastDataTick = GetTickCount();
+        }
         display.flushOutput();
         handleStop(display, process.get());
     }
@@ -180,7 +211,7 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
         const std::array<win::MessageArg, 1> inserts = {win::MessageArg(static_cast<std::uint32_t>(exitCode_.load()))};
         interpreter_.reportMessage(L"process_abort %1!u!", inserts);
     } else {
-        drainPass(pipeReadEnd);
+        drainPass(pipeReadEnd, true);
         reader_.finishOutput();
         DWORD code = 0;
         GetExitCodeProcess(process.get(), &code);

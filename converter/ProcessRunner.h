@@ -27,12 +27,26 @@ using KillSignaller = std::function<bool(const std::wstring&)>;
 // The millisecond tick counter; replaceable so that tests control the time.
 using TickSource = std::function<DWORD()>;
 
-// Milliseconds between the worker's looks at the pipe while the converter is quiet.
-// The worker waits on the process handle only (a pipe handle is always signalled), so
-// this bounds the delay of output that arrives while it waits.
-inline constexpr DWORD kOutputPollMilliseconds = 20;
+// How long the worker waits on the process before it looks at the pipe again. The worker
+// waits on the process handle only (a pipe handle is signalled whether or not data
+// waits), so these intervals bound the delay of output, and their wake-ups are the CPU
+// cost of a converter that prints nothing:
+// - right after a pass that found data: no wait at all;
+// - while output flows (data within kBusyWindowMilliseconds): kBusyPollMilliseconds, so
+//   that a converter blocked on a full pipe is not left waiting;
+// - after recent output (data within kRecentWindowMilliseconds): kRecentPollMilliseconds;
+// - when the converter has been quiet for longer: kQuietPollMilliseconds.
+inline constexpr DWORD kBusyPollMilliseconds = 1;
+inline constexpr DWORD kBusyWindowMilliseconds = 100;
+inline constexpr DWORD kRecentPollMilliseconds = 20;
+inline constexpr DWORD kRecentWindowMilliseconds = 2000;
+inline constexpr DWORD kQuietPollMilliseconds = 100;
+// The longest drain pass while the converter runs: the stop handling and the display
+// get their turn at least this often during a flood.
+inline constexpr DWORD kMaxPassMilliseconds = 50;
 // The worker wakes at least this often whatever happens.
 inline constexpr DWORD kMaxWakeMilliseconds = 500;
+static_assert(kQuietPollMilliseconds <= kMaxWakeMilliseconds);
 // After a stop request the kill event is sent for this long before Abort is offered.
 inline constexpr DWORD kGracefulStopMilliseconds = 10000;
 
@@ -101,8 +115,9 @@ public:
     void setOsError(DWORD error) { osError_.store(error); }
 
 private:
-    // One drain pass; true when the pipe held data.
-    bool drainPass(HANDLE pipeReadEnd);
+    // One drain pass that never waits for data; true when the pipe held data. Unless
+    // toTheEnd, it ends after kMaxPassMilliseconds even while data keeps arriving.
+    bool drainPass(HANDLE pipeReadEnd, bool toTheEnd);
     void handleStop(RunDisplay& display, HANDLE process);
     void reportEndOfRun(DWORD runSeconds);
     RunOutcome outcome(bool waitFailed) const;

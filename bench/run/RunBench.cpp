@@ -1,0 +1,524 @@
+// Figures of one converter run behind the progress dialog, with the stand-in converter
+// (copied beside this program as korvello.exe) and the shipped rule file plus two rules
+// for the benchmark's own lines:
+//   1. CPU time of this process while the converter prints nothing for 10 s;
+//   2. latency from a line written by the converter to its status text or row;
+//   3. a flood of 100,000 lines (5% shown as rows): time to the final display, against
+//      the converter writing the same lines to a raw reader;
+//   4. Cancel during a long flood: time until the button is disabled and until the
+//      final display.
+// Observation goes through subclasses of the dialog's controls, so the dialog's code is
+// measured as it is.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "converter/ProcessRunner.h"
+#include "ui/ProgressDialog.h"
+#include "ui/res/resource.h"
+#include "win/Module.h"
+#include "win/Strings.h"
+
+namespace {
+
+long long qpcNow()
+{
+    LARGE_INTEGER value = {};
+    QueryPerformanceCounter(&value);
+    return value.QuadPart;
+}
+
+double qpcToMs(long long ticks)
+{
+    LARGE_INTEGER frequency = {};
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+std::wstring directoryOfProgram()
+{
+    const std::wstring path = win::modulePath();
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+std::wstring temporaryPath(const std::wstring& name)
+{
+    wchar_t buffer[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, buffer);
+    return std::wstring(buffer) + L"bench_run_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
+}
+
+std::string readFile(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+void writeFile(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// Records of the stand-in's report file: "<name> ... <ticks> ..." lines.
+std::vector<std::string> reportLines(const std::wstring& reportPath, const std::string& prefix)
+{
+    std::vector<std::string> lines;
+    const std::string bytes = readFile(reportPath);
+    size_t position = 0;
+    while (position < bytes.size()) {
+        size_t end = bytes.find_first_of("\r\n", position);
+        if (end == std::string::npos) {
+            end = bytes.size();
+        }
+        if (bytes.compare(position, prefix.size(), prefix) == 0) {
+            lines.push_back(bytes.substr(position, end - position));
+        }
+        position = end + 1;
+    }
+    return lines;
+}
+
+// ---- What the dialog thread does, seen through a hook --------------------------------
+
+struct Observation {
+    std::atomic<HWND> dialog{nullptr};
+    std::atomic<bool> finalShown{false};
+    std::atomic<int> rows{0};
+    std::atomic<long long> firstRowAt{0};
+    std::atomic<long long> finalAt{0};
+    std::atomic<long long> buttonDisabledAt{0};
+    std::vector<std::pair<long long, std::wstring>> statusTexts; // dialog thread only
+    std::vector<std::pair<long long, std::wstring>> rowTexts;    // dialog thread only
+    bool recordTexts = false;
+};
+
+Observation* gObservation = nullptr;
+std::wstring gOkText;
+
+// Watches the status label, button 2 and the message list through window subclasses:
+// a plain function call per message, which does not slow the dialog down (a hook on
+// every sent message would, under Wine, by a server call per message).
+LRESULT CALLBACK observeControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR)
+{
+    Observation* seen = gObservation;
+    if (seen != nullptr) {
+        if (message == WM_SETTEXT && id == IDC_PROGRESS_STATUS && seen->recordTexts) {
+            seen->statusTexts.emplace_back(qpcNow(), reinterpret_cast<const wchar_t*>(lParam));
+        } else if (message == WM_SETTEXT && id == IDCANCEL && gOkText == reinterpret_cast<const wchar_t*>(lParam)) {
+            seen->finalAt = qpcNow();
+            seen->finalShown = true;
+        } else if (message == WM_ENABLE && id == IDCANCEL && wParam == FALSE && seen->buttonDisabledAt == 0) {
+            seen->buttonDisabledAt = qpcNow();
+        } else if (message == LVM_INSERTITEMW && id == IDC_PROGRESS_MESSAGES) {
+            if (seen->rows++ == 0) {
+                seen->firstRowAt = qpcNow();
+            }
+        } else if (message == LVM_SETITEMW && id == IDC_PROGRESS_MESSAGES && seen->recordTexts) {
+            const auto* cell = reinterpret_cast<const LVITEMW*>(lParam);
+            if (cell->iSubItem == 2 && cell->pszText != nullptr) {
+                seen->rowTexts.emplace_back(qpcNow(), cell->pszText);
+            }
+        }
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// When the progress dialog is activated (right after its initialisation), its controls
+// are subclassed.
+LRESULT CALLBACK watchActivation(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && gObservation != nullptr && gObservation->dialog == nullptr) {
+        const auto dialog = reinterpret_cast<HWND>(wParam);
+        if (GetDlgItem(dialog, IDC_PROGRESS_MESSAGES) != nullptr) {
+            gObservation->dialog = dialog;
+            for (int id : {IDC_PROGRESS_STATUS, IDCANCEL, IDC_PROGRESS_MESSAGES}) {
+                SetWindowSubclass(GetDlgItem(dialog, id), observeControl, static_cast<UINT_PTR>(id), 0);
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+struct RunResult {
+    INT_PTR endCode = 0;
+    long long startedAt = 0;
+    DWORD exitCode = 0;
+};
+
+// One run of the real dialog. The driver thread gets the observation; when it returns,
+// the dialog is closed as soon as its final state is shown.
+template <typename Driver>
+RunResult runDialog(const std::wstring& ruleFile, const std::string& script, Observation& seen, Driver driver)
+{
+    const std::wstring scriptPath = temporaryPath(L"script.txt");
+    writeFile(scriptPath, script);
+    const std::wstring eventName = converter::killEventName((static_cast<unsigned long long>(GetCurrentProcessId()) << 32) | static_cast<unsigned>(GetTickCount()));
+    const std::wstring commandLine = L"\"" + directoryOfProgram() + L"korvello.exe\" --killevent=" + eventName
+        + L" --standin-script=" + scriptPath + L" \"input.pdf\" \"" + temporaryPath(L"out.djvu") + L"\"";
+
+    gObservation = &seen;
+    HHOOK hook = SetWindowsHookExW(WH_CBT, watchActivation, nullptr, GetCurrentThreadId());
+    std::atomic<bool> done{false};
+    std::thread driverThread([&] {
+        driver(seen);
+        while (!done.load()) {
+            if (seen.finalShown.load() && seen.dialog != nullptr) {
+                PostMessageW(seen.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            }
+            Sleep(20);
+        }
+    });
+    RunResult result;
+    ProgressDialog dialog(ruleFile);
+    DWORD osError = 0;
+    result.startedAt = qpcNow();
+    result.endCode = dialog.runConverter(commandLine, L"Benchmark - Korvello Converter",
+        win::loadString(IDS_STARTING_CONVERSION), L"", false, &converter::signalKillEvent, eventName, nullptr, osError);
+    result.exitCode = dialog.exitCode();
+    done = true;
+    driverThread.join();
+    UnhookWindowsHookEx(hook);
+    gObservation = nullptr;
+    DeleteFileW(scriptPath.c_str());
+    return result;
+}
+
+double processCpuMs()
+{
+    FILETIME creation = {}, exit = {}, kernel = {}, user = {};
+    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+    auto value = [](const FILETIME& time) {
+        return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return static_cast<double>(value(kernel) + value(user)) / 10000.0;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// ---- 1. Idle CPU -----------------------------------------------------------------------
+
+void benchIdleCpu(const std::wstring& ruleFile)
+{
+    Observation seen;
+    double cpuAtStart = 0;
+    double cpuAtEnd = 0;
+    long long windowStart = 0;
+    long long windowEnd = 0;
+    runDialog(ruleFile, "line Processing pages 1 through 1.\nsleep 10000\nexit 0\n", seen, [&](Observation&) {
+        Sleep(1000); // the dialog and the converter are up
+        windowStart = qpcNow();
+        cpuAtStart = processCpuMs();
+        Sleep(8000);
+        cpuAtEnd = processCpuMs();
+        windowEnd = qpcNow();
+    });
+    const double wallMs = qpcToMs(windowEnd - windowStart);
+    const double cpuMs = cpuAtEnd - cpuAtStart;
+    std::printf("idle: converter silent, front end CPU %.1f ms in %.0f ms of wall time = %.3f%% of one core (target <= 1%%)\n",
+        cpuMs, wallMs, 100.0 * cpuMs / wallMs);
+}
+
+// ---- 2. Latency ------------------------------------------------------------------------
+
+// Lines written every gapMs milliseconds (half of them page lines, half shown rows).
+void benchLatency(const std::wstring& ruleFile, const std::wstring& reportPath, int kPages, int gapMs)
+{
+    std::string script = "line Processing pages 1 through " + std::to_string(kPages) + ".\n";
+    for (int page = 1; page <= kPages; ++page) {
+        script += "sleep " + std::to_string(gapMs + page % 7) + "\nline Page " + std::to_string(page) + "\nstamp page"
+            + std::to_string(page) + "\n";
+        script += "sleep " + std::to_string(gapMs - page % 5) + "\nline Latency row " + std::to_string(page)
+            + "\nstamp row" + std::to_string(page) + "\n";
+    }
+    script += "exit 0\n";
+    DeleteFileW(reportPath.c_str());
+    Observation seen;
+    seen.recordTexts = true;
+    runDialog(ruleFile, script, seen, [](Observation&) {});
+
+    std::vector<double> statusLatencies;
+    std::vector<double> rowLatencies;
+    for (const std::string& record : reportLines(reportPath, "stamp ")) {
+        char tag[32] = {};
+        long long ticks = 0;
+        if (std::sscanf(record.c_str(), "stamp %31s %lld", tag, &ticks) != 2) {
+            continue;
+        }
+        const std::string name = tag;
+        if (name.rfind("page", 0) == 0) {
+            const int page = std::atoi(name.c_str() + 4);
+            const std::wstring expected = win::formatString(IDS_PROCESSING_PAGE, {page, kPages});
+            for (const auto& [at, text] : seen.statusTexts) {
+                if (text == expected) {
+                    statusLatencies.push_back(qpcToMs(at - ticks));
+                    break;
+                }
+            }
+        } else if (name.rfind("row", 0) == 0) {
+            const std::wstring expected = L"Latency row " + std::to_wstring(std::atoi(name.c_str() + 3));
+            for (const auto& [at, text] : seen.rowTexts) {
+                if (text == expected) {
+                    rowLatencies.push_back(qpcToMs(at - ticks));
+                    break;
+                }
+            }
+        }
+    }
+    auto maximum = [](const std::vector<double>& values) {
+        return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
+    };
+    std::printf("latency, a line every %d ms: status text median %.1f ms, max %.1f ms (%zu lines); row median %.1f ms, max %.1f ms (%zu lines) (target median < 100 ms)\n", gapMs,
+        median(statusLatencies), maximum(statusLatencies), statusLatencies.size(), median(rowLatencies),
+        maximum(rowLatencies), rowLatencies.size());
+}
+
+// ---- 3. Flood --------------------------------------------------------------------------
+
+// The stand-in writing the flood into a pipe that is read as fast as possible.
+double rawFloodMs(const std::string& script, long long& floodMicros, const std::wstring& reportPath)
+{
+    const std::wstring scriptPath = temporaryPath(L"raw.txt");
+    writeFile(scriptPath, script);
+    DeleteFileW(reportPath.c_str());
+    SECURITY_ATTRIBUTES attributes = {};
+    attributes.nLength = sizeof(attributes);
+    attributes.bInheritHandle = TRUE;
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    CreatePipe(&read, &write, &attributes, 0);
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = write;
+    startup.hStdError = write;
+    std::wstring commandLine = L"\"" + directoryOfProgram() + L"korvello.exe\" --standin-script=" + scriptPath
+        + L" \"input.pdf\" \"" + temporaryPath(L"raw.djvu") + L"\"";
+    PROCESS_INFORMATION info = {};
+    const long long start = qpcNow();
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP, nullptr, nullptr,
+            &startup, &info)) {
+        CloseHandle(read);
+        CloseHandle(write);
+        return -1;
+    }
+    CloseHandle(write); // the child holds the only write end: end of data when it exits
+    std::vector<char> buffer(65536);
+    DWORD got = 0;
+    unsigned long long total = 0;
+    while (ReadFile(read, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0) {
+        total += got;
+    }
+    WaitForSingleObject(info.hProcess, INFINITE);
+    const long long end = qpcNow();
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    CloseHandle(read);
+    DeleteFileW(scriptPath.c_str());
+    floodMicros = 0;
+    for (const std::string& record : reportLines(reportPath, "flood ")) {
+        long long ticks = 0;
+        long long count = 0;
+        std::sscanf(record.c_str(), "flood %lld %lld %lld", &ticks, &count, &floodMicros);
+    }
+    std::printf("flood raw: %llu bytes read in %.0f ms (converter start to exit); converter's own writing %.0f ms\n",
+        total, qpcToMs(end - start), floodMicros / 1000.0);
+    return qpcToMs(end - start);
+}
+
+void benchFlood(const std::wstring& ruleFile, const std::wstring& reportPath)
+{
+    const std::string script = "flood 100000 5\nexit 0\n";
+    long long rawFloodMicros = 0;
+    const double rawMs = rawFloodMs(script, rawFloodMicros, reportPath);
+
+    DeleteFileW(reportPath.c_str());
+    Observation seen;
+    const RunResult run = runDialog(ruleFile, script, seen, [](Observation&) {});
+    long long floodMicros = 0;
+    for (const std::string& record : reportLines(reportPath, "flood ")) {
+        long long ticks = 0;
+        long long count = 0;
+        std::sscanf(record.c_str(), "flood %lld %lld %lld", &ticks, &count, &floodMicros);
+    }
+    const double totalMs = qpcToMs(seen.finalAt - run.startedAt);
+    const double rowsMs = qpcToMs(seen.finalAt - seen.firstRowAt);
+    std::printf("flood dialog: 100000 lines, %d rows; final display %.0f ms after the run started "
+                "(raw reader: %.0f ms); converter's own writing %.0f ms (raw: %.0f ms); "
+                "%.0f rows/s over the whole run, %.0f rows/s from the first row (target >= 5000 rows/s); exit %lu\n",
+        seen.rows.load(), totalMs, rawMs, floodMicros / 1000.0, rawFloodMicros / 1000.0,
+        seen.rows.load() * 1000.0 / totalMs, seen.rows.load() * 1000.0 / rowsMs, run.exitCode);
+}
+
+// ---- 4. Cancel during a flood ----------------------------------------------------------
+
+void benchCancelDuringFlood(const std::wstring& ruleFile)
+{
+    Observation seen;
+    long long pressedAt = 0;
+    int rowsAtPress = 0;
+    const RunResult run = runDialog(ruleFile, "flood 5000000 5\nexit 0\n", seen, [&](Observation& observed) {
+        while (observed.rows.load() == 0 || observed.dialog == nullptr) {
+            Sleep(1);
+        }
+        Sleep(500); // well into the flood
+        rowsAtPress = observed.rows.load();
+        pressedAt = qpcNow();
+        PostMessageW(observed.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    std::printf("cancel during flood: %d rows shown when pressed; button disabled after %.1f ms, final display "
+                "after %.1f ms (target: answered within 200 ms); exit %lu\n",
+        rowsAtPress, qpcToMs(seen.buttonDisabledAt - pressedAt), qpcToMs(seen.finalAt - pressedAt), run.exitCode);
+}
+
+// ---- 5. Interpretation alone -----------------------------------------------------------
+
+class NullView : public ProgressView {
+public:
+    void setProgressRange(int) override {}
+    void setProgressPosition(int) override {}
+    void setStatusText(const std::wstring&) override {}
+    void showCounter(MessageType) override {}
+    void setCounterText(MessageType, const std::wstring&) override {}
+    void addMessageRow(MessageType, const std::wstring&, const std::wstring&) override { ++rows; }
+    int rows = 0;
+};
+
+void benchInterpretation(const std::wstring& ruleFile)
+{
+    std::string bytes;
+    for (int k = 1; k <= 100000; ++k) {
+        bytes += (k % 20 == 0 ? "Flood message " : "flood filler ") + std::to_string(k) + "\r\n";
+    }
+    NullView view;
+    MessageRuleSet rules;
+    rules.loadRules(ruleFile);
+    OutputInterpreter interpreter(view, rules);
+    interpreter.reset(nullptr);
+    size_t lines = 0;
+    OutputReader reader([&](std::wstring_view) { ++lines; });
+    long long start = qpcNow();
+    reader.consumeBytes(bytes);
+    const double assemblyMs = qpcToMs(qpcNow() - start);
+    OutputReader interpreting([&](std::wstring_view line) { interpreter.interpretLine(line); });
+    start = qpcNow();
+    interpreting.consumeBytes(bytes);
+    const double interpretMs = qpcToMs(qpcNow() - start);
+    std::printf("interpretation alone: 100000 lines assembled and decoded in %.0f ms; with interpretation and %zu rules "
+                "in %.0f ms (%d rows)\n", assemblyMs, rules.ruleCount(), interpretMs, view.rows);
+}
+
+class NullDisplay : public converter::RunDisplay {
+public:
+    explicit NullDisplay(converter::ProcessRunner& runner) : runner_(runner) {}
+    void flushOutput() override {}
+    void offerAbort() override {}
+    void showFinalState(const converter::RunOutcome&) override { runner_.markRunFinished(); }
+    void endWithStartFailure() override {}
+
+private:
+    converter::ProcessRunner& runner_;
+};
+
+// The whole worker (pipe, reading, interpretation) without a dialog.
+void benchRunnerWithoutDialog(const std::wstring& ruleFile, bool withRules)
+{
+    const std::wstring scriptPath = temporaryPath(L"nodialog.txt");
+    writeFile(scriptPath, "flood 100000 5\nexit 0\n");
+    NullView view;
+    MessageRuleSet rules;
+    if (withRules) {
+        rules.loadRules(ruleFile);
+    }
+    OutputInterpreter interpreter(view, rules);
+    interpreter.reset(nullptr);
+    OutputReader reader([&](std::wstring_view line) { interpreter.interpretLine(line); });
+    converter::ProcessRunner runner(interpreter, reader);
+    runner.reset(L"\"" + directoryOfProgram() + L"korvello.exe\" --standin-script=" + scriptPath
+        + L" \"input.pdf\" \"" + temporaryPath(L"nodialog.djvu") + L"\"", nullptr, L"");
+    NullDisplay display(runner);
+    converter::ConverterPipe pipe;
+    DWORD error = 0;
+    converter::createConverterPipe(pipe, error);
+    const long long start = qpcNow();
+    runner.runWorker(display, pipe.readEnd.get(), pipe.writeEnd.get());
+    std::printf("worker without dialog (%zu rules): 100000 lines, %d rows, %.0f ms\n", rules.ruleCount(), view.rows,
+        qpcToMs(qpcNow() - start));
+    DeleteFileW(scriptPath.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+    gOkText = win::loadString(IDS_OK);
+
+    // The shipped rules, after two rules for the benchmark's own lines.
+    const std::wstring ruleFile = temporaryPath(L"langmap.txt");
+    writeFile(ruleFile,
+        "expression=Flood message (\\d+)\ntype=info\ndefault=Flood message %1\n"
+        "expression=Latency row (\\d+)\ntype=info\ndefault=Latency row %1\n"
+            + readFile(directoryOfProgram() + L"shipped-langmap.txt"));
+    const std::wstring reportPath = temporaryPath(L"report.txt");
+    SetEnvironmentVariableW(L"KORVELLO_STANDIN_REPORT", reportPath.c_str());
+
+    const std::string only = argc > 1 ? argv[1] : "";
+    if (only.empty() || only == "idle") {
+        benchIdleCpu(ruleFile);
+    }
+    if (only.empty() || only == "latency") {
+        benchLatency(ruleFile, reportPath, 20, 95);
+        benchLatency(ruleFile, reportPath, 4, 2500);
+    }
+    if (only.empty() || only == "flood") {
+        benchFlood(ruleFile, reportPath);
+    }
+    if (only.empty() || only == "cancel") {
+        benchCancelDuringFlood(ruleFile);
+    }
+    if (only.empty() || only == "interpret") {
+        benchInterpretation(ruleFile);
+        benchRunnerWithoutDialog(ruleFile, true);
+        benchRunnerWithoutDialog(ruleFile, false);
+    }
+    DeleteFileW(ruleFile.c_str());
+    DeleteFileW(reportPath.c_str());
+    return 0;
+}
