@@ -185,3 +185,45 @@ TEST(HistorySheet, EleventhDistinctSetDropsTheOldest)
     // The applied newest entry was --e=10, which stayed among the additional parameters.
     EXPECT_EQ(std::wstring(options::kDefaultOptionsText) + L" --e=10", *history.newest());
 }
+
+TEST(HistorySheet, HugeStoredHistoryIsLoadedAndTheSheetStaysUsable)
+{
+    ScratchSettingsKey scratch;
+    std::vector<std::wstring> entries;
+    for (int i = 1; i <= 10000; ++i) {
+        entries.push_back(L"--e=" + std::to_wstring(i));
+    }
+    // The newest entry alone is about one megabyte.
+    entries.push_back(L"--nosep " + std::wstring(500 * 1024, L'x'));
+    storeHistory(scratch, entries);
+    auto arguments = argumentsOf({L"C:\\in.pdf"});
+    ui::SettingsSheet sheet(arguments);
+    runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        EXPECT_EQ(10001u, shown.history().size());
+        const HWND basic = shown.basicPage().hwnd();
+        EXPECT_TRUE(isChecked(basic, IDC_BASIC_NOSEP));
+        sendCommand(shown, IDM_HISTORY_LAST);
+        EXPECT_FALSE(isChecked(basic, IDC_BASIC_NOSEP));
+        EXPECT_EQ(L"--e=9992", itemText(shown.miscPage().hwnd(), IDC_MISC_ADDITIONAL));
+        sendCommand(shown, IDM_HISTORY_REVERT);
+        EXPECT_TRUE(itemText(shown.miscPage().hwnd(), IDC_MISC_ADDITIONAL).empty());
+    });
+}
+
+TEST(HistorySheet, UnusableStoredValuesGiveAnEmptyHistory)
+{
+    ScratchSettingsKey scratch;
+    const wchar_t odd[] = {L'-', L'-', L'a', 0, 0};
+    scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, odd, sizeof(odd) - 1);
+    scratch.setRaw(settings::kLogEnabledValue, REG_SZ, L"0", 4);
+    scratch.setRaw(settings::kLogPathValue, REG_DWORD, odd, 4);
+    auto arguments = argumentsOf({L"C:\\in.pdf"});
+    ui::SettingsSheet sheet(arguments);
+    runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        EXPECT_TRUE(shown.history().empty());
+        const HWND misc = shown.miscPage().hwnd();
+        EXPECT_TRUE(isChecked(misc, IDC_MISC_LOG_CHECK));
+        EXPECT_EQ(settings::defaultLogPath(), itemText(misc, IDC_MISC_LOG_PATH));
+        EXPECT_TRUE(itemText(misc, IDC_MISC_ADDITIONAL).empty());
+    });
+}
