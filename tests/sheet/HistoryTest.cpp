@@ -227,3 +227,78 @@ TEST(HistorySheet, UnusableStoredValuesGiveAnEmptyHistory)
         EXPECT_TRUE(itemText(misc, IDC_MISC_ADDITIONAL).empty());
     });
 }
+
+namespace {
+
+struct PopupProbe {
+    HWND sheet = nullptr;
+    HWND button = nullptr;
+    int itemCount = -1;
+    std::wstring firstHistoryText;
+    RECT menuRect = {};
+    wchar_t key = 0;
+};
+PopupProbe* gPopupProbe = nullptr;
+
+BOOL CALLBACK findPopupMenu(HWND window, LPARAM data)
+{
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32768" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(data) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Runs inside the popup's own message loop: looks at the menu, then types a key.
+void CALLBACK inspectPopup(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND popup = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &findPopupMenu, reinterpret_cast<LPARAM>(&popup));
+    if (popup == nullptr) {
+        return; // not up yet
+    }
+    KillTimer(nullptr, timer);
+    PopupProbe& probe = *gPopupProbe;
+    const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+    probe.itemCount = GetMenuItemCount(menu);
+    probe.firstHistoryText = menuText(menu, 2);
+    GetWindowRect(popup, &probe.menuRect);
+    PostMessageW(popup, WM_CHAR, probe.key, 0);
+    PostMessageW(popup, WM_KEYDOWN, probe.key, 0);
+}
+
+} // namespace
+
+TEST(HistorySheet, PopupAtTheButtonTakesTheDigitAsMnemonic)
+{
+    ScratchSettingsKey scratch;
+    storeHistory(scratch, {L"--dpi=200", L"--a&b --nosep"});
+    auto arguments = argumentsOf({L"C:\\in.pdf", L"C:\\out.djvu"});
+    ui::SettingsSheet sheet(arguments);
+    PopupProbe probe;
+    probe.key = L'2';
+    gPopupProbe = &probe;
+    RECT button = {};
+    runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        const HWND history = GetDlgItem(shown.hwnd(), IDC_SHEET_HISTORY);
+        GetWindowRect(history, &button);
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, &inspectPopup);
+        SendMessageW(history, BM_CLICK, 0, 0);
+        KillTimer(nullptr, timer);
+        // The command of the chosen item arrives as a posted message.
+        MSG message = {};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        EXPECT_EQ(L"200", itemText(shown.basicPage().hwnd(), IDC_BASIC_DPI));
+        EXPECT_FALSE(isChecked(shown.basicPage().hwnd(), IDC_BASIC_NOSEP));
+    });
+    gPopupProbe = nullptr;
+    EXPECT_EQ(4, probe.itemCount);
+    EXPECT_EQ(L"&1, --a&b --nosep", probe.firstHistoryText);
+    EXPECT_EQ(button.left, probe.menuRect.left);
+    EXPECT_EQ(button.top, probe.menuRect.top);
+}
