@@ -225,9 +225,15 @@ void takeOption(const OptionSpec& option, ArgumentSet& arguments, OptionControls
         case OptionKind::Text:
             if (valueAfterName(option, argument, value)) {
                 arguments.markConsumed(i);
-                // A quoted value loses its first and its last character.
+                // A quoted value loses its first and its last character. A value whose
+                // quote is never closed (the text ended inside it) loses only that quote,
+                // so no character the user typed is dropped.
                 if (!value.empty() && value.front() == L'"') {
-                    value = value.size() >= 2 ? value.substr(1, value.size() - 2) : std::wstring_view();
+                    if (value.find(L'"', 1) == std::wstring_view::npos) {
+                        value = value.substr(1);
+                    } else {
+                        value = value.substr(1, value.size() - 2);
+                    }
                 }
                 lastText.assign(value);
                 controls.setText(option.controlId, lastText);

@@ -187,7 +187,8 @@ TEST(RunDriver, OutcomeTable)
     outcome = runWith(request, record, 3, 0, ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(outcome.endProgram);
     ASSERT_EQ(outcome.errors.size(), 1u);
-    const std::wstring head = L"The process is failed due to the following OS error:\n";
+    // The formatter turns the text's line break into CR LF, as the platform's formatter does.
+    const std::wstring head = L"The process is failed due to the following OS error:\r\n";
     ASSERT_EQ(outcome.errors[0].substr(0, head.size()), head);
     EXPECT_EQ(outcome.errors[0].substr(head.size()), win::formatOsErrorText(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(win::formatOsErrorText(ERROR_FILE_NOT_FOUND).empty());

@@ -164,7 +164,7 @@ TYPED_TEST(CommandLine, UnpairedQuoteRunsToTheEnd)
     // The open quote swallowed "--convert-links" into the folder option.
     EXPECT_FALSE(this->pages.basicControls.isChecked(IDC_BASIC_CONVERT_LINKS));
     EXPECT_TRUE(this->pages.advancedControls.isChecked(IDC_ADV_RESOURCE_CHECK));
-    EXPECT_EQ(this->pages.advancedControls.text(IDC_ADV_RESOURCE_DIR), L"C:\\My Res --convert-link");
+    EXPECT_EQ(this->pages.advancedControls.text(IDC_ADV_RESOURCE_DIR), L"C:\\My Res --convert-links");
     EXPECT_EQ(this->pages.additional(), L"");
 
     this->pages.composer.applyParameterText(L"--zz=\"a b");
