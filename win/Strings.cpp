@@ -32,6 +32,7 @@ struct Conversion {
     int size = 32; // bits of an integer conversion: 8, 16, 32 or 64
     bool narrow = false; // a narrow (ANSI) string or character
     wchar_t kind = L's';
+    std::wstring tail; // text after the conversion character, which printf copies as it is
 };
 
 constexpr long long kMaxFieldWidth = 10000; // wider fields are not padded further
@@ -280,6 +281,8 @@ Conversion parseConversion(std::wstring_view spec, int& insert, const std::funct
     }
     const std::wstring_view rest = spec.substr(p);
     auto startsWith = [&](std::wstring_view prefix) { return rest.substr(0, prefix.size()) == prefix; };
+    // The string and character forms: the platform's formatter rewrites them to one
+    // conversion and drops whatever follows up to the closing "!".
     if (startsWith(L"hs") || startsWith(L"hS") || startsWith(L"S")) {
         c.kind = L's';
         c.narrow = true;
@@ -325,6 +328,22 @@ Conversion parseConversion(std::wstring_view spec, int& insert, const std::funct
         }
     }
     c.kind = q < rest.size() ? rest[q] : L'\0';
+    if (q < rest.size()) {
+        // Literal text after the conversion; "%%" in it is one "%", as printf reads it.
+        // Another directive in it would read a value that was never given: the text
+        // stops there.
+        for (size_t t = q + 1; t < rest.size(); ++t) {
+            if (rest[t] == L'%') {
+                if (t + 1 < rest.size() && rest[t + 1] == L'%') {
+                    c.tail.push_back(L'%');
+                    ++t;
+                    continue;
+                }
+                break;
+            }
+            c.tail.push_back(rest[t]);
+        }
+    }
     return c;
 }
 
@@ -386,9 +405,13 @@ std::wstring formatMessageText(std::wstring_view text, std::span<const MessageAr
                 const std::wstring_view spec = text.substr(i + 1, close - i - 1);
                 i = close + 1;
                 const Conversion conversion = parseConversion(spec, insert, take);
-                if (const MessageArg* arg = take(insert)) {
+                const MessageArg* arg = take(insert);
+                if (conversion.kind == L'%') {
+                    out.push_back(L'%'); // "%%" of printf: no insert shown
+                } else if (arg != nullptr) {
                     out += convertArg(*arg, conversion);
                 }
+                out += conversion.tail;
             } else if (const MessageArg* arg = take(insert)) {
                 out += textOf(*arg);
             }

@@ -112,6 +112,33 @@ TEST(MessageFormat, SameAsPlatformFormatter)
     (void)widths;
 }
 
+// Random templates of text, escapes, line breaks and string inserts: the same as the platform.
+// (A conversion whose own text holds further printf directives is left out: the platform
+// would read values that were never given.)
+TEST(MessageFormat, RandomTemplatesSameAsPlatform)
+{
+    std::vector<MessageArg> args;
+    for (int i = 1; i <= 99; ++i) {
+        args.emplace_back(L"<" + std::to_wstring(i) + L">");
+    }
+    const wchar_t* pieces[] = { L"a", L"b ", L"%", L"%%", L"%n", L"%r", L"%t", L"%b", L"%.", L"%!", L"% ", L"%0", L"%1",
+        L"%2", L"%9", L"%10", L"%99", L"%1!s!", L"%3!5s!", L"%4!-6s!", L"%5!.1s!", L"%6!ls!", L"%7!ws!", L"%8!s!!", L"\r",
+        L"\n", L"\r\n", L"\n\r", L"9", L"0", L"日本", L"%x", L"%2!sz!" };
+    std::uint32_t state = 20261207;
+    auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        std::wstring text;
+        const unsigned count = 1 + next() % 8;
+        for (unsigned i = 0; i < count; ++i) {
+            text += pieces[next() % std::size(pieces)];
+        }
+        ASSERT_EQ(format(text, args), platformFormat(text, args)) << "round " << round;
+    }
+}
+
 // Inserts that were not given give empty text, and nothing reads beyond the arguments.
 TEST(MessageFormat, MissingInsertsAreEmpty)
 {
