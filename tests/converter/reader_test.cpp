@@ -230,3 +230,28 @@ TEST(ReaderChunking, RandomChunkingGivesSameLinesAndLog)
         }
     }
 }
+
+// Shift-JIS converter output under a Japanese locale: decoded, interpreted, logged as UTF-8.
+TEST(ReaderDecodingJapanese, ShiftJisLinesReachTheLogAsUtf8)
+{
+    testing_support::TempFile log(L"sjis_log");
+    MessageRuleSet rules("ja=");
+    rules.loadRulesFromText("expression=Warning: (.*)\ntype=warn\ndefault=W %1\nja=\xE8\xAD\xA6\xE5\x91\x8A %1\n");
+    RecordingView view;
+    converter::OutputInterpreter interpreter(view, rules);
+    {
+        win::UniqueHandle file(CreateFileW(log.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+            FILE_ATTRIBUTE_NORMAL, nullptr));
+        interpreter.reset(file.get());
+        OutputReader reader([&](std::wstring_view line) { interpreter.interpretLine(line); });
+        Pipe pipe;
+        // "   **** Warning: 変換" and a plain "変換" line, in code page 932.
+        pipe.write("   **** Warning: \x95\xCF\x8A\xB7\r\n\x95\xCF\x8A\xB7\r\n");
+        reader.drainOutput(pipe.readEnd.get());
+        reader.finishOutput();
+        interpreter.flushPendingMessage();
+    }
+    ASSERT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(view.rows[0], L"row warn [] 警告 変換");
+    EXPECT_EQ(log.read(), "\xEF\xBB\xBF   **** Warning: \xE5\xA4\x89\xE6\x8F\x9B\r\n\xE5\xA4\x89\xE6\x8F\x9B\r\n");
+}
