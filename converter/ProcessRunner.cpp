@@ -69,28 +69,33 @@ void ProcessRunner::requestStop()
     stopRequested_.store(true);
 }
 
-bool ProcessRunner::drainPass(HANDLE pipeReadEnd, bool toTheEnd)
+bool ProcessRunner::drainPass(HANDLE pipeReadEnd, bool toTheEnd, bool& cutShort)
 {
-    // Reads of at most 1024 bytes while data waits, handed to the reader's line assembly.
-    // A converter that writes as fast as it is read would keep a pass going for as long
+    cutShort = false;
+    // Reads of what waits, up to kReadChunkBytes at a time, handed to the reader's line
+    // assembly (which gives the same lines however the bytes are split). Under Wine every
+    // read and every query of the pipe is a round trip to the server, so reads of 1 KiB
+    // would cost more than the lines they carry. A converter that writes as fast as it is read would keep a pass going for as long
     // as it writes, starving the stop handling; a pass therefore ends after
     // kMaxPassMilliseconds unless it is the last one after the converter has ended.
     const DWORD start = GetTickCount();
-    char buffer[OutputReader::kMaxRead];
+    std::vector<char>& buffer = readBuffer_;
+    buffer.resize(kReadChunkBytes);
     bool hadData = false;
     for (;;) {
         DWORD available = 0;
         if (!PeekNamedPipe(pipeReadEnd, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
             return hadData;
         }
-        const DWORD wanted = available < OutputReader::kMaxRead ? available : OutputReader::kMaxRead;
+        const DWORD wanted = available < kReadChunkBytes ? available : kReadChunkBytes;
         DWORD read = 0;
-        if (!ReadFile(pipeReadEnd, buffer, wanted, &read, nullptr)) {
+        if (!ReadFile(pipeReadEnd, buffer.data(), wanted, &read, nullptr)) {
             return hadData;
         }
         hadData = true;
-        reader_.consumeBytes(std::string_view(buffer, read));
+        reader_.consumeBytes(std::string_view(buffer.data(), read));
         if (!toTheEnd && GetTickCount() - start >= kMaxPassMilliseconds) {
+            cutShort = true;
             return true;
         }
     }
@@ -199,11 +204,12 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
             waitFailed = true;
             break;
         }
-        hadData = drainPass(pipeReadEnd, false);
+        bool cutShort = false;
+        hadData = drainPass(pipeReadEnd, false, cutShort);
         if (hadData) {
             lastDataTick = GetTickCount();
         }
-        display.flushOutput();
+        display.flushOutput(cutShort);
         handleStop(display, process.get());
     }
 
@@ -211,14 +217,15 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
         const std::array<win::MessageArg, 1> inserts = {win::MessageArg(static_cast<std::uint32_t>(exitCode_.load()))};
         interpreter_.reportMessage(L"process_abort %1!u!", inserts);
     } else {
-        drainPass(pipeReadEnd, true);
+        bool cutShort = false;
+        drainPass(pipeReadEnd, true, cutShort);
         reader_.finishOutput();
         DWORD code = 0;
         GetExitCodeProcess(process.get(), &code);
         exitCode_.store(code);
         reportEndOfRun((tickCount() - startTime) / 1000);
     }
-    display.flushOutput();
+    display.flushOutput(false);
     thread.reset();
     process.reset();
     display.showFinalState(outcome(waitFailed));

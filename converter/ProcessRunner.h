@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "converter/ConverterContract.h"
 #include "converter/OutputInterpreter.h"
@@ -44,6 +45,8 @@ inline constexpr DWORD kQuietPollMilliseconds = 100;
 // The longest drain pass while the converter runs: the stop handling and the display
 // get their turn at least this often during a flood.
 inline constexpr DWORD kMaxPassMilliseconds = 50;
+// The largest read from the pipe.
+inline constexpr DWORD kReadChunkBytes = 65536;
 // The worker wakes at least this often whatever happens.
 inline constexpr DWORD kMaxWakeMilliseconds = 500;
 static_assert(kQuietPollMilliseconds <= kMaxWakeMilliseconds);
@@ -66,7 +69,9 @@ class RunDisplay {
 public:
     virtual ~RunDisplay() = default;
     // Carries everything the interpreter produced since the last flush to the dialog.
-    virtual void flushOutput() = 0;
+    // moreComing: the pass ended while output was still flowing, so the display may
+    // wait a little before it repaints what it got.
+    virtual void flushOutput(bool moreComing) = 0;
     // The ten seconds of the graceful stop are over: button 2 becomes "&Abort", enabled.
     virtual void offerAbort() = 0;
     // The final display. It must mark the run finished (markRunFinished) before it
@@ -116,8 +121,9 @@ public:
 
 private:
     // One drain pass that never waits for data; true when the pipe held data. Unless
-    // toTheEnd, it ends after kMaxPassMilliseconds even while data keeps arriving.
-    bool drainPass(HANDLE pipeReadEnd, bool toTheEnd);
+    // toTheEnd, it ends after kMaxPassMilliseconds even while data keeps arriving, and
+    // then sets cutShort.
+    bool drainPass(HANDLE pipeReadEnd, bool toTheEnd, bool& cutShort);
     void handleStop(RunDisplay& display, HANDLE process);
     void reportEndOfRun(DWORD runSeconds);
     RunOutcome outcome(bool waitFailed) const;
@@ -128,6 +134,7 @@ private:
     KillSignaller killSignaller_;
     std::wstring killEventName_;
     TickSource tickSource_;
+    std::vector<char> readBuffer_;
 
     std::atomic<bool> stopRequested_{false};
     std::atomic<DWORD> stopTime_{0};

@@ -88,6 +88,9 @@ INT_PTR ProgressDialog::runConverter(const std::wstring& commandLine, const std:
     interpreter_.reset(logFile);
     reader_.reset();
     batch_ = OutputBatch();
+    listUnsettled_ = false;
+    listSuspended_ = false;
+    listShownTick_ = 0;
     lastSizeType_ = SIZE_RESTORED;
     osError = 0;
 
@@ -274,7 +277,7 @@ void ProgressDialog::noteChange()
         batch_.firstChangeTick = now;
     }
     if (batch_.rows.size() >= kMaxRowsPerBatch || now - batch_.firstChangeTick >= kMaxBatchMilliseconds) {
-        flushOutput();
+        flushOutput(true);
     }
 }
 
@@ -327,12 +330,15 @@ void ProgressDialog::addMessageRow(MessageType type, const std::wstring& page, c
     noteChange();
 }
 
-void ProgressDialog::flushOutput()
+void ProgressDialog::flushOutput(bool moreComing)
 {
-    if (batch_.empty) {
+    // An empty batch is still sent when output has paused and the list waits for its repaint.
+    if (batch_.empty && (moreComing || !listUnsettled_)) {
         return;
     }
+    batch_.moreComing = moreComing;
     SendMessageW(hwnd_, kMsgApplyBatch, 0, reinterpret_cast<LPARAM>(&batch_));
+    listUnsettled_ = moreComing;
     batch_.rangeSet = batch_.positionSet = batch_.statusSet = false;
     batch_.showWarningCounter = batch_.showErrorCounter = false;
     batch_.warningTextSet = batch_.errorTextSet = false;
@@ -386,43 +392,58 @@ void ProgressDialog::applyBatch(const OutputBatch& batch)
     if (batch.showWarningCounter || batch.showErrorCounter) {
         UpdateWindow(hwnd_);
     }
-    if (batch.rows.empty()) {
-        return;
-    }
-    // Inserting with the list redrawing costs milliseconds per row; a batch redraws once.
+    // Inserting with the list redrawing costs milliseconds per row, and turning its redraw
+    // back on costs tens of milliseconds: rows go in with the redraw off, and while output
+    // keeps flowing the list is shown again at most every kListRefreshMilliseconds.
     const HWND messages = item(IDC_PROGRESS_MESSAGES);
-    SendMessageW(messages, WM_SETREDRAW, FALSE, 0);
-    int index = static_cast<int>(SendMessageW(messages, LVM_GETITEMCOUNT, 0, 0));
-    std::wstring typeNames[3] = {win::loadString(IDS_TYPE_INFO), win::loadString(IDS_TYPE_WARNING),
-        win::loadString(IDS_TYPE_ERROR)};
-    for (const Row& row : batch.rows) {
-        const int type = static_cast<int>(row.type);
-        std::wstring typeName = type >= 0 && type < 3 ? typeNames[type] : win::loadString(typeNameId(row.type));
-        LVITEMW entry = {};
-        entry.mask = LVIF_TEXT | LVIF_IMAGE;
-        entry.iItem = index;
-        entry.iSubItem = 0;
-        entry.pszText = typeName.data();
-        entry.iImage = type;
-        const int inserted = static_cast<int>(SendMessageW(messages, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry)));
-        if (inserted < 0) {
-            continue;
+    if (!batch.rows.empty()) {
+        if (!listSuspended_) {
+            SendMessageW(messages, WM_SETREDRAW, FALSE, 0);
+            listSuspended_ = true;
         }
-        std::wstring page = row.page;
-        std::wstring description = row.description;
-        LVITEMW cell = {};
-        cell.mask = LVIF_TEXT;
-        cell.iItem = inserted;
-        cell.iSubItem = 1;
-        cell.pszText = page.data();
-        SendMessageW(messages, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&cell));
-        cell.iSubItem = 2;
-        cell.pszText = description.data();
-        SendMessageW(messages, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&cell));
-        index = inserted + 1;
+        int index = static_cast<int>(SendMessageW(messages, LVM_GETITEMCOUNT, 0, 0));
+        std::wstring typeNames[3] = {win::loadString(IDS_TYPE_INFO), win::loadString(IDS_TYPE_WARNING),
+            win::loadString(IDS_TYPE_ERROR)};
+        for (const Row& row : batch.rows) {
+            const int type = static_cast<int>(row.type);
+            std::wstring typeName = type >= 0 && type < 3 ? typeNames[type] : win::loadString(typeNameId(row.type));
+            LVITEMW entry = {};
+            entry.mask = LVIF_TEXT | LVIF_IMAGE;
+            entry.iItem = index;
+            entry.iSubItem = 0;
+            entry.pszText = typeName.data();
+            entry.iImage = type;
+            const int inserted =
+                static_cast<int>(SendMessageW(messages, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry)));
+            if (inserted < 0) {
+                continue;
+            }
+            std::wstring page = row.page;
+            std::wstring description = row.description;
+            LVITEMW cell = {};
+            cell.mask = LVIF_TEXT;
+            cell.iItem = inserted;
+            cell.iSubItem = 1;
+            cell.pszText = page.data();
+            SendMessageW(messages, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&cell));
+            cell.iSubItem = 2;
+            cell.pszText = description.data();
+            SendMessageW(messages, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&cell));
+            index = inserted + 1;
+        }
     }
+    if (listSuspended_ && (!batch.moreComing || GetTickCount() - listShownTick_ >= kListRefreshMilliseconds)) {
+        showSuspendedList();
+    }
+}
+
+void ProgressDialog::showSuspendedList()
+{
+    const HWND messages = item(IDC_PROGRESS_MESSAGES);
     SendMessageW(messages, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(messages, nullptr, TRUE);
+    listSuspended_ = false;
+    listShownTick_ = GetTickCount();
 }
 
 void ProgressDialog::applyAbortOffer()
@@ -433,6 +454,9 @@ void ProgressDialog::applyAbortOffer()
 
 void ProgressDialog::applyFinalState(const converter::RunOutcome& outcome)
 {
+    if (listSuspended_) {
+        showSuspendedList();
+    }
     const HWND animation = item(IDC_PROGRESS_ANIMATION);
     SendMessageW(animation, ACM_OPENW, 0, 0);
     ShowWindow(animation, SW_HIDE);

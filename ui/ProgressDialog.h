@@ -55,6 +55,9 @@ public:
     // time output is held back on the worker side before it is carried over.
     static constexpr size_t kMaxRowsPerBatch = 200;
     static constexpr DWORD kMaxBatchMilliseconds = 100;
+    // While output keeps flowing, the message list repaints at most this often (a
+    // repaint of the list costs tens of milliseconds, an inserted row microseconds).
+    static constexpr DWORD kListRefreshMilliseconds = 250;
 
 protected:
     bool onInit() override;
@@ -86,6 +89,7 @@ private:
         std::vector<Row> rows;
         DWORD firstChangeTick = 0;
         bool empty = true;
+        bool moreComing = false; // output is still flowing: the list may stay suspended
     };
 
     // ProgressView, on the worker thread.
@@ -97,7 +101,7 @@ private:
     void addMessageRow(MessageType type, const std::wstring& page, const std::wstring& description) override;
 
     // RunDisplay, on the worker thread.
-    void flushOutput() override;
+    void flushOutput(bool moreComing) override;
     void offerAbort() override;
     void showFinalState(const converter::RunOutcome& outcome) override;
     void endWithStartFailure() override;
@@ -107,6 +111,7 @@ private:
 
     // User-interface thread.
     void applyBatch(const OutputBatch& batch);
+    void showSuspendedList();
     void applyFinalState(const converter::RunOutcome& outcome);
     void applyAbortOffer();
     void setDetailsCollapsed(bool collapsed);
@@ -129,6 +134,7 @@ private:
     std::wstring statusText_;
     std::wstring logPath_;
     OutputBatch batch_;
+    bool listUnsettled_ = false; // worker: the last batch left the list's repaint pending
 
     // Display state.
     HWND progressBar_ = nullptr;
@@ -142,5 +148,7 @@ private:
     int sortColumn_ = -1;
     int sortDirection_ = 1;
     int columnBeingSorted_ = 0;
+    bool listSuspended_ = false; // the list's redraw is off until output pauses
+    DWORD listShownTick_ = 0;    // when the list's redraw was last turned back on
     std::vector<std::wstring> sortTexts_; // the sorted column's texts while a sort runs
 };

@@ -61,7 +61,7 @@ private:
 class FakeDisplay : public converter::RunDisplay {
 public:
     explicit FakeDisplay(converter::ProcessRunner& runner) : runner_(runner) {}
-    void flushOutput() override { ++flushes; }
+    void flushOutput(bool) override { ++flushes; }
     void offerAbort() override { ++abortOffers; }
     void showFinalState(const converter::RunOutcome& outcome) override
     {
