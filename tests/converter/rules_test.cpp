@@ -267,6 +267,14 @@ TEST(RulesBadInput, CatastrophicPatternsGiveUp)
     auto result = rules.classifyMessage(subject);
     EXPECT_EQ(result.text, L"fallback");
     EXPECT_EQ(rules.classifyMessage(std::wstring(100000, L'x')).type, MessageType::None);
+    // Patterns with huge or nested repeats compile (or fail) quickly and never match wrongly.
+    MessageRuleSet repeats("en-us=");
+    repeats.loadRulesFromText("expression=(((a{1,1000}){1,1000}){1,1000})b\ntype=error\ndefault=r1\n"
+                              "expression=a{100000}{100000}\ntype=error\ndefault=r2\n"
+                              "expression=(?:x{9999}){9999}\ntype=error\ndefault=r3\n"
+                              "expression=(?<n>a)\\k<n>+(?=b)\ntype=error\ndefault=r4\n"
+                              "expression=a\ntype=info\ndefault=plain\n");
+    EXPECT_EQ(repeats.classifyMessage(std::wstring(3000, L'a')).text, L"plain");
     // A 10 MB message through a pattern that scans it.
     MessageRuleSet scan("en-us=");
     scan.loadRulesFromText("expression=.*Z\ntype=error\ndefault=z\nexpression=.\ntype=info\ndefault=any\n");
