@@ -110,11 +110,10 @@ Installation::~Installation()
 std::wstring Installation::writeFile(const std::wstring& name, const std::string& content) const
 {
     const std::wstring target = path(name);
-    const HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
+    const win::UniqueHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (file) {
         DWORD written = 0;
-        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-        CloseHandle(file);
+        WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     }
     return target;
 }
@@ -127,17 +126,16 @@ bool Installation::exists(const std::wstring& name) const
 std::string Installation::readFile(const std::wstring& name) const
 {
     std::string content;
-    const HANDLE file = CreateFileW(path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const win::UniqueHandle file(CreateFileW(path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) {
         return content;
     }
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+    while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
         content.append(buffer, read);
     }
-    CloseHandle(file);
     return content;
 }
 
@@ -203,20 +201,17 @@ GuiProcess::GuiProcess(const std::wstring& program, const std::vector<std::wstri
     PROCESS_INFORMATION information = {};
     if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
             &information)) {
-        CloseHandle(information.hThread);
-        process_ = information.hProcess;
+        win::UniqueHandle thread(information.hThread);
+        process_.reset(information.hProcess);
         processId_ = information.dwProcessId;
     }
 }
 
 GuiProcess::~GuiProcess()
 {
-    if (process_ != nullptr) {
-        if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
-            TerminateProcess(process_, 99);
-            WaitForSingleObject(process_, 5000);
-        }
-        CloseHandle(process_);
+    if (process_ && WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
     }
 }
 
@@ -232,11 +227,11 @@ HWND GuiProcess::findWindow(bool (*accept)(HWND)) const
 HWND GuiProcess::waitFor(bool (*accept)(HWND), DWORD timeoutMs) const
 {
     const DWORD start = GetTickCount();
-    while (process_ != nullptr) {
+    while (process_) {
         if (const HWND found = findWindow(accept)) {
             return found;
         }
-        if (GetTickCount() - start >= timeoutMs || WaitForSingleObject(process_, 20) == WAIT_OBJECT_0) {
+        if (GetTickCount() - start >= timeoutMs || WaitForSingleObject(process_.get(), 20) == WAIT_OBJECT_0) {
             return findWindow(accept);
         }
     }
@@ -260,11 +255,11 @@ HWND GuiProcess::waitForFinishedProgress(DWORD timeoutMs) const
 
 std::optional<DWORD> GuiProcess::waitForExit(DWORD timeoutMs)
 {
-    if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+    if (!process_ || WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
         return std::nullopt;
     }
     DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     return code;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "win/Handle.h"
+
 // A scratch folder with korvello-gui.exe, korvello.exe (the stand-in) and langmap.txt.
 class Installation {
 public:
@@ -50,7 +52,7 @@ public:
     GuiProcess(const GuiProcess&) = delete;
     GuiProcess& operator=(const GuiProcess&) = delete;
 
-    bool started() const { return process_ != nullptr; }
+    bool started() const { return process_.valid(); }
     // The settings sheet (a visible dialog with a tab control); nullptr after timeout.
     HWND waitForSheet(DWORD timeoutMs = 30000) const;
     // A message box: a visible dialog without tab control and without progress bar.
@@ -66,7 +68,7 @@ private:
     HWND findWindow(bool (*accept)(HWND)) const;
     HWND waitFor(bool (*accept)(HWND), DWORD timeoutMs) const;
 
-    HANDLE process_ = nullptr;
+    win::UniqueHandle process_;
     DWORD processId_ = 0;
 };
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/SettingsStore.h"
+#include "win/RegKey.h"
 
 class ScratchSettingsKey {
 public:
@@ -33,43 +34,19 @@ public:
     // Stores raw data of any type and size, as another writer might.
     void setRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes) const
     {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS,
-            RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-        const LONG status = RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes);
-        RegCloseKey(key);
-        ASSERT_EQ(ERROR_SUCCESS, status);
+        const win::RegKey key = win::RegKey::create(HKEY_CURRENT_USER, path_);
+        ASSERT_TRUE(key.valid());
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), bytes));
     }
-    bool exists() const
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-            return false;
-        }
-        RegCloseKey(key);
-        return true;
-    }
+    bool exists() const { return win::RegKey::open(HKEY_CURRENT_USER, path_).valid(); }
     // Type and bytes of a stored value; type REG_NONE when missing.
     std::pair<DWORD, std::vector<BYTE>> raw(const wchar_t* name) const
     {
-        std::pair<DWORD, std::vector<BYTE>> result{REG_NONE, {}};
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-            return result;
+        const auto value = win::RegKey::open(HKEY_CURRENT_USER, path_).readRaw(name);
+        if (!value) {
+            return {REG_NONE, {}};
         }
-        DWORD type = REG_NONE;
-        DWORD bytes = 0;
-        if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS) {
-            result.second.assign(bytes, 0);
-            if (RegQueryValueExW(key, name, nullptr, &type, result.second.empty() ? nullptr : result.second.data(),
-                    &bytes)
-                == ERROR_SUCCESS) {
-                result.first = type;
-                result.second.resize(bytes);
-            }
-        }
-        RegCloseKey(key);
-        return result;
+        return {value->type, value->data};
     }
 
 private:

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "win/Handle.h"
 #include "win/Window.h"
 
 INT_PTR runSheet(ui::SettingsSheet& sheet, const std::function<void(ui::SettingsSheet&)>& script)
@@ -90,12 +91,11 @@ ScratchFolder::~ScratchFolder()
 std::wstring ScratchFolder::createFile(const std::wstring& name) const
 {
     const std::wstring path = file(name);
-    const HANDLE handle
-        = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
+    const win::UniqueHandle handle(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle) {
         DWORD written = 0;
-        WriteFile(handle, "%PDF-1.4\n", 9, &written, nullptr);
-        CloseHandle(handle);
+        WriteFile(handle.get(), "%PDF-1.4\n", 9, &written, nullptr);
     }
     return path;
 }
