@@ -7,6 +7,8 @@
 //      the converter writing the same lines to a raw reader;
 //   4. Cancel during a long flood: time until the button is disabled and until the
 //      final display.
+// "bench_run.exe demo" shows the stand-in's realistic run with the shipped rules (for
+// screenshots); a single argument idle, latency, flood, cancel or interpret runs one part.
 // Observation goes through subclasses of the dialog's controls, so the dialog's code is
 // measured as it is.
 #include <windows.h>
@@ -485,6 +487,45 @@ void benchRunnerWithoutDialog(const std::wstring& ruleFile, bool withRules)
     DeleteFileW(scriptPath.c_str());
 }
 
+// ---- Demonstration (screenshots) --------------------------------------------------------
+
+// The stand-in's own realistic run with the shipped rules and a log; the dialog stays up
+// for a few seconds after the end.
+void demonstration(const std::wstring& shippedRules, bool collapsed)
+{
+    Observation seen;
+    const std::wstring logPath = temporaryPath(L"demo.log");
+    HANDLE log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    gObservation = &seen;
+    HHOOK hook = SetWindowsHookExW(WH_CBT, watchActivation, nullptr, GetCurrentThreadId());
+    std::atomic<bool> done{false};
+    std::thread driver([&] {
+        while (!seen.finalShown.load() && !done.load()) {
+            Sleep(20);
+        }
+        Sleep(4000);
+        while (!done.load()) {
+            PostMessageW(seen.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            Sleep(100);
+        }
+    });
+    ProgressDialog dialog(shippedRules);
+    const std::wstring eventName = converter::newKillEventName();
+    DWORD osError = 0;
+    dialog.runConverter(L"\"" + directoryOfProgram() + L"korvello.exe\" --killevent=" + eventName
+            + L" -d 300 \"C:\\Documents\\report.pdf\" \"" + temporaryPath(L"report.djvu") + L"\"",
+        win::formatString(IDS_PROGRESS_TITLE, {std::wstring(L"report.djvu")}), win::loadString(IDS_STARTING_CONVERSION),
+        logPath, collapsed, &converter::signalKillEvent, eventName, log == INVALID_HANDLE_VALUE ? nullptr : log, osError);
+    done = true;
+    driver.join();
+    UnhookWindowsHookEx(hook);
+    gObservation = nullptr;
+    if (log != INVALID_HANDLE_VALUE) {
+        CloseHandle(log);
+    }
+    DeleteFileW(logPath.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -505,6 +546,11 @@ int main(int argc, char** argv)
     SetEnvironmentVariableW(L"KORVELLO_STANDIN_REPORT", reportPath.c_str());
 
     const std::string only = argc > 1 ? argv[1] : "";
+    if (only == "demo" || only == "demo-collapsed") {
+        SetEnvironmentVariableW(L"KORVELLO_STANDIN_SCRIPT", nullptr);
+        demonstration(directoryOfProgram() + L"shipped-langmap.txt", only == "demo-collapsed");
+        return 0;
+    }
     if (only.empty() || only == "idle") {
         benchIdleCpu(ruleFile);
     }
