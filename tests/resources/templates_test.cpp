@@ -325,8 +325,9 @@ INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
-// Creates the template in the thread's interface language, shown, as a page in a host
-// window or as a top-level dialog.
+// Creates the template in the thread's interface language, as a page in a host window or
+// as a top-level dialog. Nothing is shown: without a window manager every top-level window
+// that appears costs about a second, and measuring needs no visible window.
 struct CreatedDialog {
     HWND host = nullptr;
     HWND dialog = nullptr;
@@ -336,11 +337,6 @@ struct CreatedDialog {
             host = createHost();
         }
         dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.id), host, quietDialogProc, 0);
-        ShowWindow(dialog, SW_SHOWNOACTIVATE);
-        if (host) {
-            ShowWindow(host, SW_SHOWNOACTIVATE);
-        }
-        UpdateWindow(dialog);
     }
     ~CreatedDialog()
     {

@@ -164,7 +164,9 @@ inline std::vector<Finding> overlappingControls(HWND dialog)
         for (size_t j = i + 1; j < all.size(); ++j) {
             HWND a = all[i];
             HWND b = all[j];
-            if (!IsWindowVisible(a) || !IsWindowVisible(b) || framesOthers(a) || framesOthers(b)) {
+            // The control's own visibility: the dialog itself need not be shown.
+            const bool shown = (GetWindowLongW(a, GWL_STYLE) & WS_VISIBLE) && (GetWindowLongW(b, GWL_STYLE) & WS_VISIBLE);
+            if (!shown || framesOthers(a) || framesOthers(b)) {
                 continue;
             }
             const bool upDownPair = (lstrcmpiW(className(a).c_str(), UPDOWN_CLASSW) == 0
