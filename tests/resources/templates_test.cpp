@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
