@@ -48,11 +48,15 @@ std::optional<std::wstring> chooseFolder(HWND owner, const std::wstring& prompt,
 bool AdvancedPage::onInit()
 {
     controls_.attach(hwnd());
-    SHAutoComplete(item(IDC_ADV_SLICES), SHACF_FILESYSTEM);
-    SHAutoComplete(item(IDC_ADV_RESOURCE_DIR), SHACF_FILESYSTEM);
     options_.fillLists();
     options_.applyArguments(arguments_);
     return true;
+}
+
+void AdvancedPage::enableAutoComplete()
+{
+    SHAutoComplete(item(IDC_ADV_SLICES), SHACF_FILESYSTEM);
+    SHAutoComplete(item(IDC_ADV_RESOURCE_DIR), SHACF_FILESYSTEM);
 }
 
 bool AdvancedPage::onCommand(int id, int code, HWND /*control*/)

@@ -38,6 +38,11 @@ public:
     std::wstring outputPathArgument() override { return std::wstring(); }
     void applyArguments(options::ArgumentSet& arguments) override { options_.applyArguments(arguments); }
 
+    // File-system autocompletion for the slices and resource folder fields. The sheet
+    // calls it once it has been painted: loading the completion object takes longer
+    // than everything else the page does.
+    void enableAutoComplete();
+
 private:
     bool onInit() override;
     bool onCommand(int id, int code, HWND control) override;

@@ -91,8 +91,6 @@ void BasicPage::setInputFile(const std::wstring& path)
 bool BasicPage::onInit()
 {
     controls_.attach(hwnd());
-    SHAutoComplete(item(IDC_BASIC_INPUT), SHACF_FILESYSTEM);
-    SHAutoComplete(item(IDC_BASIC_OUTPUT), SHACF_FILESYSTEM);
     options_.fillLists();
     options_.applyArguments(arguments_);
 
@@ -110,6 +108,12 @@ bool BasicPage::onInit()
         control(IDC_BASIC_OUTPUT).setText(std::wstring());
     }
     return true;
+}
+
+void BasicPage::enableAutoComplete()
+{
+    SHAutoComplete(item(IDC_BASIC_INPUT), SHACF_FILESYSTEM);
+    SHAutoComplete(item(IDC_BASIC_OUTPUT), SHACF_FILESYSTEM);
 }
 
 bool BasicPage::onCommand(int id, int code, HWND /*control*/)

@@ -60,6 +60,9 @@ public:
     std::wstring outputPathArgument() override { return options_.outputPathArgument(); }
     void applyArguments(options::ArgumentSet& arguments) override { options_.applyArguments(arguments); }
 
+    // File-system autocompletion for both file boxes (called by the sheet once shown).
+    void enableAutoComplete();
+
 private:
     bool onInit() override;
     bool onCommand(int id, int code, HWND control) override;

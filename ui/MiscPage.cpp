@@ -27,8 +27,6 @@ bool MiscPage::onInit()
     openAfterBox_ = win::CheckBox(item(IDC_MISC_OPEN_AFTER));
     boxes_.attach(hwnd());
 
-    SHAutoComplete(logPathBox_.hwnd(), SHACF_FILESYSTEM);
-
     settings::SettingsStore store;
     store.open();
     logPathBox_.setText(store.logPathOrDefault());
@@ -40,6 +38,11 @@ bool MiscPage::onInit()
     composer_.showUnconsumedOptions(arguments_);
     store.close();
     return true;
+}
+
+void MiscPage::enableAutoComplete()
+{
+    SHAutoComplete(logPathBox_.hwnd(), SHACF_FILESYSTEM);
 }
 
 bool MiscPage::onCommand(int id, int code, HWND /*control*/)

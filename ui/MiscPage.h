@@ -32,6 +32,8 @@ public:
     // The log file box's text when the log box is checked, else empty. Not trimmed.
     std::wstring logPath() const;
     bool openAfterConversion() const;
+    // File-system autocompletion for the log file box (called by the sheet once shown).
+    void enableAutoComplete();
 
 private:
     bool onInit() override;

@@ -25,6 +25,9 @@ constexpr UINT_PTR kSubclassId = 1;
 // Posted after the first-show steps to run the shown handler from the message loop.
 constexpr UINT kShownMessage = WM_APP + 0x4B1;
 constexpr int kHistoryButtonLeft = 7;
+// A zero-delay timer: timers come after painting, so the completion objects are
+// loaded once the sheet is on the screen.
+constexpr UINT_PTR kAutoCompleteTimer = 0x4B2;
 constexpr size_t kDropPathBuffer = 260;
 
 // Removes every leading and trailing double quote.
@@ -205,6 +208,16 @@ LRESULT SettingsSheet::handleMessage(UINT message, WPARAM wParam, LPARAM lParam,
         handled = true;
         onDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_TIMER:
+        if (wParam == kAutoCompleteTimer) {
+            handled = true;
+            KillTimer(hwnd_, kAutoCompleteTimer);
+            basic_.enableAutoComplete();
+            advanced_.enableAutoComplete();
+            misc_.enableAutoComplete();
+            return 0;
+        }
+        break;
     case kShownMessage:
         handled = true;
         if (shownHandler_) {
@@ -257,6 +270,7 @@ void SettingsSheet::onFirstShow()
     if (arguments_.optionCount() == 0 && !history_.empty()) {
         misc_.composer().applyParameterText(*history_.newest());
     }
+    SetTimer(hwnd_, kAutoCompleteTimer, 0, nullptr);
     if (shownHandler_) {
         PostMessageW(hwnd_, kShownMessage, 0, 0);
     }

@@ -1,6 +1,7 @@
 #include "SheetTestSupport.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "win/Handle.h"
@@ -8,6 +9,9 @@
 
 INT_PTR runSheet(ui::SettingsSheet& sheet, const std::function<void(ui::SettingsSheet&)>& script)
 {
+    // As the program does at start-up; the shell's completion objects need it.
+    static const HRESULT com = CoInitialize(nullptr);
+    (void)com;
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES;
