@@ -248,6 +248,25 @@ TEST(ProcessRunnerStop, IgnoredKillEventOffersAbortAfterTenSecondsThenTerminates
     EXPECT_EQ(report.count("exit"), 0); // terminated: the stand-in never reached its own end
 }
 
+// A converter that writes as fast as it is read must not keep the worker in one drain
+// pass: the stop handling gets its turn and the flood is cut short by the kill event.
+TEST(ProcessRunnerStop, CancelDuringAFloodStopsTheConverterBeforeItsEnd)
+{
+    ScopedReport report;
+    ProcessRunnerHarness run;
+    run.startScriptWithEvent("flood 20000000 1\nexit 0\n");
+    ASSERT_TRUE(waitUntil([&] { return run.view.rows().size() >= 10; }));
+    run.runner.requestStop();
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    EXPECT_EQ(run.runner.exitCode(), converter::kExitCanceled);
+    EXPECT_EQ(report.count("flood"), 0); // the flood never finished
+    EXPECT_EQ(report.count("kill"), 1);
+    const std::vector<RecordedRow> rows = run.view.rows();
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[rows.size() - 2].description, L"Canceled by the user.");
+}
+
 TEST(ProcessRunnerStart, MissingConverterEndsWithTheOsErrorAndReportsNothing)
 {
     ProcessRunnerHarness run;

@@ -295,6 +295,23 @@ TEST(ProgressDialogStop, IgnoredKillOffersAbortAfterTenSecondsThenTerminates)
     EXPECT_EQ(harness.dialog.exitCode(), converter::kExitTerminated);
 }
 
+// Thousands of rows arrive in batches with the list's redraw suspended; at the end every
+// row is there, in order, and the list is shown again.
+TEST(ProgressDialogRun, AFloodArrivesWholeAndTheListIsShownAgain)
+{
+    DialogHarness harness;
+    harness.run("flood 40000 10\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }, 60000));
+        ASSERT_EQ(rowCount(dialog), 4001);
+        EXPECT_EQ(cellText(dialog, 0, 2), L"Flood message 10");
+        EXPECT_EQ(cellText(dialog, 3999, 2), L"Flood message 40000");
+        EXPECT_EQ(cellText(dialog, 4000, 2), L"Finished in 0 seconds.");
+        EXPECT_TRUE(controlVisible(dialog, IDC_PROGRESS_MESSAGES)); // redraw back on
+        pressButton2(dialog);
+    });
+    EXPECT_EQ(harness.dialog.exitCode(), 0u);
+}
+
 TEST(ProgressDialogStop, MissingConverterEndsWithThreeAndTheOsError)
 {
     DialogHarness harness;
