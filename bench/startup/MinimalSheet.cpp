@@ -1,8 +1,13 @@
 // The smallest program that shows a modal property sheet with the three page templates
 // of the front end and nothing else: the baseline of the start-up benchmark.
+// With the argument "/all" it also creates every page up front (by activating each
+// once), as the front end does where the platform ignores PSP_PREMATURE.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+
+#include <cwchar>
+#include <initializer_list>
 
 #include "ui/res/resource.h"
 
@@ -13,10 +18,23 @@ INT_PTR CALLBACK pageProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
+bool gCreateAllPages = false;
+
+int CALLBACK sheetCallback(HWND sheet, UINT message, LPARAM)
+{
+    if (message == PSCB_INITIALIZED && gCreateAllPages) {
+        for (int index : {0, 1, 2, 0}) {
+            SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t* commandLine, int)
 {
+    gCreateAllPages = commandLine != nullptr && wcsstr(commandLine, L"/all") != nullptr;
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_BAR_CLASSES;
@@ -35,7 +53,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t*, int)
     }
     PROPSHEETHEADERW header = {};
     header.dwSize = sizeof(header);
-    header.dwFlags = PSH_NOAPPLYNOW;
+    header.dwFlags = PSH_NOAPPLYNOW | PSH_USECALLBACK;
+    header.pfnCallback = &sheetCallback;
     header.hInstance = instance;
     header.pszCaption = L"Minimal Sheet";
     header.nPages = 3;

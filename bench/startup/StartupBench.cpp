@@ -1,4 +1,5 @@
-// Launches korvello-gui.exe and the minimal sheet program alternately and measures the
+// Launches korvello-gui.exe and the minimal sheet program (once as it is, once with
+// "/all", creating every page up front like the front end) in turn and measures the
 // time from CreateProcessW to the first visible top-level dialog of the child, then the
 // child's working set at that moment and the time it takes to close after Cancel.
 // Usage: startup-bench.exe <korvello-gui.exe> <minimal-sheet.exe> [rounds]
@@ -52,10 +53,14 @@ BOOL CALLBACK findVisibleDialog(HWND window, LPARAM data)
     return TRUE;
 }
 
-Sample measure(const std::wstring& program)
+Sample measure(const std::wstring& program, const wchar_t* argument = nullptr)
 {
     Sample sample;
     std::wstring commandLine = L"\"" + program + L"\"";
+    if (argument != nullptr) {
+        commandLine += L" ";
+        commandLine += argument;
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -156,21 +161,34 @@ int wmain(int argc, wchar_t** argv)
     // One unmeasured start of each warms the caches.
     measure(gui);
     measure(minimal);
+    measure(minimal, L"/all");
 
     Figures guiFigures;
     Figures minimalFigures;
+    Figures allPagesFigures;
     for (int round = 0; round < rounds; ++round) {
-        // Alternate the order so that neither program always runs first.
-        if (round % 2 == 0) {
-            guiFigures.add(measure(gui));
-            minimalFigures.add(measure(minimal));
-        } else {
-            minimalFigures.add(measure(minimal));
-            guiFigures.add(measure(gui));
+        // Rotate the order so that no program always runs first.
+        for (int slot = 0; slot < 3; ++slot) {
+            switch ((round + slot) % 3) {
+            case 0:
+                guiFigures.add(measure(gui));
+                break;
+            case 1:
+                minimalFigures.add(measure(minimal));
+                break;
+            default:
+                allPagesFigures.add(measure(minimal, L"/all"));
+                break;
+            }
         }
     }
     guiFigures.print("korvello-gui", gui);
     minimalFigures.print("minimal-sheet", minimal);
+    allPagesFigures.print("minimal /all", minimal);
+    if (!allPagesFigures.show.empty()) {
+        std::printf("ratio of medians (korvello-gui / minimal-sheet creating all pages up front): %.2f\n",
+            median(guiFigures.show) / median(allPagesFigures.show));
+    }
     const double baseline = median(minimalFigures.show);
     if (baseline > 0) {
         std::printf("ratio of medians (korvello-gui / minimal-sheet): %.2f (target: at most 1.25)\n",
