@@ -71,13 +71,14 @@ void ProcessRunner::requestStop()
 
 bool ProcessRunner::drainPass(HANDLE pipeReadEnd, bool toTheEnd, bool& cutShort)
 {
-    cutShort = false;
     // Reads of what waits, up to kReadChunkBytes at a time, handed to the reader's line
     // assembly (which gives the same lines however the bytes are split). Under Wine every
     // read and every query of the pipe is a round trip to the server, so reads of 1 KiB
-    // would cost more than the lines they carry. A converter that writes as fast as it is read would keep a pass going for as long
-    // as it writes, starving the stop handling; a pass therefore ends after
-    // kMaxPassMilliseconds unless it is the last one after the converter has ended.
+    // would cost more than the lines they carry.
+    // A converter that writes as fast as it is read would keep a pass going for as long as
+    // it writes, starving the stop handling; a pass therefore ends after
+    // kMaxPassMilliseconds unless it is the last one, after the converter has ended.
+    cutShort = false;
     const DWORD start = GetTickCount();
     std::vector<char>& buffer = readBuffer_;
     buffer.resize(kReadChunkBytes);

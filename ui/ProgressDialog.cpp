@@ -402,11 +402,15 @@ void ProgressDialog::applyBatch(const OutputBatch& batch)
             listSuspended_ = true;
         }
         int index = static_cast<int>(SendMessageW(messages, LVM_GETITEMCOUNT, 0, 0));
-        std::wstring typeNames[3] = {win::loadString(IDS_TYPE_INFO), win::loadString(IDS_TYPE_WARNING),
-            win::loadString(IDS_TYPE_ERROR)};
+        // The shown types are also the image indexes: Info 0, Warn 1, Error 2.
+        const std::wstring typeNames[3] = {win::loadString(typeNameId(MessageType::Info)),
+            win::loadString(typeNameId(MessageType::Warn)), win::loadString(typeNameId(MessageType::Error))};
         for (const Row& row : batch.rows) {
             const int type = static_cast<int>(row.type);
-            std::wstring typeName = type >= 0 && type < 3 ? typeNames[type] : win::loadString(typeNameId(row.type));
+            if (type < 0 || type > 2) {
+                continue; // only shown types become rows
+            }
+            std::wstring typeName = typeNames[type];
             LVITEMW entry = {};
             entry.mask = LVIF_TEXT | LVIF_IMAGE;
             entry.iItem = index;
