@@ -365,6 +365,46 @@ TEST(ProgressDialogLog, OpenLogIsEnabledAtTheEndWhenALogPathWasGiven)
     });
 }
 
+TEST(ProgressDialogLog, TheLogHoldsTheConverterLinesButNotTheEndOfRunMessages)
+{
+    DialogHarness harness;
+    harness.logPath = temporaryDirectory() + L"progress_" + uniqueSuffix() + L".log";
+    harness.logFile = CreateFileW(harness.logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(harness.logFile, INVALID_HANDLE_VALUE);
+    harness.run("line Page 1\nline Info logged\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        pressButton2(dialog);
+    });
+    CloseHandle(harness.logFile);
+    EXPECT_EQ(readFileBytes(harness.logPath), "\xEF\xBB\xBFPage 1\r\nInfo logged\r\n");
+    DeleteFileW(harness.logPath.c_str());
+}
+
+TEST(ProgressDialogStatus, FinalStatusFollowsTheExitCode)
+{
+    converter::RunOutcome outcome;
+    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_SUCCESSFULLY));
+    outcome.warningCount = 1;
+    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_WITH_WARNINGS));
+    outcome.warningCount = 0;
+    outcome.errorCount = 2;
+    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_WITH_WARNINGS));
+    outcome.errorCountText = L"2 Errors";
+    outcome.exitCode = converter::kExitCanceled;
+    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_PROCESS_CANCELED));
+    outcome.exitCode = converter::kExitTerminated;
+    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring(L"2 Errors")}));
+    outcome.exitCode = 7;
+    outcome.errorCountText.clear();
+    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
+    // A failed wait is shown like a successful end.
+    outcome.waitFailed = true;
+    outcome.exitCode = 0;
+    outcome.errorCount = 0;
+    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_SUCCESSFULLY));
+}
+
 TEST(ProgressDialogLayout, CollapsedRunEndsAtTheListAndExpandsToTheTemplateHeight)
 {
     DialogHarness harness;
