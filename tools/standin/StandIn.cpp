@@ -175,7 +175,7 @@ std::string encodeText(const std::string& text, UINT codePage)
             result += '\0';
             break;
         case 'x':
-            if (i + 2 < text.size() + 0 && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
+            if (i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
                 flushPending();
                 result += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
                 i += 2;
@@ -191,12 +191,6 @@ std::string encodeText(const std::string& text, UINT codePage)
     }
     flushPending();
     return result;
-}
-
-void sleepFor(DWORD milliseconds)
-{
-    // The watcher thread ends the process on an honoured signal; sleeping is enough.
-    Sleep(milliseconds);
 }
 
 void flood(long long count, int percent)
@@ -364,7 +358,8 @@ int main()
         } else if (command == "encoding") {
             codePage = argument == "ansi" ? CP_ACP : argument == "utf8" ? CP_UTF8 : static_cast<UINT>(std::atoi(argument.c_str()));
         } else if (command == "sleep") {
-            sleepFor(static_cast<DWORD>(std::atol(argument.c_str())));
+            // The watcher thread ends the process on an honoured signal; sleeping is enough.
+            Sleep(static_cast<DWORD>(std::atol(argument.c_str())));
         } else if (command == "flood") {
             long long count = 0;
             int percent = 0;
