@@ -12,7 +12,7 @@
 //   out TEXT          TEXT without a line end
 //   err TEXT          TEXT and CR LF to standard error
 //   encoding E        ansi | utf8 | <code page>: how the following texts are encoded
-//   sleep MS          wait; an honoured kill signal ends the run with 5963
+//   sleep MS          wait (an honoured kill signal ends the run at any point with 5963)
 //   flood N PERCENT   N lines as fast as possible, PERCENT% "Flood message <k>", the rest
 //                     "flood filler <k>", written in blocks of whole lines (<= 4 KiB)
 //   kill honour|ignore
