@@ -62,7 +62,13 @@ class FakeDisplay : public converter::RunDisplay {
 public:
     explicit FakeDisplay(converter::ProcessRunner& runner) : runner_(runner) {}
     void flushOutput(bool) override { ++flushes; }
-    void offerAbort() override { ++abortOffers; }
+    void offerAbort() override
+    {
+        if (signals != nullptr) {
+            signalsAtOffer = signals->load();
+        }
+        ++abortOffers;
+    }
     void showFinalState(const converter::RunOutcome& outcome) override
     {
         {
@@ -79,6 +85,8 @@ public:
     std::atomic<int> abortOffers{0};
     std::atomic<int> finalStates{0};
     std::atomic<int> startFailures{0};
+    const std::atomic<int>* signals = nullptr; // kill signals sent so far, read at the Abort offer
+    std::atomic<int> signalsAtOffer{-1};
 
 private:
     converter::ProcessRunner& runner_;
@@ -101,6 +109,7 @@ public:
           reader_([this](std::wstring_view line) { interpreter_.interpretLine(line); }), runner(interpreter_, reader_),
           display(runner), view(view_)
     {
+        display.signals = &signals;
         rules_.loadRules(testDirectory() + L"langmap.txt");
     }
     ~ProcessRunnerHarness()
@@ -232,8 +241,8 @@ TEST(ProcessRunnerStop, IgnoredKillEventOffersAbortAfterTenSecondsThenTerminates
     EXPECT_FALSE(run.runner.stopRequested());
     EXPECT_FALSE(run.runner.gracefulStop());
     // One more signal at the wake-up that offers Abort, then none until the user acts.
-    const int signalsAfterOffer = run.signals.load();
     Sleep(300);
+    const int signalsAfterOffer = run.display.signalsAtOffer.load() + 1;
     EXPECT_EQ(run.signals.load(), signalsAfterOffer);
     EXPECT_EQ(run.display.abortOffers.load(), 1);
     EXPECT_EQ(run.display.finalStates.load(), 0);
