@@ -23,12 +23,12 @@ constexpr DWORD kListExtendedStyles = LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDR
 static_assert(kListExtendedStyles == 0x40B0);
 constexpr int kSortTextCapacity = 256;
 
-struct ColumnSpec {
+struct ColumnLayout {
     UINT header;
     int format;
     int width;
 };
-constexpr ColumnSpec kColumns[] = {
+constexpr ColumnLayout kColumns[] = {
     {IDS_COLUMN_TYPE, LVCFMT_LEFT | LVCFMT_IMAGE, 64},
     {IDS_COLUMN_PAGE, LVCFMT_RIGHT, 44},
     {IDS_COLUMN_DESCRIPTION, LVCFMT_LEFT, 640},
@@ -164,12 +164,12 @@ bool ProgressDialog::onInit()
     SendMessageW(messages, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExtendedStyles, kListExtendedStyles);
     SendMessageW(messages, LVM_DELETEALLITEMS, 0, 0);
     int index = 0;
-    for (const ColumnSpec& spec : kColumns) {
-        std::wstring header = win::loadString(spec.header);
+    for (const ColumnLayout& layout : kColumns) {
+        std::wstring header = win::loadString(layout.header);
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-        column.fmt = spec.format;
-        column.cx = spec.width;
+        column.fmt = layout.format;
+        column.cx = layout.width;
         column.pszText = header.data();
         SendMessageW(messages, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
         ++index;
