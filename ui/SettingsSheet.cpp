@@ -314,7 +314,8 @@ void SettingsSheet::createHistoryButton()
         rect.bottom - rect.top, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SHEET_HISTORY)),
         win::moduleInstance(), nullptr);
     if (historyButton_ != nullptr) {
-        SendMessageW(historyButton_, WM_SETFONT, SendMessageW(hwnd_, WM_GETFONT, 0, 0), TRUE);
+        const auto font = static_cast<WPARAM>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+        SendMessageW(historyButton_, WM_SETFONT, font, TRUE);
     }
 }
 

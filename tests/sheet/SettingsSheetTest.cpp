@@ -8,6 +8,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstring>
+
 #include "SheetTestSupport.h"
 #include "settings/SettingsStore.h"
 #include "settings/TestKey.h"
@@ -43,7 +45,7 @@ HDROP makeDrop(const std::vector<std::wstring>& paths)
     header->fWide = TRUE;
     auto* text = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(header) + sizeof(DROPFILES));
     for (const auto& path : paths) {
-        wcscpy(text, path.c_str());
+        std::memcpy(text, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
         text += path.size() + 1;
     }
     *text = L'\0';
