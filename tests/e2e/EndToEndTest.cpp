@@ -211,6 +211,20 @@ TEST(EndToEnd, ValidationMessagesAndTheOverwriteQuestion)
     EXPECT_EQ(L"The input file name is empty.", messageBoxText(box));
     answer(box, IDOK);
 
+    setItemTextOf(basic, IDC_BASIC_INPUT, input);
+    pressButton(sheet, IDOK);
+    box = gui.waitForMessageBox();
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"The output file name is empty.", messageBoxText(box));
+    answer(box, IDOK);
+
+    setItemTextOf(basic, IDC_BASIC_OUTPUT, installation.folder());
+    pressButton(sheet, IDOK);
+    box = gui.waitForMessageBox();
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"The path '" + installation.folder() + L"' is an existing directory.", messageBoxText(box));
+    answer(box, IDOK);
+
     setItemTextOf(basic, IDC_BASIC_INPUT, installation.path(L"missing.pdf"));
     setItemTextOf(basic, IDC_BASIC_OUTPUT, output);
     pressButton(sheet, IDOK);
