@@ -210,7 +210,8 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
         if (hadData) {
             lastDataTick = GetTickCount();
         }
-        display.flushOutput(cutShort);
+        // Only a pass that found the pipe empty tells the display that output has paused.
+        display.flushOutput(cutShort || hadData);
         handleStop(display, process.get());
     }
 

@@ -69,8 +69,8 @@ class RunDisplay {
 public:
     virtual ~RunDisplay() = default;
     // Carries everything the interpreter produced since the last flush to the dialog.
-    // moreComing: the pass ended while output was still flowing, so the display may
-    // wait a little before it repaints what it got.
+    // moreComing: output is flowing (this pass found data), so the display may wait a
+    // little before it repaints what it got; a pass that finds the pipe empty says false.
     virtual void flushOutput(bool moreComing) = 0;
     // The ten seconds of the graceful stop are over: button 2 becomes "&Abort", enabled.
     virtual void offerAbort() = 0;
