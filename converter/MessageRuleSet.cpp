@@ -102,13 +102,34 @@ MatchRegion::~MatchRegion()
 
 // ---- MessageRule ------------------------------------------------------------------
 
+std::string literalPrefixOf(std::string_view pattern)
+{
+    if (pattern.find('|') != std::string_view::npos) {
+        return std::string(); // an alternative may begin differently
+    }
+    std::string prefix;
+    for (const char c : pattern) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+            || (c != '\0' && std::string_view(" _-:,;'\"=/<>!@%&~`").find(c) != std::string_view::npos);
+        if (!plain) {
+            if ((c == '?' || c == '*' || c == '+' || c == '{') && !prefix.empty()) {
+                prefix.pop_back(); // the quantifier applies to the last character
+            }
+            break;
+        }
+        prefix.push_back(c);
+    }
+    return prefix;
+}
+
 MessageRule::MessageRule(std::string pattern, std::string templateText, MessageType type)
-    : pattern_(std::move(pattern)), template_(std::move(templateText)), type_(type)
+    : pattern_(std::move(pattern)), template_(std::move(templateText)), type_(type),
+      literalPrefix_(literalPrefixOf(pattern_))
 {
 }
 
 MessageRule::MessageRule(const MessageRule& other)
-    : pattern_(other.pattern_), template_(other.template_), type_(other.type_)
+    : pattern_(other.pattern_), template_(other.template_), type_(other.type_), literalPrefix_(other.literalPrefix_)
 {
 }
 
@@ -118,6 +139,7 @@ MessageRule& MessageRule::operator=(const MessageRule& other)
         pattern_ = other.pattern_;
         template_ = other.template_;
         type_ = other.type_;
+        literalPrefix_ = other.literalPrefix_;
         compiled_.reset(); // new contents: the old compiled pattern no longer fits
     }
     return *this;
@@ -147,10 +169,15 @@ bool MessageRule::compile()
 MessageRule::Outcome MessageRule::apply(std::string_view subject, std::wstring& output)
 {
     output.clear();
+    if (subject.substr(0, literalPrefix_.size()) != literalPrefix_) {
+        return Outcome::NoMatch; // the anchored match could not succeed
+    }
     if (!compile()) {
         return Outcome::NoMatch;
     }
-    MatchRegion region;
+    // One region per thread, reused: most attempts do not match, and allocating a region
+    // for each of them costs more than the attempt itself.
+    thread_local MatchRegion region;
     if (!region) {
         return Outcome::NoMatch;
     }

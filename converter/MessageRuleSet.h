@@ -79,7 +79,15 @@ private:
     std::string template_;
     MessageType type_ = MessageType::None;
     CompiledPattern compiled_;
+    // Text every match begins with (may be empty): most messages are turned away by one
+    // comparison instead of a regular-expression match.
+    std::string literalPrefix_;
 };
+
+// The leading characters of a pattern that can only match themselves, up to the first
+// character with a special meaning (less a character that a quantifier makes optional).
+// Empty for patterns with alternatives.
+std::string literalPrefixOf(std::string_view pattern);
 
 class MessageRuleSet {
 public:

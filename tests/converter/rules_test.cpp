@@ -241,6 +241,37 @@ TEST(RulesClassify, CaretDollarAndInlineCaseFolding)
     EXPECT_EQ(rules.classifyMessage(L"error a\nb").type, MessageType::None); // $ is the end of the text
 }
 
+TEST(RulesClassify, LiteralPrefixTurnsAwayOnlyWhatCannotMatch)
+{
+    using converter::literalPrefixOf;
+    EXPECT_EQ(literalPrefixOf("process_success (\\d+)"), "process_success ");
+    EXPECT_EQ(literalPrefixOf("Error: /undefined"), "Error: /undefined");
+    EXPECT_EQ(literalPrefixOf("Warnings?: x"), "Warning") << "the optional s is left out";
+    EXPECT_EQ(literalPrefixOf("ab+c"), "a");
+    EXPECT_EQ(literalPrefixOf("abc{2}"), "ab");
+    EXPECT_EQ(literalPrefixOf("Error|Warning"), "") << "alternatives";
+    EXPECT_EQ(literalPrefixOf("(?i:error)"), "");
+    EXPECT_EQ(literalPrefixOf("^Page"), "");
+    EXPECT_EQ(literalPrefixOf("a.b"), "a");
+    EXPECT_EQ(literalPrefixOf("a\\.b"), "a");
+    EXPECT_EQ(literalPrefixOf("#x y"), "");
+
+    // The same decisions with and without the shortcut: patterns whose prefix is long
+    // against messages that share some of it.
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText("expression=Warnings?: (.*)\ntype=warn\ndefault=W %1\n"
+                            "expression=ab+c\ntype=info\ndefault=abc\n"
+                            "expression=Error: (\\w+)\ntype=error\ndefault=E %1\n");
+    EXPECT_EQ(rules.classifyMessage(L"Warning: x").text, L"W x");
+    EXPECT_EQ(rules.classifyMessage(L"Warnings: y").text, L"W y");
+    EXPECT_EQ(rules.classifyMessage(L"Warn").type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"abbbc").text, L"abc");
+    EXPECT_EQ(rules.classifyMessage(L"ac").type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"Error: font").text, L"E font");
+    EXPECT_EQ(rules.classifyMessage(L"Error:").type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"").type, MessageType::None);
+}
+
 TEST(RulesBadInput, PercentInConverterTextAndTemplates)
 {
     MessageRuleSet rules("en-us=");
