@@ -131,10 +131,10 @@ void fillBasicPage(HWND page)
 
 void fillAdvancedPage(HWND page)
 {
-    addComboItems(page, IDC_ADV_RENDER_INTENT, { L"Perceptual", L"Saturation", L"Relative", L"Absolute" }, 0);
+    addComboItems(page, IDC_ADV_RENDER_INTENT, { L"printed", L"screen" }, 0);
     setSpin(page, IDC_ADV_FG_COLORS_SPIN, 0, 4000, 256);
     setSpin(page, IDC_ADV_FG_IMAGE_COLORS_SPIN, 0, 4000, 256);
-    setSpin(page, IDC_ADV_PAGES_PER_DICT_SPIN, 1, 1000, 10);
+    setSpin(page, IDC_ADV_PAGES_PER_DICT_SPIN, 0, 99999, 20);
     CheckDlgButton(page, IDC_ADV_SLICES_CHECK, BST_CHECKED);
     EnableWindow(GetDlgItem(page, IDC_ADV_SLICES), TRUE);
     setItemText(page, IDC_ADV_SLICES, L"74,89,99");
