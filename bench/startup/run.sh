@@ -3,7 +3,10 @@
 # converter beside it) against the minimal property-sheet program.
 # Usage: bench/startup/run.sh [rounds]   (KORVELLO_BUILD_DIR selects the build folder)
 set -eu
-. "$(dirname "$0")/../../scripts/common.sh"
+project=$(cd "$(dirname "$0")/../.." && pwd)
+KORVELLO_BUILD_DIR="${KORVELLO_BUILD_DIR:-$project/build}"
+. "$project/scripts/common.sh"
+root="$project"
 rounds="${1:-10}"
 cmake --build "$build" --target startup-bench -- --no-print-directory -j2 >/dev/null
 ensure_display
