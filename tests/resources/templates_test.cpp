@@ -264,29 +264,29 @@ restest::DialogTemplate loadTemplate(int id, LANGID language)
 }
 
 // The checks both languages share: frame, font, and each control's id, class and style.
-void checkTemplateFrame(const Template& spec, const restest::DialogTemplate& parsed, LANGID language)
+void checkTemplateFrame(const Template& expectedTemplate, const restest::DialogTemplate& parsed, LANGID language)
 {
     const bool english = language == kEnglish;
-    EXPECT_EQ(parsed.cx, spec.cx) << spec.id;
-    EXPECT_EQ(parsed.cy, spec.cy) << spec.id;
-    EXPECT_EQ(parsed.title, english ? spec.english : spec.japanese) << spec.id;
-    EXPECT_EQ(parsed.typeface, L"MS Shell Dlg") << spec.id;
-    EXPECT_EQ(parsed.pointSize, 8) << spec.id;
-    EXPECT_EQ(parsed.style & DS_SHELLFONT, static_cast<DWORD>(DS_SHELLFONT)) << spec.id;
-    if (spec.page) {
-        EXPECT_NE(parsed.style & WS_CHILD, 0u) << spec.id;
-        EXPECT_NE(parsed.style & DS_CONTROL, 0u) << spec.id;
-        EXPECT_EQ(parsed.style & WS_POPUP, 0u) << spec.id;
+    EXPECT_EQ(parsed.cx, expectedTemplate.cx) << expectedTemplate.id;
+    EXPECT_EQ(parsed.cy, expectedTemplate.cy) << expectedTemplate.id;
+    EXPECT_EQ(parsed.title, english ? expectedTemplate.english : expectedTemplate.japanese) << expectedTemplate.id;
+    EXPECT_EQ(parsed.typeface, L"MS Shell Dlg") << expectedTemplate.id;
+    EXPECT_EQ(parsed.pointSize, 8) << expectedTemplate.id;
+    EXPECT_EQ(parsed.style & DS_SHELLFONT, static_cast<DWORD>(DS_SHELLFONT)) << expectedTemplate.id;
+    if (expectedTemplate.page) {
+        EXPECT_NE(parsed.style & WS_CHILD, 0u) << expectedTemplate.id;
+        EXPECT_NE(parsed.style & DS_CONTROL, 0u) << expectedTemplate.id;
+        EXPECT_EQ(parsed.style & WS_POPUP, 0u) << expectedTemplate.id;
     } else {
         const DWORD wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_CENTER;
         EXPECT_EQ(parsed.style & wanted, wanted);
         EXPECT_NE(parsed.exStyle & WS_EX_APPWINDOW, 0u);
     }
-    ASSERT_EQ(parsed.controls.size(), spec.items.size()) << "template " << spec.id;
-    for (size_t i = 0; i < spec.items.size(); ++i) {
-        const Item& item = spec.items[i];
+    ASSERT_EQ(parsed.controls.size(), expectedTemplate.items.size()) << "template " << expectedTemplate.id;
+    for (size_t i = 0; i < expectedTemplate.items.size(); ++i) {
+        const Item& item = expectedTemplate.items[i];
         const restest::TemplateControl& control = parsed.controls[i];
-        SCOPED_TRACE("template " + std::to_string(spec.id) + " control #" + std::to_string(i) + " id "
+        SCOPED_TRACE("template " + std::to_string(expectedTemplate.id) + " control #" + std::to_string(i) + " id "
             + std::to_string(item.id));
         EXPECT_EQ(static_cast<int>(control.id), item.id);
         EXPECT_TRUE(sameClass(control.className, classOf(item.kind)));
@@ -332,12 +332,12 @@ INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM)
 struct CreatedDialog {
     HWND host = nullptr;
     HWND dialog = nullptr;
-    explicit CreatedDialog(const Template& spec)
+    explicit CreatedDialog(const Template& expectedTemplate)
     {
-        if (spec.page) {
+        if (expectedTemplate.page) {
             host = createHost();
         }
-        dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.id), host, quietDialogProc, 0);
+        dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(expectedTemplate.id), host, quietDialogProc, 0);
     }
     ~CreatedDialog()
     {
@@ -353,15 +353,15 @@ struct CreatedDialog {
 };
 
 // The template controls in z-order; labels without id are matched by position.
-void checkCreatedControls(const Template& spec, const CreatedDialog& created, bool english)
+void checkCreatedControls(const Template& expectedTemplate, const CreatedDialog& created, bool english)
 {
-    ASSERT_NE(created.dialog, nullptr) << "template " << spec.id;
+    ASSERT_NE(created.dialog, nullptr) << "template " << expectedTemplate.id;
     const std::vector<HWND> children = layoutcheck::children(created.dialog);
-    ASSERT_EQ(children.size(), spec.items.size()) << "template " << spec.id;
-    for (size_t i = 0; i < spec.items.size(); ++i) {
-        const Item& item = spec.items[i];
+    ASSERT_EQ(children.size(), expectedTemplate.items.size()) << "template " << expectedTemplate.id;
+    for (size_t i = 0; i < expectedTemplate.items.size(); ++i) {
+        const Item& item = expectedTemplate.items[i];
         HWND child = children[i];
-        SCOPED_TRACE("template " + std::to_string(spec.id) + " control #" + std::to_string(i) + " id "
+        SCOPED_TRACE("template " + std::to_string(expectedTemplate.id) + " control #" + std::to_string(i) + " id "
             + std::to_string(item.id));
         if (item.id != kNoId) {
             EXPECT_EQ(GetDlgItem(created.dialog, item.id), child);
@@ -381,27 +381,27 @@ void checkCreatedControls(const Template& spec, const CreatedDialog& created, bo
 
 TEST(ResourceTemplates, EnglishTemplatesMatchTheInventory)
 {
-    for (const Template& spec : kTemplates) {
-        const restest::DialogTemplate parsed = loadTemplate(spec.id, kEnglish);
-        checkTemplateFrame(spec, parsed, kEnglish);
-        if (parsed.controls.size() != spec.items.size()) {
+    for (const Template& expectedTemplate : kTemplates) {
+        const restest::DialogTemplate parsed = loadTemplate(expectedTemplate.id, kEnglish);
+        checkTemplateFrame(expectedTemplate, parsed, kEnglish);
+        if (parsed.controls.size() != expectedTemplate.items.size()) {
             continue;
         }
-        for (size_t i = 0; i < spec.items.size(); ++i) {
-            const Item& item = spec.items[i];
+        for (size_t i = 0; i < expectedTemplate.items.size(); ++i) {
+            const Item& item = expectedTemplate.items[i];
             const restest::TemplateControl& control = parsed.controls[i];
-            EXPECT_EQ(control.x, item.x) << spec.id << " id " << item.id << " #" << i;
-            EXPECT_EQ(control.y, item.y) << spec.id << " id " << item.id << " #" << i;
-            EXPECT_EQ(control.cx, item.cx) << spec.id << " id " << item.id << " #" << i;
-            EXPECT_EQ(control.cy, item.cy) << spec.id << " id " << item.id << " #" << i;
+            EXPECT_EQ(control.x, item.x) << expectedTemplate.id << " id " << item.id << " #" << i;
+            EXPECT_EQ(control.y, item.y) << expectedTemplate.id << " id " << item.id << " #" << i;
+            EXPECT_EQ(control.cx, item.cx) << expectedTemplate.id << " id " << item.id << " #" << i;
+            EXPECT_EQ(control.cy, item.cy) << expectedTemplate.id << " id " << item.id << " #" << i;
         }
     }
 }
 
 TEST(ResourceTemplates, JapaneseTemplatesHaveTheSameControlsInOrder)
 {
-    for (const Template& spec : kTemplates) {
-        checkTemplateFrame(spec, loadTemplate(spec.id, kJapanese), kJapanese);
+    for (const Template& expectedTemplate : kTemplates) {
+        checkTemplateFrame(expectedTemplate, loadTemplate(expectedTemplate.id, kJapanese), kJapanese);
     }
 }
 
@@ -452,18 +452,18 @@ TEST(ResourceTemplates, TemplateParserRejectsIncompleteBytes)
 
 TEST(ResourceTemplates, CreatedEnglishDialogsHaveEveryControlWhereTheTemplateSays)
 {
-    for (const Template& spec : kTemplates) {
-        CreatedDialog created(spec);
-        checkCreatedControls(spec, created, true);
+    for (const Template& expectedTemplate : kTemplates) {
+        CreatedDialog created(expectedTemplate);
+        checkCreatedControls(expectedTemplate, created, true);
         if (::testing::Test::HasFatalFailure()) {
             return;
         }
         const std::vector<HWND> children = layoutcheck::children(created.dialog);
-        for (size_t i = 0; i < spec.items.size(); ++i) {
-            const Item& item = spec.items[i];
+        for (size_t i = 0; i < expectedTemplate.items.size(); ++i) {
+            const Item& item = expectedTemplate.items[i];
             // Controls that size themselves (combo boxes, icons) or each other (an up-down
             // and its buddy) are left out; everything else sits where its template says.
-            const bool buddy = i + 1 < spec.items.size() && spec.items[i + 1].kind == Kind::UpDown;
+            const bool buddy = i + 1 < expectedTemplate.items.size() && expectedTemplate.items[i + 1].kind == Kind::UpDown;
             if (item.kind == Kind::DropList || item.kind == Kind::DropDown || item.kind == Kind::Icon
                 || item.kind == Kind::UpDown || buddy) {
                 continue;
@@ -474,7 +474,7 @@ TEST(ResourceTemplates, CreatedEnglishDialogsHaveEveryControlWhereTheTemplateSay
             const RECT expected = { units.left, units.top, units.left + units.right, units.top + units.bottom };
             const RECT actual = layoutcheck::childRect(children[i]);
             EXPECT_TRUE(EqualRect(&expected, &actual) != FALSE)
-                << "template " << spec.id << " id " << item.id << " #" << i << ": expected " << expected.left << ","
+                << "template " << expectedTemplate.id << " id " << item.id << " #" << i << ": expected " << expected.left << ","
                 << expected.top << "," << expected.right << "," << expected.bottom << " actual " << actual.left << ","
                 << actual.top << "," << actual.right << "," << actual.bottom;
         }
@@ -483,18 +483,18 @@ TEST(ResourceTemplates, CreatedEnglishDialogsHaveEveryControlWhereTheTemplateSay
 
 TEST(ResourceTemplates, UpDownsAreBoundToTheirEditsAndGivePlainDigits)
 {
-    for (const Template& spec : kTemplates) {
-        CreatedDialog created(spec);
-        for (size_t i = 0; i < spec.items.size(); ++i) {
-            if (spec.items[i].kind != Kind::UpDown) {
+    for (const Template& expectedTemplate : kTemplates) {
+        CreatedDialog created(expectedTemplate);
+        for (size_t i = 0; i < expectedTemplate.items.size(); ++i) {
+            if (expectedTemplate.items[i].kind != Kind::UpDown) {
                 continue;
             }
-            HWND upDown = GetDlgItem(created.dialog, spec.items[i].id);
-            HWND edit = GetDlgItem(created.dialog, spec.items[i - 1].id);
-            EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(upDown, UDM_GETBUDDY, 0, 0)), edit) << spec.items[i].id;
+            HWND upDown = GetDlgItem(created.dialog, expectedTemplate.items[i].id);
+            HWND edit = GetDlgItem(created.dialog, expectedTemplate.items[i - 1].id);
+            EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(upDown, UDM_GETBUDDY, 0, 0)), edit) << expectedTemplate.items[i].id;
             SendMessageW(upDown, UDM_SETRANGE32, 0, 4000);
             SendMessageW(upDown, UDM_SETPOS32, 0, 2500);
-            EXPECT_EQ(layoutcheck::windowText(edit), L"2500") << spec.items[i].id;
+            EXPECT_EQ(layoutcheck::windowText(edit), L"2500") << expectedTemplate.items[i].id;
         }
     }
 }
@@ -504,40 +504,40 @@ TEST(ResourceLayout, EnglishCaptionsFitAndControlsDoNotOverlap)
     // Under Wine the dialog font is a substitute that measures a few pixels wider than
     // the font the English rectangles were made for; allow that much, no more.
     constexpr int tolerance = 4;
-    for (const Template& spec : kTemplates) {
-        CreatedDialog created(spec);
+    for (const Template& expectedTemplate : kTemplates) {
+        CreatedDialog created(expectedTemplate);
         for (const layoutcheck::Finding& finding : layoutcheck::clippedCaptions(created.dialog)) {
             EXPECT_LE(finding.needed, finding.available + tolerance)
-                << "template " << spec.id << " id " << finding.id << " needs " << finding.needed << " has " << finding.available;
+                << "template " << expectedTemplate.id << " id " << finding.id << " needs " << finding.needed << " has " << finding.available;
         }
         for (const layoutcheck::Finding& finding : layoutcheck::overlappingControls(created.dialog)) {
-            ADD_FAILURE() << "template " << spec.id << ": overlap of id " << finding.id;
+            ADD_FAILURE() << "template " << expectedTemplate.id << ": overlap of id " << finding.id;
         }
     }
 }
 
 TEST(ResourceTemplatesJapanese, CreatedDialogsShowTheJapaneseCaptions)
 {
-    for (const Template& spec : kTemplates) {
-        CreatedDialog created(spec);
-        checkCreatedControls(spec, created, false);
-        if (spec.page) {
-            EXPECT_EQ(layoutcheck::windowText(created.dialog), spec.japanese);
+    for (const Template& expectedTemplate : kTemplates) {
+        CreatedDialog created(expectedTemplate);
+        checkCreatedControls(expectedTemplate, created, false);
+        if (expectedTemplate.page) {
+            EXPECT_EQ(layoutcheck::windowText(created.dialog), expectedTemplate.japanese);
         }
     }
 }
 
 TEST(ResourceLayoutJapanese, CaptionsFitAndControlsDoNotOverlap)
 {
-    for (const Template& spec : kTemplates) {
-        CreatedDialog created(spec);
+    for (const Template& expectedTemplate : kTemplates) {
+        CreatedDialog created(expectedTemplate);
         ASSERT_NE(created.dialog, nullptr);
         for (const layoutcheck::Finding& finding : layoutcheck::clippedCaptions(created.dialog)) {
-            ADD_FAILURE() << "template " << spec.id << " id " << finding.id << " needs " << finding.needed << " has "
+            ADD_FAILURE() << "template " << expectedTemplate.id << " id " << finding.id << " needs " << finding.needed << " has "
                           << finding.available;
         }
         for (const layoutcheck::Finding& finding : layoutcheck::overlappingControls(created.dialog)) {
-            ADD_FAILURE() << "template " << spec.id << ": overlap of id " << finding.id;
+            ADD_FAILURE() << "template " << expectedTemplate.id << ": overlap of id " << finding.id;
         }
     }
 }
