@@ -175,14 +175,21 @@ MessageRule::Outcome MessageRule::apply(std::string_view subject, std::wstring& 
     if (!compile()) {
         return Outcome::NoMatch;
     }
-    // One region per thread, reused: most attempts do not match, and allocating a region
-    // for each of them costs more than the attempt itself.
-    thread_local MatchRegion region;
+    const auto* start = reinterpret_cast<const OnigUChar*>(subject.data());
+    const auto* end = start + subject.size();
+    // A template without "%" inserts no group: match without a region, which spares an
+    // allocation for most attempts (ignore rules and plain texts).
+    if (template_.find('%') == std::string::npos) {
+        if (onig_match(compiled_.get(), start, end, start, nullptr, ONIG_OPTION_NONE) < 0) {
+            return Outcome::NoMatch;
+        }
+        output = win::formatMessageText(win::fromUtf8(template_), {});
+        return Outcome::Matched;
+    }
+    MatchRegion region;
     if (!region) {
         return Outcome::NoMatch;
     }
-    const auto* start = reinterpret_cast<const OnigUChar*>(subject.data());
-    const auto* end = start + subject.size();
     const int result = onig_match(compiled_.get(), start, end, start, region.get(), ONIG_OPTION_NONE);
     if (result < 0) {
         return Outcome::NoMatch; // no match, or a match that gave up at a limit
