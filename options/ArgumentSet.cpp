@@ -1,5 +1,7 @@
 #include "options/ArgumentSet.h"
 
+#include "options/ArgumentQuoting.h"
+
 #include <utility>
 
 namespace options {
@@ -16,9 +18,11 @@ bool isBlank(wchar_t c)
 void ArgumentSet::add(std::wstring argument)
 {
     if (!argument.empty() && argument.front() == L'-') {
+        order_.push_back({true, options_.size()});
         options_.push_back(std::move(argument));
         consumed_.push_back(false);
     } else {
+        order_.push_back({false, fileArguments_.size()});
         fileArguments_.push_back(std::move(argument));
     }
 }
@@ -26,9 +30,11 @@ void ArgumentSet::add(std::wstring argument)
 ArgumentSet ArgumentSet::fromParameterText(std::wstring_view text)
 {
     ArgumentSet set;
+    set.keepsWords_ = true;
     std::wstring current;
     bool inArgument = false;
     bool inQuotes = false;
+    size_t backslashes = 0;
     for (const wchar_t c : text) {
         if (isBlank(c) && !inQuotes) {
             if (inArgument) {
@@ -38,9 +44,10 @@ ArgumentSet ArgumentSet::fromParameterText(std::wstring_view text)
             }
             continue;
         }
-        if (c == L'"') {
+        if (c == L'"' && backslashes % 2 == 0) {
             inQuotes = !inQuotes;
         }
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
         current.push_back(c);
         inArgument = true;
     }
@@ -55,7 +62,8 @@ ArgumentSet ArgumentSet::fromCommandLine(const std::vector<std::wstring>& args)
 {
     ArgumentSet set;
     for (const std::wstring& argument : args) {
-        set.add(argument);
+        const bool isOption = !argument.empty() && argument.front() == L'-';
+        set.add(isOption ? argumentText(argument) : argument);
     }
     return set;
 }
@@ -80,17 +88,17 @@ void ArgumentSet::setFileArgument(size_t index, std::wstring text)
     fileArguments_[index] = std::move(text);
 }
 
-std::wstring ArgumentSet::unconsumedOptionsText() const
+std::wstring ArgumentSet::unconsumedText() const
 {
     std::wstring text;
-    for (size_t i = 0; i < options_.size(); ++i) {
-        if (consumed_[i]) {
+    for (const Place& place : order_) {
+        if (place.isOption ? consumed_[place.index] : !keepsWords_) {
             continue;
         }
         if (!text.empty()) {
             text.push_back(L' ');
         }
-        text += options_[i];
+        text += place.isOption ? options_[place.index] : fileArguments_[place.index];
     }
     return text;
 }

@@ -1,6 +1,8 @@
 // The arguments a settings sheet starts from: options (words beginning with "-"),
 // file arguments (everything else; the first is the input file, the second the
 // output file) and one "consumed" flag per option, set by the page that takes it.
+// Options are held as argument text (quoted by the platform's rules where needed),
+// the form in which they are shown, composed and stored.
 #pragma once
 
 #include <cstddef>
@@ -15,10 +17,13 @@ public:
     ArgumentSet() = default;
 
     // Splits a parameter text at unquoted spaces and tabs. Double quotes toggle the
-    // quoted state and stay part of the argument; an argument still inside quotes at
-    // the end of the text ends there, its quote kept. The empty text gives an empty set.
+    // quoted state (a quote after an odd number of backslashes is a literal one) and
+    // stay part of the argument; an argument still inside quotes at the end of the
+    // text ends there, its quote kept. The empty text gives an empty set. Words that
+    // are not options stay in their place in unconsumedText().
     static ArgumentSet fromParameterText(std::wstring_view text);
-    // Sorts arguments that the platform has already split (quotes removed).
+    // Sorts arguments that the platform has already split (quotes removed); options
+    // are quoted again so that their text splits back into the same arguments.
     static ArgumentSet fromCommandLine(const std::vector<std::wstring>& args);
 
     const std::vector<std::wstring>& options() const { return options_; }
@@ -35,12 +40,22 @@ public:
     // then replaces the entry at index.
     void setFileArgument(size_t index, std::wstring text);
 
-    // The options nobody consumed, in their order, joined by single spaces.
-    std::wstring unconsumedOptionsText() const;
+    // The options nobody consumed, in their order, joined by single spaces. In a set
+    // built from a parameter text, the words that are not options keep their places
+    // among them, so nothing of the text is lost.
+    std::wstring unconsumedText() const;
 
 private:
+    // An argument's place in the order it came: an option or a file argument by index.
+    struct Place {
+        bool isOption = false;
+        size_t index = 0;
+    };
+
     void add(std::wstring argument);
 
+    std::vector<Place> order_;
+    bool keepsWords_ = false;
     std::vector<std::wstring> options_;
     std::vector<std::wstring> fileArguments_;
     std::vector<bool> consumed_;

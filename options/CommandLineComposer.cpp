@@ -106,7 +106,7 @@ void CommandLineComposer::applyParameterText(std::wstring_view text)
 
 void CommandLineComposer::showUnconsumedOptions(const ArgumentSet& arguments)
 {
-    boxes_.setAdditionalParameters(arguments.unconsumedOptionsText());
+    boxes_.setAdditionalParameters(arguments.unconsumedText());
 }
 
 } // namespace options

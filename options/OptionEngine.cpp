@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "options/ArgumentQuoting.h"
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
 #include "options/OptionControls.h"
@@ -166,8 +167,10 @@ void generateOption(const OptionSpec& option, const OptionControls& controls, st
         if (field.empty()) {
             return;
         }
-        if (field.find_first_of(L" \t") != std::wstring::npos) {
-            appendNamed(text, option.name, L"\"" + field + L"\"");
+        // Quoted by the platform's rules when it holds a blank or a quote, so that a
+        // folder "C:\My Fonts\" keeps its last backslash and the arguments after it.
+        if (field.find_first_of(L" \t\"") != std::wstring::npos) {
+            appendNamed(text, option.name, quotedArgument(field));
         } else {
             appendNamed(text, option.name, field);
         }
@@ -225,17 +228,10 @@ void takeOption(const OptionSpec& option, ArgumentSet& arguments, OptionControls
         case OptionKind::Text:
             if (valueAfterName(option, argument, value)) {
                 arguments.markConsumed(i);
-                // A quoted value loses its first and its last character. A value whose
-                // quote is never closed (the text ended inside it) loses only that quote,
+                // A quoted value loses its quotes and escapes by the platform's rules;
+                // a quote never closed (the text ended inside it) loses only itself,
                 // so no character the user typed is dropped.
-                if (!value.empty() && value.front() == L'"') {
-                    if (value.find(L'"', 1) == std::wstring_view::npos) {
-                        value = value.substr(1);
-                    } else {
-                        value = value.substr(1, value.size() - 2);
-                    }
-                }
-                lastText.assign(value);
+                lastText = unquotedArgument(value);
                 controls.setText(option.controlId, lastText);
                 matched = true;
             }
@@ -315,22 +311,17 @@ bool OptionPage::suppressOverriddenOptions(std::wstring& earlierText)
 
 std::wstring BasicOptions::inputPathArgument()
 {
-    return quotedPath(controls().text(IDC_BASIC_INPUT));
+    return quotedPath(withoutSurroundingQuotes(controls().text(IDC_BASIC_INPUT)));
 }
 
 std::wstring BasicOptions::outputPathArgument()
 {
-    return quotedPath(controls().text(IDC_BASIC_OUTPUT));
+    return quotedPath(withoutSurroundingQuotes(controls().text(IDC_BASIC_OUTPUT)));
 }
 
 std::wstring quotedPath(std::wstring_view path)
 {
-    std::wstring text;
-    text.reserve(path.size() + 2);
-    text.push_back(L'"');
-    text += path;
-    text.push_back(L'"');
-    return text;
+    return quotedArgument(path);
 }
 
 } // namespace options

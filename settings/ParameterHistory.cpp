@@ -18,7 +18,9 @@ void ParameterHistory::loadFromMultiString(std::span<const wchar_t> data)
         if (length == 0) {
             break;
         }
-        entries_.emplace_back(data.data() + position, length);
+        if (length <= kMaxEntryLength) {
+            entries_.emplace_back(data.data() + position, length);
+        }
         position += length + 1;
     }
 }

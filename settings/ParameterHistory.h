@@ -34,9 +34,14 @@ public:
     // The newest entry; nullptr when the history is empty.
     const std::wstring* newest() const { return entries_.empty() ? nullptr : &entries_.back(); }
 
+    // Entries longer than the longest command line a process can be given are never
+    // offered: no run could use them, and a sheet would take ages to show them.
+    static constexpr size_t kMaxEntryLength = 32767;
+
     // Replaces the list with the strings of REG_MULTI_SZ data: each up to its null,
     // in stored order, until the first empty string or the end of the data. A last
-    // string without a terminator still counts (up to the end of the data).
+    // string without a terminator still counts (up to the end of the data). Entries
+    // over kMaxEntryLength are skipped.
     void loadFromMultiString(std::span<const wchar_t> data);
     // Reads ParamHistory from an open store. A missing or unusable value leaves the list unchanged.
     void load(const SettingsStore& store);

@@ -14,25 +14,6 @@ std::wstring& keyPathStorage()
     return path;
 }
 
-// Type and byte size of a value without reading it.
-bool queryValueInfo(HKEY key, const wchar_t* name, DWORD& type, DWORD& bytes)
-{
-    type = REG_NONE;
-    bytes = 0;
-    return key != nullptr && RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS;
-}
-
-// Reads exactly `bytes` bytes of a value of the expected type into storage. Fails when
-// the value changed in between (other type, other size).
-bool readValueData(HKEY key, const wchar_t* name, DWORD expectedType, DWORD bytes, std::vector<BYTE>& storage)
-{
-    storage.assign(bytes, 0);
-    DWORD type = REG_NONE;
-    DWORD readBytes = bytes;
-    const LONG status = RegQueryValueExW(key, name, nullptr, &type, storage.empty() ? nullptr : storage.data(), &readBytes);
-    return status == ERROR_SUCCESS && type == expectedType && readBytes == bytes;
-}
-
 } // namespace
 
 const std::wstring& settingsKeyPath()
@@ -64,109 +45,69 @@ bool SettingsStore::open()
     return key_.valid();
 }
 
-bool SettingsStore::readStringValue(const wchar_t* name, wchar_t* buffer, size_t capacity, size_t& length) const
+std::optional<StoredPath> SettingsStore::readLogPath() const
 {
-    length = 0;
     DWORD type = REG_NONE;
-    DWORD bytes = 0;
-    if (buffer == nullptr || capacity == 0 || !queryValueInfo(key_.get(), name, type, bytes)
-        || (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        return false;
-    }
-    if (bytes < sizeof(wchar_t) || bytes % sizeof(wchar_t) != 0 || bytes / sizeof(wchar_t) > capacity) {
-        return false;
-    }
-    std::vector<BYTE> data;
-    if (!readValueData(key_.get(), name, type, bytes, data)) {
-        return false;
-    }
-    const size_t characters = bytes / sizeof(wchar_t);
-    std::memcpy(buffer, data.data(), bytes);
-    if (buffer[characters - 1] != L'\0') {
-        buffer[0] = L'\0';
-        return false;
-    }
-    length = characters;
-    return true;
-}
-
-bool SettingsStore::readMultiStringValue(const wchar_t* name, wchar_t* buffer, size_t capacity, size_t& needed) const
-{
-    needed = 0;
-    DWORD type = REG_NONE;
-    DWORD bytes = 0;
-    if (!queryValueInfo(key_.get(), name, type, bytes) || type != REG_MULTI_SZ) {
-        return false;
-    }
-    if (bytes < 2 * sizeof(wchar_t) || bytes % sizeof(wchar_t) != 0) {
-        return false;
-    }
-    needed = bytes / sizeof(wchar_t);
-    if (buffer == nullptr) {
-        return true;
-    }
-    if (capacity < needed) {
-        return false;
-    }
-    std::vector<BYTE> data;
-    if (!readValueData(key_.get(), name, REG_MULTI_SZ, bytes, data)) {
-        return false;
-    }
-    std::memcpy(buffer, data.data(), bytes);
-    return buffer[needed - 1] == L'\0' && buffer[needed - 2] == L'\0';
-}
-
-std::optional<std::wstring> SettingsStore::readLogPath() const
-{
-    wchar_t buffer[kLogPathCapacity] = {};
-    size_t length = 0;
-    if (!readStringValue(kLogPathValue, buffer, kLogPathCapacity, length) || buffer[0] == L'\0') {
+    auto text = key_.readString(kLogPathValue, kLogPathCapacity, &type);
+    if (!text || text->empty()) {
         return std::nullopt;
     }
-    return std::wstring(buffer);
+    return StoredPath{std::move(*text), type == REG_EXPAND_SZ};
 }
 
-std::wstring SettingsStore::logPathOrDefault() const
+StoredPath SettingsStore::logPathOrDefault() const
 {
     auto path = readLogPath();
-    return path ? std::move(*path) : defaultLogPath();
+    return path ? std::move(*path) : StoredPath{defaultLogPath(), false};
 }
 
-std::optional<DWORD> SettingsStore::readDwordValue(const wchar_t* name) const
+std::wstring StoredPath::expanded() const
 {
-    return key_.readDword(name);
+    if (!expandable) {
+        return text;
+    }
+    const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (needed == 0) {
+        return text;
+    }
+    std::wstring result(needed, L'\0');
+    const DWORD written = ExpandEnvironmentStringsW(text.c_str(), result.data(), needed);
+    if (written == 0 || written > needed) {
+        return text;
+    }
+    result.resize(written - 1);
+    return result;
 }
 
 bool SettingsStore::logEnabled() const
 {
-    const auto value = readDwordValue(kLogEnabledValue);
+    const auto value = key_.readDword(kLogEnabledValue);
     return !value || *value != 0;
 }
 
 bool SettingsStore::openAfterConversion() const
 {
-    const auto value = readDwordValue(kOpenAfterValue);
+    const auto value = key_.readDword(kOpenAfterValue);
     return !value || *value != 0;
 }
 
 std::optional<std::vector<wchar_t>> SettingsStore::readParamHistory() const
 {
-    size_t needed = 0;
-    if (!readMultiStringValue(kParamHistoryValue, nullptr, 0, needed) || needed == 0) {
+    const auto raw = key_.readRaw(kParamHistoryValue);
+    if (!raw || raw->type != REG_MULTI_SZ) {
         return std::nullopt;
     }
-    std::vector<wchar_t> data(needed, L'\0');
-    if (!readMultiStringValue(kParamHistoryValue, data.data(), data.size(), needed)) {
-        return std::nullopt;
+    std::vector<wchar_t> data(raw->data.size() / sizeof(wchar_t));
+    if (!data.empty()) {
+        std::memcpy(data.data(), raw->data.data(), data.size() * sizeof(wchar_t));
     }
     return data;
 }
 
-bool SettingsStore::writeLogPath(std::wstring_view path) const
+bool SettingsStore::writeLogPath(const StoredPath& path) const
 {
-    return key_.writeString(kLogPathValue, path, REG_SZ);
+    return key_.writeString(kLogPathValue, path.text, path.expandable ? REG_EXPAND_SZ : REG_SZ);
 }
-
 bool SettingsStore::writeLogEnabled(bool enabled) const
 {
     return key_.writeDword(kLogEnabledValue, enabled ? 1 : 0);

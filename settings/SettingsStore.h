@@ -23,8 +23,20 @@ inline constexpr wchar_t kLogEnabledValue[] = L"LogEnabled";
 inline constexpr wchar_t kOpenAfterValue[] = L"OpenDjVuAfterConversion";
 inline constexpr wchar_t kParamHistoryValue[] = L"ParamHistory";
 
-// Capacity of the log path buffer in characters, terminator included.
-inline constexpr size_t kLogPathCapacity = 260;
+// The longest log path read back, in characters with the terminator: the platform's
+// limit for a path.
+inline constexpr size_t kLogPathCapacity = 32767;
+
+// A path as the settings key holds it: expandable paths (REG_EXPAND_SZ) may hold
+// environment references such as %TEMP%.
+struct StoredPath {
+    std::wstring text;
+    bool expandable = false;
+
+    // The path to use: environment references expanded for an expandable path.
+    std::wstring expanded() const;
+    bool operator==(const StoredPath&) const = default;
+};
 
 // The key path every store built with the default constructor uses. Tests point it
 // at a key of their own; the program never changes it.
@@ -46,26 +58,23 @@ public:
     void close() { key_.close(); }
     bool isOpen() const { return key_.valid(); }
 
-    // Low-level readers over the open key.
-    // A REG_SZ or REG_EXPAND_SZ value (unexpanded) whose data ends in a null character
-    // and fits capacity characters; length reports the characters including the terminator.
-    bool readStringValue(const wchar_t* name, wchar_t* buffer, size_t capacity, size_t& length) const;
-    // A REG_MULTI_SZ value whose byte size is even, at least 4, and whose last two
-    // characters are null. With buffer == nullptr only needed (in characters) is reported.
-    bool readMultiStringValue(const wchar_t* name, wchar_t* buffer, size_t capacity, size_t& needed) const;
-
-    // The stored log path; nullopt when missing, empty, of another type or too long.
-    std::optional<std::wstring> readLogPath() const;
-    // readLogPath() or defaultLogPath().
-    std::wstring logPathOrDefault() const;
+    // The stored log path; nullopt when missing, empty, of another type or longer
+    // than the platform's path limit. A REG_EXPAND_SZ value is kept unexpanded and
+    // remembered as such, so it is written back with its type.
+    std::optional<StoredPath> readLogPath() const;
+    // readLogPath() or defaultLogPath() (a plain path).
+    StoredPath logPathOrDefault() const;
     // Missing or not REG_DWORD: true. Otherwise value != 0.
     bool logEnabled() const;
     bool openAfterConversion() const;
-    // The ParamHistory data in characters; nullopt when missing or unusable.
+    // The ParamHistory data in characters; nullopt when missing or not REG_MULTI_SZ.
+    // Data without its final terminators is given as it is (an odd last byte dropped):
+    // the history takes every string it holds.
     std::optional<std::vector<wchar_t>> readParamHistory() const;
 
-    // Writers: REG_SZ with the terminator in the size, 4-byte REG_DWORD, REG_MULTI_SZ.
-    bool writeLogPath(std::wstring_view path) const;
+    // Writers: REG_SZ (REG_EXPAND_SZ for an expandable path) with the terminator in
+    // the size, 4-byte REG_DWORD, REG_MULTI_SZ.
+    bool writeLogPath(const StoredPath& path) const;
     bool writeLogEnabled(bool enabled) const;
     bool writeOpenAfterConversion(bool enabled) const;
     // data: null-terminated strings followed by one more null; the stored size is found
@@ -73,7 +82,6 @@ public:
     bool writeParamHistory(const std::vector<wchar_t>& data) const;
 
 private:
-    std::optional<DWORD> readDwordValue(const wchar_t* name) const;
 
     HKEY root_;
     std::wstring keyPath_;

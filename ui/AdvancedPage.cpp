@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "ui/BasicPage.h"
 #include "win/Strings.h"
 
 namespace ui {
@@ -59,8 +60,12 @@ void AdvancedPage::enableAutoComplete()
     SHAutoComplete(item(IDC_ADV_RESOURCE_DIR), SHACF_FILESYSTEM);
 }
 
-bool AdvancedPage::onCommand(int id, int code, HWND /*control*/)
+bool AdvancedPage::onCommand(int id, int code, HWND control)
 {
+    if (code == EN_CHANGE && id == IDC_ADV_RESOURCE_DIR) {
+        dropPastedQuotes(win::Edit(control));
+        return true;
+    }
     if (code != BN_CLICKED) {
         return false;
     }

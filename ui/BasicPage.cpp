@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "options/ArgumentQuoting.h"
 #include "win/Strings.h"
 
 namespace ui {
@@ -70,14 +71,25 @@ std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, con
     return std::wstring(buffer.data());
 }
 
+void dropPastedQuotes(const win::Edit& box)
+{
+    const std::wstring text = box.text();
+    const std::wstring path = options::withoutSurroundingQuotes(text);
+    if (path.size() != text.size()) {
+        box.setText(path);
+        const auto end = static_cast<WPARAM>(path.size());
+        box.send(EM_SETSEL, end, static_cast<LPARAM>(end));
+    }
+}
+
 std::wstring BasicPage::inputText() const
 {
-    return control(IDC_BASIC_INPUT).text();
+    return options::withoutSurroundingQuotes(control(IDC_BASIC_INPUT).text());
 }
 
 std::wstring BasicPage::outputText() const
 {
-    return control(IDC_BASIC_OUTPUT).text();
+    return options::withoutSurroundingQuotes(control(IDC_BASIC_OUTPUT).text());
 }
 
 void BasicPage::setInputFile(const std::wstring& path)
@@ -116,8 +128,12 @@ void BasicPage::enableAutoComplete()
     SHAutoComplete(item(IDC_BASIC_OUTPUT), SHACF_FILESYSTEM);
 }
 
-bool BasicPage::onCommand(int id, int code, HWND /*control*/)
+bool BasicPage::onCommand(int id, int code, HWND control)
 {
+    if (code == EN_CHANGE && (id == IDC_BASIC_INPUT || id == IDC_BASIC_OUTPUT)) {
+        dropPastedQuotes(win::Edit(control));
+        return true;
+    }
     if (code != BN_CLICKED) {
         return false;
     }

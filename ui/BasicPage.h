@@ -36,6 +36,11 @@ FileDialogStart fileDialogStart(const std::wstring& text);
 std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, const wchar_t* defaultExtension,
     DWORD flags, const std::wstring& startText);
 
+// A path box whose text arrived with surrounding double quotes (a path pasted from
+// the file manager's "Copy as path") loses them, the caret at the end. Path boxes
+// call it on every change.
+void dropPastedQuotes(const win::Edit& box);
+
 class BasicPage : public win::PropertyPage, public options::ArgumentProvider {
 public:
     explicit BasicPage(options::ArgumentSet& arguments) : arguments_(arguments) {}
@@ -46,7 +51,8 @@ public:
     // name derived from it into the output box.
     void setInputFile(const std::wstring& path);
 
-    // The boxes exactly as typed (the settings sheet validates them).
+    // The boxes as typed, without quotes around a pasted path (the settings sheet
+    // validates them).
     std::wstring inputText() const;
     std::wstring outputText() const;
 

@@ -3,14 +3,20 @@
 #include <commdlg.h>
 #include <shlwapi.h>
 
+#include "options/ArgumentQuoting.h"
 #include "settings/SettingsStore.h"
 #include "ui/BasicPage.h"
 
 namespace ui {
 
-std::wstring MiscPage::logPath() const
+settings::StoredPath MiscPage::logPath() const
 {
-    return logBox_.isChecked() ? logPathBox_.text() : std::wstring();
+    return settings::StoredPath{options::withoutSurroundingQuotes(logPathBox_.text()), logPathExpandable_};
+}
+
+bool MiscPage::logEnabled() const
+{
+    return logBox_.isChecked();
 }
 
 bool MiscPage::openAfterConversion() const
@@ -29,7 +35,9 @@ bool MiscPage::onInit()
 
     settings::SettingsStore store;
     store.open();
-    logPathBox_.setText(store.logPathOrDefault());
+    const settings::StoredPath stored = store.logPathOrDefault();
+    logPathExpandable_ = stored.expandable;
+    logPathBox_.setText(stored.text);
     logBox_.setChecked(store.logEnabled());
     if (store.openAfterConversion()) {
         openAfterBox_.setChecked(true);
@@ -47,6 +55,10 @@ void MiscPage::enableAutoComplete()
 
 bool MiscPage::onCommand(int id, int code, HWND /*control*/)
 {
+    if (code == EN_CHANGE && id == IDC_MISC_LOG_PATH) {
+        dropPastedQuotes(logPathBox_);
+        return true;
+    }
     if (code != BN_CLICKED) {
         return false;
     }
@@ -79,7 +91,7 @@ void MiscPage::updateLogControls() const
 void MiscPage::browseLogFile()
 {
     const auto path = chooseFile(hwnd(), true, IDS_FILTER_LOG, L"log",
-        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, logPath());
+        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, logEnabled() ? logPath().expanded() : std::wstring());
     if (path) {
         logPathBox_.setText(*path);
     }

@@ -12,6 +12,7 @@
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
 #include "options/DialogCommandLineBoxes.h"
+#include "settings/SettingsStore.h"
 #include "ui/res/resource.h"
 #include "win/Dialog.h"
 
@@ -29,8 +30,10 @@ public:
 
     options::CommandLineComposer& composer() { return composer_; }
 
-    // The log file box's text when the log box is checked, else empty. Not trimmed.
-    std::wstring logPath() const;
+    // The log file box's text (pasted quotes removed), stored back with the type the
+    // stored path had; logEnabled() says whether a log is written.
+    settings::StoredPath logPath() const;
+    bool logEnabled() const;
     bool openAfterConversion() const;
     // File-system autocompletion for the log file box (called by the sheet once shown).
     void enableAutoComplete();
@@ -51,6 +54,8 @@ private:
     win::Edit logPathBox_;
     win::CheckBox logBox_;
     win::CheckBox openAfterBox_;
+    // The stored log path held environment references (REG_EXPAND_SZ).
+    bool logPathExpandable_ = false;
 };
 
 } // namespace ui

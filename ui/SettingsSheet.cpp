@@ -6,10 +6,13 @@
 
 #include <cstring>
 
+#include "converter/ConverterContract.h"
 #include "settings/SettingsStore.h"
+#include "ui/FileChecks.h"
 #include "ui/HistoryMenu.h"
 #include "ui/res/resource.h"
 #include "win/ErrorMessage.h"
+#include "win/FileSystem.h"
 #include "win/Module.h"
 #include "win/Strings.h"
 
@@ -29,17 +32,6 @@ constexpr int kHistoryButtonLeft = 7;
 // loaded once the sheet is on the screen.
 constexpr UINT_PTR kAutoCompleteTimer = 0x4B2;
 constexpr size_t kDropPathBuffer = 260;
-
-// Removes every leading and trailing double quote.
-std::wstring withoutQuotes(const std::wstring& text)
-{
-    const size_t first = text.find_first_not_of(L'"');
-    if (first == std::wstring::npos) {
-        return std::wstring();
-    }
-    const size_t last = text.find_last_not_of(L'"');
-    return text.substr(first, last - first + 1);
-}
 
 int defaultMessageBox(HWND owner, UINT style, UINT stringId, const std::wstring& insert)
 {
@@ -334,7 +326,8 @@ bool SettingsSheet::confirm()
 {
     options::CommandLineComposer& composer = misc_.composer();
     parameterText_ = composer.composeCommandLine(true);
-    logPath_ = misc_.logPath();
+    const settings::StoredPath logSetting = misc_.logPath();
+    logPath_ = misc_.logEnabled() ? logSetting.expanded() : std::wstring();
     outputPath_ = basic_.outputPathArgument();
     openAfterConversion_ = misc_.openAfterConversion() ? 1 : 0;
 
@@ -344,15 +337,15 @@ bool SettingsSheet::confirm()
 
     settings::SettingsStore store;
     store.open();
-    if (!logPath_.empty()) {
-        store.writeLogPath(logPath_);
+    if (misc_.logEnabled() && !logSetting.text.empty()) {
+        store.writeLogPath(logSetting);
     }
     store.writeLogEnabled(!logPath_.empty());
     store.writeOpenAfterConversion(openAfterConversion_ != 0);
     history_.addAndStore(composer.composeParameterText(true), store);
 
-    arguments_.setFileArgument(0, withoutQuotes(basic_.inputPathArgument()));
-    arguments_.setFileArgument(1, withoutQuotes(basic_.outputPathArgument()));
+    arguments_.setFileArgument(0, basic_.inputText());
+    arguments_.setFileArgument(1, basic_.outputText());
     store.close();
     confirmed_ = true;
     return true;
@@ -360,42 +353,42 @@ bool SettingsSheet::confirm()
 
 bool SettingsSheet::validate()
 {
-    const std::wstring input = basic_.inputText();
-    const std::wstring output = basic_.outputText();
-    if (input.empty()) {
-        messageBox_(hwnd_, MB_OK | MB_ICONERROR, IDS_INPUT_EMPTY, std::wstring());
-        failOnBasicPage(IDC_BASIC_INPUT);
+    ConfirmFiles files;
+    files.input = basic_.inputText();
+    files.output = basic_.outputText();
+    files.logPath = logPath_;
+    const bool forced = win::pathExists(files.output);
+    files.commandLineLength = converter::converterCommandLine(win::modulePath(),
+        converter::killEventName(UINT64_MAX), parameterText_ + (forced ? converter::kForceOption : L"")).size();
+
+    const FileCheck check = checkFiles(files);
+    switch (check.verdict) {
+    case FileVerdict::Accept:
+        return true;
+    case FileVerdict::Refuse:
+        messageBox_(hwnd_, MB_OK | MB_ICONERROR, check.stringId, check.insert);
+        failAt(check.controlId);
         return false;
-    }
-    if (output.empty()) {
-        messageBox_(hwnd_, MB_OK | MB_ICONERROR, IDS_OUTPUT_EMPTY, std::wstring());
-        failOnBasicPage(IDC_BASIC_OUTPUT);
-        return false;
-    }
-    if (!PathFileExistsW(input.c_str())) {
-        messageBox_(hwnd_, MB_OK | MB_ICONERROR, IDS_FILE_NOT_EXISTS, input);
-        failOnBasicPage(IDC_BASIC_INPUT);
-        return false;
-    }
-    if (PathIsDirectoryW(output.c_str())) {
-        messageBox_(hwnd_, MB_OK | MB_ICONERROR, IDS_OUTPUT_IS_DIRECTORY, output);
-        failOnBasicPage(IDC_BASIC_OUTPUT);
-        return false;
-    }
-    if (PathFileExistsW(output.c_str())) {
-        if (messageBox_(hwnd_, MB_YESNO | MB_ICONQUESTION, IDS_OVERWRITE_QUESTION, output) != IDYES) {
-            failOnBasicPage(IDC_BASIC_OUTPUT);
+    case FileVerdict::AskOverwrite:
+        if (messageBox_(hwnd_, MB_YESNO | MB_ICONQUESTION, check.stringId, check.insert) != IDYES) {
+            failAt(check.controlId);
             return false;
         }
-        parameterText_ += L" --force";
+        parameterText_ += converter::kForceOption;
+        return true;
     }
-    return true;
+    return false;
 }
 
-void SettingsSheet::failOnBasicPage(int controlId)
+void SettingsSheet::failAt(int controlId)
 {
-    PropSheet_SetCurSel(hwnd_, nullptr, 0);
-    SetFocus(basic_.item(controlId));
+    if (controlId == IDC_MISC_LOG_PATH) {
+        PropSheet_SetCurSel(hwnd_, nullptr, 2);
+        SetFocus(misc_.item(controlId));
+    } else if (controlId != 0) {
+        PropSheet_SetCurSel(hwnd_, nullptr, 0);
+        SetFocus(basic_.item(controlId));
+    }
 }
 
 void SettingsSheet::onDropFiles(HDROP drop)

@@ -68,7 +68,8 @@ private:
     void onHistoryCommand(UINT command);
     bool confirm();
     bool validate();
-    void failOnBasicPage(int controlId);
+    // Shows the page of the box to fix and puts the focus into it.
+    void failAt(int controlId);
     void onDropFiles(HDROP drop);
 
     options::ArgumentSet& arguments_;

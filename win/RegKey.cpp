@@ -61,7 +61,7 @@ std::optional<RegKey::RawValue> RegKey::readRaw(const wchar_t* name) const
     return std::nullopt;
 }
 
-std::optional<std::wstring> RegKey::readString(const wchar_t* name, size_t capacity) const
+std::optional<std::wstring> RegKey::readString(const wchar_t* name, size_t capacity, DWORD* type) const
 {
     const auto raw = readRaw(name);
     if (!raw || (raw->type != REG_SZ && raw->type != REG_EXPAND_SZ)) {
@@ -81,6 +81,9 @@ std::optional<std::wstring> RegKey::readString(const wchar_t* name, size_t capac
         return std::nullopt;
     }
     text.resize(wcslen(text.c_str()));
+    if (type != nullptr) {
+        *type = raw->type;
+    }
     return text;
 }
 

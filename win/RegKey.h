@@ -38,8 +38,9 @@ public:
     void close();
 
     // A REG_SZ or REG_EXPAND_SZ value (read unexpanded) that ends in a null character
-    // and fits capacity characters including the terminator.
-    std::optional<std::wstring> readString(const wchar_t* name, size_t capacity) const;
+    // and fits capacity characters including the terminator; the text up to its first
+    // null. type, when given, receives which of the two it was.
+    std::optional<std::wstring> readString(const wchar_t* name, size_t capacity, DWORD* type = nullptr) const;
     // A REG_DWORD value of exactly four bytes.
     std::optional<DWORD> readDword(const wchar_t* name) const;
     // The raw bytes and type of a value; nullopt when the query fails.

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include "options/ArgumentQuoting.h"
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
 #include "options/OptionEngine.h"
@@ -77,23 +81,28 @@ TEST(CommandLineArguments, SortedWithoutSplitting)
 {
     const ArgumentSet set = ArgumentSet::fromCommandLine(
         {L"C:\\a b\\in.pdf", L"--dpi=600", L"-", L"", L"C:\\out.djvu", L"--resourcedir=C:\\x y", L"third"});
-    EXPECT_EQ(set.options(), (Words{L"--dpi=600", L"-", L"--resourcedir=C:\\x y"}));
+    // Options are held as argument text: quoted again where the platform removed quotes.
+    EXPECT_EQ(set.options(), (Words{L"--dpi=600", L"-", L"--resourcedir=\"C:\\x y\""}));
     EXPECT_EQ(set.fileArguments(), (Words{L"C:\\a b\\in.pdf", L"", L"C:\\out.djvu", L"third"}));
     EXPECT_TRUE(ArgumentSet::fromCommandLine({}).options().empty());
 }
 
 TEST(ArgumentSetBookkeeping, ConsumedFlagsAndUnconsumedText)
 {
+    // A parameter text's other words keep their places; a command line's file
+    // arguments are files, never shown.
     ArgumentSet set = ArgumentSet::fromParameterText(L"--a --b file --c");
-    EXPECT_EQ(set.unconsumedOptionsText(), L"--a --b --c");
+    EXPECT_EQ(set.unconsumedText(), L"--a --b file --c");
     set.markConsumed(1);
     EXPECT_TRUE(set.consumed(1));
     EXPECT_FALSE(set.consumed(0));
-    EXPECT_EQ(set.unconsumedOptionsText(), L"--a --c");
+    EXPECT_EQ(set.unconsumedText(), L"--a file --c");
     set.markConsumed(0);
-    EXPECT_EQ(set.unconsumedOptionsText(), L"--c");
+    EXPECT_EQ(set.unconsumedText(), L"file --c");
     set.markConsumed(2);
-    EXPECT_EQ(set.unconsumedOptionsText(), L"");
+    EXPECT_EQ(set.unconsumedText(), L"file");
+    ArgumentSet process = ArgumentSet::fromCommandLine({L"--a", L"in.pdf", L"--title=My Document"});
+    EXPECT_EQ(process.unconsumedText(), L"--a --title=\"My Document\"");
     // Indexes past the end are harmless.
     set.markConsumed(99);
     EXPECT_FALSE(set.consumed(99));
@@ -259,4 +268,32 @@ TEST(OptionTableData, AdvancedPageStartsWithRenderingIntent)
     EXPECT_EQ(table[6].overrides[0], L"--quality");
     EXPECT_EQ(table[6].overrides[1], L"--bg-quality");
     EXPECT_EQ(table[7].companionId, IDC_ADV_RESOURCE_BROWSE);
+}
+
+// Whatever the front end puts back into text must split into the same arguments
+// when the converter parses its command line by the platform's rules.
+TEST(ArgumentQuoting, TextSplitsBackIntoTheSameArgumentByThePlatformsRules)
+{
+    const Words arguments = {L"--title=My Document", L"--resourcedir=C:\\My Fonts\\", L"a\"b", L"\\\"x\\\\",
+        L"", L"--x=\"quoted\"", L"C:\\a b\\\\", L"\t", L"--plain=C:\\dir\\", L"-- y=1", L"日本 語\\"};
+    for (const std::wstring& argument : arguments) {
+        for (const std::wstring& text : {options::argumentText(argument), options::quotedArgument(argument)}) {
+            int count = 0;
+            const std::wstring line = L"prog.exe " + text + L" next";
+            LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);
+            ASSERT_NE(argv, nullptr);
+            ASSERT_EQ(count, 3) << text;
+            EXPECT_EQ(std::wstring(argv[1]), argument) << text;
+            EXPECT_EQ(std::wstring(argv[2]), L"next") << text;
+            LocalFree(argv);
+            EXPECT_EQ(options::unquotedArgument(text), argument) << text;
+            // The parameter-text splitter sees one word too.
+            EXPECT_EQ(ArgumentSet::fromParameterText(text + L" next").options().size()
+                    + ArgumentSet::fromParameterText(text + L" next").fileArgumentCount(), 2u) << text;
+        }
+    }
+    EXPECT_EQ(options::argumentText(L"--title=My Document"), L"--title=\"My Document\"");
+    EXPECT_EQ(options::argumentText(L"--dpi=300"), L"--dpi=300");
+    EXPECT_EQ(options::withoutSurroundingQuotes(L"\"C:\\a b.pdf\""), L"C:\\a b.pdf");
+    EXPECT_EQ(options::withoutSurroundingQuotes(L"\""), L"\"");
 }

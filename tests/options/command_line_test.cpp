@@ -76,11 +76,12 @@ TYPED_TEST(CommandLine, ApplyingTheEmptyTextRestoresDefaultsAndKeepsFiles)
 
 TYPED_TEST(CommandLine, BareOptionWithBlankValue)
 {
-    // --dpi 600: "--dpi" is not taken, "600" is a file argument and dropped.
+    // --dpi 600: "--dpi" is not taken; both words come back in place, so a history
+    // entry typed that way loses nothing.
     this->pages.composer.applyParameterText(L"--dpi 600");
     EXPECT_EQ(this->pages.basicControls.text(IDC_BASIC_DPI), L"300");
-    EXPECT_EQ(this->pages.additional(), L"--dpi");
-    EXPECT_EQ(this->pages.composer.composeParameterText(true), kDefaults + L" --dpi");
+    EXPECT_EQ(this->pages.additional(), L"--dpi 600");
+    EXPECT_EQ(this->pages.composer.composeParameterText(true), kDefaults + L" --dpi 600");
 }
 
 TYPED_TEST(CommandLine, RepeatedNumberShowsTheLast)
@@ -150,11 +151,14 @@ TYPED_TEST(CommandLine, EmptyFileBoxesStillGiveQuotedNames)
     EXPECT_EQ(this->pages.advanced.outputPathArgument(), L"");
 }
 
-TYPED_TEST(CommandLine, QuotedLaterWordIsOneArgumentAndDropped)
+TYPED_TEST(CommandLine, QuotedLaterWordIsOneArgumentAndKeptInPlace)
 {
     this->pages.composer.applyParameterText(L"--x \"C:\\a b\\c --nosep.pdf\" --y");
     EXPECT_FALSE(this->pages.basicControls.isChecked(IDC_BASIC_NOSEP));
-    EXPECT_EQ(this->pages.additional(), L"--x --y");
+    EXPECT_EQ(this->pages.additional(), L"--x \"C:\\a b\\c --nosep.pdf\" --y");
+    // A quoted option (as the command line's "--title=My Document" comes back) too.
+    this->pages.composer.applyParameterText(L"\"--title=My Document\" --title=\"a \\\" b\"");
+    EXPECT_EQ(this->pages.additional(), L"\"--title=My Document\" --title=\"a \\\" b\"");
 }
 
 TYPED_TEST(CommandLine, UnpairedQuoteRunsToTheEnd)

@@ -240,16 +240,16 @@ TYPED_TEST(OptionRules, FlagTakesOnlyTheFirstEqualOption)
     EXPECT_TRUE(this->basic().isChecked(IDC_BASIC_NOSEP));
     EXPECT_TRUE(this->basic().isChecked(IDC_BASIC_CONVERT_LINKS));
     EXPECT_FALSE(this->basic().isChecked(IDC_BASIC_FGBG_SEP));
-    EXPECT_EQ(set.unconsumedOptionsText(), L"--nosep --nosep=1");
+    EXPECT_EQ(set.unconsumedText(), L"--nosep --nosep=1");
 }
 
 TYPED_TEST(OptionRules, BareNamesAreNotTaken)
 {
     ArgumentSet set = this->takeBasic(L"--dpi 600 --fg-quality --quality");
-    EXPECT_EQ(set.unconsumedOptionsText(), L"--dpi --fg-quality --quality");
+    EXPECT_EQ(set.unconsumedText(), L"--dpi 600 --fg-quality --quality");
     EXPECT_EQ(this->basic().text(IDC_BASIC_DPI), L"300");
     set = this->takeAdvanced(L"--bg-slices --resourcedir --pdf");
-    EXPECT_EQ(set.unconsumedOptionsText(), L"--bg-slices --resourcedir --pdf");
+    EXPECT_EQ(set.unconsumedText(), L"--bg-slices --resourcedir --pdf");
     EXPECT_FALSE(this->advanced().isChecked(IDC_ADV_SLICES_CHECK));
 }
 
@@ -277,9 +277,20 @@ TYPED_TEST(OptionRules, TextOptionsQuoteBlanks)
     EXPECT_EQ(this->advancedText(), kAdvancedDefaults + L" --bg-slices=\"72 11\"");
     this->advanced().setText(IDC_ADV_SLICES, L"72\t11");
     EXPECT_EQ(this->advancedText(), kAdvancedDefaults + L" --bg-slices=\"72\t11\"");
-    // Quotes inside are kept as typed, without escaping.
+    // Quotes inside are escaped, so the converter gets the text as typed.
     this->advanced().setText(IDC_ADV_SLICES, L"a\"b");
-    EXPECT_EQ(this->advancedText(), kAdvancedDefaults + L" --bg-slices=a\"b");
+    EXPECT_EQ(this->advancedText(), kAdvancedDefaults + L" --bg-slices=\"a\\\"b\"");
+    // A folder ending in a backslash keeps it: doubled before the closing quote, so
+    // the file arguments after it are not swallowed; read back as typed.
+    this->pages.userCheck(IDC_ADV_RESOURCE_CHECK, true);
+    this->advanced().setText(IDC_ADV_RESOURCE_DIR, L"C:\\My Fonts\\");
+    this->advanced().setText(IDC_ADV_SLICES, L"");
+    const std::wstring generated = this->advancedText();
+    EXPECT_EQ(generated, kAdvancedDefaults + L" --resourcedir=\"C:\\My Fonts\\\\\"");
+    this->advanced().setText(IDC_ADV_RESOURCE_DIR, L"");
+    this->takeAdvanced(generated.c_str());
+    EXPECT_EQ(this->advanced().text(IDC_ADV_RESOURCE_DIR), L"C:\\My Fonts\\");
+    this->pages.userCheck(IDC_ADV_RESOURCE_CHECK, false);
     this->advanced().setText(IDC_ADV_SLICES, L"");
     EXPECT_EQ(this->advancedText(), kAdvancedDefaults);
 }
@@ -295,18 +306,20 @@ TYPED_TEST(OptionRules, QuotedFolderRoundTrips)
     EXPECT_EQ(this->advancedText(), kAdvancedDefaults + L" --resourcedir=\"C:\\My Fonts\\CMaps\"");
 }
 
-TYPED_TEST(OptionRules, QuotedValuesLoseFirstAndLastCharacter)
+TYPED_TEST(OptionRules, QuotedValuesAreReadByThePlatformsRules)
 {
     this->takeAdvanced(L"--bg-slices=\"72\"x");
-    EXPECT_EQ(this->advanced().text(IDC_ADV_SLICES), L"72\"");
+    EXPECT_EQ(this->advanced().text(IDC_ADV_SLICES), L"72x");
     this->takeAdvanced(L"--bg-slices=\"\"");
     EXPECT_EQ(this->advanced().text(IDC_ADV_SLICES), L"");
     EXPECT_FALSE(this->advanced().isChecked(IDC_ADV_SLICES_CHECK));
     this->takeAdvanced(L"--bg-slices=\"");
     EXPECT_EQ(this->advanced().text(IDC_ADV_SLICES), L"");
-    // A value only beginning later with a quote keeps it.
+    // Quotes later in a value only group; an escaped one is literal.
     this->takeAdvanced(L"--bg-slices=7\"2\"");
-    EXPECT_EQ(this->advanced().text(IDC_ADV_SLICES), L"7\"2\"");
+    EXPECT_EQ(this->advanced().text(IDC_ADV_SLICES), L"72");
+    this->takeAdvanced(L"--bg-slices=7\\\"2");
+    EXPECT_EQ(this->advanced().text(IDC_ADV_SLICES), L"7\"2");
     EXPECT_TRUE(this->advanced().isChecked(IDC_ADV_SLICES_CHECK));
 }
 

@@ -68,6 +68,16 @@ const Text kTexts[] = {
     { 248, L"Conversion finished but there are several warnings/errors.",
         L"いくつかの警告が発生しましたが、DjVuへの変換は完了しました。" },
     { 249, L"Conversion successfully finished!", L"DjVuへの変換が完了しました。" },
+    { 250, L"The output file '%1' is the input file. Choose another name for the output file.",
+        L"出力ファイル '%1' は入力ファイルと同じです。出力ファイルに別の名前を指定してください。" },
+    { 251, L"The processing log '%1' would replace the input file. Choose another name for the log file.",
+        L"処理ログ '%1' は入力ファイルと同じです。ログファイルに別の名前を指定してください。" },
+    { 252, L"The processing log '%1' is the output file. Choose another name for the log file.",
+        L"処理ログ '%1' は出力ファイルと同じです。ログファイルに別の名前を指定してください。" },
+    { 253, L"'%1' is a folder. Choose a PDF or PostScript file as the input file.",
+        L"'%1' はフォルダーです。入力ファイルには PDF または PostScript ファイルを指定してください。" },
+    { 254, L"The converter's command line would be %1 characters long, but Windows passes at most 32767. Shorten the file names or the additional parameters.",
+        L"コンバーターのコマンドラインが %1 文字になりますが、Windows が渡せるのは 32767 文字までです。ファイル名または追加パラメーターを短くしてください。" },
 };
 
 bool isListed(UINT id)
@@ -123,14 +133,14 @@ TEST(ResourceStrings, BothLanguagesHaveTheSameInserts)
         EXPECT_EQ(english, japanese) << "id " << text.id;
         withInserts += english.empty() ? 0 : 1;
     }
-    EXPECT_EQ(withInserts, 9); // 205, 219 to 223, 235 to 237
+    EXPECT_EQ(withInserts, 14); // 205, 219 to 223, 235 to 237, 250 to 254
     EXPECT_EQ(restest::insertsOf(L"page %1!d!/%2!d! of %3 at 100%% %n"),
         (std::vector<std::wstring> { L"%1!d!", L"%2!d!", L"%3" }));
 }
 
-TEST(ResourceStrings, NoUnlistedTextsBetween200And249)
+TEST(ResourceStrings, NoUnlistedTextsBetween200And269)
 {
-    for (UINT id = 200; id <= 249; ++id) {
+    for (UINT id = 200; id <= 269; ++id) {
         if (isListed(id)) {
             continue;
         }

@@ -55,6 +55,27 @@ TEST(ParameterHistoryLoad, UnterminatedDataIsReadToItsEndOnly)
     EXPECT_EQ(nullptr, history.newest());
 }
 
+TEST(ParameterHistoryLoad, AValueWithoutItsTerminatorKeepsEveryEntry)
+{
+    // Another writer stored the strings with one null only, and one entry too long for
+    // any command line: the others survive the next confirm.
+    ScratchSettingsKey scratch;
+    std::vector<wchar_t> data = {L'-', L'a', 0};
+    data.insert(data.end(), ParameterHistory::kMaxEntryLength + 1, L'x');
+    data.push_back(0);
+    data.insert(data.end(), {L'-', L'b', L' ', L'1', 0});
+    scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, data.data(), static_cast<DWORD>(data.size() * 2));
+    settings::SettingsStore store;
+    ASSERT_TRUE(store.open());
+    ParameterHistory history;
+    history.load(store);
+    EXPECT_EQ((std::vector<std::wstring>{L"-a", L"-b 1"}), history.entries());
+    ASSERT_TRUE(history.addAndStore(L"--new", store));
+    ParameterHistory reloaded;
+    reloaded.load(store);
+    EXPECT_EQ((std::vector<std::wstring>{L"-a", L"-b 1", L"--new"}), reloaded.entries());
+}
+
 TEST(ParameterHistoryLoad, FromTheRegistry)
 {
     ScratchSettingsKey scratch;
@@ -75,7 +96,7 @@ TEST(ParameterHistoryLoad, FromTheRegistry)
     EXPECT_EQ(2u, history.size());
 }
 
-TEST(ParameterHistoryLoad, HugeValuesAreLoadedWhole)
+TEST(ParameterHistoryLoad, HugeValuesAreLoadedWholeButOverlongEntriesSkipped)
 {
     ScratchSettingsKey scratch;
     settings::SettingsStore store;
@@ -93,13 +114,12 @@ TEST(ParameterHistoryLoad, HugeValuesAreLoadedWhole)
     EXPECT_EQ(L"&1, --entry=10000", items[0].text);
     EXPECT_EQ(L"&0, --entry=9991", items[9].text);
 
-    // One megabyte in a single entry.
+    // One megabyte in a single entry: longer than any command line, so never offered.
     const std::wstring big(512 * 1024 - 2, L'q');
-    data = multiString({big});
+    data = multiString({L"--small", big});
     scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, data.data(), static_cast<DWORD>(data.size() * 2));
     history.load(store);
-    ASSERT_EQ(1u, history.size());
-    EXPECT_EQ(big, history.entries()[0]);
+    EXPECT_EQ((std::vector<std::wstring>{L"--small"}), history.entries());
     // The next store keeps the ten newest.
     history.loadFromMultiString(multiString(many));
     EXPECT_TRUE(history.addAndStore(L"--new", store));

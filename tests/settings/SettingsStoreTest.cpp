@@ -29,7 +29,7 @@ TEST(SettingsStoreDefaults, MissingKeyIsCreatedAndGivesDefaults)
     ASSERT_TRUE(store.open());
     EXPECT_TRUE(scratch.exists());
     EXPECT_FALSE(store.readLogPath().has_value());
-    EXPECT_EQ(settings::defaultLogPath(), store.logPathOrDefault());
+    EXPECT_EQ(settings::defaultLogPath(), store.logPathOrDefault().text);
     EXPECT_TRUE(store.logEnabled());
     EXPECT_TRUE(store.openAfterConversion());
     EXPECT_FALSE(store.readParamHistory().has_value());
@@ -48,11 +48,11 @@ TEST(SettingsStoreDefaults, UnopenableKeyGivesDefaultsAndSkipsWrites)
     // A parent that is no key at all.
     SettingsStore store(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7ffe1230)), L"Korvello");
     ASSERT_FALSE(store.open());
-    EXPECT_EQ(settings::defaultLogPath(), store.logPathOrDefault());
+    EXPECT_EQ(settings::defaultLogPath(), store.logPathOrDefault().text);
     EXPECT_TRUE(store.logEnabled());
     EXPECT_TRUE(store.openAfterConversion());
     EXPECT_FALSE(store.readParamHistory().has_value());
-    EXPECT_FALSE(store.writeLogPath(L"C:\\x.log"));
+    EXPECT_FALSE(store.writeLogPath({L"C:\\x.log"}));
     EXPECT_FALSE(store.writeLogEnabled(false));
     EXPECT_FALSE(store.writeParamHistory({L'a', 0, 0}));
 }
@@ -62,7 +62,7 @@ TEST(SettingsStoreWrites, ValuesHaveTheStoredTypesAndSizes)
     ScratchSettingsKey scratch;
     SettingsStore store;
     ASSERT_TRUE(store.open());
-    EXPECT_TRUE(store.writeLogPath(L"C:\\logs\\run.log"));
+    EXPECT_TRUE(store.writeLogPath({L"C:\\logs\\run.log"}));
     EXPECT_TRUE(store.writeLogEnabled(false));
     EXPECT_TRUE(store.writeOpenAfterConversion(true));
     store.close();
@@ -79,7 +79,7 @@ TEST(SettingsStoreWrites, ValuesHaveTheStoredTypesAndSizes)
 
     SettingsStore again;
     ASSERT_TRUE(again.open());
-    EXPECT_EQ(L"C:\\logs\\run.log", again.logPathOrDefault());
+    EXPECT_EQ(L"C:\\logs\\run.log", again.logPathOrDefault().text);
     EXPECT_FALSE(again.logEnabled());
     EXPECT_TRUE(again.openAfterConversion());
 }
@@ -106,53 +106,63 @@ TEST(SettingsStoreReads, LogPathRules)
     ASSERT_TRUE(store.open());
     const std::wstring fallback = settings::defaultLogPath();
 
-    // REG_EXPAND_SZ is read unexpanded.
+    // REG_EXPAND_SZ is shown unexpanded, used expanded and written back with its type.
     auto bytes = wideBytes(L"%TEMP%\\a.log", true);
     scratch.setRaw(settings::kLogPathValue, REG_EXPAND_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
-    EXPECT_EQ(L"%TEMP%\\a.log", store.logPathOrDefault());
+    const settings::StoredPath expandable = store.logPathOrDefault();
+    EXPECT_EQ(L"%TEMP%\\a.log", expandable.text);
+    EXPECT_TRUE(expandable.expandable);
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH), 0u);
+    EXPECT_EQ(std::wstring(temp) + L"\\a.log", expandable.expanded());
+    EXPECT_TRUE(store.writeLogPath(expandable));
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), scratch.raw(settings::kLogPathValue).first);
+    EXPECT_EQ(bytes, scratch.raw(settings::kLogPathValue).second);
 
     // Empty text counts as missing.
     bytes = wideBytes(L"", true);
     scratch.setRaw(settings::kLogPathValue, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
-    EXPECT_EQ(fallback, store.logPathOrDefault());
+    EXPECT_EQ(fallback, store.logPathOrDefault().text);
 
     // Not a string type.
     const DWORD number = 7;
     scratch.setRaw(settings::kLogPathValue, REG_DWORD, &number, sizeof(number));
-    EXPECT_EQ(fallback, store.logPathOrDefault());
+    EXPECT_EQ(fallback, store.logPathOrDefault().text);
     bytes = wideBytes(L"C:\\b.log", true);
     scratch.setRaw(settings::kLogPathValue, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
-    EXPECT_EQ(fallback, store.logPathOrDefault());
+    EXPECT_EQ(fallback, store.logPathOrDefault().text);
 
     // Missing terminator. The character after the stored data is not a null, or the
     // registry would add the terminator itself.
     bytes = wideBytes(L"C:\\c.logX", true);
     scratch.setRaw(settings::kLogPathValue, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size() - 4));
-    EXPECT_EQ(fallback, store.logPathOrDefault());
+    EXPECT_EQ(fallback, store.logPathOrDefault().text);
 
     // Odd byte size.
     bytes = wideBytes(L"C:\\d.log", true);
     scratch.setRaw(settings::kLogPathValue, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size() - 1));
-    EXPECT_EQ(fallback, store.logPathOrDefault());
+    EXPECT_EQ(fallback, store.logPathOrDefault().text);
 
-    // 259 characters and the terminator fit; 260 do not.
-    const std::wstring longest = L"C:\\" + std::wstring(256, L'x');
+    // Paths up to the platform's limit are read whole (a long path is no reason to
+    // fall back to the default); longer ones are not.
+    const std::wstring longest = L"C:\\" + std::wstring(settings::kLogPathCapacity - 4, L'x');
     bytes = wideBytes(longest, true);
     scratch.setRaw(settings::kLogPathValue, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
-    EXPECT_EQ(longest, store.logPathOrDefault());
+    EXPECT_EQ(longest, store.logPathOrDefault().text);
+    EXPECT_FALSE(store.logPathOrDefault().expandable);
     bytes = wideBytes(longest + L"y", true);
     scratch.setRaw(settings::kLogPathValue, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
-    EXPECT_EQ(fallback, store.logPathOrDefault());
+    EXPECT_EQ(fallback, store.logPathOrDefault().text);
 
     // One megabyte of text.
     bytes = wideBytes(std::wstring(512 * 1024, L'z'), true);
     scratch.setRaw(settings::kLogPathValue, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
-    EXPECT_EQ(fallback, store.logPathOrDefault());
+    EXPECT_EQ(fallback, store.logPathOrDefault().text);
 
     // A string with an embedded null: the text up to it.
     const wchar_t embedded[] = {L'C', L':', L'\\', L'e', 0, L'f', 0};
     scratch.setRaw(settings::kLogPathValue, REG_SZ, embedded, sizeof(embedded));
-    EXPECT_EQ(L"C:\\e", store.logPathOrDefault());
+    EXPECT_EQ(L"C:\\e", store.logPathOrDefault().text);
 }
 
 TEST(SettingsStoreReads, SwitchRules)
@@ -193,11 +203,6 @@ TEST(SettingsStoreReads, MultiStringRules)
 
     const wchar_t good[] = {L'a', 0, L'b', 0, 0};
     scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, good, sizeof(good));
-    size_t needed = 0;
-    EXPECT_TRUE(store.readMultiStringValue(settings::kParamHistoryValue, nullptr, 0, needed));
-    EXPECT_EQ(5u, needed);
-    wchar_t small[4] = {};
-    EXPECT_FALSE(store.readMultiStringValue(settings::kParamHistoryValue, small, 4, needed));
     auto data = store.readParamHistory();
     ASSERT_TRUE(data.has_value());
     EXPECT_EQ((std::vector<wchar_t>(good, good + 5)), *data);
@@ -205,18 +210,15 @@ TEST(SettingsStoreReads, MultiStringRules)
     // Wrong type.
     scratch.setRaw(settings::kParamHistoryValue, REG_SZ, good, sizeof(good));
     EXPECT_FALSE(store.readParamHistory().has_value());
-    // A single null (2 bytes) is below the minimum size.
-    const wchar_t single[] = {0};
-    scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, single, sizeof(single));
-    EXPECT_FALSE(store.readParamHistory().has_value());
-    // Odd byte size.
+    // Data without its final terminators, or with an odd last byte, is given as it is:
+    // nothing another writer stored is thrown away.
+    const wchar_t oneNull[] = {L'a', 0, L'b', 0};
+    scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, oneNull, sizeof(oneNull));
+    data = store.readParamHistory();
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ((std::vector<wchar_t>(oneNull, oneNull + 4)), *data);
     scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, good, sizeof(good) - 1);
-    EXPECT_FALSE(store.readParamHistory().has_value());
-    // Missing the closing nulls.
-    const wchar_t open[] = {L'a', 0, L'b', L'X'};
-    scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, open, sizeof(open) - 2);
-    EXPECT_FALSE(store.readParamHistory().has_value());
-    const wchar_t oneNull[] = {L'a', L'b', 0, L'X'};
-    scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, oneNull, sizeof(oneNull) - 2);
-    EXPECT_FALSE(store.readParamHistory().has_value());
+    data = store.readParamHistory();
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ((std::vector<wchar_t>(good, good + 4)), *data);
 }

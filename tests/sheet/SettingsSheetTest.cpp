@@ -298,7 +298,7 @@ TEST(SheetConfirm, OverwriteYesAddsExactlyOneForceAndHandsOverTheRequest)
     history.load(store);
     ASSERT_EQ(1u, history.size());
     EXPECT_EQ(options, history.entries()[0]);
-    EXPECT_EQ(settings::defaultLogPath(), store.logPathOrDefault());
+    EXPECT_EQ(settings::defaultLogPath(), store.logPathOrDefault().text);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), scratch.raw(settings::kLogPathValue).first);
     EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), scratch.raw(settings::kLogEnabledValue).second);
     EXPECT_EQ((std::vector<BYTE>{1, 0, 0, 0}), scratch.raw(settings::kOpenAfterValue).second);
@@ -317,7 +317,7 @@ TEST(SheetConfirm, CheckedLogWithEmptyNameStoresLoggingOffAndKeepsThePath)
     {
         settings::SettingsStore store;
         ASSERT_TRUE(store.open());
-        store.writeLogPath(L"C:\\old\\run.log");
+        store.writeLogPath({L"C:\\old\\run.log"});
         store.writeOpenAfterConversion(false);
     }
     auto arguments = argumentsOf({input});
@@ -337,7 +337,7 @@ TEST(SheetConfirm, CheckedLogWithEmptyNameStoresLoggingOffAndKeepsThePath)
     EXPECT_EQ(0, sheet.openAfterConversion());
     settings::SettingsStore store;
     ASSERT_TRUE(store.open());
-    EXPECT_EQ(L"C:\\old\\run.log", store.logPathOrDefault());
+    EXPECT_EQ(L"C:\\old\\run.log", store.logPathOrDefault().text);
     EXPECT_FALSE(store.logEnabled());
     EXPECT_FALSE(store.openAfterConversion());
 }

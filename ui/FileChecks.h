@@ -1,0 +1,41 @@
+// The checks made on the file names when the user confirms the sheet, free of
+// windows: what is wrong (a string-table text, its insert and the box to fix), or
+// that the output exists and needs the user's leave to be replaced.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ui {
+
+struct ConfirmFiles {
+    std::wstring input;        // as the boxes hold them (pasted quotes already removed)
+    std::wstring output;
+    std::wstring logPath;      // expanded; empty when no log is written
+    size_t commandLineLength = 0; // the converter's whole command line, in characters
+};
+
+enum class FileVerdict {
+    Accept,          // nothing to ask
+    Refuse,          // show the text, the sheet stays open at the box
+    AskOverwrite,    // the output exists: replace it only on Yes (then --force)
+};
+
+struct FileCheck {
+    FileVerdict verdict = FileVerdict::Accept;
+    UINT stringId = 0;
+    std::wstring insert;
+    int controlId = 0;   // the box to fix: one of the Basic page's file boxes or the log box
+};
+
+// The longest command line the platform passes to a new process, in characters
+// without the terminating null.
+inline constexpr size_t kMaxCommandLineLength = 32766;
+
+// In this order: empty names, a missing input, an input that is a folder, an output
+// that is a folder, an output that is the input, a log that is the input or the
+// output, a command line too long to start the converter, an output that exists.
+FileCheck checkFiles(const ConfirmFiles& files);
+
+} // namespace ui

@@ -1,0 +1,16 @@
+// Questions about paths on disk that the checks before a run ask.
+#pragma once
+
+#include <string>
+
+namespace win {
+
+// The absolute form of a path (GetFullPathNameW); the path itself when that fails.
+std::wstring fullPath(const std::wstring& path);
+bool pathExists(const std::wstring& path);
+bool isDirectory(const std::wstring& path);
+// True when both name the same file: equal full paths, compared case-insensitively,
+// or, where both exist, the same file on disk (another spelling, a short name, a link).
+bool sameFile(const std::wstring& first, const std::wstring& second);
+
+} // namespace win
