@@ -8,6 +8,12 @@
 
 namespace options {
 
+// The command line as the read-only "Generated Command Line" box shows it: a word
+// longer than maxWord characters is cut in its middle to its beginning, "...", and
+// its end. A word-wrapping box spends time quadratic in the length of an unbreakable
+// word, so a 30,000-character file name would freeze the sheet for many seconds.
+std::wstring commandLineForDisplay(const std::wstring& text, size_t maxWord = 1024);
+
 class DialogCommandLineBoxes : public CommandLineBoxes {
 public:
     explicit DialogCommandLineBoxes(HWND dialog = nullptr) : dialog_(dialog) {}

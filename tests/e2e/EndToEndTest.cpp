@@ -290,6 +290,94 @@ TEST(EndToEnd, HistoryCarriesAcrossProcessesUnlessStartedWithOptions)
     }
 }
 
+// Whatever the user types or passes, their own files are never handed to the
+// converter or the log to be replaced, and an option with a blank stays one argument.
+TEST(EndToEnd, TheUsersFilesAreNeverReplaced)
+{
+    CleanSettingsKey settings;
+    settings.setDword(L"OpenDjVuAfterConversion", 0);
+    Installation installation;
+    const std::string pdf = "%PDF-1.4 the user's document\n";
+    const std::wstring input = installation.writeFile(L"in.pdf", pdf);
+    installation.useScript("exit 0\n");
+    GuiProcess gui(installation.gui(), {L"--title=My Document", input, installation.path(L"out.djvu")});
+    const HWND sheet = gui.waitForSheet();
+    ASSERT_NE(nullptr, sheet);
+    const HWND basic = sheetPage(sheet, kBasicPage);
+    const HWND misc = sheetPage(sheet, kMiscPage);
+    EXPECT_EQ(L"--title=\"My Document\"", itemTextOf(misc, IDC_MISC_ADDITIONAL));
+
+    const auto refusedWith = [&](const std::wstring& expected) {
+        pressButton(sheet, IDOK);
+        const HWND box = gui.waitForMessageBox();
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(expected, messageBoxText(box));
+        answer(box, IDOK);
+        EXPECT_TRUE(IsWindowVisible(sheet));
+    };
+    // The output named as the input, in other letters: refused, no question.
+    std::wstring sameInOtherCase = input;
+    sameInOtherCase.replace(sameInOtherCase.size() - 6, 6, L"IN.PDF");
+    setItemTextOf(basic, IDC_BASIC_OUTPUT, sameInOtherCase);
+    refusedWith(L"The output file '" + sameInOtherCase + L"' is the input file. Choose another name for the output file.");
+    // A pasted path loses its quotes.
+    setItemTextOf(basic, IDC_BASIC_OUTPUT, L"\"" + installation.path(L"out.djvu") + L"\"");
+    EXPECT_EQ(installation.path(L"out.djvu"), itemTextOf(basic, IDC_BASIC_OUTPUT));
+    // The log on the input or on the output.
+    setItemTextOf(misc, IDC_MISC_LOG_PATH, input);
+    refusedWith(L"The processing log '" + input + L"' would replace the input file. Choose another name for the log file.");
+    setItemTextOf(misc, IDC_MISC_LOG_PATH, installation.path(L"out.djvu"));
+    refusedWith(L"The processing log '" + installation.path(L"out.djvu")
+        + L"' is the output file. Choose another name for the log file.");
+    setItemTextOf(misc, IDC_MISC_LOG_PATH, installation.path(L"run.log"));
+    // A command line no process can be given.
+    const std::wstring longOutput = installation.path(std::wstring(33000, L'o'));
+    setItemTextOf(basic, IDC_BASIC_OUTPUT, longOutput);
+    pressButton(sheet, IDOK);
+    HWND box = gui.waitForMessageBox();
+    ASSERT_NE(nullptr, box);
+    EXPECT_NE(std::wstring::npos, messageBoxText(box).find(L"32767")) << messageBoxText(box);
+    answer(box, IDOK);
+    EXPECT_TRUE(settings.history().empty());
+
+    setItemTextOf(basic, IDC_BASIC_OUTPUT, installation.path(L"out.djvu"));
+    confirmAndFinish(gui, sheet);
+    EXPECT_EQ(1u, gui.waitForExit().value_or(12345));
+    EXPECT_EQ(pdf, installation.readFile(L"in.pdf"));
+    const std::string report = installation.readFile(L"report.txt");
+    EXPECT_NE(std::string::npos, report.find("--title=\"My Document\" \"")) << report;
+    ASSERT_EQ(1u, settings.history().size());
+    EXPECT_NE(std::wstring::npos, settings.history()[0].find(L"--title=\"My Document\""));
+}
+
+TEST(EndToEnd, AFolderAsInputIsRefusedAndAHugeFileArgumentShown)
+{
+    CleanSettingsKey settings;
+    Installation installation;
+    {
+        GuiProcess gui(installation.gui(), {installation.folder()});
+        const HWND sheet = gui.waitForSheet();
+        ASSERT_NE(nullptr, sheet);
+        pressButton(sheet, IDOK);
+        const HWND box = gui.waitForMessageBox();
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(L"'" + installation.folder() + L"' is a folder. Choose a PDF or PostScript file as the input file.",
+            messageBoxText(box));
+        answer(box, IDOK);
+        pressButton(sheet, IDCANCEL);
+        EXPECT_EQ(0u, gui.waitForExit().value_or(12345));
+    }
+    // A file argument of 30,000 characters: the sheet still comes up, and shows the
+    // generated command line shortened.
+    const std::wstring huge = L"C:\\" + std::wstring(30000, L'h') + L".pdf";
+    GuiProcess gui(installation.gui(), {huge});
+    const HWND sheet = gui.waitForSheet();
+    ASSERT_NE(nullptr, sheet);
+    EXPECT_LT(itemTextOf(sheetPage(sheet, kMiscPage), IDC_MISC_COMMAND_LINE).size(), 3000u);
+    pressButton(sheet, IDCANCEL);
+    EXPECT_EQ(0u, gui.waitForExit().value_or(12345));
+}
+
 // Dropped files are covered inside the process (tests/sheet): a WM_DROPFILES posted from
 // another process carries a memory handle of the sender, which the receiver cannot read.
 TEST(EndToEnd, FirstSheetWithoutFilesAcceptsDrops)

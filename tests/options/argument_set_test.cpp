@@ -12,6 +12,7 @@
 #include "options/ArgumentQuoting.h"
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
+#include "options/DialogCommandLineBoxes.h"
 #include "options/OptionEngine.h"
 #include "options/OptionTable.h"
 #include "ui/res/resource.h"
@@ -296,4 +297,12 @@ TEST(ArgumentQuoting, TextSplitsBackIntoTheSameArgumentByThePlatformsRules)
     EXPECT_EQ(options::argumentText(L"--dpi=300"), L"--dpi=300");
     EXPECT_EQ(options::withoutSurroundingQuotes(L"\"C:\\a b.pdf\""), L"C:\\a b.pdf");
     EXPECT_EQ(options::withoutSurroundingQuotes(L"\""), L"\"");
+}
+
+TEST(CommandLineDisplay, OnlyOverlongWordsAreCutInTheMiddle)
+{
+    EXPECT_EQ(options::commandLineForDisplay(L"--dpi=30  \"C:\\a b.pdf\"", 8), L"--dpi=30  \"C:\\a b.pdf\"");
+    EXPECT_EQ(options::commandLineForDisplay(L"--x \"C:\\abcdefghij.pdf\" --y", 8), L"--x \"C:\\...pdf\" --y");
+    const std::wstring huge = L"\"C:\\" + std::wstring(30000, L'h') + L".pdf\"";
+    EXPECT_EQ(options::commandLineForDisplay(L"--a " + huge).size(), 4u + 1024u + 3u);
 }

@@ -193,7 +193,9 @@ TEST(HistorySheet, HugeStoredHistoryIsLoadedAndTheSheetStaysUsable)
     for (int i = 1; i <= 10000; ++i) {
         entries.push_back(L"--e=" + std::to_wstring(i));
     }
-    // The newest entry alone is about one megabyte.
+    entries.push_back(L"--nosep --e=10001");
+    // The newest entry alone is about one megabyte: no command line could hold it, so
+    // it is skipped and the sheet shows in its normal time.
     entries.push_back(L"--nosep " + std::wstring(500 * 1024, L'x'));
     storeHistory(scratch, entries);
     auto arguments = argumentsOf({L"C:\\in.pdf"});
@@ -202,6 +204,7 @@ TEST(HistorySheet, HugeStoredHistoryIsLoadedAndTheSheetStaysUsable)
         EXPECT_EQ(10001u, shown.history().size());
         const HWND basic = shown.basicPage().hwnd();
         EXPECT_TRUE(isChecked(basic, IDC_BASIC_NOSEP));
+        EXPECT_EQ(L"--e=10001", itemText(shown.miscPage().hwnd(), IDC_MISC_ADDITIONAL));
         sendCommand(shown, IDM_HISTORY_LAST);
         EXPECT_FALSE(isChecked(basic, IDC_BASIC_NOSEP));
         EXPECT_EQ(L"--e=9992", itemText(shown.miscPage().hwnd(), IDC_MISC_ADDITIONAL));
@@ -214,7 +217,7 @@ TEST(HistorySheet, UnusableStoredValuesGiveAnEmptyHistory)
 {
     ScratchSettingsKey scratch;
     const wchar_t odd[] = {L'-', L'-', L'a', 0, 0};
-    scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, odd, sizeof(odd) - 1);
+    scratch.setRaw(settings::kParamHistoryValue, REG_SZ, odd, sizeof(odd));
     scratch.setRaw(settings::kLogEnabledValue, REG_SZ, L"0", 4);
     scratch.setRaw(settings::kLogPathValue, REG_DWORD, odd, 4);
     auto arguments = argumentsOf({L"C:\\in.pdf"});

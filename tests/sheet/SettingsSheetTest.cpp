@@ -225,14 +225,19 @@ TEST(SheetValidation, MessagesInTableOrder)
         EXPECT_EQ(basic, PropSheet_GetCurrentPageHwnd(shown.hwnd()));
         EXPECT_EQ(shown.basicPage().item(IDC_BASIC_INPUT), GetFocus());
 
-        // An input that names a directory passes; an output directory does not.
+        // A folder is no input; an output folder is no output.
         setItemText(basic, IDC_BASIC_INPUT, folder.path());
         setItemText(basic, IDC_BASIC_OUTPUT, folder.path());
+        pressOk(shown);
+        EXPECT_EQ(shown.basicPage().item(IDC_BASIC_INPUT), GetFocus());
+        setItemText(basic, IDC_BASIC_INPUT, input);
         pressOk(shown);
         EXPECT_EQ(shown.basicPage().item(IDC_BASIC_OUTPUT), GetFocus());
         EXPECT_TRUE(sheetOpen(shown));
     });
-    ASSERT_EQ(3u, recorder.messages.size());
+    ASSERT_EQ(4u, recorder.messages.size());
+    EXPECT_EQ(static_cast<UINT>(IDS_INPUT_IS_DIRECTORY), recorder.messages[2].stringId);
+    recorder.messages.erase(recorder.messages.begin() + 2);
     EXPECT_EQ(static_cast<UINT>(IDS_OUTPUT_EMPTY), recorder.messages[0].stringId);
     EXPECT_EQ(static_cast<UINT>(IDS_FILE_NOT_EXISTS), recorder.messages[1].stringId);
     EXPECT_EQ(folder.file(L"missing.pdf"), recorder.messages[1].insert);
