@@ -35,10 +35,9 @@ public:
     {
         ConversionRequest request;
         request.logPath = sheet_.logPath();
-        request.parameterText = sheet_.parameterText();
-        request.outputPath = sheet_.outputPath();
-        request.openAfterConversion = sheet_.openAfterConversion() != 0;
-        request.detailsCollapsed = sheet_.detailsCollapsed() != 0;
+        request.converterArguments = sheet_.converterArguments();
+        request.quotedOutputPath = sheet_.quotedOutputPath();
+        request.openAfterConversion = sheet_.openAfterConversion();
         return request;
     }
 

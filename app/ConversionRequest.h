@@ -6,8 +6,8 @@
 namespace app {
 
 struct ConversionRequest {
-    std::wstring outputPath;    // the output file in double quotes, as on the command line
-    std::wstring parameterText; // the complete converter argument text, file names included
+    std::wstring quotedOutputPath;   // the output file in double quotes, as on the command line
+    std::wstring converterArguments; // the complete converter argument text, file names included
     std::wstring logPath;       // empty: no log
     bool openAfterConversion = false;
     bool detailsCollapsed = false;

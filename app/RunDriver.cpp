@@ -44,7 +44,7 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
     RunSetup setup;
     setup.killEventName = converter::newKillEventName();
     const std::wstring frontEndPath = services.frontEndPath.empty() ? win::modulePath() : services.frontEndPath;
-    setup.commandLine = converter::converterCommandLine(frontEndPath, setup.killEventName, request.parameterText);
+    setup.commandLine = converter::converterCommandLine(frontEndPath, setup.killEventName, request.converterArguments);
 
     win::UniqueHandle logFile = createLogFile(request.logPath);
     setup.logFile = logFile.get();
@@ -52,7 +52,7 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
     setup.detailsCollapsed = request.detailsCollapsed;
 
     std::unique_ptr<ConverterRun> run = services.createRun();
-    setup.title = progressTitle(request.outputPath);
+    setup.title = progressTitle(request.quotedOutputPath);
     setup.statusText = win::loadString(IDS_STARTING_CONVERSION);
 
     DWORD osError = 0;
@@ -67,7 +67,7 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
         if (exitCode == converter::kExitSuccess) {
             endProgram = true;
             if (request.openAfterConversion) {
-                services.openOutput(request.outputPath);
+                services.openOutput(request.quotedOutputPath);
             }
         }
     } else if (endCode == 3) {

@@ -142,4 +142,27 @@ bool SettingsStore::writeParamHistory(const std::vector<wchar_t>& data) const
     return key_.writeBinary(kParamHistoryValue, REG_MULTI_SZ, data.data(), static_cast<DWORD>(position * sizeof(wchar_t)));
 }
 
+void GuiSettings::load(const SettingsStore& store)
+{
+    setDefaults();
+    logPath = store.logPathOrDefault();
+    logEnabled = store.logEnabled();
+    openAfterConversion = store.openAfterConversion();
+}
+
+void GuiSettings::save(const SettingsStore& store) const
+{
+    const bool logging = logEnabled && !logPath.text.empty();
+    if (logging) {
+        store.writeLogPath(logPath);
+    }
+    store.writeLogEnabled(logging);
+    store.writeOpenAfterConversion(openAfterConversion);
+}
+
+std::wstring GuiSettings::runLogPath() const
+{
+    return logEnabled && !logPath.text.empty() ? logPath.expanded() : std::wstring();
+}
+
 } // namespace settings

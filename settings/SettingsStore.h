@@ -46,6 +46,25 @@ void setSettingsKeyPath(std::wstring path);
 // The temporary-files directory (with its trailing separator) followed by "_korvello.log".
 std::wstring defaultLogPath();
 
+class SettingsStore;
+
+// The settings the Miscellaneous page shows and the sheet stores on OK.
+struct GuiSettings {
+    StoredPath logPath{defaultLogPath(), false};
+    bool logEnabled = true;
+    bool openAfterConversion = true;
+
+    void setDefaults() { *this = GuiSettings(); }
+    // From an open store, starting from the defaults: a missing or unusable value
+    // keeps its default.
+    void load(const SettingsStore& store);
+    // Into an open store. The log path is stored only while logging is on and the path
+    // is not empty; logging counts as on only then.
+    void save(const SettingsStore& store) const;
+    // The log path the run uses: expanded, empty when no log is written.
+    std::wstring runLogPath() const;
+};
+
 class SettingsStore {
 public:
     // A store over HKCU\settingsKeyPath(); the key is opened by open().

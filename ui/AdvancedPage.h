@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "options/ArgumentProvider.h"
 #include "options/ArgumentSet.h"
 #include "options/DialogOptionControls.h"
 #include "options/OptionEngine.h"
@@ -22,21 +21,12 @@ namespace ui {
 // selected when that is not empty. Nothing on cancel or for a folder without a path.
 std::optional<std::wstring> chooseFolder(HWND owner, const std::wstring& prompt, const std::wstring& initialFolder);
 
-class AdvancedPage : public win::PropertyPage, public options::ArgumentProvider {
+class AdvancedPage : public win::PropertyPage {
 public:
     explicit AdvancedPage(options::ArgumentSet& arguments) : arguments_(arguments) {}
 
-    HPROPSHEETPAGE create() { return createPage(IDD_ADVANCED_PAGE); }
-
-    // ArgumentProvider: the Advanced table; "--bg-slices" strips the background quality.
-    std::wstring generateArguments() override { return options_.generateArguments(); }
-    bool suppressOverriddenOptions(std::wstring& earlierText) override
-    {
-        return options_.suppressOverriddenOptions(earlierText);
-    }
-    std::wstring inputPathArgument() override { return std::wstring(); }
-    std::wstring outputPathArgument() override { return std::wstring(); }
-    void applyArguments(options::ArgumentSet& arguments) override { options_.applyArguments(arguments); }
+    // The page's options, as the command-line composer reads them.
+    options::AdvancedOptions& options() { return options_; }
 
     // File-system autocompletion for the slices and resource folder fields. The sheet
     // calls it once it has been painted: loading the completion object takes longer

@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "options/ArgumentProvider.h"
 #include "options/ArgumentSet.h"
 #include "options/DialogOptionControls.h"
 #include "options/OptionEngine.h"
@@ -41,11 +40,10 @@ std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, con
 // call it on every change.
 void dropPastedQuotes(const win::Edit& box);
 
-class BasicPage : public win::PropertyPage, public options::ArgumentProvider {
+class BasicPage : public win::PropertyPage {
 public:
     explicit BasicPage(options::ArgumentSet& arguments) : arguments_(arguments) {}
 
-    HPROPSHEETPAGE create() { return createPage(IDD_BASIC_PAGE); }
 
     // Puts the path into the input box and, when the output box is empty, the output
     // name derived from it into the output box.
@@ -56,16 +54,8 @@ public:
     std::wstring inputText() const;
     std::wstring outputText() const;
 
-    // ArgumentProvider: the Basic table of options and the quoted file names.
-    std::wstring generateArguments() override { return options_.generateArguments(); }
-    bool suppressOverriddenOptions(std::wstring& earlierText) override
-    {
-        return options_.suppressOverriddenOptions(earlierText);
-    }
-    std::wstring inputPathArgument() override { return options_.inputPathArgument(); }
-    std::wstring outputPathArgument() override { return options_.outputPathArgument(); }
-    void applyArguments(options::ArgumentSet& arguments) override { options_.applyArguments(arguments); }
-
+    // The page's options and quoted file names, as the command-line composer reads them.
+    options::BasicOptions& options() { return options_; }
     // File-system autocompletion for both file boxes (called by the sheet once shown).
     void enableAutoComplete();
 

@@ -9,19 +9,13 @@
 
 namespace ui {
 
-settings::StoredPath MiscPage::logPath() const
+settings::GuiSettings MiscPage::settings() const
 {
-    return settings::StoredPath{options::withoutSurroundingQuotes(logPathBox_.text()), logPathExpandable_};
-}
-
-bool MiscPage::logEnabled() const
-{
-    return logBox_.isChecked();
-}
-
-bool MiscPage::openAfterConversion() const
-{
-    return openAfterBox_.isChecked();
+    settings::GuiSettings shown;
+    shown.logPath = settings::StoredPath{options::withoutSurroundingQuotes(logPathBox_.text()), logPathExpandable_};
+    shown.logEnabled = logBox_.isChecked();
+    shown.openAfterConversion = openAfterBox_.isChecked();
+    return shown;
 }
 
 bool MiscPage::onInit()
@@ -35,16 +29,15 @@ bool MiscPage::onInit()
 
     settings::SettingsStore store;
     store.open();
-    const settings::StoredPath stored = store.logPathOrDefault();
-    logPathExpandable_ = stored.expandable;
-    logPathBox_.setText(stored.text);
-    logBox_.setChecked(store.logEnabled());
-    if (store.openAfterConversion()) {
-        openAfterBox_.setChecked(true);
-    }
+    settings::GuiSettings stored;
+    stored.load(store);
+    store.close();
+    logPathExpandable_ = stored.logPath.expandable;
+    logPathBox_.setText(stored.logPath.text);
+    logBox_.setChecked(stored.logEnabled);
+    openAfterBox_.setChecked(stored.openAfterConversion);
     updateLogControls();
     composer_.showUnconsumedOptions(arguments_);
-    store.close();
     return true;
 }
 
@@ -91,7 +84,7 @@ void MiscPage::updateLogControls() const
 void MiscPage::browseLogFile()
 {
     const auto path = chooseFile(hwnd(), true, IDS_FILTER_LOG, L"log",
-        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, logEnabled() ? logPath().expanded() : std::wstring());
+        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT, settings().runLogPath());
     if (path) {
         logPathBox_.setText(*path);
     }

@@ -6,9 +6,7 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
-#include "options/ArgumentProvider.h"
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
 #include "options/DialogCommandLineBoxes.h"
@@ -20,21 +18,17 @@ namespace ui {
 
 class MiscPage : public win::PropertyPage {
 public:
-    // providers: the Basic page first, then the Advanced page.
-    MiscPage(options::ArgumentSet& arguments, std::vector<options::ArgumentProvider*> providers)
-        : arguments_(arguments), composer_(std::move(providers), boxes_)
+    // The sheet's composer writes into boxes, which the page attaches to its own
+    // "Additional Parameters" and "Generated Command Line" boxes.
+    MiscPage(options::ArgumentSet& arguments, options::CommandLineComposer& composer,
+        options::DialogCommandLineBoxes& boxes)
+        : arguments_(arguments), composer_(composer), boxes_(boxes)
     {
     }
 
-    HPROPSHEETPAGE create() { return createPage(IDD_MISC_PAGE); }
-
-    options::CommandLineComposer& composer() { return composer_; }
-
-    // The log file box's text (pasted quotes removed), stored back with the type the
-    // stored path had; logEnabled() says whether a log is written.
-    settings::StoredPath logPath() const;
-    bool logEnabled() const;
-    bool openAfterConversion() const;
+    // What the page shows: the log path (pasted quotes removed; stored back with the
+    // type the stored path had), the log switch and the open-after switch.
+    settings::GuiSettings settings() const;
     // File-system autocompletion for the log file box (called by the sheet once shown).
     void enableAutoComplete();
 
@@ -47,8 +41,8 @@ private:
     void browseLogFile();
 
     options::ArgumentSet& arguments_;
-    options::DialogCommandLineBoxes boxes_;
-    options::CommandLineComposer composer_;
+    options::CommandLineComposer& composer_;
+    options::DialogCommandLineBoxes& boxes_;
     win::Edit commandLineBox_;
     win::Edit additionalBox_;
     win::Edit logPathBox_;

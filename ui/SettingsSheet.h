@@ -1,20 +1,23 @@
 // The settings sheet of one pass of the main loop: the Basic, Advanced and
-// Miscellaneous pages, the History button and popup, dropped files, the checks made
-// on OK, storing the settings and the history, and the conversion request.
+// Miscellaneous pages, the command-line composer over them, the History button and
+// popup, dropped files, the checks made on OK, storing the settings and the history,
+// and the conversion request.
 #pragma once
 
 #include <windows.h>
-#include <prsht.h>
 #include <shellapi.h>
 
 #include <functional>
 #include <string>
 
 #include "options/ArgumentSet.h"
+#include "options/CommandLineComposer.h"
+#include "options/DialogCommandLineBoxes.h"
 #include "settings/ParameterHistory.h"
 #include "ui/AdvancedPage.h"
 #include "ui/BasicPage.h"
 #include "ui/MiscPage.h"
+#include "win/Dialog.h"
 
 namespace ui {
 
@@ -22,29 +25,27 @@ namespace ui {
 // rectangle's centre, kept inside the work area.
 POINT centredPosition(const RECT& sheet, const RECT& reference, const RECT& workArea);
 
-class SettingsSheet {
+class SettingsSheet : public win::PropertySheetBase {
 public:
     explicit SettingsSheet(options::ArgumentSet& arguments);
-    ~SettingsSheet();
-    SettingsSheet(const SettingsSheet&) = delete;
-    SettingsSheet& operator=(const SettingsSheet&) = delete;
+    ~SettingsSheet() override;
 
-    // Shows the sheet modally (PropertySheetW). 1: confirmed with OK; anything else:
-    // cancelled, closed or failed.
+    // Shows the sheet modally. 1: confirmed with OK; anything else: cancelled, closed
+    // or failed.
     INT_PTR show(HWND owner);
 
-    // The conversion request of a confirmed sheet.
-    const std::wstring& parameterText() const { return parameterText_; }
+    // The conversion request of a confirmed sheet: the converter's whole argument text
+    // (options, the quoted file names and, when the user agreed to replace the output,
+    // " --force"), the output file in double quotes, the log path (empty: no log).
+    const std::wstring& converterArguments() const { return converterArguments_; }
+    const std::wstring& quotedOutputPath() const { return quotedOutputPath_; }
     const std::wstring& logPath() const { return logPath_; }
-    const std::wstring& outputPath() const { return outputPath_; }
-    unsigned char openAfterConversion() const { return openAfterConversion_; }
-    unsigned char detailsCollapsed() const { return detailsCollapsed_; }
+    bool openAfterConversion() const { return openAfterConversion_; }
 
-    // The sheet window while it is shown.
-    HWND hwnd() const { return hwnd_; }
     BasicPage& basicPage() { return basic_; }
     AdvancedPage& advancedPage() { return advanced_; }
     MiscPage& miscPage() { return misc_; }
+    options::CommandLineComposer& composer() { return composer_; }
     const settings::ParameterHistory& history() const { return history_; }
 
     // Message boxes of the OK check: (owner, style, string id, insert) -> MessageBoxW
@@ -54,42 +55,38 @@ public:
     // Called once, from the sheet's message loop, after the first-show steps are done.
     void setShownHandler(std::function<void(SettingsSheet&)> handler) { shownHandler_ = std::move(handler); }
 
-private:
-    static int CALLBACK sheetCallback(HWND hwnd, UINT message, LPARAM lParam);
-    static LRESULT CALLBACK subclassProc(
-        HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+protected:
+    void onShown() override;
+    bool onApply() override;
+    bool onCommand(int id, int code, HWND control) override;
+    void onDropFiles(HDROP drop) override;
+    void onTimer(UINT_PTR id) override;
 
+private:
     void createAllPages();
-    void onFirstShow();
     void centre();
     void setIcons();
     void createHistoryButton();
     void onHistoryCommand(UINT command);
-    bool confirm();
     bool validate();
     // Shows the page of the box to fix and puts the focus into it.
     void failAt(int controlId);
-    void onDropFiles(HDROP drop);
 
     options::ArgumentSet& arguments_;
     BasicPage basic_;
     AdvancedPage advanced_;
+    options::DialogCommandLineBoxes boxes_;
+    options::CommandLineComposer composer_;
     MiscPage misc_;
     settings::ParameterHistory history_;
     std::wstring logPath_;
-    std::wstring outputPath_;
-    std::wstring parameterText_;
-    unsigned char openAfterConversion_ = 0;
-    // The progress dialog's details pane starts expanded.
-    unsigned char detailsCollapsed_ = 0;
+    std::wstring quotedOutputPath_;
+    std::wstring converterArguments_;
+    bool openAfterConversion_ = false;
 
-    HWND hwnd_ = nullptr;
     HWND historyButton_ = nullptr;
     HICON largeIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
-    std::wstring title_;
-    bool firstShowDone_ = false;
     bool confirmed_ = false;
     MessageBoxFunction messageBox_;
     std::function<void(SettingsSheet&)> shownHandler_;

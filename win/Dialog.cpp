@@ -1,5 +1,7 @@
 #include "win/Dialog.h"
 
+#include <cstring>
+
 #include "win/Module.h"
 
 namespace win {
@@ -94,6 +96,29 @@ HPROPSHEETPAGE PropertyPage::createPage(int templateId, HINSTANCE module)
     return CreatePropertySheetPageW(&page);
 }
 
+namespace {
+
+// Posted to the first page once the sheet is up: its handler runs from the sheet's
+// message loop, after the sheet has appeared.
+constexpr UINT kSheetShownMessage = WM_APP + 0x5A1;
+
+// DS_CONTEXTHELP removed from, and DS_CENTER added to, a DLGTEMPLATE or DLGTEMPLATEEX.
+void adjustSheetTemplate(void* dialogTemplate)
+{
+    auto* bytes = static_cast<BYTE*>(dialogTemplate);
+    WORD signature = 0;
+    std::memcpy(&signature, bytes + sizeof(WORD), sizeof(signature));
+    // DLGTEMPLATEEX: dlgVer, signature 0xFFFF, helpID, exStyle, style. DLGTEMPLATE: style first.
+    const size_t styleOffset = signature == 0xFFFF ? 12 : 0;
+    DWORD style = 0;
+    std::memcpy(&style, bytes + styleOffset, sizeof(style));
+    style &= ~static_cast<DWORD>(DS_CONTEXTHELP);
+    style |= DS_CENTER;
+    std::memcpy(bytes + styleOffset, &style, sizeof(style));
+}
+
+} // namespace
+
 INT_PTR CALLBACK PropertyPage::pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
@@ -102,13 +127,29 @@ INT_PTR CALLBACK PropertyPage::pageProc(HWND hwnd, UINT message, WPARAM wParam, 
         auto* self = reinterpret_cast<PropertyPage*>(page->lParam);
         self->hwnd_ = hwnd;
         SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-        return self->dispatch(message, wParam, lParam);
+        if (self->sheet_ != nullptr && self->sheet_->hwnd_ == nullptr) {
+            self->sheet_->hwnd_ = GetParent(hwnd);
+        }
+        return self->dispatchPage(message, wParam, lParam);
     }
     auto* self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     if (self == nullptr) {
         return FALSE;
     }
-    return self->dispatch(message, wParam, lParam);
+    return self->dispatchPage(message, wParam, lParam);
+}
+
+INT_PTR PropertyPage::dispatchPage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const INT_PTR result = dispatch(message, wParam, lParam);
+    INT_PTR sheetResult = 0;
+    // A message the page left alone may be the sheet's (WM_NOTIFY results are set by
+    // the page's own onNotify, which hands the sheet's notifications on itself).
+    if (result == FALSE && message != WM_NOTIFY && sheet_ != nullptr
+        && sheet_->routeFromPage(*this, message, wParam, lParam, sheetResult)) {
+        return sheetResult;
+    }
+    return result;
 }
 
 bool PropertyPage::onNotify(const NMHDR& header, LRESULT& result)
@@ -116,12 +157,125 @@ bool PropertyPage::onNotify(const NMHDR& header, LRESULT& result)
     switch (header.code) {
     case PSN_SETACTIVE:
         result = onSetActive() ? 0 : -1;
+        if (sheet_ != nullptr && !sheet_->shownPosted_) {
+            // The first activation happens while the sheet is being created.
+            sheet_->shownPosted_ = true;
+            PostMessageW(hwnd_, kSheetShownMessage, 0, 0);
+        }
         return true;
     case PSN_KILLACTIVE:
         result = onKillActive() ? FALSE : TRUE;
         return true;
+    case PSN_APPLY:
+        // The sheet sends PSN_APPLY to every page in order; the first page answers
+        // for the whole sheet.
+        result = PSNRET_NOERROR;
+        if (sheet_ != nullptr && index_ == 0 && !sheet_->onApply()) {
+            result = PSNRET_INVALID_NOCHANGEPAGE;
+        }
+        return true;
+    case PSN_QUERYCANCEL:
+        result = sheet_ != nullptr && !sheet_->onQueryCancel() ? TRUE : FALSE;
+        return true;
     default:
         return false;
+    }
+}
+
+INT_PTR PropertySheetBase::runModal(HWND owner, const std::wstring& caption, std::initializer_list<PageTemplate> pages)
+{
+    pages_.clear();
+    std::vector<HPROPSHEETPAGE> handles;
+    for (const PageTemplate& page : pages) {
+        page.page->sheet_ = this;
+        page.page->index_ = static_cast<int>(pages_.size());
+        pages_.push_back(page.page);
+        handles.push_back(page.page->createPage(page.templateId));
+    }
+    for (HPROPSHEETPAGE handle : handles) {
+        if (handle == nullptr) {
+            for (HPROPSHEETPAGE created : handles) {
+                if (created != nullptr) {
+                    DestroyPropertySheetPage(created);
+                }
+            }
+            return -1;
+        }
+    }
+    PROPSHEETHEADERW header = {};
+    header.dwSize = sizeof(header);
+    header.dwFlags = PSH_NOAPPLYNOW | PSH_USECALLBACK;
+    header.hwndParent = owner;
+    header.hInstance = moduleInstance();
+    header.pszCaption = caption.c_str();
+    header.nPages = static_cast<UINT>(handles.size());
+    header.nStartPage = 0;
+    header.phpage = handles.data();
+    header.pfnCallback = &PropertySheetBase::sheetCallback;
+    hwnd_ = nullptr;
+    shownPosted_ = false;
+    const INT_PTR result = ::PropertySheetW(&header);
+    hwnd_ = nullptr;
+    return result;
+}
+
+int CALLBACK PropertySheetBase::sheetCallback(HWND /*hwnd*/, UINT message, LPARAM lParam)
+{
+    if (message == PSCB_PRECREATE && lParam != 0) {
+        adjustSheetTemplate(reinterpret_cast<void*>(lParam));
+    }
+    return 0;
+}
+
+bool PropertySheetBase::routeFromPage(PropertyPage& page, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
+{
+    result = 0;
+    switch (message) {
+    case kSheetShownMessage:
+        onShown();
+        return true;
+    case WM_COMMAND:
+        return onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DROPFILES:
+        onDropFiles(reinterpret_cast<HDROP>(wParam));
+        return true;
+    case WM_TIMER:
+        // Timers live on the first page, which exists as long as the sheet.
+        if (&page == pages_.front()) {
+            onTimer(wParam);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void PropertySheetBase::showPage(int index) const
+{
+    PropSheet_SetCurSel(hwnd_, nullptr, index);
+}
+
+void PropertySheetBase::setTimer(UINT_PTR id, UINT milliseconds) const
+{
+    if (!pages_.empty() && pages_.front()->hwnd() != nullptr) {
+        SetTimer(pages_.front()->hwnd(), id, milliseconds, nullptr);
+    }
+}
+
+void PropertySheetBase::killTimer(UINT_PTR id) const
+{
+    if (!pages_.empty() && pages_.front()->hwnd() != nullptr) {
+        KillTimer(pages_.front()->hwnd(), id);
+    }
+}
+
+void PropertySheetBase::acceptDrops(bool accept) const
+{
+    for (const PropertyPage* page : pages_) {
+        if (page->hwnd() != nullptr) {
+            DragAcceptFiles(page->hwnd(), accept ? TRUE : FALSE);
+        }
     }
 }
 

@@ -1,10 +1,16 @@
-// Base classes for modal dialogs and property-sheet pages: one dialog procedure
-// stores the object in DWLP_USER at WM_INITDIALOG and dispatches to virtual handlers.
+// Base classes for modal dialogs, property sheets and their pages: one dialog
+// procedure stores the object in DWLP_USER at WM_INITDIALOG and dispatches to
+// virtual handlers.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <shellapi.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "win/Window.h"
 
@@ -47,7 +53,12 @@ protected:
     HWND hwnd_ = nullptr;
 };
 
-// A page of a property sheet. Its PROPSHEETPAGEW carries the object in lParam.
+class PropertySheetBase;
+
+// A page of a property sheet. Its PROPSHEETPAGEW carries the object in lParam. What
+// the page leaves unhandled of its sheet's business (commands of the sheet's own
+// controls, which the sheet forwards to the active page, dropped files, OK and
+// Cancel) goes on to the PropertySheetBase that shows it.
 class PropertyPage : public Dialog {
 public:
     // Creates the page handle for PropertySheetW (CreatePropertySheetPageW).
@@ -61,7 +72,66 @@ protected:
     bool onNotify(const NMHDR& header, LRESULT& result) override;
 
 private:
+    friend class PropertySheetBase;
     static INT_PTR CALLBACK pageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR dispatchPage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    PropertySheetBase* sheet_ = nullptr;
+    int index_ = 0;
+};
+
+// A modal property sheet over PropertyPage objects. Its window procedure belongs to
+// the platform; the sheet's events reach the virtual methods through its pages, so
+// there is one dispatch for pages and sheet alike.
+class PropertySheetBase {
+public:
+    PropertySheetBase() = default;
+    PropertySheetBase(const PropertySheetBase&) = delete;
+    PropertySheetBase& operator=(const PropertySheetBase&) = delete;
+    virtual ~PropertySheetBase() = default;
+
+    struct PageTemplate {
+        PropertyPage* page = nullptr;
+        int templateId = 0;
+    };
+    // PropertySheetW without an Apply button or context help, starting at the first
+    // page. Returns its result, or -1 when a page cannot be created.
+    INT_PTR runModal(HWND owner, const std::wstring& caption, std::initializer_list<PageTemplate> pages);
+
+    // The sheet window while it is shown.
+    HWND hwnd() const { return hwnd_; }
+    // Activates the page at index (PSM_SETCURSEL).
+    void showPage(int index) const;
+
+protected:
+    // Once, from the sheet's message loop after it has appeared.
+    virtual void onShown() {}
+    // OK: return false to keep the sheet open (the page to fix is shown by the handler).
+    virtual bool onApply() { return true; }
+    // Cancel or the close box: return false to keep the sheet open.
+    virtual bool onQueryCancel() { return true; }
+    // WM_COMMAND of the sheet's own controls and menus; true when handled.
+    virtual bool onCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
+    // Files dropped on a page (pages accept drops when the sheet asks them to).
+    virtual void onDropFiles(HDROP /*drop*/) {}
+    // WM_TIMER of a timer set with setTimer.
+    virtual void onTimer(UINT_PTR /*id*/) {}
+
+    // A timer whose WM_TIMER reaches onTimer, and its end.
+    void setTimer(UINT_PTR id, UINT milliseconds) const;
+    void killTimer(UINT_PTR id) const;
+    // Lets every page accept dropped files (or not).
+    void acceptDrops(bool accept) const;
+
+private:
+    friend class PropertyPage;
+    static int CALLBACK sheetCallback(HWND hwnd, UINT message, LPARAM lParam);
+    // Routes a page's message; true when it was the sheet's and is handled.
+    bool routeFromPage(PropertyPage& page, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+
+    HWND hwnd_ = nullptr;
+    std::vector<PropertyPage*> pages_;
+    bool shownPosted_ = false;
 };
 
 } // namespace win

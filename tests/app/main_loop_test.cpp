@@ -32,7 +32,7 @@ public:
     app::ConversionRequest request() const override
     {
         app::ConversionRequest request;
-        request.parameterText = L"pass " + std::to_wstring(script_.sheetsBuilt);
+        request.converterArguments = L"pass " + std::to_wstring(script_.sheetsBuilt);
         return request;
     }
 
@@ -45,7 +45,7 @@ int runScript(LoopScript& script)
     app::MainLoopServices services;
     services.createSheet = [&] { return std::make_unique<ScriptedSheet>(script); };
     services.runConversion = [&](const app::ConversionRequest& request) {
-        script.requests.push_back(request.parameterText);
+        script.requests.push_back(request.converterArguments);
         const bool end = script.runResults.front();
         script.runResults.pop_front();
         return end;

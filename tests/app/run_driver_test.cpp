@@ -75,8 +75,8 @@ Outcome runWith(const app::ConversionRequest& request, RunRecord& record, INT_PT
 app::ConversionRequest bookRequest()
 {
     app::ConversionRequest request;
-    request.outputPath = L"\"C:\\out\\book.djvu\"";
-    request.parameterText = L"--dpi=300 \"C:\\in\\book.pdf\" \"C:\\out\\book.djvu\"";
+    request.quotedOutputPath = L"\"C:\\out\\book.djvu\"";
+    request.converterArguments = L"--dpi=300 \"C:\\in\\book.pdf\" \"C:\\out\\book.djvu\"";
     return request;
 }
 
@@ -89,7 +89,7 @@ TEST(RunDriver, CommandLineTitleAndStatus)
     const app::RunSetup& setup = record.setup;
     const std::wstring prefix = L"\"C:\\Tools\\Gui\\korvello.exe\" --killevent=";
     ASSERT_EQ(setup.commandLine.substr(0, prefix.size()), prefix);
-    EXPECT_EQ(setup.commandLine, prefix + setup.killEventName + L" " + bookRequest().parameterText);
+    EXPECT_EQ(setup.commandLine, prefix + setup.killEventName + L" " + bookRequest().converterArguments);
     EXPECT_EQ(setup.title, L"book.djvu - Korvello Converter");
     EXPECT_EQ(setup.statusText, L"Starting conversion...");
     EXPECT_FALSE(setup.detailsCollapsed);
@@ -97,7 +97,7 @@ TEST(RunDriver, CommandLineTitleAndStatus)
     EXPECT_EQ(setup.logPath, L"");
 
     app::ConversionRequest empty = bookRequest();
-    empty.parameterText.clear();
+    empty.converterArguments.clear();
     runWith(empty, record, 1, 0);
     EXPECT_EQ(record.setup.commandLine.back(), L' ') << "an empty parameter text leaves the trailing space";
 }

@@ -185,7 +185,7 @@ TEST(EndToEnd, FailedRunBringsBackTheSheetWithTheSameFilesAndParameters)
     EXPECT_TRUE(checkedOf(basic, IDC_BASIC_NOSEP));
     EXPECT_EQ(L"--extra-option", itemTextOf(sheetPage(second, kMiscPage), IDC_MISC_ADDITIONAL));
     // Only the first sheet of a process started without files accepts drops.
-    EXPECT_EQ(0, GetWindowLongW(second, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_EQ(0, GetWindowLongW(basic, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     pressButton(second, IDCANCEL);
     EXPECT_EQ(0u, gui.waitForExit().value_or(12345));
     EXPECT_EQ(1u, countOf(installation.readFile(L"report.txt"), "start "));
@@ -387,7 +387,7 @@ TEST(EndToEnd, FirstSheetWithoutFilesAcceptsDrops)
     GuiProcess gui(installation.gui(), {});
     const HWND sheet = gui.waitForSheet();
     ASSERT_NE(nullptr, sheet);
-    EXPECT_NE(0, GetWindowLongW(sheet, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_NE(0, GetWindowLongW(sheetPage(sheet, kBasicPage), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     pressButton(sheet, IDCANCEL);
     EXPECT_EQ(0u, gui.waitForExit().value_or(12345));
 }

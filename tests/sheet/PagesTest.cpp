@@ -54,8 +54,8 @@ TEST(BasicPage, OneFileArgumentIsReadOnlyWithDerivedOutput)
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(basic, IDC_BASIC_INPUT_BROWSE)));
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(basic, IDC_BASIC_OUTPUT_BROWSE)));
         EXPECT_EQ(L"C:\\x\\in.djvu", itemText(basic, IDC_BASIC_OUTPUT));
-        EXPECT_EQ(L"\"C:\\x\\in.pdf\"", shown.basicPage().inputPathArgument());
-        EXPECT_EQ(L"\"C:\\x\\in.djvu\"", shown.basicPage().outputPathArgument());
+        EXPECT_EQ(L"\"C:\\x\\in.pdf\"", shown.basicPage().options().inputPathArgument());
+        EXPECT_EQ(L"\"C:\\x\\in.djvu\"", shown.basicPage().options().outputPathArgument());
     });
 }
 
@@ -127,15 +127,15 @@ TEST(AdvancedPage, EnablingRuleFollowsTheCheckBoxes)
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(advanced, IDC_ADV_SLICES)));
         setItemText(advanced, IDC_ADV_SLICES, L"72");
         EXPECT_EQ(L"--fg-colors=256 --fg-image-colors=256 --pages-per-dict=20 --bg-slices=72",
-            shown.advancedPage().generateArguments());
+            shown.advancedPage().options().generateArguments());
         // The Basic page's --quality is stripped while the box is checked.
-        const std::wstring composed = shown.miscPage().composer().composeParameterText(false);
+        const std::wstring composed = shown.composer().composeParameterText(false);
         EXPECT_EQ(std::wstring::npos, composed.find(L"--quality"));
 
         click(advanced, IDC_ADV_SLICES_CHECK);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(advanced, IDC_ADV_SLICES)));
         EXPECT_EQ(L"72", itemText(advanced, IDC_ADV_SLICES));
-        EXPECT_EQ(std::wstring::npos, shown.advancedPage().generateArguments().find(L"--bg-slices"));
+        EXPECT_EQ(std::wstring::npos, shown.advancedPage().options().generateArguments().find(L"--bg-slices"));
 
         click(advanced, IDC_ADV_RESOURCE_CHECK);
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(advanced, IDC_ADV_RESOURCE_DIR)));

@@ -77,9 +77,8 @@ TEST(SheetFrame, PagesExistInOrderWithTheirTitlesAtFirstShow)
     });
     EXPECT_TRUE(ran);
     EXPECT_NE(1, result);
-    EXPECT_TRUE(sheet.parameterText().empty());
-    EXPECT_TRUE(sheet.outputPath().empty());
-    EXPECT_EQ(0, sheet.detailsCollapsed());
+    EXPECT_TRUE(sheet.converterArguments().empty());
+    EXPECT_TRUE(sheet.quotedOutputPath().empty());
 }
 
 TEST(SheetFrame, ButtonsIconsAndStyle)
@@ -152,22 +151,24 @@ TEST(SheetDrops, FirstDroppedFileFillsInputAndDerivedOutput)
     auto arguments = argumentsOf({});
     ui::SettingsSheet sheet(arguments);
     runSheet(sheet, [&](ui::SettingsSheet& shown) {
-        EXPECT_NE(0, GetWindowLongW(shown.hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
         const HWND basic = shown.basicPage().hwnd();
-        SendMessageW(shown.hwnd(), WM_DROPFILES,
+        // Every page takes drops.
+        EXPECT_NE(0, GetWindowLongW(basic, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+        EXPECT_NE(0, GetWindowLongW(shown.miscPage().hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+        SendMessageW(shown.miscPage().hwnd(), WM_DROPFILES,
             reinterpret_cast<WPARAM>(makeDrop({L"C:\\y\\doc.pdf", L"C:\\y\\other.pdf"})), 0);
         EXPECT_EQ(L"C:\\y\\doc.pdf", itemText(basic, IDC_BASIC_INPUT));
         EXPECT_EQ(L"C:\\y\\doc.djvu", itemText(basic, IDC_BASIC_OUTPUT));
         // A non-empty output box is left alone.
-        SendMessageW(shown.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({L"C:\\z\\next.ps"})), 0);
+        SendMessageW(basic, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({L"C:\\z\\next.ps"})), 0);
         EXPECT_EQ(L"C:\\z\\next.ps", itemText(basic, IDC_BASIC_INPUT));
         EXPECT_EQ(L"C:\\y\\doc.djvu", itemText(basic, IDC_BASIC_OUTPUT));
         // Cleared output: derived again.
         setItemText(basic, IDC_BASIC_OUTPUT, L"");
-        SendMessageW(shown.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({L"C:\\z\\scan"})), 0);
+        SendMessageW(basic, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({L"C:\\z\\scan"})), 0);
         EXPECT_EQ(L"C:\\z\\scan.djvu", itemText(basic, IDC_BASIC_OUTPUT));
         // A drop without files changes nothing.
-        SendMessageW(shown.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({})), 0);
+        SendMessageW(basic, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({})), 0);
         EXPECT_EQ(L"C:\\z\\scan", itemText(basic, IDC_BASIC_INPUT));
     });
 }
@@ -178,7 +179,7 @@ TEST(SheetDrops, NotAcceptedWhenStartedWithAFile)
     auto arguments = argumentsOf({L"C:\\x\\in.pdf"});
     ui::SettingsSheet sheet(arguments);
     runSheet(sheet, [&](ui::SettingsSheet& shown) {
-        EXPECT_EQ(0, GetWindowLongW(shown.hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+        EXPECT_EQ(0, GetWindowLongW(shown.basicPage().hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     });
 }
 
@@ -290,11 +291,10 @@ TEST(SheetConfirm, OverwriteYesAddsExactlyOneForceAndHandsOverTheRequest)
     EXPECT_EQ(1, result);
     ASSERT_EQ(1u, recorder.messages.size());
     const std::wstring options = std::wstring(options::kDefaultOptionsText) + L" --foo --bar";
-    EXPECT_EQ(options + L" \"" + input + L"\" \"" + output + L"\" --force", sheet.parameterText());
-    EXPECT_EQ(L"\"" + output + L"\"", sheet.outputPath());
+    EXPECT_EQ(options + L" \"" + input + L"\" \"" + output + L"\" --force", sheet.converterArguments());
+    EXPECT_EQ(L"\"" + output + L"\"", sheet.quotedOutputPath());
     EXPECT_EQ(settings::defaultLogPath(), sheet.logPath());
-    EXPECT_EQ(1, sheet.openAfterConversion());
-    EXPECT_EQ(0, sheet.detailsCollapsed());
+    EXPECT_TRUE(sheet.openAfterConversion());
 
     // The history entry has neither file names nor --force.
     settings::SettingsStore store;
@@ -339,7 +339,7 @@ TEST(SheetConfirm, CheckedLogWithEmptyNameStoresLoggingOffAndKeepsThePath)
     EXPECT_EQ(1, result);
     EXPECT_TRUE(recorder.messages.empty());
     EXPECT_TRUE(sheet.logPath().empty());
-    EXPECT_EQ(0, sheet.openAfterConversion());
+    EXPECT_FALSE(sheet.openAfterConversion());
     settings::SettingsStore store;
     ASSERT_TRUE(store.open());
     EXPECT_EQ(L"C:\\old\\run.log", store.logPathOrDefault().text);
@@ -366,7 +366,7 @@ TEST(SheetConfirm, LoggingOffGivesAnEmptyLogPath)
         pressOk(shown);
     });
     EXPECT_TRUE(sheet.logPath().empty());
-    EXPECT_EQ(0, sheet.openAfterConversion());
+    EXPECT_FALSE(sheet.openAfterConversion());
     EXPECT_EQ(REG_NONE, scratch.raw(settings::kLogPathValue).first);
     EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), scratch.raw(settings::kLogEnabledValue).second);
     EXPECT_EQ((std::vector<BYTE>{0, 0, 0, 0}), scratch.raw(settings::kOpenAfterValue).second);
@@ -388,6 +388,6 @@ TEST(SheetConfirm, UnopenableKeyStillHandsOverTheRequest)
     });
     EXPECT_EQ(1, result);
     EXPECT_TRUE(recorder.messages.empty());
-    EXPECT_FALSE(sheet.parameterText().empty());
+    EXPECT_FALSE(sheet.converterArguments().empty());
     RegDeleteKeyW(HKEY_CURRENT_USER, std::wstring(300, L'k').c_str());
 }
