@@ -180,6 +180,10 @@ bool ProgressDialog::onInit()
         reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(IDR_BUSY_ANIMATION)));
     SendMessageW(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
 
+    taskbar_ = taskbarFactory_ ? taskbarFactory_(hwnd_) : std::make_unique<win::TaskbarButton>(hwnd_);
+    taskbarState_ = std::make_unique<converter::RunTaskbarState>(*taskbar_);
+    taskbarState_->runStarted();
+
     const uintptr_t thread = _beginthreadex(nullptr, 0, &ProgressDialog::workerProc, this, 0, nullptr);
     if (thread == 0) {
         const DWORD error = GetLastError();
@@ -210,6 +214,7 @@ bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
             // disabled; a stop already under way must not restart its ten seconds.
             runner_.requestStop();
             EnableWindow(item(IDCANCEL), FALSE);
+            taskbarState_->stopRequested();
         }
         return true;
     case IDC_PROGRESS_DETAILS:
@@ -261,7 +266,16 @@ bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_SIZE:
         onSize(wParam);
         return false;
+    case WM_DESTROY:
+        if (taskbarState_) {
+            taskbarState_->windowEnded();
+        }
+        return false;
     default:
+        if (message == win::TaskbarButton::buttonCreatedMessage() && taskbarState_) {
+            taskbarState_->showAgain();
+            return true;
+        }
         return false;
     }
 }
@@ -392,6 +406,15 @@ void ProgressDialog::applyBatch(const OutputBatch& batch)
     if (batch.showWarningCounter || batch.showErrorCounter) {
         UpdateWindow(hwnd_);
     }
+    if (batch.rangeSet) {
+        taskbarState_->setTotalPages(batch.range);
+    }
+    if (batch.positionSet) {
+        taskbarState_->setPagesDone(batch.position);
+    }
+    if (batch.showErrorCounter) {
+        taskbarState_->errorCounted();
+    }
     // Inserting with the list redrawing costs milliseconds per row, and turning its redraw
     // back on costs tens of milliseconds: rows go in with the redraw off, and while output
     // keeps flowing the list is shown again at most every kListRefreshMilliseconds.
@@ -481,6 +504,7 @@ void ProgressDialog::applyFinalState(const converter::RunOutcome& outcome)
         EnableWindow(item(IDC_PROGRESS_OPEN_LOG), TRUE);
     }
     SetWindowTextW(item(IDC_PROGRESS_STATUS), finalStatusText(outcome).c_str());
+    taskbarState_->runEnded(outcome.waitFailed || outcome.exitCode == converter::kExitSuccess);
     UpdateWindow(hwnd_);
     MessageBeep(outcome.exitCode != 0 && !outcome.waitFailed ? MB_ICONHAND : MB_ICONASTERISK);
     FlashWindow(hwnd_, TRUE);
