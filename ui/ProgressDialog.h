@@ -128,6 +128,7 @@ private:
     void sortByColumn(int column);
     void onSizing(WPARAM edge, RECT& rect);
     void onSize(WPARAM type);
+    void destroyCounterIcons();
     static int CALLBACK compareItems(LPARAM first, LPARAM second, LPARAM dialog);
     static unsigned __stdcall workerProc(void* dialog);
 
@@ -160,6 +161,8 @@ private:
     bool listSuspended_ = false; // the list's redraw is off until output pauses
     DWORD listShownTick_ = 0;    // when the list's redraw was last turned back on
     std::vector<std::wstring> sortTexts_; // the sorted column's texts while a sort runs
+
+    HICON counterIcons_[2] = {}; // warning and error, at the window's small-icon size
 
     // The taskbar button: created with the window, told the run's events, cleared when
     // the window is destroyed.
