@@ -1,7 +1,11 @@
 #!/bin/sh
 # Screenshots of every dialog template in English and Japanese, plus a layout report.
 #
-#   scripts/screenshots.sh [output folder]      (default: <repo>/shots)
+#   scripts/screenshots.sh [--dpi N] [output folder]      (default: <repo>/shots)
+#
+# --dpi N shows the dialogs at N dots per inch (96 is 100%, 144 is 150%, 192 is 200%):
+# Wine's LogPixels in a prefix of its own (build/wineprefix-dpiN), so the tests' prefix
+# keeps its own; the file names then end in -N.
 #
 # Builds the dialog viewer when needed (KORVELLO_BUILD_DIR selects the build folder),
 # starts Xvfb when there is no display, runs the viewer for each template and language,
@@ -10,6 +14,11 @@
 set -eu
 . "$(dirname "$0")/common.sh"
 
+dpi=
+if [ "${1:-}" = --dpi ]; then
+    dpi=${2:?--dpi needs a number}
+    shift 2
+fi
 out="${1:-$root/shots}"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -24,8 +33,17 @@ fi
 cmake --build "$build" --target dialogviewer -- --no-print-directory >/dev/null
 
 ensure_display
+suffix=
+if [ -n "$dpi" ]; then
+    export WINEPREFIX="$build/wineprefix-dpi$dpi"
+    suffix="-$dpi"
+fi
 if [ ! -d "$WINEPREFIX" ]; then
     wineboot -i >/dev/null 2>&1 || true
+fi
+if [ -n "$dpi" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wineserver -k 2>/dev/null || true # the desktop restarts with the new setting
 fi
 wineserver -p 2>/dev/null || true
 
@@ -44,10 +62,10 @@ shoot() { # <template> <language tag> <LANG value>
     sleep 1 # let the animation and the list paint
     if [ -s "$work/rect" ]; then
         set -- $(cat "$work/rect")
-        import -window root -crop "${3}x${4}+${1}+${2}" +repage "$out/$template-$tag.png"
-        echo "$out/$template-$tag.png (${3}x${4})"
+        import -window root -crop "${3}x${4}+${1}+${2}" +repage "$out/$template-$tag$suffix.png"
+        echo "$out/$template-$tag$suffix.png (${3}x${4})"
         if [ -s "$work/check" ]; then
-            sed "s/^/$template: /" "$work/check" >> "$out/layout-$tag.txt"
+            sed "s/^/$template: /" "$work/check" >> "$out/layout-$tag$suffix.txt"
         fi
     else
         echo "template $template ($tag): the viewer showed no window" >&2
@@ -56,15 +74,15 @@ shoot() { # <template> <language tag> <LANG value>
 }
 
 for tag in en ja; do
-    : > "$out/layout-$tag.txt"
+    : > "$out/layout-$tag$suffix.txt"
 done
 for template in 107 108 109 103; do
     shoot "$template" en en_US.UTF-8
     shoot "$template" ja ja_JP.UTF-8
 done
 for tag in en ja; do
-    if [ -s "$out/layout-$tag.txt" ]; then
+    if [ -s "$out/layout-$tag$suffix.txt" ]; then
         echo "layout findings ($tag):"
-        cat "$out/layout-$tag.txt"
+        cat "$out/layout-$tag$suffix.txt"
     fi
 done

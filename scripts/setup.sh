@@ -10,7 +10,7 @@ if [ "$(id -u)" -eq 0 ]; then SUDO=; else SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
 
 packages="g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth locales
-fonts-noto-cjk imagemagick cmake googletest dpkg-dev x11-utils python3 xdotool"
+fonts-noto-cjk imagemagick cmake googletest dpkg-dev x11-utils python3 xdotool nsis"
 
 missing=
 for p in $packages; do

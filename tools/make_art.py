@@ -333,19 +333,22 @@ VGA_PALETTE = [
 MAGENTA = 13
 
 
-def write_message_types_bmp(path):
-    """Three 16x16 images side by side in the 16-colour palette; magenta marks the background."""
+def write_message_types_bmp(path, size=16):
+    """Three size x size images side by side in the 16-colour palette; magenta marks the
+    background. The 16-pixel strip is drawn without supersampling (crisp at 100%); the
+    larger strips, for higher resolutions, with it."""
     scenes = [info_scene, warning_scene, error_scene]
-    images = [render(lambda x, y, size, scene=scene: scene(x, y, size, palette_colours=True), 16, 1)
+    images = [render(lambda x, y, s, scene=scene: scene(x, y, s, palette_colours=True), size,
+                     1 if size == 16 else SUPERSAMPLE)
               for scene in scenes]
-    width, height = 48, 16
+    width, height = 3 * size, size
     cache = {}
     stride = ((width * 4 + 31) // 32) * 4
     pixels = bytearray()
     for y in reversed(range(height)):
         line = bytearray(stride)
         for x in range(width):
-            r, g, b, a = images[x // 16][y][x % 16]
+            r, g, b, a = images[x // size][y][x % size]
             index = nearest(VGA_PALETTE, (r, g, b), cache) if a >= 128 else MAGENTA
             line[x // 2] |= index << (4 if x % 2 == 0 else 0)
         pixels += line
@@ -486,10 +489,13 @@ def main():
         return 2
     out = pathlib.Path(sys.argv[1])
     out.mkdir(parents=True, exist_ok=True)
-    make_icon(out / "app.ico", app_scene, [48, 32, 16])
-    make_icon(out / "error_small.ico", error_scene, [16])
-    make_icon(out / "warning_small.ico", warning_scene, [16])
+    # Every size Windows asks for from 100% to 200%: small icons 16-32, large 32-64.
+    make_icon(out / "app.ico", app_scene, [64, 48, 40, 32, 24, 20, 16])
+    make_icon(out / "error_small.ico", error_scene, [32, 24, 20, 16])
+    make_icon(out / "warning_small.ico", warning_scene, [32, 24, 20, 16])
     write_message_types_bmp(out / "message_types.bmp")
+    write_message_types_bmp(out / "message_types_24.bmp", 24)
+    write_message_types_bmp(out / "message_types_32.bmp", 32)
     write_busy_avi(out / "busy.avi")
     return 0
 

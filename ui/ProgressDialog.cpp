@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "ui/res/resource.h"
+#include "win/Dpi.h"
 #include "win/Module.h"
 #include "win/Strings.h"
 
@@ -62,6 +63,18 @@ void moveControl(HWND dialog, int id, int dLeft, int dTop, int dRight, int dBott
     MoveWindow(control, left, top, right - left, bottom - top, TRUE);
 }
 
+// The message-type images drawn for the list's small-icon size (16 at 100%, 24 at 150%,
+// 32 at 200%); sizes between take the next smaller strip rather than a blurred one.
+int messageImageSize(int smallIconSize)
+{
+    return smallIconSize >= 32 ? 32 : smallIconSize >= 24 ? 24 : 16;
+}
+
+UINT messageImagesId(int imageSize)
+{
+    return imageSize == 32 ? IDB_MESSAGE_TYPES_32 : imageSize == 24 ? IDB_MESSAGE_TYPES_24 : IDB_MESSAGE_TYPES;
+}
+
 } // namespace
 
 ProgressDialog::ProgressDialog() : ProgressDialog(MessageRuleSet::defaultRuleFilePath()) {}
@@ -74,7 +87,17 @@ ProgressDialog::ProgressDialog(const std::wstring& ruleFilePath)
     rules_.loadRules(ruleFilePath);
 }
 
-ProgressDialog::~ProgressDialog() = default;
+ProgressDialog::~ProgressDialog() { destroyCounterIcons(); }
+
+void ProgressDialog::destroyCounterIcons()
+{
+    for (HICON& icon : counterIcons_) {
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+            icon = nullptr;
+        }
+    }
+}
 
 INT_PTR ProgressDialog::runConverter(const std::wstring& commandLine, const std::wstring& title,
     const std::wstring& statusText, const std::wstring& logPath, bool detailsCollapsed, KillSignaller killSignaller,
@@ -128,12 +151,27 @@ std::wstring ProgressDialog::finalStatusText(const converter::RunOutcome& outcom
 bool ProgressDialog::onInit()
 {
     const HINSTANCE module = win::moduleInstance();
+    // Sizes for the window's DPI: the template's dialog units scale by themselves, pixel
+    // sizes (icons, images, column widths) are chosen here.
+    const UINT dpi = win::windowDpi(hwnd_);
+    const int smallIconSize = win::systemMetricForDpi(SM_CXSMICON, dpi);
     const auto bigIcon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-        GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+        win::systemMetricForDpi(SM_CXICON, dpi), win::systemMetricForDpi(SM_CYICON, dpi), LR_SHARED));
     const auto smallIcon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+        smallIconSize, win::systemMetricForDpi(SM_CYSMICON, dpi), LR_SHARED));
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    // The counter icons from the image of their own size, not the 16-pixel one stretched.
+    destroyCounterIcons();
+    const int counterIconIds[2][2] = {
+        {IDI_WARNING_SMALL, IDC_PROGRESS_WARNING_ICON}, {IDI_ERROR_SMALL, IDC_PROGRESS_ERROR_ICON}};
+    for (int i = 0; i < 2; ++i) {
+        counterIcons_[i] = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(counterIconIds[i][0]), IMAGE_ICON,
+            smallIconSize, smallIconSize, 0));
+        if (counterIcons_[i] != nullptr) {
+            SendMessageW(item(counterIconIds[i][1]), STM_SETICON, reinterpret_cast<WPARAM>(counterIcons_[i]), 0);
+        }
+    }
 
     SetWindowTextW(hwnd_, title_.c_str());
     SetWindowTextW(item(IDC_PROGRESS_STATUS), statusText_.c_str());
@@ -156,8 +194,9 @@ bool ProgressDialog::onInit()
     sortDirection_ = 1;
 
     const HWND messages = item(IDC_PROGRESS_MESSAGES);
-    const HIMAGELIST images = ImageList_LoadImageW(module, MAKEINTRESOURCEW(IDB_MESSAGE_TYPES), 16, 8, kImageMask,
-        IMAGE_BITMAP, 0);
+    const int imageSize = messageImageSize(smallIconSize);
+    const HIMAGELIST images = ImageList_LoadImageW(module, MAKEINTRESOURCEW(messageImagesId(imageSize)), imageSize, 8,
+        kImageMask, IMAGE_BITMAP, 0);
     if (images != nullptr) {
         SendMessageW(messages, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     }
@@ -169,7 +208,7 @@ bool ProgressDialog::onInit()
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
         column.fmt = layout.format;
-        column.cx = layout.width;
+        column.cx = win::scaleForDpi(layout.width, dpi);
         column.pszText = header.data();
         SendMessageW(messages, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
         ++index;
@@ -179,6 +218,10 @@ bool ProgressDialog::onInit()
     SendMessageW(animation, ACM_OPENW, reinterpret_cast<WPARAM>(module),
         reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(IDR_BUSY_ANIMATION)));
     SendMessageW(animation, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+
+    taskbar_ = taskbarFactory_ ? taskbarFactory_(hwnd_) : std::make_unique<win::TaskbarButton>(hwnd_);
+    taskbarState_ = std::make_unique<converter::RunTaskbarState>(*taskbar_);
+    taskbarState_->runStarted();
 
     const uintptr_t thread = _beginthreadex(nullptr, 0, &ProgressDialog::workerProc, this, 0, nullptr);
     if (thread == 0) {
@@ -210,6 +253,7 @@ bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
             // disabled; a stop already under way must not restart its ten seconds.
             runner_.requestStop();
             EnableWindow(item(IDCANCEL), FALSE);
+            taskbarState_->stopRequested();
         }
         return true;
     case IDC_PROGRESS_DETAILS:
@@ -261,7 +305,16 @@ bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_SIZE:
         onSize(wParam);
         return false;
+    case WM_DESTROY:
+        if (taskbarState_) {
+            taskbarState_->windowEnded();
+        }
+        return false;
     default:
+        if (message == win::TaskbarButton::buttonCreatedMessage() && taskbarState_) {
+            taskbarState_->showAgain();
+            return true;
+        }
         return false;
     }
 }
@@ -392,6 +445,15 @@ void ProgressDialog::applyBatch(const OutputBatch& batch)
     if (batch.showWarningCounter || batch.showErrorCounter) {
         UpdateWindow(hwnd_);
     }
+    if (batch.rangeSet) {
+        taskbarState_->setTotalPages(batch.range);
+    }
+    if (batch.positionSet) {
+        taskbarState_->setPagesDone(batch.position);
+    }
+    if (batch.showErrorCounter) {
+        taskbarState_->errorCounted();
+    }
     // Inserting with the list redrawing costs milliseconds per row, and turning its redraw
     // back on costs tens of milliseconds: rows go in with the redraw off, and while output
     // keeps flowing the list is shown again at most every kListRefreshMilliseconds.
@@ -481,6 +543,7 @@ void ProgressDialog::applyFinalState(const converter::RunOutcome& outcome)
         EnableWindow(item(IDC_PROGRESS_OPEN_LOG), TRUE);
     }
     SetWindowTextW(item(IDC_PROGRESS_STATUS), finalStatusText(outcome).c_str());
+    taskbarState_->runEnded(outcome.waitFailed || outcome.exitCode == converter::kExitSuccess);
     UpdateWindow(hwnd_);
     MessageBeep(outcome.exitCode != 0 && !outcome.waitFailed ? MB_ICONHAND : MB_ICONASTERISK);
     FlashWindow(hwnd_, TRUE);

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,8 +19,10 @@
 #include "converter/OutputReader.h"
 #include "converter/ProcessRunner.h"
 #include "converter/ProgressView.h"
+#include "converter/RunTaskbarState.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
+#include "win/TaskbarProgress.h"
 
 using KillSignaller = converter::KillSignaller;
 
@@ -44,6 +48,11 @@ public:
 
     // Replaces the millisecond tick counter of the stop handling and the run time.
     void setTickSource(converter::TickSource tickSource) { runner_.setTickSource(std::move(tickSource)); }
+
+    // Replaces what shows the run on the taskbar button (by default the shell's
+    // taskbar for the dialog's window).
+    using TaskbarFactory = std::function<std::unique_ptr<win::TaskbarProgress>(HWND)>;
+    void setTaskbarFactory(TaskbarFactory factory) { taskbarFactory_ = std::move(factory); }
 
     const OutputInterpreter& interpreter() const { return interpreter_; }
     const MessageRuleSet& rules() const { return rules_; }
@@ -119,6 +128,7 @@ private:
     void sortByColumn(int column);
     void onSizing(WPARAM edge, RECT& rect);
     void onSize(WPARAM type);
+    void destroyCounterIcons();
     static int CALLBACK compareItems(LPARAM first, LPARAM second, LPARAM dialog);
     static unsigned __stdcall workerProc(void* dialog);
 
@@ -151,4 +161,12 @@ private:
     bool listSuspended_ = false; // the list's redraw is off until output pauses
     DWORD listShownTick_ = 0;    // when the list's redraw was last turned back on
     std::vector<std::wstring> sortTexts_; // the sorted column's texts while a sort runs
+
+    HICON counterIcons_[2] = {}; // warning and error, at the window's small-icon size
+
+    // The taskbar button: created with the window, told the run's events, cleared when
+    // the window is destroyed.
+    TaskbarFactory taskbarFactory_;
+    std::unique_ptr<win::TaskbarProgress> taskbar_;
+    std::unique_ptr<converter::RunTaskbarState> taskbarState_;
 };

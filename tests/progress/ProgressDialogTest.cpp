@@ -7,12 +7,14 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <memory>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "ProgressTestSupport.h"
+#include "RecordingTaskbar.h"
 #include "ui/ProgressDialog.h"
 #include "ui/res/resource.h"
 #include "win/Strings.h"
@@ -250,9 +252,27 @@ TEST(ProgressDialogRun, ErrorExitShowsConversionFailedWithTheErrorCounter)
     EXPECT_EQ(harness.dialog.exitCode(), 3u);
 }
 
+TEST(ProgressDialogRun, TheTaskbarFollowsTheRunAndIsClearedWithTheDialog)
+{
+    DialogHarness harness;
+    auto calls = std::make_shared<std::vector<std::string>>();
+    harness.dialog.setTaskbarFactory([calls](HWND) { return std::make_unique<RecordingTaskbar>(calls); });
+    harness.run("line Processing pages 1 through 3.\nline Page 1\nsleep 300\nline Error: broken\nline Page 3\nexit 3\n",
+        [&](HWND dialog) {
+            ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+            pressButton2(dialog);
+        });
+    // The taskbar's bar mirrors the dialog's progress bar; the error turns it red.
+    const std::vector<std::string> expected = {
+        "indeterminate", "progress 0/3", "progress 2/3", "error 2/3", "error 3/3", "clear"};
+    EXPECT_EQ(*calls, expected);
+}
+
 TEST(ProgressDialogStop, CancelHonouredShowsCanceled)
 {
     DialogHarness harness;
+    auto calls = std::make_shared<std::vector<std::string>>();
+    harness.dialog.setTaskbarFactory([calls](HWND) { return std::make_unique<RecordingTaskbar>(calls); });
     const INT_PTR result = harness.run("line Page 1\nsleep 30000\nexit 0\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
         EXPECT_EQ(controlText(dialog, IDCANCEL), L"&Cancel");
@@ -265,6 +285,11 @@ TEST(ProgressDialogStop, CancelHonouredShowsCanceled)
     });
     EXPECT_EQ(result, 1);
     EXPECT_EQ(harness.dialog.exitCode(), converter::kExitCanceled);
+    // No page count: indeterminate, then the pending stop as a full paused bar.
+    ASSERT_GE(calls->size(), 3u);
+    EXPECT_EQ((*calls)[0], "indeterminate");
+    EXPECT_EQ((*calls)[1], "paused 1/1");
+    EXPECT_EQ(calls->back(), "clear");
 }
 
 TEST(ProgressDialogStop, IgnoredKillOffersAbortAfterTenSecondsThenTerminates)
@@ -329,6 +354,8 @@ TEST(ProgressDialogStop, MissingConverterEndsWithThreeAndTheOsError)
 TEST(ProgressDialogStop, CloseBoxDuringTheRunCancelsAndEscapeAfterItCloses)
 {
     DialogHarness harness;
+    auto calls = std::make_shared<std::vector<std::string>>();
+    harness.dialog.setTaskbarFactory([calls](HWND) { return std::make_unique<RecordingTaskbar>(calls); });
     const INT_PTR result = harness.run("line Page 1\nsleep 30000\nexit 0\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);

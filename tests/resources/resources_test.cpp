@@ -120,24 +120,48 @@ size_t findChunk(std::string_view riff, const char* fourcc, size_t from = 12)
 
 } // namespace
 
-TEST(ResourceImages, ApplicationIconHasThreeSizesInTwoDepths)
+TEST(ResourceImages, ApplicationIconHasEverySizeInTwoDepths)
 {
-    const std::set<std::pair<int, int>> expected = { { 48, 8 }, { 48, 32 }, { 32, 8 }, { 32, 32 }, { 16, 8 }, { 16, 32 } };
+    // Every small (16-32) and large (32-64) icon size from 100% to 200%, so none is stretched.
+    std::set<std::pair<int, int>> expected;
+    for (int size : { 64, 48, 40, 32, 24, 20, 16 }) {
+        expected.insert({ size, 8 });
+        expected.insert({ size, 32 });
+    }
     EXPECT_EQ(iconImages(IDI_APP), expected);
-    for (int size : { 48, 32, 16 }) {
+    for (int size : { 64, 48, 40, 32, 24, 20, 16 }) {
         EXPECT_EQ(loadedIconWidth(IDI_APP, size), size);
     }
 }
 
-TEST(ResourceImages, CounterIconsAreSixteenPixels)
+TEST(ResourceImages, CounterIconsComeInEverySmallIconSize)
 {
     for (int id : { IDI_ERROR_SMALL, IDI_WARNING_SMALL }) {
-        const std::set<std::pair<int, int>> images = iconImages(id);
-        ASSERT_FALSE(images.empty()) << id;
-        for (const auto& image : images) {
-            EXPECT_EQ(image.first, 16) << id;
+        std::set<int> sizes;
+        for (const auto& image : iconImages(id)) {
+            sizes.insert(image.first);
         }
-        EXPECT_EQ(loadedIconWidth(id, 16), 16) << id;
+        EXPECT_EQ(sizes, (std::set<int>{ 16, 20, 24, 32 })) << id;
+        for (int size : { 16, 20, 24, 32 }) {
+            EXPECT_EQ(loadedIconWidth(id, size), size) << id;
+        }
+    }
+}
+
+TEST(ResourceImages, MessageTypeStripsForHigherResolutionsHoldThreeImagesEach)
+{
+    for (const auto& [id, size] : { std::pair<int, int>{ IDB_MESSAGE_TYPES_24, 24 }, std::pair<int, int>{ IDB_MESSAGE_TYPES_32, 32 } }) {
+        const std::string_view bytes = restest::resourceBytes(RT_BITMAP, MAKEINTRESOURCEW(id), kNeutral);
+        BITMAPINFOHEADER info = {};
+        ASSERT_TRUE(readAt(bytes, 0, info)) << id;
+        EXPECT_EQ(info.biWidth, 3 * size);
+        EXPECT_EQ(info.biHeight, size);
+        EXPECT_EQ(info.biBitCount, 4);
+        HIMAGELIST list = ImageList_LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), size, 0,
+            RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(ImageList_GetImageCount(list), 3);
+        ImageList_Destroy(list);
     }
 }
 

@@ -17,10 +17,12 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/dialogviewer/LayoutCheck.h"
 #include "ui/res/resource.h"
+#include "win/Dpi.h"
 #include "win/Strings.h"
 #include "win/Text.h"
 
@@ -239,8 +241,19 @@ void fillProgressDialog(HWND dialog, HINSTANCE instance)
         ShowWindow(GetDlgItem(dialog, id), SW_SHOW);
     }
 
+    // Pixel sizes for the window's DPI, as the progress dialog chooses them.
+    const UINT dpi = win::windowDpi(dialog);
+    const int smallIcon = win::systemMetricForDpi(SM_CXSMICON, dpi);
+    for (const auto& [iconId, controlId] : { std::pair<int, int>{ IDI_WARNING_SMALL, IDC_PROGRESS_WARNING_ICON },
+             std::pair<int, int>{ IDI_ERROR_SMALL, IDC_PROGRESS_ERROR_ICON } }) {
+        const HICON icon = static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, smallIcon, smallIcon, 0));
+        SendDlgItemMessageW(dialog, controlId, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    }
+    const int imageSize = smallIcon >= 32 ? 32 : smallIcon >= 24 ? 24 : 16;
+    const int imagesId = imageSize == 32 ? IDB_MESSAGE_TYPES_32 : imageSize == 24 ? IDB_MESSAGE_TYPES_24 : IDB_MESSAGE_TYPES;
     HWND list = GetDlgItem(dialog, IDC_PROGRESS_MESSAGES);
-    HIMAGELIST images = ImageList_LoadImageW(instance, MAKEINTRESOURCEW(IDB_MESSAGE_TYPES), 16, 0,
+    HIMAGELIST images = ImageList_LoadImageW(instance, MAKEINTRESOURCEW(imagesId), imageSize, 0,
         RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
     SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0x40B0, 0x40B0);
@@ -255,7 +268,7 @@ void fillProgressDialog(HWND dialog, HINSTANCE instance)
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = columns[i].format;
-        column.cx = columns[i].width;
+        column.cx = win::scaleForDpi(columns[i].width, dpi);
         column.pszText = header.data();
         column.iSubItem = i;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));

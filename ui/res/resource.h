@@ -13,6 +13,9 @@
 #define IDI_ERROR_SMALL 211
 #define IDB_MESSAGE_TYPES 218
 #define IDI_WARNING_SMALL 32515
+// Bitmap 218 drawn for 150% and 200% (three 24- or 32-pixel images).
+#define IDB_MESSAGE_TYPES_24 308
+#define IDB_MESSAGE_TYPES_32 309
 
 // Strings
 #define IDS_APP_TITLE 200

@@ -1,0 +1,55 @@
+// Which taskbar state shows which state of a conversion run. The run reports its events
+// here and this class drives a TaskbarProgress: indeterminate until the page count is
+// known, then the pages done; the error colour from the first error counted; paused
+// while a requested stop is pending; nothing once the run's window has ended. It needs
+// no window, and it calls the taskbar only when what is shown changes.
+#pragma once
+
+#include <cstdint>
+
+#include "win/TaskbarProgress.h"
+
+namespace converter {
+
+class RunTaskbarState {
+public:
+    explicit RunTaskbarState(win::TaskbarProgress& taskbar) : taskbar_(taskbar) {}
+
+    // A run begins: indeterminate, no error, no stop.
+    void runStarted();
+    // The page count (a count of 0 or less is not known yet).
+    void setTotalPages(int totalPages);
+    void setPagesDone(int pagesDone);
+    // An error has been counted; the error colour stays for the rest of the run.
+    void errorCounted();
+    // The user asked the converter to stop; paused until the run ends.
+    void stopRequested();
+    // The converter has ended: the bar is full, in the error colour after an error, in
+    // the paused colour when the run did not complete (stopped), otherwise normal.
+    void runEnded(bool completed);
+    // The run's window has ended: nothing is shown.
+    void windowEnded();
+    // Shows the current state again (the taskbar button has been recreated).
+    void showAgain();
+
+private:
+    enum class Shown { Nothing, Indeterminate, Normal, Error, Paused };
+    void update();
+    void send();
+
+    win::TaskbarProgress& taskbar_;
+    bool running_ = false;
+    bool ended_ = false;
+    bool completed_ = false;
+    bool errorSeen_ = false;
+    bool stopPending_ = false;
+    std::uint64_t total_ = 0;
+    std::uint64_t done_ = 0;
+
+    Shown shown_ = Shown::Nothing;
+    std::uint64_t shownDone_ = 0;
+    std::uint64_t shownTotal_ = 0;
+    bool sentOnce_ = false;
+};
+
+} // namespace converter
