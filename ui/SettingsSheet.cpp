@@ -132,16 +132,12 @@ void SettingsSheet::createAllPages()
     if (!missing) {
         return;
     }
-    // The sheet is already on the screen: the page changes are not drawn.
-    SendMessageW(sheetWindow, WM_SETREDRAW, FALSE, 0);
     for (int index = 0; index < 3; ++index) {
         if (PropSheet_IndexToHwnd(sheetWindow, index) == nullptr) {
             showPage(index);
         }
     }
     showPage(current >= 0 ? current : 0);
-    SendMessageW(sheetWindow, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(sheetWindow, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void SettingsSheet::onShown()
@@ -160,6 +156,10 @@ void SettingsSheet::onShown()
     if (arguments_.optionCount() == 0 && !history_.empty()) {
         composer_.applyParameterText(*history_.newest());
     }
+}
+
+void SettingsSheet::onVisible()
+{
     setTimer(kAutoCompleteTimer, 0);
     if (shownHandler_) {
         const auto handler = std::move(shownHandler_);

@@ -57,6 +57,7 @@ public:
 
 protected:
     void onShown() override;
+    void onVisible() override;
     bool onApply() override;
     bool onCommand(int id, int code, HWND control) override;
     void onDropFiles(HDROP drop) override;

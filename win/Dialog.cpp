@@ -98,11 +98,13 @@ HPROPSHEETPAGE PropertyPage::createPage(int templateId, HINSTANCE module)
 
 namespace {
 
-// Posted to the first page once the sheet is up: its handler runs from the sheet's
-// message loop, after the sheet has appeared.
+// Posted to the first page while the sheet is being created: its handler runs from the
+// sheet's message loop once creation is complete. The sheet is created hidden and
+// shown after that handler, so it appears complete.
 constexpr UINT kSheetShownMessage = WM_APP + 0x5A1;
 
-// DS_CONTEXTHELP removed from, and DS_CENTER added to, a DLGTEMPLATE or DLGTEMPLATEEX.
+// DS_CONTEXTHELP and WS_VISIBLE removed from, and DS_CENTER added to, a DLGTEMPLATE
+// or DLGTEMPLATEEX.
 void adjustSheetTemplate(void* dialogTemplate)
 {
     auto* bytes = static_cast<BYTE*>(dialogTemplate);
@@ -112,7 +114,7 @@ void adjustSheetTemplate(void* dialogTemplate)
     const size_t styleOffset = signature == 0xFFFF ? 12 : 0;
     DWORD style = 0;
     std::memcpy(&style, bytes + styleOffset, sizeof(style));
-    style &= ~static_cast<DWORD>(DS_CONTEXTHELP);
+    style &= ~static_cast<DWORD>(DS_CONTEXTHELP | WS_VISIBLE);
     style |= DS_CENTER;
     std::memcpy(bytes + styleOffset, &style, sizeof(style));
 }
@@ -233,6 +235,10 @@ bool PropertySheetBase::routeFromPage(PropertyPage& page, UINT message, WPARAM w
     switch (message) {
     case kSheetShownMessage:
         onShown();
+        if (!IsWindowVisible(hwnd_)) {
+            ShowWindow(hwnd_, SW_SHOW);
+        }
+        onVisible();
         return true;
     case WM_COMMAND:
         return onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));

@@ -104,8 +104,11 @@ public:
     void showPage(int index) const;
 
 protected:
-    // Once, from the sheet's message loop after it has appeared.
+    // Once, from the sheet's message loop, before the sheet appears: every page can be
+    // created and every control set here, and nobody sees it happen.
     virtual void onShown() {}
+    // Once, right after the sheet has appeared.
+    virtual void onVisible() {}
     // OK: return false to keep the sheet open (the page to fix is shown by the handler).
     virtual bool onApply() { return true; }
     // Cancel or the close box: return false to keep the sheet open.
