@@ -20,6 +20,8 @@ public:
     virtual int exitCode() const = 0;
     // Stops the tool and everything it started, at once.
     virtual void stop() = 0;
+    // Holds the tool (true) or lets it go on (false), so it cannot run far ahead.
+    virtual void pause(bool paused) = 0;
     // After stop(): waits (up to the time given) until the tool is really gone.
     virtual bool waitGone(unsigned milliseconds) = 0;
 };

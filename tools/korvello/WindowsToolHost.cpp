@@ -108,6 +108,18 @@ public:
         }
     }
 
+    void pause(bool paused) override
+    {
+        using SuspendFunction = LONG(NTAPI*)(HANDLE);
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        const auto function = reinterpret_cast<SuspendFunction>(reinterpret_cast<void*>(
+            GetProcAddress(ntdll, paused ? "NtSuspendProcess" : "NtResumeProcess")));
+        if (!ended_ && paused != paused_ && function != nullptr) {
+            function(process_);
+            paused_ = paused;
+        }
+    }
+
     bool waitGone(unsigned milliseconds) override
     {
         return ended_ || WaitForSingleObject(process_, milliseconds) == WAIT_OBJECT_0;
@@ -120,6 +132,7 @@ private:
     LineSplitter splitter_;
     int exitCode_ = -1;
     bool ended_ = false;
+    bool paused_ = false;
 };
 
 class WindowsToolHost : public ToolHost {

@@ -2,7 +2,8 @@
 // gets neither redirected standard handles nor a real exit code from Wine, so each job
 // is a small shell script in a folder of its own that redirects the tool's output into
 // a file (read here as it grows), writes its process-group id first and its exit code
-// last. Stopping kills that process group through another small shell script.
+// last. Stopping (and pausing) signals that process group through another small
+// shell script.
 #include "LineSplitter.h"
 #include "ToolHost.h"
 
@@ -174,28 +175,18 @@ public:
             return;
         }
         stopping_ = true;
-        // The script writes its process-group id at once; wait a moment for it if the
-        // job has only just been started.
-        std::string group;
-        for (int i = 0; i < 100 && group.empty(); ++i) {
-            group = readSmallFile(folder_ + L"\\pid");
-            while (!group.empty() && (group.back() == '\n' || group.back() == '\r')) {
-                group.pop_back();
-            }
-            if (group.empty()) {
-                Sleep(10);
-            }
-        }
-        if (group.empty() || group.find_first_not_of("0123456789") != std::string::npos) {
+        signal("KILL", "gone");
+    }
+
+    // SIGSTOP and SIGCONT to the process group. Each waits for the one before to have
+    // been delivered, so they cannot overtake each other.
+    void pause(bool paused) override
+    {
+        if (ended_ || stopping_ || paused == paused_) {
             return;
         }
-        const std::string unixFolder = unixName(folder_);
-        const std::string script = "kill -KILL -- -" + group + " 2>/dev/null\n"
-            "kill -KILL " + group + " 2>/dev/null\n"
-            ": > " + shellWord(unixFolder + "/gone") + "\n";
-        if (writeFile(folder_ + L"\\stop.sh", script)) {
-            startShellScript(unixFolder + "/stop.sh", false);
-        }
+        paused_ = paused;
+        signal(paused ? "STOP" : "CONT", nullptr);
     }
 
     bool waitGone(unsigned milliseconds) override
@@ -214,6 +205,49 @@ public:
     }
 
 private:
+    std::string processGroup()
+    {
+        // The script writes its process-group id at once; wait a moment for it if the
+        // job has only just been started.
+        std::string group;
+        for (int i = 0; i < 100 && group.empty(); ++i) {
+            group = readSmallFile(folder_ + L"\\pid");
+            while (!group.empty() && (group.back() == '\n' || group.back() == '\r')) {
+                group.pop_back();
+            }
+            if (group.empty()) {
+                Sleep(10);
+            }
+        }
+        return group.find_first_not_of("0123456789") == std::string::npos ? group : std::string();
+    }
+
+    // Sends a signal to the job's process group through a shell script, which leaves
+    // a marker file when done (and "marker" too when one is given).
+    void signal(const char* name, const char* marker)
+    {
+        const std::string group = processGroup();
+        if (group.empty()) {
+            return;
+        }
+        const std::wstring previous = folder_ + L"\\signal" + std::to_wstring(signals_) + L".done";
+        for (int i = 0; i < 100 && signals_ > 0 && !fileExists(previous); ++i) {
+            Sleep(10);
+        }
+        const std::string unixFolder = unixName(folder_);
+        const std::string number = std::to_string(++signals_);
+        std::string script = "kill -" + std::string(name) + " -- -" + group + " 2>/dev/null\n"
+            "kill -" + std::string(name) + " " + group + " 2>/dev/null\n"
+            ": > " + shellWord(unixFolder + "/signal" + number + ".done") + "\n";
+        if (marker != nullptr) {
+            script += ": > " + shellWord(unixFolder + "/" + marker) + "\n";
+        }
+        const std::wstring scriptFile = folder_ + L"\\signal" + fromUtf8(number) + L".sh";
+        if (writeFile(scriptFile, script)) {
+            startShellScript(unixFolder + "/signal" + number + ".sh", false);
+        }
+    }
+
     void readNewOutput(std::vector<std::string>& lines)
     {
         if (output_ == INVALID_HANDLE_VALUE) {
@@ -237,6 +271,8 @@ private:
     bool ended_ = false;
     bool stopping_ = false;
     bool started_ = false;
+    bool paused_ = false;
+    int signals_ = 0;
     DWORD startTick_ = GetTickCount();
     static constexpr DWORD kStartTimeoutMs = 20000;
 };

@@ -31,6 +31,7 @@ constexpr int kExitEncode = 4;
 constexpr int kExitOutput = 5;
 constexpr int kExitTools = 6;
 constexpr int kExitStopped = 5963;
+constexpr int kPagesAhead = 6;
 
 HANDLE gStop = nullptr; // manual-reset: set once the kill event was signalled
 
@@ -298,8 +299,12 @@ bool Conversion::prepareSteps(int page)
         step.arguments.push_back(tool(background));
         step.arguments.push_back(tool(backgroundFile));
         steps_.push_back(step);
+        // djvumake takes the background as raw IW44 data, which djvuextract takes out
+        // of c44's single-page file.
+        const std::wstring backgroundData = numbered(work_, L"bg", page, L".iw44");
+        steps_.push_back({"djvuextract", {tool(backgroundFile), L"BG44=" + tool(backgroundData)}});
         steps_.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile),
-            L"FGbz=" + fromUtf8(picture.foregroundZones(marks, options_.fgImageColors)), L"BG44=" + tool(backgroundFile)}});
+            L"FGbz=" + fromUtf8(picture.foregroundZones(marks, options_.fgImageColors)), L"BG44=" + tool(backgroundData)}});
     } else {
         Step step{"c44", dpiArguments};
         for (const auto& argument : pictureQuality()) {
@@ -416,6 +421,16 @@ int Conversion::run()
             } else {
                 busy = !lines.empty();
                 relayRendererLines(lines);
+            }
+        }
+        if (rendering_) {
+            // Rendered pages wait on disk for the encoders: hold the renderer while a
+            // few are waiting, so a long document never fills the temporary folder.
+            const int waiting = renderedThrough_ - nextPage_ + 1;
+            if (waiting >= kPagesAhead) {
+                renderer_->pause(true);
+            } else if (waiting <= kPagesAhead / 2) {
+                renderer_->pause(false);
             }
         }
         if (encoder_) {
@@ -557,6 +572,7 @@ int main()
     auto host = makeToolHost(work);
     std::vector<std::string> needed = {"gs", "cjb2", "c44", "djvm"};
     needed.push_back("djvumake");
+    needed.push_back("djvuextract");
     if (options.text != TextLevel::None) {
         needed.push_back("djvused");
     }
