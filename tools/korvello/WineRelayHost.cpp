@@ -236,7 +236,8 @@ private:
         }
         const std::string unixFolder = unixName(folder_);
         const std::string number = std::to_string(++signals_);
-        std::string script = "kill -" + std::string(name) + " -- -" + group + " 2>/dev/null\n"
+        // dash's kill takes a negative process id (the group) but no "--".
+        std::string script = "kill -" + std::string(name) + " -" + group + " 2>/dev/null\n"
             "kill -" + std::string(name) + " " + group + " 2>/dev/null\n"
             ": > " + shellWord(unixFolder + "/signal" + number + ".done") + "\n";
         if (marker != nullptr) {
@@ -298,7 +299,8 @@ public:
             return nullptr;
         }
         const std::string unixFolder = unixName(folder);
-        std::string command = shellWord(program);
+        // Line-buffered output (stdbuf), so each line reaches the file as it is written.
+        std::string command = "stdbuf -oL -eL " + shellWord(program);
         for (const auto& argument : arguments) {
             command += ' ';
             command += shellWord(toUtf8(argument));
@@ -336,7 +338,7 @@ std::unique_ptr<ToolHost> makeWineRelayHost(const std::wstring& workFolder)
 {
     const WineNames& names = wineNames();
     if (names.toUnix == nullptr || names.toDos == nullptr || !fileExists(dosName("/bin/sh"))
-        || !fileExists(dosName("/usr/bin/setsid"))) {
+        || !fileExists(dosName("/usr/bin/setsid")) || !fileExists(dosName("/usr/bin/stdbuf"))) {
         return nullptr;
     }
     return std::make_unique<WineRelayHost>(workFolder);

@@ -31,7 +31,7 @@ constexpr int kExitEncode = 4;
 constexpr int kExitOutput = 5;
 constexpr int kExitTools = 6;
 constexpr int kExitStopped = 5963;
-constexpr int kPagesAhead = 6;
+constexpr int kPagesAhead = 4;
 
 HANDLE gStop = nullptr; // manual-reset: set once the kill event was signalled
 
@@ -496,6 +496,8 @@ int Conversion::run()
         say("Error: the output file could not be written: " + toAnsi(options_.output));
         abandon(kExitOutput);
     }
+    renderer_.reset();
+    textJob_.reset();
     removeTree(work_);
     return 0;
 }
@@ -513,6 +515,9 @@ void Conversion::abandon(int code)
             job->waitGone(1000);
         }
     }
+    renderer_.reset(); // closes the relay files, so the folder can go
+    textJob_.reset();
+    encoder_.reset();
     DeleteFileW(part_.c_str());
     removeTree(work_);
     ExitProcess(static_cast<UINT>(code));
