@@ -1,8 +1,10 @@
 #!/bin/sh
 # Builds the front end and starts it on a demo folder under Wine. The folder holds
-# the product (dist/), the stand-in converter as korvello.exe and a sample PDF.
-# Without a display it runs under Xvfb, walks through one conversion and saves
-# screenshots in shots/ (or the folder given as the first argument).
+# the product (dist/), the reference converter (Ghostscript and DjVuLibre) as
+# korvello.exe and the sample PDF the build made from tools/korvello/samples/sample.ps.
+# Without a display it runs under Xvfb, walks through one conversion, saves
+# screenshots in shots/ (or the folder given as the first argument) and prints what
+# the conversion produced, as DjVuLibre's own tools see it.
 set -eu
 . "$(dirname "$0")/common.sh"
 sh "$root/scripts/setup.sh"
@@ -12,10 +14,8 @@ demo="$build/demo"
 export WINEPREFIX="$build/demo-prefix"
 mkdir -p "$demo"
 cp "$build/dist/korvello-gui.exe" "$build/dist/langmap.txt" "$demo/"
-cp "$build/tools/standin/korvello-standin.exe" "$demo/korvello.exe"
-if [ ! -f "$demo/sample.pdf" ]; then
-    printf '%%PDF-1.4\n%% Korvello demo input\n1 0 obj << /Type /Catalog >> endobj\ntrailer << /Root 1 0 R >>\n%%%%EOF\n' >"$demo/sample.pdf"
-fi
+cp "$build/tools/korvello/korvello.exe" "$demo/korvello.exe"
+cp "$build/samples/sample.pdf" "$demo/sample.pdf"
 rm -f "$demo/sample.djvu"
 
 headless=
@@ -51,5 +51,18 @@ if kill -0 $gui 2>/dev/null; then
     echo "the front end was still running; stopped it"
 else
     wait $gui && code=0 || code=$?
-    echo "korvello-gui.exe exited with $code; output: $(ls -l "$demo/sample.djvu" 2>/dev/null || echo none)"
+    echo "korvello-gui.exe exited with $code"
+fi
+if [ -f "$demo/sample.djvu" ]; then
+    pages=$(djvused -e n "$demo/sample.djvu")
+    decoded=0
+    i=1
+    while [ "$i" -le "$pages" ]; do
+        ddjvu -format=pgm -page="$i" -scale=10 "$demo/sample.djvu" /dev/null && decoded=$((decoded + 1))
+        i=$((i + 1))
+    done
+    echo "output: $demo/sample.djvu, $(wc -c <"$demo/sample.djvu") bytes, $pages pages (djvused), $decoded decoded (ddjvu)"
+    djvudump "$demo/sample.djvu" | sed -n 2p
+else
+    echo "output: none"
 fi

@@ -10,7 +10,8 @@ if [ "$(id -u)" -eq 0 ]; then SUDO=; else SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
 
 packages="g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth locales
-fonts-noto-cjk imagemagick cmake googletest dpkg-dev x11-utils python3 xdotool nsis"
+fonts-noto-cjk imagemagick cmake googletest dpkg-dev x11-utils python3 xdotool nsis
+ghostscript djvulibre-bin"
 
 missing=
 for p in $packages; do

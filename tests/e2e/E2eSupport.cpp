@@ -79,7 +79,7 @@ std::wstring windowsPathOf(const char* linuxPath)
     return path;
 }
 
-Installation::Installation()
+Installation::Installation(const char* converterPath)
 {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
@@ -88,7 +88,7 @@ Installation::Installation()
         + std::to_wstring(++counter);
     CreateDirectoryW(folder_.c_str(), nullptr);
     CopyFileW(windowsPathOf(KORVELLO_GUI_EXE).c_str(), gui().c_str(), FALSE);
-    CopyFileW(windowsPathOf(KORVELLO_STANDIN_EXE).c_str(), path(L"korvello.exe").c_str(), FALSE);
+    CopyFileW(windowsPathOf(converterPath).c_str(), path(L"korvello.exe").c_str(), FALSE);
     CopyFileW(windowsPathOf(KORVELLO_LANGMAP).c_str(), path(L"langmap.txt").c_str(), FALSE);
     SetEnvironmentVariableW(L"KORVELLO_STANDIN_REPORT", path(L"report.txt").c_str());
     SetEnvironmentVariableW(L"KORVELLO_STANDIN_SCRIPT", nullptr);

@@ -10,10 +10,11 @@
 
 #include "win/Handle.h"
 
-// A scratch folder with korvello-gui.exe, korvello.exe (the stand-in) and langmap.txt.
+// A scratch folder with korvello-gui.exe, korvello.exe (the stand-in, or the converter
+// given) and langmap.txt.
 class Installation {
 public:
-    Installation();
+    explicit Installation(const char* converterPath = KORVELLO_STANDIN_EXE);
     ~Installation();
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;

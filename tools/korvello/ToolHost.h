@@ -1,0 +1,49 @@
+// Runs the rendering and encoding tools. Two hosts share this interface: under Wine the
+// Debian (Linux) builds are run through /bin/sh and followed through files, because a
+// Linux program started from a Windows process gets neither our pipes nor a real exit
+// code; on Windows the tools' Windows builds found on PATH are run with a pipe.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// One started tool. poll() never blocks.
+class ToolJob {
+public:
+    virtual ~ToolJob() = default;
+    // Appends the complete output lines (without their line ends) that arrived since the
+    // last call. Returns true once the tool has ended and every line was delivered (an
+    // unterminated last line is delivered then too).
+    virtual bool poll(std::vector<std::string>& lines) = 0;
+    // The tool's exit code, valid after poll() returned true; -1 when it is unknown.
+    virtual int exitCode() const = 0;
+    // Stops the tool and everything it started, at once.
+    virtual void stop() = 0;
+    // Holds the tool (true) or lets it go on (false), so it cannot run far ahead.
+    virtual void pause(bool paused) = 0;
+    // After stop(): waits (up to the time given) until the tool is really gone.
+    virtual bool waitGone(unsigned milliseconds) = 0;
+};
+
+class ToolHost {
+public:
+    virtual ~ToolHost() = default;
+    // "wine-relay" or "windows": which host this is (for the README and messages).
+    virtual const char* name() const = 0;
+    // True when the tool (a name such as "gs" or "cjb2") can be run.
+    virtual bool hasTool(const std::string& tool) const = 0;
+    // A path of this program's file system in the form the tools take.
+    virtual std::wstring toolPath(const std::wstring& windowsPath) const = 0;
+    // Starts the tool with the arguments (paths already converted by toolPath()).
+    // nullptr when it could not be started.
+    virtual std::unique_ptr<ToolJob> start(const std::string& tool, const std::vector<std::wstring>& arguments) = 0;
+};
+
+// The host for this platform; workFolder is an existing private folder for the
+// relay files of the Wine host.
+std::unique_ptr<ToolHost> makeToolHost(const std::wstring& workFolder);
+
+// Wide text to UTF-8 and back (the tools' arguments and file contents).
+std::string toUtf8(const std::wstring& text);
+std::wstring fromUtf8(const std::string& text);

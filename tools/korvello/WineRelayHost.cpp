@@ -1,0 +1,345 @@
+// The Wine host: runs the Debian builds of the tools as Linux processes. Such a process
+// gets neither redirected standard handles nor a real exit code from Wine, so each job
+// is a small shell script in a folder of its own that redirects the tool's output into
+// a file (read here as it grows), writes its process-group id first and its exit code
+// last. Stopping (and pausing) signals that process group through another small
+// shell script.
+#include "LineSplitter.h"
+#include "ToolHost.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+namespace {
+
+using UnixNameFunction = char*(__cdecl*)(const wchar_t*);
+using DosNameFunction = wchar_t*(__cdecl*)(const char*);
+
+struct WineNames {
+    UnixNameFunction toUnix = nullptr;
+    DosNameFunction toDos = nullptr;
+};
+
+const WineNames& wineNames()
+{
+    static const WineNames names = [] {
+        WineNames found;
+        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        found.toUnix = reinterpret_cast<UnixNameFunction>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+        found.toDos = reinterpret_cast<DosNameFunction>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")));
+        return found;
+    }();
+    return names;
+}
+
+std::string unixName(const std::wstring& windowsPath)
+{
+    char* name = wineNames().toUnix(windowsPath.c_str());
+    if (name == nullptr) {
+        return {};
+    }
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+std::wstring dosName(const std::string& unixPath)
+{
+    wchar_t* name = wineNames().toDos(unixPath.c_str());
+    if (name == nullptr) {
+        return {};
+    }
+    std::wstring result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+bool fileExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string readSmallFile(const std::wstring& path)
+{
+    std::string content;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return content;
+    }
+    char buffer[256];
+    DWORD read = 0;
+    if (ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) {
+        content.assign(buffer, read);
+    }
+    CloseHandle(file);
+    return content;
+}
+
+bool writeFile(const std::wstring& path, const std::string& content)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr)
+        && written == content.size();
+    CloseHandle(file);
+    return ok;
+}
+
+// A word for /bin/sh, in single quotes.
+std::string shellWord(const std::string& word)
+{
+    std::string quoted = "'";
+    for (const char c : word) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+// Starts "/usr/bin/setsid /bin/sh <script>" (or "/bin/sh <script>") without waiting.
+// Wine finds the program by its DOS name and hands the other words to it as they are.
+bool startShellScript(const std::string& scriptUnixPath, bool ownSession)
+{
+    std::wstring commandLine = L"\"" + dosName(ownSession ? "/usr/bin/setsid" : "/bin/sh") + L"\" ";
+    if (ownSession) {
+        commandLine += L"/bin/sh ";
+    }
+    commandLine += L"\"" + fromUtf8(scriptUnixPath) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+class WineRelayJob : public ToolJob {
+public:
+    explicit WineRelayJob(std::wstring folder)
+        : folder_(std::move(folder))
+    {
+    }
+    ~WineRelayJob() override
+    {
+        if (output_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(output_);
+        }
+    }
+    WineRelayJob(const WineRelayJob&) = delete;
+    WineRelayJob& operator=(const WineRelayJob&) = delete;
+
+    bool poll(std::vector<std::string>& lines) override
+    {
+        if (ended_) {
+            return true;
+        }
+        // The exit code is written after the tool ended, so once it is there the
+        // output file is complete.
+        const bool done = fileExists(folder_ + L"\\rc");
+        if (!done && !started_) {
+            started_ = fileExists(folder_ + L"\\pid");
+            if (!started_ && GetTickCount() - startTick_ > kStartTimeoutMs) {
+                lines.push_back("Error: a tool started through /bin/sh did not begin within "
+                    + std::to_string(kStartTimeoutMs / 1000) + " seconds.");
+                ended_ = true;
+                return true;
+            }
+        }
+        readNewOutput(lines);
+        if (done) {
+            splitter_.finish(lines);
+            exitCode_ = std::atoi(readSmallFile(folder_ + L"\\rc").c_str());
+            ended_ = true;
+        }
+        return ended_;
+    }
+
+    int exitCode() const override { return exitCode_; }
+
+    void stop() override
+    {
+        if (ended_ || stopping_) {
+            return;
+        }
+        stopping_ = true;
+        signal("KILL", "gone");
+    }
+
+    // SIGSTOP and SIGCONT to the process group. Each waits for the one before to have
+    // been delivered, so they cannot overtake each other.
+    void pause(bool paused) override
+    {
+        if (ended_ || stopping_ || paused == paused_) {
+            return;
+        }
+        paused_ = paused;
+        signal(paused ? "STOP" : "CONT", nullptr);
+    }
+
+    bool waitGone(unsigned milliseconds) override
+    {
+        if (ended_ || !stopping_) {
+            return true;
+        }
+        const DWORD start = GetTickCount();
+        while (!fileExists(folder_ + L"\\gone") && !fileExists(folder_ + L"\\rc")) {
+            if (GetTickCount() - start >= milliseconds) {
+                return false;
+            }
+            Sleep(5);
+        }
+        return true;
+    }
+
+private:
+    std::string processGroup()
+    {
+        // The script writes its process-group id at once; wait a moment for it if the
+        // job has only just been started.
+        std::string group;
+        for (int i = 0; i < 100 && group.empty(); ++i) {
+            group = readSmallFile(folder_ + L"\\pid");
+            while (!group.empty() && (group.back() == '\n' || group.back() == '\r')) {
+                group.pop_back();
+            }
+            if (group.empty()) {
+                Sleep(10);
+            }
+        }
+        return group.find_first_not_of("0123456789") == std::string::npos ? group : std::string();
+    }
+
+    // Sends a signal to the job's process group through a shell script, which leaves
+    // a marker file when done (and "marker" too when one is given).
+    void signal(const char* name, const char* marker)
+    {
+        const std::string group = processGroup();
+        if (group.empty()) {
+            return;
+        }
+        const std::wstring previous = folder_ + L"\\signal" + std::to_wstring(signals_) + L".done";
+        for (int i = 0; i < 100 && signals_ > 0 && !fileExists(previous); ++i) {
+            Sleep(10);
+        }
+        const std::string unixFolder = unixName(folder_);
+        const std::string number = std::to_string(++signals_);
+        // dash's kill takes a negative process id (the group) but no "--".
+        std::string script = "kill -" + std::string(name) + " -" + group + " 2>/dev/null\n"
+            "kill -" + std::string(name) + " " + group + " 2>/dev/null\n"
+            ": > " + shellWord(unixFolder + "/signal" + number + ".done") + "\n";
+        if (marker != nullptr) {
+            script += ": > " + shellWord(unixFolder + "/" + marker) + "\n";
+        }
+        const std::wstring scriptFile = folder_ + L"\\signal" + fromUtf8(number) + L".sh";
+        if (writeFile(scriptFile, script)) {
+            startShellScript(unixFolder + "/signal" + number + ".sh", false);
+        }
+    }
+
+    void readNewOutput(std::vector<std::string>& lines)
+    {
+        if (output_ == INVALID_HANDLE_VALUE) {
+            output_ = CreateFileW((folder_ + L"\\out").c_str(), GENERIC_READ,
+                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+            if (output_ == INVALID_HANDLE_VALUE) {
+                return;
+            }
+        }
+        char buffer[65536];
+        DWORD read = 0;
+        while (ReadFile(output_, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+            splitter_.feed(buffer, read, lines);
+        }
+    }
+
+    std::wstring folder_;
+    HANDLE output_ = INVALID_HANDLE_VALUE;
+    LineSplitter splitter_;
+    int exitCode_ = -1;
+    bool ended_ = false;
+    bool stopping_ = false;
+    bool started_ = false;
+    bool paused_ = false;
+    int signals_ = 0;
+    DWORD startTick_ = GetTickCount();
+    static constexpr DWORD kStartTimeoutMs = 20000;
+};
+
+class WineRelayHost : public ToolHost {
+public:
+    explicit WineRelayHost(std::wstring workFolder)
+        : workFolder_(std::move(workFolder))
+    {
+    }
+
+    const char* name() const override { return "wine-relay"; }
+
+    bool hasTool(const std::string& tool) const override { return !unixToolPath(tool).empty(); }
+
+    std::wstring toolPath(const std::wstring& windowsPath) const override { return fromUtf8(unixName(windowsPath)); }
+
+    std::unique_ptr<ToolJob> start(const std::string& tool, const std::vector<std::wstring>& arguments) override
+    {
+        const std::string program = unixToolPath(tool);
+        const std::wstring folder = workFolder_ + L"\\job" + std::to_wstring(++jobs_);
+        if (program.empty() || !CreateDirectoryW(folder.c_str(), nullptr)) {
+            return nullptr;
+        }
+        const std::string unixFolder = unixName(folder);
+        // Line-buffered output (stdbuf), so each line reaches the file as it is written.
+        std::string command = "stdbuf -oL -eL " + shellWord(program);
+        for (const auto& argument : arguments) {
+            command += ' ';
+            command += shellWord(toUtf8(argument));
+        }
+        // $$ leads its own process group (setsid), so one kill reaches the tool too.
+        const std::string script = "cd " + shellWord(unixFolder) + " || exit 1\n"
+            "echo $$ > pid.tmp && mv pid.tmp pid\n"
+            + command + " > out 2>&1 < /dev/null\n"
+            "echo $? > rc.tmp && mv rc.tmp rc\n";
+        if (!writeFile(folder + L"\\run.sh", script) || !startShellScript(unixFolder + "/run.sh", true)) {
+            return nullptr;
+        }
+        return std::make_unique<WineRelayJob>(folder);
+    }
+
+private:
+    static std::string unixToolPath(const std::string& tool)
+    {
+        for (const char* folder : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
+            const std::string path = folder + tool;
+            if (fileExists(dosName(path))) {
+                return path;
+            }
+        }
+        return {};
+    }
+
+    std::wstring workFolder_;
+    int jobs_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<ToolHost> makeWineRelayHost(const std::wstring& workFolder)
+{
+    const WineNames& names = wineNames();
+    if (names.toUnix == nullptr || names.toDos == nullptr || !fileExists(dosName("/bin/sh"))
+        || !fileExists(dosName("/usr/bin/setsid")) || !fileExists(dosName("/usr/bin/stdbuf"))) {
+        return nullptr;
+    }
+    return std::make_unique<WineRelayHost>(workFolder);
+}
