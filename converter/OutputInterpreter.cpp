@@ -134,6 +134,17 @@ int OutputInterpreter::integerValue(std::wstring_view text)
 
 void OutputInterpreter::interpretLine(std::wstring_view line)
 {
+    try {
+        interpretOneLine(line);
+    } catch (const std::bad_alloc&) {
+        // The line's message could not be made: an error row says so, the run goes on.
+        reportOutOfMemory();
+        previousLineKind_ = LineKind::Other;
+    }
+}
+
+void OutputInterpreter::interpretOneLine(std::wstring_view line)
+{
     LineKind kind = LineKind::Other;
     size_t at = 0;
     if (line.starts_with(kPageCountPrefix)) {

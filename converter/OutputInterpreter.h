@@ -40,6 +40,7 @@ public:
     void reportOutOfMemory() noexcept;
 
     // One converter line, without its line break (possibly empty). Logged whatever it is.
+    // An allocation failure while it is handled gives an error row instead of its message.
     void interpretLine(std::wstring_view line);
 
     // A message of the front end's own (an end-of-run message): the template is formatted
@@ -71,6 +72,7 @@ public:
     static constexpr size_t kMaxRowCharacters = 1024;
 
 private:
+    void interpretOneLine(std::wstring_view line);
     void writeLog(std::wstring_view line);
     // A warning of the front end's own: counted and shown without going through the rules.
     void addWarningRow(const std::wstring& text);
