@@ -19,9 +19,11 @@ public:
     INT_PTR runConverter(const RunSetup& setup, DWORD& osError) override
     {
         return dialog_.runConverter(setup.commandLine, setup.title, setup.statusText, setup.logPath,
-            setup.detailsCollapsed, &converter::signalKillEvent, setup.killEventName, setup.logFile, osError);
+            setup.detailsCollapsed, &converter::signalKillEvent, setup.killEventName, setup.logFile, osError,
+            setup.logOpenError);
     }
     DWORD exitCode() const override { return dialog_.exitCode(); }
+    bool waitFailed() const override { return dialog_.waitFailed(); }
 
 private:
     ProgressDialog dialog_;

@@ -27,14 +27,20 @@ std::wstring progressTitle(const std::wstring& quotedOutputPath)
 namespace {
 
 // The log is replaced at every run; others may read it while the converter writes.
-win::UniqueHandle createLogFile(const std::wstring& logPath)
+// A log that cannot be created leaves its OS error in error (the run goes on and says so).
+win::UniqueHandle createLogFile(const std::wstring& logPath, DWORD& error)
 {
+    error = 0;
     if (logPath.empty()) {
         return win::UniqueHandle();
     }
     HANDLE file = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
         FILE_ATTRIBUTE_NORMAL, nullptr);
-    return win::UniqueHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return win::UniqueHandle();
+    }
+    return win::UniqueHandle(file);
 }
 
 } // namespace
@@ -46,7 +52,7 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
     const std::wstring frontEndPath = services.frontEndPath.empty() ? win::modulePath() : services.frontEndPath;
     setup.commandLine = converter::converterCommandLine(frontEndPath, setup.killEventName, request.converterArguments);
 
-    win::UniqueHandle logFile = createLogFile(request.logPath);
+    win::UniqueHandle logFile = createLogFile(request.logPath, setup.logOpenError);
     setup.logFile = logFile.get();
     setup.logPath = request.logPath;
     setup.detailsCollapsed = request.detailsCollapsed;
@@ -58,13 +64,14 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
     DWORD osError = 0;
     const INT_PTR endCode = run->runConverter(setup, osError);
     const DWORD exitCode = run->exitCode();
+    const bool waitFailed = run->waitFailed();
 
     // The worker has ended: nothing else touches the log any more.
     logFile.reset();
 
     bool endProgram = false;
     if (endCode == 1) {
-        if (exitCode == converter::kExitSuccess) {
+        if (exitCode == converter::kExitSuccess && !waitFailed) {
             endProgram = true;
             if (request.openAfterConversion) {
                 services.openOutput(request.quotedOutputPath);

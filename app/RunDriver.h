@@ -21,6 +21,7 @@ struct RunSetup {
     bool detailsCollapsed = false;
     std::wstring killEventName;
     HANDLE logFile = nullptr; // null when there is no log
+    DWORD logOpenError = 0;   // why the log at logPath could not be created, 0 otherwise
 };
 
 // One run of the converter behind its progress dialog. Creating it loads the
@@ -30,6 +31,8 @@ public:
     virtual ~ConverterRun() = default;
     virtual INT_PTR runConverter(const RunSetup& setup, DWORD& osError) = 0;
     virtual DWORD exitCode() const = 0;
+    // The converter could not be followed to its end (its wait failed): a failed run.
+    virtual bool waitFailed() const = 0;
 };
 
 // The platform effects of the driver; the defaults are the real ones.

@@ -8,6 +8,7 @@
 
 #include <utility>
 
+#include "ui/res/resource.h"
 #include "win/Handle.h"
 #include "win/Strings.h"
 #include "win/Text.h"
@@ -65,7 +66,19 @@ bool valueAfter(std::string_view line, std::string_view keyword, std::string_vie
     return true;
 }
 
-using LcidToRfc1766AFunction = HRESULT(WINAPI*)(LCID, LPSTR, INT);
+// The first at most maxCharacters UTF-16 units of a text, never ending inside a
+// surrogate pair.
+std::wstring_view boundedPrefix(std::wstring_view text, size_t maxCharacters)
+{
+    if (text.size() <= maxCharacters) {
+        return text;
+    }
+    size_t length = maxCharacters;
+    if (length > 0 && text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF) {
+        --length;
+    }
+    return text.substr(0, length);
+}
 
 } // namespace
 
@@ -212,32 +225,20 @@ MessageRule::Outcome MessageRule::apply(std::string_view subject, std::wstring& 
 
 // ---- MessageRuleSet -----------------------------------------------------------------
 
-MessageRuleSet::MessageRuleSet() : languageKey_(languageKeyOfThread()) {}
+MessageRuleSet::MessageRuleSet() : languageKey_(languageKeyOfResources()) {}
 
 MessageRuleSet::MessageRuleSet(std::string languageKey) : languageKey_(std::move(languageKey)) {}
 
-std::string MessageRuleSet::languageKeyOfThread()
+std::string MessageRuleSet::languageKeyOfResources()
 {
-    win::UniqueLibrary mlang(L"mlang.dll");
-    if (!mlang) {
-        return std::string();
+    // The string table holds the language tag of its own language, so the rule texts are
+    // chosen by the very lookup that chose the dialogs and messages, whatever the thread
+    // locale says.
+    const std::string tag = win::toUtf8(win::loadString(IDS_RULE_LANGUAGE));
+    if (tag.empty()) {
+        return tag;
     }
-    const FARPROC procedure = GetProcAddress(mlang.get(), "LcidToRfc1766A");
-    if (procedure == nullptr) {
-        return std::string();
-    }
-    // Through the generic function pointer type, which converts to any other.
-    const auto lcidToRfc1766 = reinterpret_cast<LcidToRfc1766AFunction>(reinterpret_cast<void (*)()>(procedure));
-    char tag[32] = {};
-    if (lcidToRfc1766(GetThreadLocale(), tag, 32) != S_OK) {
-        return std::string();
-    }
-    tag[31] = '\0';
-    std::string key(tag);
-    if (key.empty()) {
-        return key;
-    }
-    return key + "=";
+    return tag + "=";
 }
 
 std::wstring MessageRuleSet::defaultRuleFilePath()
@@ -258,11 +259,12 @@ void MessageRuleSet::resetPending()
     pendingText_.clear();
     pendingType_ = MessageType::None;
     pendingComplete_ = false;
+    pendingTypeUnknown_ = false;
 }
 
 void MessageRuleSet::commitPendingRule()
 {
-    if (pendingComplete_) {
+    if (pendingComplete_ && !(pendingTypeUnknown_ && pendingType_ == MessageType::None)) {
         rules_.emplace_back(std::move(pendingPattern_), std::move(pendingText_), pendingType_);
     }
     resetPending();
@@ -287,6 +289,11 @@ void MessageRuleSet::parseRuleLine(std::string_view rawLine)
         } else if (value == "ignore") {
             pendingType_ = MessageType::Ignore;
             pendingComplete_ = true;
+        } else {
+            // A misspelt type must not make the rule decide without a type, which would
+            // hide what it matches: such a rule is skipped, unless a valid type line
+            // says what it is.
+            pendingTypeUnknown_ = true;
         }
         return;
     }
@@ -310,62 +317,69 @@ void MessageRuleSet::loadRulesFromText(std::string_view bytes)
     resetPending();
     rules_.clear();
     std::string line;
-    // The text is taken in pieces of 1024 bytes, as the file is read: a zero byte ends
-    // the usable text of its piece.
-    constexpr size_t kPiece = 1024;
-    for (size_t offset = 0; offset < bytes.size(); offset += kPiece) {
-        std::string_view piece = bytes.substr(offset, kPiece);
-        const size_t zero = piece.find('\0');
-        if (zero != std::string_view::npos) {
-            piece = piece.substr(0, zero);
-        }
-        size_t position = 0;
-        while (position < piece.size()) {
-            const size_t brk = piece.find_first_of("\r\n", position);
-            if (brk == std::string_view::npos) {
-                line.append(piece.substr(position));
-                break;
+    size_t position = 0;
+    while (position < bytes.size()) {
+        const size_t brk = bytes.find_first_of(std::string_view("\r\n", 2), position);
+        const size_t end = brk == std::string_view::npos ? bytes.size() : brk;
+        const std::string_view text = bytes.substr(position, end - position);
+        if (text.find('\0') == std::string_view::npos) {
+            parseRuleLine(text);
+        } else {
+            // A zero byte ends nothing but itself: it is left out of its line.
+            line.clear();
+            for (const char c : text) {
+                if (c != '\0') {
+                    line.push_back(c);
+                }
             }
-            if (line.empty()) {
-                parseRuleLine(piece.substr(position, brk - position));
-            } else {
-                line.append(piece.substr(position, brk - position));
-                parseRuleLine(line);
-                line.clear();
-            }
-            position = brk + 1;
+            parseRuleLine(line);
         }
-    }
-    if (!line.empty()) {
-        parseRuleLine(line); // an unterminated last line counts like any other
+        position = end + 1; // an unterminated last line counts like any other
     }
     commitPendingRule();
 }
 
-void MessageRuleSet::loadRules(const std::wstring& path)
+bool MessageRuleSet::loadRules(const std::wstring& path)
 {
     resetPending();
     rules_.clear();
-    win::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    loadError_ = 0;
+    sourcePath_ = path;
+    // Others may hold the file open, for reading or for writing (a viewer, an editor).
+    win::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        return;
+        loadError_ = GetLastError();
+        if (loadError_ == 0) {
+            loadError_ = ERROR_FILE_NOT_FOUND;
+        }
+        return false;
     }
     std::string contents;
-    char piece[1024];
+    char piece[65536];
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(file.get(), piece, sizeof(piece), &read, nullptr) || read == 0) {
+        if (!ReadFile(file.get(), piece, sizeof(piece), &read, nullptr)) {
+            loadError_ = GetLastError();
+            if (loadError_ == 0) {
+                loadError_ = ERROR_READ_FAULT;
+            }
+            return false;
+        }
+        if (read == 0) {
             break;
         }
         contents.append(piece, read);
     }
-    // Parsed in the same 1024-byte pieces in which a file is read.
     loadRulesFromText(contents);
+    return true;
 }
 
 MessageRuleSet::Classification MessageRuleSet::classifyMessage(const std::wstring& message)
 {
-    const std::string subject = win::toUtf8(message);
+    // Rules look at a bounded prefix of the message: a message of megabytes would
+    // otherwise run the matcher into its limits, and a give-up is no match.
+    const std::string subject = win::toUtf8(boundedPrefix(message, kMaxMatchCharacters));
     std::wstring output;
     for (MessageRule& rule : rules_) {
         if (rule.apply(subject, output) != MessageRule::Outcome::Matched) {

@@ -3,6 +3,8 @@
 // non-empty text decides the message's type and the text shown instead of it.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -97,15 +99,19 @@ public:
         MessageType type = MessageType::None;
     };
 
-    // The language key comes from the calling thread's locale through mlang.dll.
+    // Rules see at most this many characters from the start of a message.
+    static constexpr size_t kMaxMatchCharacters = 65536;
+
+    // The language key is that of the string table in use (string IDS_RULE_LANGUAGE).
     MessageRuleSet();
     // A given language key such as "ja=" (or empty).
     explicit MessageRuleSet(std::string languageKey);
     MessageRuleSet(const MessageRuleSet&) = delete;
     MessageRuleSet& operator=(const MessageRuleSet&) = delete;
 
-    // Replaces the rules by those of the file; a file that cannot be opened gives none.
-    void loadRules(const std::wstring& path);
+    // Replaces the rules by those of the file. A file that cannot be opened or read
+    // gives no rules and false; loadError() then holds the OS error.
+    bool loadRules(const std::wstring& path);
     // Replaces the rules by those of the given file contents.
     void loadRulesFromText(std::string_view bytes);
 
@@ -114,13 +120,16 @@ public:
     Classification classifyMessage(const std::wstring& message);
 
     const std::string& languageKey() const { return languageKey_; }
+    // The file of the last loadRules and its OS error (0 when it was read).
+    const std::wstring& sourcePath() const { return sourcePath_; }
+    DWORD loadError() const { return loadError_; }
     size_t ruleCount() const { return rules_.size(); }
     const MessageRule& rule(size_t index) const { return rules_[index]; }
 
     // "langmap.txt" in the directory of the running executable.
     static std::wstring defaultRuleFilePath();
-    // The user's language tag of the calling thread's locale followed by "=", or empty.
-    static std::string languageKeyOfThread();
+    // The language tag of the string table in use followed by "=", or empty.
+    static std::string languageKeyOfResources();
 
 private:
     void resetPending();
@@ -132,7 +141,10 @@ private:
     std::string pendingText_;
     MessageType pendingType_ = MessageType::None;
     bool pendingComplete_ = false;
+    bool pendingTypeUnknown_ = false; // a type line with a value that names no type
     std::vector<MessageRule> rules_;
+    std::wstring sourcePath_;
+    DWORD loadError_ = 0;
 };
 
 } // namespace converter

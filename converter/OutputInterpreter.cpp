@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 #include <cwctype>
+#include <new>
 #include <utility>
 
 #include "ui/res/resource.h"
@@ -83,7 +84,7 @@ OutputInterpreter::OutputInterpreter(ProgressView& view, MessageRuleSet& rules)
 {
 }
 
-void OutputInterpreter::reset(HANDLE logFile)
+void OutputInterpreter::reset(HANDLE logFile, const std::wstring& logPath, DWORD logOpenError)
 {
     totalPages_ = 0;
     currentPage_ = 0;
@@ -94,6 +95,10 @@ void OutputInterpreter::reset(HANDLE logFile)
     warningCountText_.clear();
     errorCountText_.clear();
     logFile_ = (logFile == INVALID_HANDLE_VALUE) ? nullptr : logFile;
+    logPath_ = logPath;
+    logOpenError_ = logOpenError;
+    logFailed_ = false;
+    outOfMemoryText_ = win::loadString(IDS_MESSAGE_OUT_OF_MEMORY);
     // Loaded once per run, on the thread that runs it, rather than for every page line.
     pageStatusTemplate_ = win::loadString(IDS_PROCESSING_PAGE);
     logBomWritten_ = false;
@@ -128,6 +133,17 @@ int OutputInterpreter::integerValue(std::wstring_view text)
 }
 
 void OutputInterpreter::interpretLine(std::wstring_view line)
+{
+    try {
+        interpretOneLine(line);
+    } catch (const std::bad_alloc&) {
+        // The line's message could not be made: an error row says so, the run goes on.
+        reportOutOfMemory();
+        previousLineKind_ = LineKind::Other;
+    }
+}
+
+void OutputInterpreter::interpretOneLine(std::wstring_view line)
 {
     LineKind kind = LineKind::Other;
     size_t at = 0;
@@ -178,16 +194,53 @@ void OutputInterpreter::writeLog(std::wstring_view line)
     }
     appendUtf8(logBuffer_, line);
     logBuffer_.append("\r\n");
-    // One write per line; a failing log never alters the run.
+    // One write per line. A failing log does not stop the run, but it is said once and
+    // given up, so that "Open Log" does not offer a log with lines missing.
     size_t offset = 0;
     while (offset < logBuffer_.size()) {
         const size_t remaining = logBuffer_.size() - offset;
         const DWORD chunk = remaining > 0x40000000u ? 0x40000000u : static_cast<DWORD>(remaining);
         DWORD written = 0;
         if (!WriteFile(logFile_, logBuffer_.data() + offset, chunk, &written, nullptr) || written == 0) {
-            break;
+            DWORD error = GetLastError();
+            if (error == 0) {
+                error = ERROR_WRITE_FAULT;
+            }
+            logFailed_ = true;
+            logFile_ = nullptr;
+            addWarningRow(win::formatString(IDS_LOG_UNWRITABLE, {logPath_, win::formatOsErrorText(error)}));
+            return;
         }
         offset += written;
+    }
+}
+
+void OutputInterpreter::reportStartWarnings()
+{
+    if (rules_.loadError() != 0) {
+        addWarningRow(win::formatString(IDS_RULES_UNREADABLE,
+            {rules_.sourcePath(), win::formatOsErrorText(rules_.loadError())}));
+    }
+    if (!logPath_.empty() && logFile_ == nullptr && !logFailed_) {
+        logFailed_ = true;
+        const DWORD error = logOpenError_ != 0 ? logOpenError_ : ERROR_OPEN_FAILED;
+        addWarningRow(win::formatString(IDS_LOG_UNWRITABLE, {logPath_, win::formatOsErrorText(error)}));
+    }
+}
+
+void OutputInterpreter::addWarningRow(const std::wstring& text)
+{
+    countAndShow(MessageType::Warn, text);
+}
+
+void OutputInterpreter::reportOutOfMemory() noexcept
+{
+    pendingMessage_.clear();
+    pendingMessage_.shrink_to_fit();
+    try {
+        countAndShow(MessageType::Error, outOfMemoryText_);
+    } catch (const std::bad_alloc&) {
+        // Not even the row fits: the error counter has counted it.
     }
 }
 
@@ -226,21 +279,26 @@ void OutputInterpreter::addMessage(std::wstring text)
     if (result.type != MessageType::Info && result.type != MessageType::Warn && result.type != MessageType::Error) {
         return; // Ignore, None or anything unknown: no row, no count
     }
-    if (result.type == MessageType::Warn || result.type == MessageType::Error) {
-        const bool warning = result.type == MessageType::Warn;
+    countAndShow(result.type, result.text);
+}
+
+void OutputInterpreter::countAndShow(MessageType type, const std::wstring& text)
+{
+    if (type == MessageType::Warn || type == MessageType::Error) {
+        const bool warning = type == MessageType::Warn;
         int& count = warning ? warningCount_ : errorCount_;
         if (count < INT_MAX) {
             ++count;
         }
         if (count == 1) {
-            view_.showCounter(result.type);
+            view_.showCounter(type);
         }
         std::wstring counterText = win::formatString(warning ? IDS_WARNING_COUNT : IDS_ERROR_COUNT, { count });
-        view_.setCounterText(result.type, counterText);
+        view_.setCounterText(type, counterText);
         (warning ? warningCountText_ : errorCountText_) = std::move(counterText);
     }
     const std::wstring page = currentPage_ >= 1 ? std::to_wstring(currentPage_) : std::wstring();
-    view_.addMessageRow(result.type, page, std::wstring(trimMessage(result.text)));
+    view_.addMessageRow(type, page, win::shortenText(trimMessage(text), kMaxRowCharacters));
 }
 
 } // namespace converter

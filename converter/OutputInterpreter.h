@@ -24,10 +24,23 @@ public:
     OutputInterpreter(const OutputInterpreter&) = delete;
     OutputInterpreter& operator=(const OutputInterpreter&) = delete;
 
-    // Start values for a run. The log file is not owned; null or INVALID_HANDLE_VALUE: no log.
-    void reset(HANDLE logFile);
+    // Start values for a run. The log file is not owned; null or INVALID_HANDLE_VALUE: no
+    // log. logPath is where the log was to be (empty: no log asked for) and
+    // logOpenError why it could not be created.
+    void reset(HANDLE logFile, const std::wstring& logPath = std::wstring(), DWORD logOpenError = 0);
+
+    // The warnings a run starts with, each one row counted as a warning: the rule file
+    // could not be read, the log could not be created.
+    void reportStartWarnings();
+    // Whether the log path holds this run's whole log so far: a path was given, the file
+    // was created and no write failed.
+    bool logComplete() const { return !logPath_.empty() && logFile_ != nullptr && !logFailed_; }
+    // An allocation failed while a line or a message was handled: one error row with a
+    // fixed text instead of the message, and the pending message is given up.
+    void reportOutOfMemory() noexcept;
 
     // One converter line, without its line break (possibly empty). Logged whatever it is.
+    // An allocation failure while it is handled gives an error row instead of its message.
     void interpretLine(std::wstring_view line);
 
     // A message of the front end's own (an end-of-run message): the template is formatted
@@ -55,8 +68,15 @@ public:
     // allowed, 0 when there is none. Saturates instead of overflowing.
     static int integerValue(std::wstring_view text);
 
+    // A row's description is cut to this many characters (and marked so).
+    static constexpr size_t kMaxRowCharacters = 1024;
+
 private:
+    void interpretOneLine(std::wstring_view line);
     void writeLog(std::wstring_view line);
+    // A warning of the front end's own: counted and shown without going through the rules.
+    void addWarningRow(const std::wstring& text);
+    void countAndShow(MessageType type, const std::wstring& text);
 
     ProgressView& view_;
     MessageRuleSet& rules_;
@@ -69,7 +89,11 @@ private:
     std::wstring warningCountText_;
     std::wstring errorCountText_;
     HANDLE logFile_ = nullptr;
+    std::wstring logPath_;
+    DWORD logOpenError_ = 0;
+    bool logFailed_ = false; // a write failed: the log is given up and said so once
     bool logBomWritten_ = false;
+    std::wstring outOfMemoryText_; // loaded at reset, so that reporting needs no allocation for it
     std::string logBuffer_;
     std::wstring pageStatusTemplate_; // string 223
 };

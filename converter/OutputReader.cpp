@@ -12,15 +12,17 @@ OutputReader::OutputReader(std::function<void(std::wstring_view)> deliverLine) :
 void OutputReader::reset()
 {
     line_.clear();
+    line_.shrink_to_fit();
     decoded_.clear();
+    decoded_.shrink_to_fit();
     swallowLineFeed_ = false;
-    skippingAfterZero_ = false;
 }
 
 void OutputReader::deliver()
 {
-    // Decoded with the reading thread's ANSI code page (looked up once per batch of
-    // bytes), with the platform's substitutions for invalid sequences. A code-page text
+    // Decoded with the system's ANSI code page, the one the converter writes in (the
+    // thread's locale may name another), with the platform's substitutions for invalid
+    // sequences. A code-page text
     // never has more UTF-16 units than bytes, so one conversion call suffices.
     decoded_.resize(line_.size());
     int length = 0;
@@ -34,7 +36,6 @@ void OutputReader::deliver()
     }
     decoded_.resize(static_cast<size_t>(length));
     line_.clear();
-    skippingAfterZero_ = false;
     if (deliverLine_) {
         deliverLine_(decoded_);
     }
@@ -43,10 +44,9 @@ void OutputReader::deliver()
 // Line assembly over any split of the bytes. A CR or an LF ends a line; one LF right
 // after a line break belongs to that break (so CR LF and LF LF are one break, CR CR and
 // LF CR an empty line between), also when the two bytes arrive in different reads. A
-// zero byte drops the bytes from it up to the next line break, wherever the reads begin.
+// zero byte is left out and ends nothing: the text on both sides of it stays one line.
 void OutputReader::consumeBytes(std::string_view bytes)
 {
-    codePage_ = win::threadAnsiCodePage();
     size_t position = 0;
     if (swallowLineFeed_ && !bytes.empty()) {
         if (bytes.front() == '\n') {
@@ -57,16 +57,12 @@ void OutputReader::consumeBytes(std::string_view bytes)
     while (position < bytes.size()) {
         const size_t brk = bytes.find_first_of(std::string_view("\r\n", 2), position);
         const size_t textEnd = (brk == std::string_view::npos) ? bytes.size() : brk;
-        if (!skippingAfterZero_) {
-            const std::string_view text = bytes.substr(position, textEnd - position);
-            const size_t zero = text.find('\0');
-            if (zero == std::string_view::npos) {
-                line_.append(text);
-            } else {
-                line_.append(text.substr(0, zero));
-                skippingAfterZero_ = true;
-            }
+        std::string_view text = bytes.substr(position, textEnd - position);
+        for (size_t zero = text.find('\0'); zero != std::string_view::npos; zero = text.find('\0')) {
+            line_.append(text.substr(0, zero));
+            text.remove_prefix(zero + 1);
         }
+        line_.append(text);
         if (brk == std::string_view::npos) {
             return;
         }
@@ -104,9 +100,8 @@ void OutputReader::drainOutput(HANDLE pipeReadEnd)
 void OutputReader::finishOutput()
 {
     swallowLineFeed_ = false;
-    codePage_ = win::threadAnsiCodePage();
-    // Bytes after the last break make a last line, even when a zero byte dropped them all.
-    if (!line_.empty() || skippingAfterZero_) {
+    // Bytes after the last break make a last line.
+    if (!line_.empty()) {
         deliver();
     }
 }

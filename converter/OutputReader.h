@@ -25,7 +25,8 @@ public:
     void consumeBytes(std::string_view bytes);
     // End of the run: delivers an unterminated last line, if any.
     void finishOutput();
-    // Forgets the tail and any half-seen line break (start of a run).
+    // Forgets the tail and any half-seen line break (start of a run, or after an
+    // allocation failure), and gives back the buffers' memory.
     void reset();
 
 private:
@@ -34,9 +35,8 @@ private:
     std::function<void(std::wstring_view)> deliverLine_;
     std::string line_;               // bytes of the current, unterminated line
     std::wstring decoded_;           // reused decoding buffer
-    UINT codePage_ = CP_ACP;         // decoding code page of the reading thread
+    UINT codePage_ = GetACP();       // the system's ANSI code page, in which the converter writes
     bool swallowLineFeed_ = false;   // the last byte ended a line: one LF right after it belongs to that break
-    bool skippingAfterZero_ = false; // a zero byte: the rest of the current line is dropped
 };
 
 } // namespace converter

@@ -1,6 +1,7 @@
 #include "converter/ProcessRunner.h"
 
 #include <array>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -60,6 +61,7 @@ void ProcessRunner::reset(const std::wstring& commandLine, KillSignaller killSig
     gracefulStop_.store(true);
     runFinished_.store(false);
     exitCode_.store(0);
+    waitFailed_.store(false);
     osError_.store(0);
 }
 
@@ -94,11 +96,23 @@ bool ProcessRunner::drainPass(HANDLE pipeReadEnd, bool toTheEnd, bool& cutShort)
             return hadData;
         }
         hadData = true;
-        reader_.consumeBytes(std::string_view(buffer.data(), read));
+        consume(std::string_view(buffer.data(), read));
         if (!toTheEnd && GetTickCount() - start >= kMaxPassMilliseconds) {
             cutShort = true;
             return true;
         }
+    }
+}
+
+void ProcessRunner::consume(std::string_view bytes)
+{
+    try {
+        reader_.consumeBytes(bytes);
+    } catch (const std::bad_alloc&) {
+        // A line or a message too large for the memory left: the bytes of the line are
+        // dropped, an error row says so, and the run goes on.
+        reader_.reset();
+        interpreter_.reportOutOfMemory();
     }
 }
 
@@ -142,11 +156,43 @@ RunOutcome ProcessRunner::outcome(bool waitFailed) const
     RunOutcome result;
     result.exitCode = exitCode_.load();
     result.waitFailed = waitFailed;
+    result.logComplete = interpreter_.logComplete();
     result.totalPages = interpreter_.totalPages();
     result.warningCount = interpreter_.warningCount();
     result.errorCount = interpreter_.errorCount();
     result.errorCountText = interpreter_.errorCountText();
     return result;
+}
+
+bool ProcessRunner::startConverter(STARTUPINFOW& startup, PROCESS_INFORMATION& info)
+{
+    // A job that kills its processes when its last handle closes: if the front end
+    // dies, the converter does not run on and write the output alone. Where no job can
+    // be made or joined (a front end in a job that forbids it), the converter still runs.
+    job_.reset(CreateJobObjectW(nullptr, nullptr));
+    if (job_) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (!SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+            job_.reset();
+        }
+    }
+    // CreateProcessW may write into the command line, so it gets a copy.
+    std::vector<wchar_t> writable(commandLine_.begin(), commandLine_.end());
+    writable.push_back(L'\0');
+    const DWORD flags = CREATE_NEW_PROCESS_GROUP | (job_ ? CREATE_SUSPENDED : 0);
+    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &info)) {
+        osError_.store(GetLastError());
+        job_.reset();
+        return false;
+    }
+    if (job_) {
+        if (!AssignProcessToJobObject(job_.get(), info.hProcess)) {
+            job_.reset();
+        }
+        ResumeThread(info.hThread);
+    }
+    return true;
 }
 
 DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE pipeWriteEnd)
@@ -162,30 +208,22 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
     const DWORD startTime = tickCount();
 
     PROCESS_INFORMATION info = {};
-    BOOL started = FALSE;
-    {
-        // CreateProcessW may write into the command line, so it gets a copy.
-        std::vector<wchar_t> writable(commandLine_.begin(), commandLine_.end());
-        writable.push_back(L'\0');
-        started = CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP, nullptr,
-            nullptr, &startup, &info);
-        if (!started) {
-            osError_.store(GetLastError());
-        }
-    }
-    if (!started) {
+    if (!startConverter(startup, info)) {
         OutputDebugStringW(L"CreateProcess failed.\n");
         display.endWithStartFailure();
         return 0;
     }
     win::UniqueHandle process(info.hProcess);
     win::UniqueHandle thread(info.hThread);
-    WaitForInputIdle(process.get(), INFINITE);
+    interpreter_.reportStartWarnings();
 
     // A pipe handle is signalled whether or not data waits, so waiting on it would spin.
     // The worker waits on the process alone, the longer the quieter the converter.
     bool waitFailed = false;
+    DWORD waitError = 0;
     bool hadData = false;
+    bool awaitingInputIdle = true;
+    const DWORD idleWaitStart = GetTickCount();
     DWORD lastDataTick = GetTickCount() - kRecentWindowMilliseconds - 1;
     for (;;) {
         const DWORD quietFor = GetTickCount() - lastDataTick;
@@ -197,13 +235,23 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
         } else if (quietFor <= kRecentWindowMilliseconds) {
             timeout = kRecentPollMilliseconds;
         }
-        const DWORD result = WaitForSingleObject(process.get(), timeout);
+        const DWORD result = processWait_ ? processWait_(process.get(), timeout)
+                                          : WaitForSingleObject(process.get(), timeout);
         if (result == WAIT_OBJECT_0) {
             break;
         }
         if (result != WAIT_TIMEOUT) {
+            waitError = GetLastError();
             waitFailed = true;
             break;
+        }
+        if (awaitingInputIdle) {
+            // Never blocks: a GUI-subsystem converter that writes a lot before it pumps
+            // messages would otherwise wait on the full pipe while the worker waits on it.
+            if (WaitForInputIdle(process.get(), 0) != WAIT_TIMEOUT
+                || GetTickCount() - idleWaitStart >= kInputIdleMilliseconds) {
+                awaitingInputIdle = false;
+            }
         }
         bool cutShort = false;
         hadData = drainPass(pipeReadEnd, false, cutShort);
@@ -216,22 +264,54 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
     }
 
     if (waitFailed) {
-        const std::array<win::MessageArg, 1> inserts = {win::MessageArg(static_cast<std::uint32_t>(exitCode_.load()))};
-        interpreter_.reportMessage(L"process_abort %1!u!", inserts);
+        // The converter can no longer be followed: the run has failed, and the converter
+        // is ended rather than left to write the output alone.
+        waitFailed_.store(true);
+        TerminateProcess(process.get(), kExitTerminated);
+        bool cutShort = false;
+        drainPass(pipeReadEnd, true, cutShort);
+        consumeFinal();
+        const std::array<win::MessageArg, 1> inserts = {
+            win::MessageArg(static_cast<std::uint32_t>(waitError != 0 ? waitError : ERROR_INVALID_HANDLE))};
+        reportSafely(L"process_abort %1!u!", inserts);
     } else {
         bool cutShort = false;
         drainPass(pipeReadEnd, true, cutShort);
-        reader_.finishOutput();
+        consumeFinal();
         DWORD code = 0;
         GetExitCodeProcess(process.get(), &code);
         exitCode_.store(code);
-        reportEndOfRun((tickCount() - startTime) / 1000);
+        try {
+            reportEndOfRun((tickCount() - startTime) / 1000);
+        } catch (const std::bad_alloc&) {
+            interpreter_.reportOutOfMemory();
+        }
     }
     display.flushOutput(false);
     thread.reset();
     process.reset();
+    job_.reset();
     display.showFinalState(outcome(waitFailed));
     return 0;
+}
+
+void ProcessRunner::consumeFinal()
+{
+    try {
+        reader_.finishOutput();
+    } catch (const std::bad_alloc&) {
+        reader_.reset();
+        interpreter_.reportOutOfMemory();
+    }
+}
+
+void ProcessRunner::reportSafely(std::wstring_view templateText, std::span<const win::MessageArg> inserts)
+{
+    try {
+        interpreter_.reportMessage(templateText, inserts);
+    } catch (const std::bad_alloc&) {
+        interpreter_.reportOutOfMemory();
+    }
 }
 
 } // namespace converter

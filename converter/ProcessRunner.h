@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -52,11 +53,20 @@ inline constexpr DWORD kMaxWakeMilliseconds = 500;
 static_assert(kQuietPollMilliseconds <= kMaxWakeMilliseconds);
 // After a stop request the kill event is sent for this long before Abort is offered.
 inline constexpr DWORD kGracefulStopMilliseconds = 10000;
+// How long the worker keeps asking whether a GUI-subsystem converter is ready for input
+// (a console program answers at once). It asks at every wake-up of the wait loop and
+// never blocks on it, so output is drained and a stop is served meanwhile.
+inline constexpr DWORD kInputIdleMilliseconds = 5000;
+
+// The wait on the converter process (WaitForSingleObject); replaceable so that tests can
+// make it fail.
+using ProcessWait = std::function<DWORD(HANDLE process, DWORD milliseconds)>;
 
 // How the run ended, for the final display.
 struct RunOutcome {
     DWORD exitCode = 0;
-    bool waitFailed = false; // the wait loop failed: shown like exit code 0
+    bool waitFailed = false; // the wait on the converter failed: the run failed
+    bool logComplete = false; // the log path holds the run's whole log ("Open Log")
     int totalPages = 0;
     int warningCount = 0;
     int errorCount = 0;
@@ -99,6 +109,7 @@ public:
     // Start values of a run.
     void reset(const std::wstring& commandLine, KillSignaller killSignaller, const std::wstring& killEventName);
     void setTickSource(TickSource tickSource) { tickSource_ = std::move(tickSource); }
+    void setProcessWait(ProcessWait wait) { processWait_ = std::move(wait); }
     DWORD tickCount() const { return tickSource_ ? tickSource_() : GetTickCount(); }
 
     // The worker thread's procedure: starts the converter with its output into
@@ -115,6 +126,8 @@ public:
     bool runFinished() const { return runFinished_.load(); }
     void markRunFinished() { runFinished_.store(true); }
     DWORD exitCode() const { return exitCode_.load(); }
+    // The wait on the converter failed: the run counts as failed whatever the exit code.
+    bool waitFailed() const { return waitFailed_.load(); }
     // The OS error of a failed process start, 0 otherwise.
     DWORD osError() const { return osError_.load(); }
     void setOsError(DWORD error) { osError_.store(error); }
@@ -126,6 +139,13 @@ private:
     bool drainPass(HANDLE pipeReadEnd, bool toTheEnd, bool& cutShort);
     void handleStop(RunDisplay& display, HANDLE process);
     void reportEndOfRun(DWORD runSeconds);
+    // Starts the converter suspended, puts it into a job that ends it when the front end
+    // goes away, then lets it run. False with osError_ set when it could not be started.
+    bool startConverter(STARTUPINFOW& startup, PROCESS_INFORMATION& info);
+    // Hands bytes to the reader; an allocation failure costs the line, not the run.
+    void consume(std::string_view bytes);
+    void consumeFinal();
+    void reportSafely(std::wstring_view templateText, std::span<const win::MessageArg> inserts);
     RunOutcome outcome(bool waitFailed) const;
 
     OutputInterpreter& interpreter_;
@@ -134,6 +154,8 @@ private:
     KillSignaller killSignaller_;
     std::wstring killEventName_;
     TickSource tickSource_;
+    ProcessWait processWait_;
+    win::UniqueHandle job_; // the converter's job: closing it ends the converter
     std::vector<char> readBuffer_;
 
     std::atomic<bool> stopRequested_{false};
@@ -141,6 +163,7 @@ private:
     std::atomic<bool> gracefulStop_{true};
     std::atomic<bool> runFinished_{false};
     std::atomic<DWORD> exitCode_{0};
+    std::atomic<bool> waitFailed_{false};
     std::atomic<DWORD> osError_{0};
 };
 

@@ -10,7 +10,7 @@ class ProgressView {
 public:
     virtual ~ProgressView() = default;
 
-    // Progress bar range 0 .. totalPages (the bar keeps 16 bits, so larger totals wrap).
+    // Progress bar range 0 .. totalPages (32 bits).
     virtual void setProgressRange(int totalPages) = 0;
     virtual void setProgressPosition(int position) = 0;
     virtual void setStatusText(const std::wstring& text) = 0;

@@ -101,14 +101,14 @@ void ProgressDialog::destroyCounterIcons()
 
 INT_PTR ProgressDialog::runConverter(const std::wstring& commandLine, const std::wstring& title,
     const std::wstring& statusText, const std::wstring& logPath, bool detailsCollapsed, KillSignaller killSignaller,
-    const std::wstring& killEventName, HANDLE logFile, DWORD& osError)
+    const std::wstring& killEventName, HANDLE logFile, DWORD& osError, DWORD logOpenError)
 {
     title_ = title;
     statusText_ = statusText;
     logPath_ = logPath;
     detailsCollapsed_ = detailsCollapsed;
     runner_.reset(commandLine, std::move(killSignaller), killEventName);
-    interpreter_.reset(logFile);
+    interpreter_.reset(logFile, logPath, logOpenError);
     reader_.reset();
     batch_ = OutputBatch();
     listUnsettled_ = false;
@@ -135,7 +135,7 @@ INT_PTR ProgressDialog::runConverter(const std::wstring& commandLine, const std:
 
 std::wstring ProgressDialog::finalStatusText(const converter::RunOutcome& outcome)
 {
-    if (outcome.waitFailed || outcome.exitCode == converter::kExitSuccess) {
+    if (!outcome.waitFailed && outcome.exitCode == converter::kExitSuccess) {
         return win::loadString(outcome.warningCount != 0 || outcome.errorCount != 0 ? IDS_FINISHED_WITH_WARNINGS
                                                                                      : IDS_FINISHED_SUCCESSFULLY);
     }
@@ -177,7 +177,7 @@ bool ProgressDialog::onInit()
     SetWindowTextW(item(IDC_PROGRESS_STATUS), statusText_.c_str());
 
     progressBar_ = item(IDC_PROGRESS_BAR);
-    SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendMessageW(progressBar_, PBM_SETRANGE32, 0, 100);
     SendMessageW(progressBar_, PBM_SETPOS, 0, 0);
 
     RECT window = {};
@@ -420,7 +420,8 @@ void ProgressDialog::endWithStartFailure()
 void ProgressDialog::applyBatch(const OutputBatch& batch)
 {
     if (batch.rangeSet) {
-        SendMessageW(progressBar_, PBM_SETRANGE, 0, MAKELPARAM(0, batch.range));
+        // The 32-bit range: page counts above 65535 do not wrap.
+        SendMessageW(progressBar_, PBM_SETRANGE32, 0, static_cast<LPARAM>(batch.range));
     }
     if (batch.positionSet) {
         SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(batch.position), 0);
@@ -539,13 +540,14 @@ void ProgressDialog::applyFinalState(const converter::RunOutcome& outcome)
 
     EnableWindow(button, TRUE);
     SetFocus(button);
-    if (!logPath_.empty()) {
+    // Only a log that holds the whole run is offered; a failed one was said in the list.
+    if (outcome.logComplete) {
         EnableWindow(item(IDC_PROGRESS_OPEN_LOG), TRUE);
     }
     SetWindowTextW(item(IDC_PROGRESS_STATUS), finalStatusText(outcome).c_str());
     taskbarState_->runEnded(outcome.waitFailed || outcome.exitCode == converter::kExitSuccess);
     UpdateWindow(hwnd_);
-    MessageBeep(outcome.exitCode != 0 && !outcome.waitFailed ? MB_ICONHAND : MB_ICONASTERISK);
+    MessageBeep(outcome.exitCode != 0 || outcome.waitFailed ? MB_ICONHAND : MB_ICONASTERISK);
     FlashWindow(hwnd_, TRUE);
 }
 

@@ -39,12 +39,18 @@ public:
     // after the run, 3 when the run could not be started (osError then holds the OS
     // error of the failed step), or the platform's failure value when the dialog could
     // not be shown.
+    // logOpenError: why the log file could not be created (logFile null, logPath not empty).
     INT_PTR runConverter(const std::wstring& commandLine, const std::wstring& title, const std::wstring& statusText,
         const std::wstring& logPath, bool detailsCollapsed, KillSignaller killSignaller,
-        const std::wstring& killEventName, HANDLE logFile, DWORD& osError);
+        const std::wstring& killEventName, HANDLE logFile, DWORD& osError, DWORD logOpenError = 0);
 
     // The converter's exit code (0 until the process has ended).
     DWORD exitCode() const { return runner_.exitCode(); }
+    // The wait on the converter failed: the run failed whatever the exit code says.
+    bool waitFailed() const { return runner_.waitFailed(); }
+
+    // Replaces the wait on the converter process.
+    void setProcessWait(converter::ProcessWait wait) { runner_.setProcessWait(std::move(wait)); }
 
     // Replaces the millisecond tick counter of the stop handling and the run time.
     void setTickSource(converter::TickSource tickSource) { runner_.setTickSource(std::move(tickSource)); }

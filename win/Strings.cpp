@@ -352,7 +352,7 @@ Conversion parseConversion(std::wstring_view spec, int& insert, const std::funct
 std::wstring formatMessageText(std::wstring_view text, std::span<const MessageArg> args)
 {
     std::wstring out;
-    out.reserve(text.size());
+    out.reserve(text.size() < kMaxFormattedCharacters ? text.size() : kMaxFormattedCharacters);
     // The highest insert number used so far; "*" conversions count from it.
     int last = 0;
     const std::function<const MessageArg*(int)> take = [&](int number) -> const MessageArg* {
@@ -367,6 +367,13 @@ std::wstring formatMessageText(std::wstring_view text, std::span<const MessageAr
     };
     size_t i = 0;
     while (i < text.size()) {
+        if (out.size() > kMaxFormattedCharacters) {
+            // Width inserts repeated over a long group would need gigabytes: the text is
+            // cut, visibly.
+            out.resize(kMaxFormattedCharacters);
+            out.push_back(kCutMark);
+            return out;
+        }
         const wchar_t ch = text[i++];
         if (ch == L'\0') {
             break; // the platform reads the template up to its terminating zero
@@ -435,7 +442,25 @@ std::wstring formatMessageText(std::wstring_view text, std::span<const MessageAr
             break;
         }
     }
+    if (out.size() > kMaxFormattedCharacters) {
+        out.resize(kMaxFormattedCharacters);
+        out.push_back(kCutMark);
+    }
     return out;
+}
+
+std::wstring shortenText(std::wstring_view text, size_t maxCharacters)
+{
+    if (text.size() <= maxCharacters) {
+        return std::wstring(text);
+    }
+    size_t length = maxCharacters;
+    if (length > 0 && text[length - 1] >= 0xD800 && text[length - 1] <= 0xDBFF) {
+        --length; // never half a surrogate pair
+    }
+    std::wstring result(text.substr(0, length));
+    result.push_back(kCutMark);
+    return result;
 }
 
 std::wstring formatString(UINT id, std::initializer_list<MessageArg> args)

@@ -26,7 +26,15 @@ std::wstring loadString(UINT id, HINSTANCE module = nullptr);
 // line break of the template (CR, LF or CR LF) becomes CR LF. A template that the
 // platform rejects (a "%" at its end, a conversion without its closing "!") gives
 // empty text. An insert that was not given yields empty text: nothing is read beyond args.
+// The result holds at most kMaxFormattedCharacters characters; a longer one is cut
+// there and ends in kCutMark.
+inline constexpr size_t kMaxFormattedCharacters = 65536;
+inline constexpr wchar_t kCutMark = L'\x2026'; // horizontal ellipsis
 std::wstring formatMessageText(std::wstring_view templateText, std::span<const MessageArg> args);
+
+// The text itself when it has at most maxCharacters characters; otherwise its first
+// maxCharacters (less half a surrogate pair) followed by kCutMark.
+std::wstring shortenText(std::wstring_view text, size_t maxCharacters);
 
 // loadString(id) formatted with the inserts.
 std::wstring formatString(UINT id, std::initializer_list<MessageArg> args = {});

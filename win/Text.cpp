@@ -41,17 +41,4 @@ std::string toUtf8(std::wstring_view text)
     return result;
 }
 
-UINT threadAnsiCodePage()
-{
-    wchar_t buffer[8] = {};
-    const LCID locale = GetThreadLocale();
-    if (GetLocaleInfoW(locale, LOCALE_IDEFAULTANSICODEPAGE, buffer, 8) > 0) {
-        const UINT codePage = static_cast<UINT>(wcstoul(buffer, nullptr, 10));
-        if (codePage != 0) {
-            return codePage;
-        }
-    }
-    return GetACP();
-}
-
 } // namespace win

@@ -15,7 +15,4 @@ std::string toUtf8(std::wstring_view text);
 // sequences get the platform's substitutions, as the converter's output may hold them.
 std::wstring fromCodePage(UINT codePage, std::string_view bytes);
 
-// The ANSI code page of the calling thread's locale (falls back to the system one).
-UINT threadAnsiCodePage();
-
 } // namespace win

@@ -20,8 +20,8 @@ struct RunRecord {
 // Stands in for the progress dialog: records what it was given and ends as told.
 class FakeRun : public app::ConverterRun {
 public:
-    FakeRun(RunRecord& record, INT_PTR endCode, DWORD exitCode, DWORD osError)
-        : record_(record), endCode_(endCode), exitCode_(exitCode), osError_(osError)
+    FakeRun(RunRecord& record, INT_PTR endCode, DWORD exitCode, DWORD osError, bool waitFailed)
+        : record_(record), endCode_(endCode), exitCode_(exitCode), osError_(osError), waitFailed_(waitFailed)
     {
         ++record_.created;
     }
@@ -36,12 +36,14 @@ public:
         return endCode_;
     }
     DWORD exitCode() const override { return exitCode_; }
+    bool waitFailed() const override { return waitFailed_; }
 
 private:
     RunRecord& record_;
     INT_PTR endCode_;
     DWORD exitCode_;
     DWORD osError_;
+    bool waitFailed_;
 };
 
 struct Outcome {
@@ -60,12 +62,12 @@ std::filesystem::path scratchDirectory()
 }
 
 Outcome runWith(const app::ConversionRequest& request, RunRecord& record, INT_PTR endCode, DWORD exitCode,
-    DWORD osError = 0)
+    DWORD osError = 0, bool waitFailed = false)
 {
     Outcome outcome;
     app::RunDriverServices services;
     services.frontEndPath = L"C:\\Tools\\Gui\\front.exe";
-    services.createRun = [&] { return std::make_unique<FakeRun>(record, endCode, exitCode, osError); };
+    services.createRun = [&] { return std::make_unique<FakeRun>(record, endCode, exitCode, osError, waitFailed); };
     services.showError = [&](const std::wstring& text) { outcome.errors.push_back(text); };
     services.openOutput = [&](const std::wstring& path) { outcome.opened.push_back(path); };
     outcome.endProgram = app::runConversion(request, services);
@@ -148,14 +150,15 @@ TEST(RunDriver, LogFileIsCreatedTruncatedAndClosedBeforeReturn)
     EXPECT_TRUE(DeleteFileW(log.c_str()));
 }
 
-TEST(RunDriver, UnwritableLogPathRunsWithoutLogAndKeepsThePath)
+TEST(RunDriver, UnwritableLogPathRunsWithoutLogAndHandsOnTheReason)
 {
     app::ConversionRequest request = bookRequest();
     request.logPath = (scratchDirectory() / L"missing-folder" / L"run.log").wstring();
     RunRecord record;
     const Outcome outcome = runWith(request, record, 1, 0);
     EXPECT_EQ(record.setup.logFile, nullptr);
-    EXPECT_EQ(record.setup.logPath, request.logPath) << "Open Log depends on the path, not the file";
+    EXPECT_EQ(record.setup.logPath, request.logPath);
+    EXPECT_EQ(record.setup.logOpenError, static_cast<DWORD>(ERROR_PATH_NOT_FOUND)) << "said in the progress dialog";
     EXPECT_TRUE(outcome.errors.empty());
     EXPECT_TRUE(outcome.endProgram);
     EXPECT_FALSE(std::filesystem::exists(request.logPath));
@@ -176,6 +179,11 @@ TEST(RunDriver, OutcomeTable)
     EXPECT_TRUE(outcome.endProgram);
     ASSERT_EQ(outcome.opened.size(), 1u);
     EXPECT_EQ(outcome.opened[0], L"\"C:\\out\\book.djvu\"") << "handed to the shell unchanged";
+
+    // A failed wait is a failure, though the exit code was never read.
+    outcome = runWith(request, record, 1, 0, 0, true);
+    EXPECT_FALSE(outcome.endProgram);
+    EXPECT_TRUE(outcome.opened.empty());
 
     for (DWORD exitCode : { 3u, 5963u, 5964u }) {
         outcome = runWith(request, record, 1, exitCode);

@@ -8,6 +8,8 @@
 #include "converter/RecordingView.h"
 #include "converter/TestFiles.h"
 #include "win/Handle.h"
+#include "ui/res/resource.h"
+#include "win/Strings.h"
 #include "win/Text.h"
 
 using converter::LineKind;
@@ -210,12 +212,50 @@ TEST(InterpreterLog, BytesOfTheLog)
         f.lines({ odd });
     }
     EXPECT_EQ(surrogates.read(), "\xEF\xBB\xBF" + win::toUtf8(odd) + "\r\n");
-    {
-        win::UniqueHandle readOnly(CreateFileW(longLog.path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        Fixture f;
-        f.interpreter.reset(readOnly.get());
-        f.lines({ L"Warning x", L"Page 1" });
-        EXPECT_EQ(f.interpreter.warningCount(), 1);
-    }
+}
+
+// A log that cannot be written, a log that could not be created and rules that could not
+// be read: each is said once, as a warning row with the path and the system's reason.
+TEST(InterpreterWarnings, UnwritableLogAndUnreadableRulesAreSaidOnce)
+{
+    TempFile log(L"log_readonly");
+    log.write("old");
+    win::UniqueHandle readOnly(CreateFileW(log.path().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(readOnly.valid());
+    Fixture f;
+    f.interpreter.reset(readOnly.get(), log.path());
+    EXPECT_TRUE(f.interpreter.logComplete());
+    f.lines({ L"Info a", L"Info b" });
+    EXPECT_FALSE(f.interpreter.logComplete());
+    EXPECT_EQ(f.interpreter.warningCount(), 1);
+    ASSERT_EQ(f.view.rows.size(), 3u);
+    const std::wstring reason = win::formatOsErrorText(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(f.view.rows[1], L"row warn [] " + win::formatString(IDS_LOG_UNWRITABLE, { log.path(), reason }));
+
+    const std::wstring missing = log.path() + L"-missing\\run.log";
+    ASSERT_FALSE(f.rules.loadRules(missing));
+    f.interpreter.reset(nullptr, missing, ERROR_PATH_NOT_FOUND);
+    f.view.rows.clear();
+    f.interpreter.reportStartWarnings();
+    f.lines({ L"Info a" });
+    EXPECT_EQ(f.interpreter.warningCount(), 2);
+    EXPECT_FALSE(f.interpreter.logComplete());
+    ASSERT_EQ(f.view.rows.size(), 2u);
+    EXPECT_EQ(f.view.rows[0], L"row warn [] " + win::formatString(IDS_RULES_UNREADABLE,
+        { missing, win::formatOsErrorText(ERROR_PATH_NOT_FOUND) }));
+    EXPECT_EQ(f.view.rows[1], L"row warn [] " + win::formatString(IDS_LOG_UNWRITABLE,
+        { missing, win::formatOsErrorText(ERROR_PATH_NOT_FOUND) }));
+}
+
+TEST(InterpreterMessages, LongRowTextsAreShortenedVisibly)
+{
+    Fixture f;
+    f.lines({ L"Error: " + std::wstring(200000, L'x') });
+    f.interpreter.flushPendingMessage();
+    ASSERT_EQ(f.view.rows.size(), 1u);
+    const std::wstring& row = f.view.rows[0];
+    EXPECT_EQ(row.size(), std::wstring(L"row error [] ").size() + OutputInterpreter::kMaxRowCharacters + 1);
+    EXPECT_EQ(row.back(), win::kCutMark);
+    EXPECT_EQ(f.interpreter.errorCount(), 1);
 }

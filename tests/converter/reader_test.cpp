@@ -108,17 +108,17 @@ TEST(ReaderPipe, BreakSplitBetweenPassesCountsOnce)
     EXPECT_EQ(c.lines, (Lines{ L"A", L"B", L"" }));
 }
 
-TEST(ReaderPipe, ZeroBytesDropTheRestOfTheirLine)
+TEST(ReaderPipe, ZeroBytesAreLeftOutAndEndNothing)
 {
-    EXPECT_EQ(linesOf(std::string("ab\0cd\r\nef\n\0\nx\0", 15)), (Lines{ L"ab", L"ef", L"", L"x" }));
-    // The same whatever the reads: a zero byte in one read, the line break in a later one.
+    EXPECT_EQ(linesOf(std::string("ab\0cd\r\nef\n\0\nx\0", 15)), (Lines{ L"abcd", L"ef", L"", L"x" }));
+    // The same whatever the reads: a zero byte in one read, the rest of its line in a later one.
     Pipe pipe;
     Collector c;
     pipe.write(std::string("ab\0c", 4));
     c.reader.drainOutput(pipe.readEnd.get());
     pipe.write("d\ne\n");
     c.reader.drainOutput(pipe.readEnd.get());
-    EXPECT_EQ(c.lines, (Lines{ L"ab", L"e" }));
+    EXPECT_EQ(c.lines, (Lines{ L"abcd", L"e" }));
 }
 
 TEST(ReaderPipe, TenMegabytesWithoutLineBreak)
@@ -145,9 +145,23 @@ TEST(ReaderDecoding, InvalidBytesAreSubstitutedNotDropped)
     EXPECT_EQ(lines[0].substr(lines[0].size() - 4), L" end");
 }
 
+TEST(ReaderDecoding, SystemCodePageWhateverTheThreadLocale)
+{
+    // The converter writes in the system's ANSI code page; a thread locale with another
+    // one (other format settings) must not change the decoding.
+    const LCID saved = GetThreadLocale();
+    const LCID other = GetACP() == 932 ? MAKELCID(0x409, SORT_DEFAULT) : MAKELCID(0x411, SORT_DEFAULT);
+    ASSERT_TRUE(SetThreadLocale(other));
+    const std::string bytes = "\x82\xA0\xE9";
+    const Lines lines = linesOf(bytes + "\n");
+    SetThreadLocale(saved);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], win::fromCodePage(GetACP(), bytes));
+}
+
 TEST(ReaderDecodingJapanese, ShiftJisAcrossReadsAndPasses)
 {
-    ASSERT_EQ(win::threadAnsiCodePage(), 932u);
+    ASSERT_EQ(GetACP(), 932u);
     // "変換" in code page 932 is 95 CF 8A B7; split inside the first character.
     Pipe pipe;
     Collector c;

@@ -6,7 +6,9 @@
 
 #include "converter/MessageRuleSet.h"
 #include "converter/TestFiles.h"
+#include "ui/res/resource.h"
 #include "win/Handle.h"
+#include "win/Strings.h"
 #include "win/Text.h"
 
 using converter::MessageRuleSet;
@@ -142,16 +144,30 @@ TEST(RulesParsing, LongLinesAndZeroBytes)
     ASSERT_EQ(rules.ruleCount(), 1u);
     EXPECT_EQ(rules.rule(0).templateText().size(), longText.size());
 
-    // A zero byte ends the usable text of its 1024-byte piece.
-    std::string file = "expression=Z\ntype=info\ndefault=before";
+    // A zero byte ends nothing but itself: it is left out, and the rules after it load.
+    std::string file = "expression=Z\ntype=info\ndefault=bef";
     file.push_back('\0');
-    file += "expression=lost\n";
-    file.resize(1024, 'q');
-    file += "\nexpression=after\ntype=warn\ndefault=kept\n";
+    file += "ore\nexpression=after\ntype=warn\ndefault=kept\n";
+    file.resize(1500, '\0');
+    file += "\nexpression=late\ntype=warn\ndefault=kept\n";
     rules.loadRulesFromText(file);
-    ASSERT_EQ(rules.ruleCount(), 2u);
+    ASSERT_EQ(rules.ruleCount(), 3u);
     EXPECT_EQ(rules.rule(0).templateText(), "before");
     EXPECT_EQ(rules.rule(1).pattern(), "after");
+    EXPECT_EQ(rules.rule(2).pattern(), "late");
+}
+
+TEST(RulesParsing, AnUnknownTypeSkipsTheRule)
+{
+    // A misspelt type must not hide what the rule matches: the later rules decide.
+    for (const char* type : { "Warn", " warn", "warning", "" }) {
+        MessageRuleSet rules("en-us=");
+        rules.loadRulesFromText(std::string("expression=E\ntype=") + type + "\ndefault=hidden\n"
+            "expression=E\ntype=error\ndefault=shown\n");
+        const auto result = rules.classifyMessage(L"E");
+        EXPECT_EQ(result.type, MessageType::Error) << type;
+        EXPECT_EQ(result.text, L"shown") << type;
+    }
 }
 
 TEST(RulesFile, LoadsFromDiskAndMissingFileGivesNoRules)
@@ -162,15 +178,28 @@ TEST(RulesFile, LoadsFromDiskAndMissingFileGivesNoRules)
     rules.loadRules(file.path());
     EXPECT_EQ(rules.ruleCount(), 1u);
 
-    // A file held open without sharing cannot be read: no rules.
+    EXPECT_EQ(rules.loadError(), 0u);
+
+    // A file that an editor holds open for writing, sharing it, is read.
+    {
+        win::UniqueHandle editor(CreateFileW(file.path().c_str(), GENERIC_READ | GENERIC_WRITE,
+            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(editor.valid());
+        EXPECT_TRUE(rules.loadRules(file.path()));
+        EXPECT_EQ(rules.ruleCount(), 1u);
+    }
+    // One held without any sharing cannot be read: no rules, and the reason is kept.
     {
         win::UniqueHandle holder(CreateFileW(file.path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(holder.valid());
-        rules.loadRules(file.path());
+        EXPECT_FALSE(rules.loadRules(file.path()));
         EXPECT_EQ(rules.ruleCount(), 0u);
+        EXPECT_EQ(rules.loadError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     }
-    rules.loadRules(file.path() + L".missing");
+    EXPECT_FALSE(rules.loadRules(file.path() + L".missing"));
     EXPECT_EQ(rules.ruleCount(), 0u);
+    EXPECT_EQ(rules.loadError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(rules.sourcePath(), file.path() + L".missing");
     auto result = rules.classifyMessage(L"process_success 3");
     EXPECT_EQ(result.type, MessageType::None);
     EXPECT_EQ(result.text, L"process_success 3");
@@ -357,13 +386,37 @@ TEST(RulesBadInput, RandomRuleFilesAndMessagesNeverCrash)
     }
 }
 
-TEST(RulesLanguage, EnglishKeyFromMlang)
+TEST(RulesBadInput, HugeMessagesAndWidthInsertsStayBounded)
 {
-    MessageRuleSet rules;
-    EXPECT_EQ(rules.languageKey(), "en-us=");
+    // A message of megabytes is matched on its first characters, so it is still graded;
+    // width inserts repeated over it are cut, visibly, instead of needing gigabytes.
+    std::string templateText;
+    for (int i = 0; i < 200; ++i) {
+        templateText += "%1!9999s!";
+    }
+    MessageRuleSet rules("en-us=");
+    rules.loadRulesFromText("expression=Error: (.*)\ntype=error\ndefault=" + templateText + "\n");
+    const auto result = rules.classifyMessage(L"Error: " + std::wstring(5000000, L'e'));
+    EXPECT_EQ(result.type, MessageType::Error);
+    EXPECT_EQ(result.text.size(), win::kMaxFormattedCharacters + 1);
+    EXPECT_EQ(result.text.back(), win::kCutMark);
 }
 
-TEST(RulesLanguageJapanese, JapaneseKeyFromMlang)
+// The rule texts follow the language of the string table that the dialogs use, whatever
+// the thread's locale (under Wine the resources follow the thread locale, so both move).
+TEST(RulesLanguage, KeyFollowsTheStringTable)
+{
+    const LCID saved = GetThreadLocale();
+    for (const LCID locale : { MAKELCID(0x411, SORT_DEFAULT), MAKELCID(0x409, SORT_DEFAULT) }) {
+        SetThreadLocale(locale);
+        MessageRuleSet rules;
+        const bool japanese = win::loadString(IDS_TYPE_WARNING) == L"警告";
+        EXPECT_EQ(rules.languageKey(), japanese ? "ja=" : "en-us=") << locale;
+    }
+    SetThreadLocale(saved);
+}
+
+TEST(RulesLanguageJapanese, JapaneseKeyFromTheResources)
 {
     MessageRuleSet rules;
     EXPECT_EQ(rules.languageKey(), "ja=");

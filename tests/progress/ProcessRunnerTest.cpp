@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "converter/OutputInterpreter.h"
 #include "converter/OutputReader.h"
 #include "converter/ProcessRunner.h"
+#include "ui/res/resource.h"
+#include "win/Strings.h"
 
 using namespace progress_test;
 
@@ -35,9 +38,13 @@ public:
     void setCounterText(MessageType, const std::wstring&) override {}
     void addMessageRow(MessageType type, const std::wstring& page, const std::wstring& description) override
     {
+        if (description == failingRow) {
+            throw std::bad_alloc(); // as an allocation for this row would
+        }
         std::lock_guard lock(mutex_);
         rows_.push_back({type, page, description});
     }
+    std::wstring failingRow = L"\x1";
     std::vector<RecordedRow> rows() const { std::lock_guard lock(mutex_); return rows_; }
     std::vector<std::wstring> descriptions() const
     {
@@ -134,6 +141,11 @@ public:
         worker_ = std::thread([this] { runner.runWorker(display, pipe_.readEnd.get(), pipe_.writeEnd.get()); });
     }
     // The stand-in playing the script, with the kill-event name the runner signals.
+    void startProgram(const std::wstring& program)
+    {
+        const std::wstring name = uniqueKillEventName();
+        start(L"\"" + testDirectory() + program + L"\" --killevent=" + name, name);
+    }
     void startScriptWithEvent(const std::string& script)
     {
         const std::wstring name = uniqueKillEventName();
@@ -188,10 +200,10 @@ TEST(ProcessRunnerEndOfRun, ErrorExitReportsTheCodeThenTheRunTime)
 TEST(ProcessRunnerEndOfRun, OutputOfBothStreamsAndAnUnterminatedLastLineArrive)
 {
     ProcessRunnerHarness run;
-    run.startScriptWithEvent("line Info from stdout\nerr Info from stderr\nout Info with NUL\\0ignored\\r\\n\nsleep 100\nout Info last without end\nexit 0\n");
+    run.startScriptWithEvent("line Info from stdout\nerr Info from stderr\nout Info with NUL\\0kept\\r\\n\nsleep 100\nout Info last without end\nexit 0\n");
     ASSERT_TRUE(run.waitForEnd());
     run.join();
-    const std::vector<std::wstring> expected = {L"from stdout", L"from stderr", L"with NUL", L"last without end",
+    const std::vector<std::wstring> expected = {L"from stdout", L"from stderr", L"with NULkept", L"last without end",
         L"Finished in 0 seconds."};
     EXPECT_EQ(run.view.descriptions(), expected);
 }
@@ -318,4 +330,105 @@ TEST(KillEvent, SignalsAnEventThatIsHeldAndCreatesAMissingOne)
 TEST(KillEvent, ANameThatCannotBeAnEventFails)
 {
     EXPECT_FALSE(converter::signalKillEvent(L"Global\\No\\Such\\Namespace\\Korvello"));
+}
+
+// A GUI-subsystem converter that fills the pipe before it pumps messages: its output is
+// drained, and Cancel and then Abort end it.
+TEST(ProcessRunnerStop, GuiSubsystemConverterIsDrainedAndCanBeAborted)
+{
+    ProcessRunnerHarness run;
+    std::atomic<DWORD> now{1000};
+    run.runner.setTickSource([&now] { return now.load(); });
+    run.startProgram(L"korvello-guichild.exe");
+    ASSERT_TRUE(waitUntil([&] {
+        const std::vector<std::wstring> rows = run.view.descriptions();
+        return !rows.empty() && rows.back() == L"gui child ready";
+    }, 60000)) << run.view.descriptions().size() << " rows";
+    EXPECT_EQ(run.view.descriptions().size(), 20001u);
+    run.runner.requestStop();
+    now.store(1000 + converter::kGracefulStopMilliseconds + 1);
+    ASSERT_TRUE(waitUntil([&] { return run.display.abortOffers.load() == 1; }));
+    run.runner.requestStop();
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    EXPECT_EQ(run.runner.exitCode(), converter::kExitTerminated);
+}
+
+// A wait on the converter that fails is a failed run, and the converter is ended.
+TEST(ProcessRunnerEndOfRun, AFailedWaitIsAFailure)
+{
+    ScopedReport report;
+    ProcessRunnerHarness run;
+    std::atomic<bool> fail{false};
+    run.runner.setProcessWait([&fail](HANDLE process, DWORD timeout) {
+        if (fail.load()) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return WAIT_FAILED;
+        }
+        return WaitForSingleObject(process, timeout);
+    });
+    run.startScriptWithEvent("kill ignore\nline Info before\nsleep 60000\nexit 0\n");
+    ASSERT_TRUE(waitUntil([&] { return run.view.descriptions().size() == 1; }));
+    fail = true;
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    EXPECT_TRUE(run.runner.waitFailed());
+    EXPECT_TRUE(run.display.outcome().waitFailed);
+    const std::vector<std::wstring> expected = {L"before", L"Wait failed (6)."};
+    EXPECT_EQ(run.view.descriptions(), expected);
+    EXPECT_EQ(report.count("exit"), 0); // ended by the front end, not run to its end
+}
+
+// An allocation that fails while a message is shown costs that message, not the run.
+TEST(ProcessRunnerEndOfRun, AnAllocationFailureGivesAnErrorRowAndTheRunGoesOn)
+{
+    ProcessRunnerHarness run;
+    run.view.failingRow = L"boom";
+    run.startScriptWithEvent("line Info boom\nline Info after\nexit 0\n");
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    const std::vector<std::wstring> expected = {win::loadString(IDS_MESSAGE_OUT_OF_MEMORY), L"after",
+        L"Finished in 0 seconds."};
+    EXPECT_EQ(run.view.descriptions(), expected);
+    EXPECT_EQ(run.display.outcome().errorCount, 1);
+}
+
+// The converter is tied to the front end: when the front end dies, the converter ends.
+// The "front end" is this test program started again, running the child case below.
+TEST(ProcessRunnerJob, TheConverterEndsWithTheFrontEnd)
+{
+    const std::wstring eventName = uniqueKillEventName();
+    SetEnvironmentVariableW(L"KORVELLO_RUNNER_CHILD_EVENT", eventName.c_str());
+    std::wstring commandLine = L"\"" + win::modulePath() + L"\" --gtest_filter=ProcessRunnerJobChild.*";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        &startup, &info);
+    SetEnvironmentVariableW(L"KORVELLO_RUNNER_CHILD_EVENT", nullptr);
+    ASSERT_TRUE(started);
+    win::UniqueHandle frontEnd(info.hProcess);
+    win::UniqueHandle thread(info.hThread);
+    // The converter holds its kill event while it lives.
+    const auto converterAlive = [&] {
+        win::UniqueHandle event(OpenEventW(SYNCHRONIZE, FALSE, eventName.c_str()));
+        return event.valid();
+    };
+    ASSERT_TRUE(waitUntil(converterAlive, 30000));
+    TerminateProcess(frontEnd.get(), 1);
+    WaitForSingleObject(frontEnd.get(), 15000);
+    EXPECT_TRUE(waitUntil([&] { return !converterAlive(); }, 15000)) << "the converter ran on";
+}
+
+TEST(ProcessRunnerJobChild, RunsALongConversionUntilEnded)
+{
+    wchar_t name[128] = {};
+    if (GetEnvironmentVariableW(L"KORVELLO_RUNNER_CHILD_EVENT", name, 128) == 0) {
+        GTEST_SKIP() << "only as the child of ProcessRunnerJob";
+    }
+    ProcessRunnerHarness run;
+    run.start(standInCommandLine(name, writeScript("kill ignore\nsleep 60000\nexit 0\n"),
+        temporaryDirectory() + L"job_out.djvu"), name);
+    run.waitForEnd();
+    run.join();
 }

@@ -153,7 +153,7 @@ public:
             }
         });
         const INT_PTR result = dialog.runConverter(commandLine, title_, win::loadString(IDS_STARTING_CONVERSION),
-            logPath, detailsCollapsed, &converter::signalKillEvent, eventName, logFile, osError);
+            logPath, detailsCollapsed, &converter::signalKillEvent, eventName, logFile, osError, logOpenError);
         done = true;
         driverThread.join();
         return result;
@@ -163,6 +163,7 @@ public:
     std::atomic<DWORD> clock{100000};
     std::wstring logPath;
     HANDLE logFile = nullptr;
+    DWORD logOpenError = 0;
     bool detailsCollapsed = false;
     DWORD osError = 12345;
     HWND window = nullptr;
@@ -380,14 +381,39 @@ TEST(ProgressDialogStop, EscapeDuringTheRunCancels)
     EXPECT_EQ(harness.dialog.exitCode(), converter::kExitCanceled);
 }
 
-TEST(ProgressDialogLog, OpenLogIsEnabledAtTheEndWhenALogPathWasGiven)
+// A log path that cannot be written (here an existing folder): one warning row with the
+// path and the system's reason, the warning status, and no "Open Log".
+TEST(ProgressDialogLog, AnUnwritableLogIsSaidAndNotOffered)
 {
     DialogHarness harness;
-    harness.logPath = temporaryDirectory() + L"no-such-folder-" + uniqueSuffix() + L"\\run.log";
-    harness.run("line Page 1\nsleep 300\nexit 0\n", [&](HWND dialog) {
-        EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
+    harness.logPath = temporaryDirectory();
+    harness.logFile = CreateFileW(harness.logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_EQ(harness.logFile, INVALID_HANDLE_VALUE);
+    harness.logOpenError = GetLastError();
+    harness.logFile = nullptr;
+    harness.run("line Page 1\nline Info shown\nexit 0\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-        EXPECT_TRUE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
+        EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_FINISHED_WITH_WARNINGS));
+        const std::vector<std::wstring> descriptions = columnTexts(dialog, 2);
+        ASSERT_EQ(descriptions.size(), 3u);
+        EXPECT_EQ(descriptions[0], win::formatString(IDS_LOG_UNWRITABLE,
+            { harness.logPath, win::formatOsErrorText(harness.logOpenError) }));
+        EXPECT_EQ(cellText(dialog, 0, 0), win::loadString(IDS_TYPE_WARNING));
+        pressButton2(dialog);
+    });
+}
+
+// Page counts above 65535 keep their range (the 32-bit range message).
+TEST(ProgressDialogRun, ManyPagesKeepTheirRange)
+{
+    DialogHarness harness;
+    harness.run("line Processing pages 1 through 70000.\nline Page 69999\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+        EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 70000);
+        EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 70000);
         pressButton2(dialog);
     });
 }
@@ -399,11 +425,15 @@ TEST(ProgressDialogLog, TheLogHoldsTheConverterLinesButNotTheEndOfRunMessages)
     harness.logFile = CreateFileW(harness.logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
         FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(harness.logFile, INVALID_HANDLE_VALUE);
+    bool openLogEnabled = false;
     harness.run("line Page 1\nline Info logged\nexit 0\n", [&](HWND dialog) {
+        EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        openLogEnabled = controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG);
         pressButton2(dialog);
     });
     CloseHandle(harness.logFile);
+    EXPECT_TRUE(openLogEnabled);
     EXPECT_EQ(readFileBytes(harness.logPath), "\xEF\xBB\xBFPage 1\r\nInfo logged\r\n");
     DeleteFileW(harness.logPath.c_str());
 }
@@ -425,11 +455,11 @@ TEST(ProgressDialogStatus, FinalStatusFollowsTheExitCode)
     outcome.exitCode = 7;
     outcome.errorCountText.clear();
     EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
-    // A failed wait is shown like a successful end.
+    // A failed wait is a failed run.
     outcome.waitFailed = true;
     outcome.exitCode = 0;
     outcome.errorCount = 0;
-    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_SUCCESSFULLY));
+    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
 }
 
 TEST(ProgressDialogLayout, CollapsedRunEndsAtTheListAndExpandsToTheTemplateHeight)

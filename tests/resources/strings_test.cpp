@@ -78,6 +78,12 @@ const Text kTexts[] = {
         L"'%1' はフォルダーです。入力ファイルには PDF または PostScript ファイルを指定してください。" },
     { 254, L"The converter's command line would be %1 characters long, but Windows passes at most 32767. Shorten the file names or the additional parameters.",
         L"コンバーターのコマンドラインが %1 文字になりますが、Windows が渡せるのは 32767 文字までです。ファイル名または追加パラメーターを短くしてください。" },
+    { 270, L"The message rules could not be read from '%1': %2 Messages are neither graded nor listed.",
+        L"メッセージの規則を '%1' から読み込めませんでした: %2 メッセージは分類も表示もされません。" },
+    { 271, L"The processing log cannot be written to '%1': %2", L"処理ログを '%1' に書き込めません: %2" },
+    { 272, L"A message could not be processed: not enough memory.",
+        L"メモリ不足のため、メッセージを処理できませんでした。" },
+    { 273, L"en-us", L"ja" },
 };
 
 bool isListed(UINT id)
@@ -133,7 +139,7 @@ TEST(ResourceStrings, BothLanguagesHaveTheSameInserts)
         EXPECT_EQ(english, japanese) << "id " << text.id;
         withInserts += english.empty() ? 0 : 1;
     }
-    EXPECT_EQ(withInserts, 14); // 205, 219 to 223, 235 to 237, 250 to 254
+    EXPECT_EQ(withInserts, 16); // 205, 219 to 223, 235 to 237, 250 to 254, 270, 271
     EXPECT_EQ(restest::insertsOf(L"page %1!d!/%2!d! of %3 at 100%% %n"),
         (std::vector<std::wstring> { L"%1!d!", L"%2!d!", L"%3" }));
 }

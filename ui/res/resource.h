@@ -67,6 +67,12 @@
 #define IDS_LOG_IS_OUTPUT 252
 #define IDS_INPUT_IS_DIRECTORY 253
 #define IDS_COMMAND_LINE_TOO_LONG 254
+// Warnings and errors of the front end's own in the message list, and the language of
+// the string table (the language tag that picks the rule file's texts).
+#define IDS_RULES_UNREADABLE 270
+#define IDS_LOG_UNWRITABLE 271
+#define IDS_MESSAGE_OUT_OF_MEMORY 272
+#define IDS_RULE_LANGUAGE 273
 
 // Progress dialog (103)
 #define IDC_PROGRESS_STATUS 1046
