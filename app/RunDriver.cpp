@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "converter/ConverterContract.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/ErrorMessage.h"
 #include "win/Handle.h"
 #include "win/Module.h"

@@ -1,6 +1,6 @@
 #include "app/ShellVerb.h"
 
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Module.h"
 #include "win/RegKey.h"
 #include "win/Strings.h"

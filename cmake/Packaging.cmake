@@ -12,7 +12,7 @@ set(CPACK_PACKAGE_FILE_NAME "korvello-gui-${PROJECT_VERSION}-setup")
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "KorvelloConverterGUI")
 set(CPACK_NSIS_PACKAGE_NAME "Korvello Converter")
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};Korvello;gui;/")
-set(CPACK_KORVELLO_ICON "${CMAKE_BINARY_DIR}/ui/res/art/app.ico")
+set(CPACK_KORVELLO_ICON "${CMAKE_BINARY_DIR}/res/art/app.ico")
 # The installer script template lives here (cmake/packaging/NSIS.template.in).
 set(CPACK_MODULE_PATH "${PROJECT_SOURCE_DIR}/cmake/packaging")
 list(PREPEND CMAKE_MODULE_PATH "${PROJECT_SOURCE_DIR}/cmake/packaging")

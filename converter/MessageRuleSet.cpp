@@ -8,10 +8,12 @@
 
 #include <utility>
 
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Handle.h"
+#include "win/Module.h"
 #include "win/Strings.h"
 #include "win/Text.h"
+#include "win/TextHelpers.h"
 
 namespace converter {
 
@@ -42,17 +44,9 @@ bool initializeOniguruma()
     return initialized;
 }
 
-bool isLineTrimChar(char c) { return c == '\r' || c == '\n' || c == '\t' || c == ' '; }
-
 std::string_view trimLine(std::string_view line)
 {
-    while (!line.empty() && isLineTrimChar(line.front())) {
-        line.remove_prefix(1);
-    }
-    while (!line.empty() && isLineTrimChar(line.back())) {
-        line.remove_suffix(1);
-    }
-    return line;
+    return win::trimmed(line, win::isLineBlank<char>);
 }
 
 // The rest of the line after the first occurrence of the keyword, or nothing.
@@ -243,14 +237,7 @@ std::string MessageRuleSet::languageKeyOfResources()
 
 std::wstring MessageRuleSet::defaultRuleFilePath()
 {
-    wchar_t path[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return std::wstring();
-    }
-    wchar_t* fileName = PathFindFileNameW(path);
-    std::wstring result(path, static_cast<size_t>(fileName - path));
-    return result + L"langmap.txt";
+    return win::pathBesideModule(L"langmap.txt");
 }
 
 void MessageRuleSet::resetPending()

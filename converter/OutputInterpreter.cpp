@@ -6,8 +6,9 @@
 #include <new>
 #include <utility>
 
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Text.h"
+#include "win/TextHelpers.h"
 
 namespace converter {
 
@@ -23,28 +24,14 @@ constexpr size_t kMarkerLength = 8; // "   **** "
 
 static_assert(kPageCountPrefix.size() == 27);
 
-bool isMessageTrimChar(wchar_t c) { return c == L'\r' || c == L'\n' || c == L'\t' || c == L' '; }
-
 std::wstring_view trimMessage(std::wstring_view text)
 {
-    while (!text.empty() && isMessageTrimChar(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isMessageTrimChar(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return win::trimmed(text, win::isLineBlank<wchar_t>);
 }
 
 std::wstring_view trimWhiteSpace(std::wstring_view text)
 {
-    while (!text.empty() && std::iswspace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::iswspace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return win::trimmed(text, [](wchar_t c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; });
 }
 
 // Appends UTF-16 text as UTF-8, a lone surrogate as U+FFFD, as the platform's
@@ -106,30 +93,7 @@ void OutputInterpreter::reset(HANDLE logFile, const std::wstring& logPath, DWORD
 
 int OutputInterpreter::integerValue(std::wstring_view text)
 {
-    size_t i = 0;
-    while (i < text.size() && std::iswspace(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    long long value = 0;
-    while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') {
-        value = value * 10 + (text[i] - L'0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
-        ++i;
-    }
-    if (negative) {
-        value = -value;
-    }
-    if (value > INT_MAX) {
-        value = INT_MAX;
-    }
-    return static_cast<int>(value);
+    return win::saturatingInt32(text);
 }
 
 void OutputInterpreter::interpretLine(std::wstring_view line)

@@ -1,6 +1,6 @@
 #include "options/DialogCommandLineBoxes.h"
 
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Window.h"
 
 namespace options {

@@ -9,22 +9,13 @@
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
 #include "options/OptionControls.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Strings.h"
+#include "win/TextHelpers.h"
 
 namespace options {
 
 namespace {
-
-bool isSpace(wchar_t c)
-{
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
-}
-
-bool isDigit(wchar_t c)
-{
-    return c >= L'0' && c <= L'9';
-}
 
 bool inRange(const OptionSpec& option, std::int32_t value)
 {
@@ -59,27 +50,7 @@ void appendNamed(std::wstring& text, std::wstring_view name, std::wstring_view v
 
 std::int32_t convertNumber(std::wstring_view text)
 {
-    size_t i = 0;
-    while (i < text.size() && isSpace(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    // Accumulate the magnitude; stop growing once it passes every 32-bit value.
-    constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-    std::int64_t magnitude = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i) {
-        if (magnitude <= limit) {
-            magnitude = magnitude * 10 + (text[i] - L'0');
-        }
-    }
-    if (negative) {
-        return magnitude >= limit ? std::numeric_limits<std::int32_t>::min() : static_cast<std::int32_t>(-magnitude);
-    }
-    return magnitude >= limit ? std::numeric_limits<std::int32_t>::max() : static_cast<std::int32_t>(magnitude);
+    return win::saturatingInt32(text);
 }
 
 void appendArgument(std::wstring& text, std::wstring_view item)

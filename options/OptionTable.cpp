@@ -4,7 +4,7 @@
 
 // The shared id header of the dialog templates and the string table: plain numbers,
 // no user-interface code.
-#include "ui/res/resource.h"
+#include "res/resource.h"
 
 namespace options {
 

@@ -12,7 +12,7 @@
 #include "options/ArgumentSet.h"
 #include "options/DialogOptionControls.h"
 #include "options/OptionEngine.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Dialog.h"
 
 namespace ui {

@@ -1,6 +1,6 @@
 #include "ui/FileChecks.h"
 
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/FileSystem.h"
 
 namespace ui {

@@ -1,6 +1,6 @@
 #include "ui/HistoryMenu.h"
 
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Strings.h"
 
 namespace ui {

@@ -11,7 +11,7 @@
 #include "options/CommandLineComposer.h"
 #include "options/DialogCommandLineBoxes.h"
 #include "settings/SettingsStore.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Dialog.h"
 
 namespace ui {

@@ -6,7 +6,7 @@
 
 #include <climits>
 
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Dpi.h"
 #include "win/Module.h"
 #include "win/Strings.h"

@@ -10,7 +10,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/FileChecks.h"
 #include "ui/HistoryMenu.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/ErrorMessage.h"
 #include "win/FileSystem.h"
 #include "win/Module.h"
@@ -19,6 +19,8 @@
 namespace ui {
 
 namespace {
+
+static_assert(IDS_APP_TITLE == win::kAppTitleStringId, "message boxes are titled with the application title");
 
 constexpr int kHistoryButtonLeft = 7;
 // A zero-delay timer: timers come after painting, so the completion objects are

@@ -1,12 +1,11 @@
 #include "win/ErrorMessage.h"
 
-#include "ui/res/resource.h"
 
 namespace win {
 
 int showMessageText(HWND owner, UINT style, const std::wstring& text)
 {
-    const std::wstring title = loadString(IDS_APP_TITLE);
+    const std::wstring title = loadString(kAppTitleStringId);
     return MessageBoxW(owner, text.c_str(), title.c_str(), style);
 }
 

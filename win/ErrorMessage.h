@@ -10,6 +10,9 @@
 
 namespace win {
 
+// The string-table id of the application title, the caption of every message box.
+inline constexpr UINT kAppTitleStringId = 200;
+
 // Loads string stringId, fills in its positional inserts and shows it in a message
 // box with the given owner and style, titled with the application title (string 200).
 // Returns MessageBoxW's result.

@@ -9,12 +9,20 @@ HINSTANCE moduleInstance()
 
 std::wstring modulePath()
 {
-    wchar_t buffer[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return std::wstring();
+    // A program installed under a long path needs more than MAX_PATH characters.
+    std::wstring buffer(MAX_PATH, L'\0');
+    while (buffer.size() <= 32768) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return std::wstring();
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
     }
-    return std::wstring(buffer, length);
+    return std::wstring();
 }
 
 std::wstring fileNamePart(const std::wstring& path)

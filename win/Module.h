@@ -8,7 +8,7 @@
 namespace win {
 
 HINSTANCE moduleInstance();
-// Full path of the running executable (GetModuleFileNameW, 260 characters).
+// Full path of the running executable; empty when it cannot be read.
 std::wstring modulePath();
 // The executable's path with its file name replaced by fileName.
 std::wstring pathBesideModule(const std::wstring& fileName);

@@ -24,7 +24,7 @@
 
 #include "converter/ProcessRunner.h"
 #include "ui/ProgressDialog.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Module.h"
 #include "win/Strings.h"
 

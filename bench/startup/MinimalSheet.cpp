@@ -9,7 +9,7 @@
 #include <cwchar>
 #include <initializer_list>
 
-#include "ui/res/resource.h"
+#include "res/resource.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "converter/RecordingView.h"
 #include "converter/TestFiles.h"
 #include "win/Handle.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Strings.h"
 #include "win/Text.h"
 

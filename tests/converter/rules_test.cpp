@@ -6,7 +6,7 @@
 
 #include "converter/MessageRuleSet.h"
 #include "converter/TestFiles.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Handle.h"
 #include "win/Strings.h"
 #include "win/Text.h"

@@ -8,7 +8,7 @@
 #include <shlobj.h>
 
 #include "E2eSupport.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Text.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "options/DialogCommandLineBoxes.h"
 #include "options/DialogOptionControls.h"
 #include "options/OptionEngine.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Strings.h"
 #include "win/Window.h"
 

@@ -15,7 +15,7 @@
 #include "options/DialogCommandLineBoxes.h"
 #include "options/OptionEngine.h"
 #include "options/OptionTable.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 
 using options::ArgumentSet;
 using Words = std::vector<std::wstring>;

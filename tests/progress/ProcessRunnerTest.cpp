@@ -16,7 +16,7 @@
 #include "converter/OutputInterpreter.h"
 #include "converter/OutputReader.h"
 #include "converter/ProcessRunner.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Strings.h"
 
 using namespace progress_test;

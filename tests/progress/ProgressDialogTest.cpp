@@ -16,7 +16,7 @@
 #include "ProgressTestSupport.h"
 #include "RecordingTaskbar.h"
 #include "ui/ProgressDialog.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Strings.h"
 
 using namespace progress_test;

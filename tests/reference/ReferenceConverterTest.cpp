@@ -18,7 +18,7 @@
 
 #include "e2e/E2eSupport.h"
 #include "ToolHost.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Handle.h"
 #include "win/Text.h"
 

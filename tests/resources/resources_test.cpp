@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "ResourceData.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 
 using restest::kNeutral;
 

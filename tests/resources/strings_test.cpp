@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ResourceData.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Strings.h"
 
 using restest::kEnglish;

@@ -12,7 +12,7 @@
 
 #include "ResourceData.h"
 #include "tools/dialogviewer/LayoutCheck.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 
 using restest::kEnglish;
 using restest::kJapanese;

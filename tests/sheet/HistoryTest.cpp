@@ -8,7 +8,7 @@
 #include "settings/TestKey.h"
 #include "ui/HistoryMenu.h"
 #include "ui/SettingsSheet.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Handle.h"
 
 namespace {

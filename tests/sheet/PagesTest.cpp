@@ -8,7 +8,7 @@
 #include "settings/TestKey.h"
 #include "ui/BasicPage.h"
 #include "ui/SettingsSheet.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 
 TEST(OutputName, DerivedFromTheInputExtension)
 {

@@ -14,7 +14,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/TestKey.h"
 #include "ui/SettingsSheet.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Window.h"
 
 namespace {

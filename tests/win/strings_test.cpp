@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Strings.h"
 
 using win::MessageArg;

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "tools/dialogviewer/LayoutCheck.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Dpi.h"
 #include "win/Strings.h"
 #include "win/Text.h"
