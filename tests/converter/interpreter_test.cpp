@@ -6,7 +6,7 @@
 
 #include "converter/OutputInterpreter.h"
 #include "converter/RecordingView.h"
-#include "converter/TestFiles.h"
+#include "support/ScratchFiles.h"
 #include "win/Handle.h"
 #include "res/resource.h"
 #include "win/Strings.h"

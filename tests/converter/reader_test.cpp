@@ -9,7 +9,7 @@
 #include "converter/OutputInterpreter.h"
 #include "converter/OutputReader.h"
 #include "converter/RecordingView.h"
-#include "converter/TestFiles.h"
+#include "support/ScratchFiles.h"
 #include "win/Handle.h"
 #include "win/Text.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "converter/MessageRuleSet.h"
-#include "converter/TestFiles.h"
+#include "support/ScratchFiles.h"
 #include "res/resource.h"
 #include "win/Handle.h"
 #include "win/Strings.h"

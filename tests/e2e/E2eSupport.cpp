@@ -81,12 +81,6 @@ std::wstring windowsPathOf(const char* linuxPath)
 
 Installation::Installation(const char* converterPath)
 {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    static int counter = 0;
-    folder_ = std::wstring(temp) + L"korvello-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-"
-        + std::to_wstring(++counter);
-    CreateDirectoryW(folder_.c_str(), nullptr);
     CopyFileW(windowsPathOf(KORVELLO_GUI_EXE).c_str(), gui().c_str(), FALSE);
     CopyFileW(windowsPathOf(converterPath).c_str(), path(L"korvello.exe").c_str(), FALSE);
     CopyFileW(windowsPathOf(KORVELLO_LANGMAP).c_str(), path(L"langmap.txt").c_str(), FALSE);
@@ -98,13 +92,6 @@ Installation::~Installation()
 {
     SetEnvironmentVariableW(L"KORVELLO_STANDIN_REPORT", nullptr);
     SetEnvironmentVariableW(L"KORVELLO_STANDIN_SCRIPT", nullptr);
-    std::wstring from = folder_;
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationW(&operation);
 }
 
 std::wstring Installation::writeFile(const std::wstring& name, const std::string& content) const

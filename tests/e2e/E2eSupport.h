@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ScratchFiles.h"
 #include "win/Handle.h"
 
 // A scratch folder with korvello-gui.exe, korvello.exe (the stand-in, or the converter
@@ -19,8 +20,8 @@ public:
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
 
-    const std::wstring& folder() const { return folder_; }
-    std::wstring path(const std::wstring& name) const { return folder_ + L"\\" + name; }
+    const std::wstring& folder() const { return folder_.path(); }
+    std::wstring path(const std::wstring& name) const { return folder_.file(name); }
     std::wstring gui() const { return path(L"korvello-gui.exe"); }
     // Writes a UTF-8 file into the folder and returns its path.
     std::wstring writeFile(const std::wstring& name, const std::string& content) const;
@@ -31,7 +32,7 @@ public:
     void useScript(const std::string& script) const;
 
 private:
-    std::wstring folder_;
+    testing_support::ScratchFolder folder_{L"korvello-e2e"};
 };
 
 // The settings key of the program, cleaned before and after a test.

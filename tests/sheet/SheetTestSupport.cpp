@@ -71,39 +71,6 @@ void click(HWND dialog, int id)
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-ScratchFolder::ScratchFolder()
-{
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    static int counter = 0;
-    path_ = std::wstring(temp) + L"korvello-sheet-" + std::to_wstring(GetCurrentProcessId()) + L"-"
-        + std::to_wstring(++counter);
-    CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::wstring from = path_;
-    from.push_back(L'\0'); // double-null-terminated list
-    SHFILEOPSTRUCTW operation = {};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationW(&operation);
-}
-
-std::wstring ScratchFolder::createFile(const std::wstring& name) const
-{
-    const std::wstring path = file(name);
-    const win::UniqueHandle handle(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (handle) {
-        DWORD written = 0;
-        WriteFile(handle.get(), "%PDF-1.4\n", 9, &written, nullptr);
-    }
-    return path;
-}
-
 options::ArgumentSet argumentsOf(const std::vector<std::wstring>& args)
 {
     return options::ArgumentSet::fromCommandLine(args);

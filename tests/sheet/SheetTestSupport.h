@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "options/ArgumentSet.h"
+#include "support/ScratchFiles.h"
 #include "ui/SettingsSheet.h"
 
 // Shows the sheet; script runs once the first-show steps are done. When the script
@@ -39,20 +40,6 @@ bool isChecked(HWND dialog, int id);
 // Clicks a check box or button as the user does (BM_CLICK).
 void click(HWND dialog, int id);
 
-// A fresh folder under the temporary directory, removed with its files afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::wstring& path() const { return path_; }
-    std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
-    // Creates a small file and returns its path.
-    std::wstring createFile(const std::wstring& name) const;
-
-private:
-    std::wstring path_;
-};
+using testing_support::ScratchFolder;
 
 options::ArgumentSet argumentsOf(const std::vector<std::wstring>& args);

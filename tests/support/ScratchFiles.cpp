@@ -1,4 +1,6 @@
-#include "converter/TestFiles.h"
+#include "support/ScratchFiles.h"
+
+#include <shellapi.h>
 
 #include <atomic>
 
@@ -31,6 +33,38 @@ void TempFile::write(std::string_view bytes) const
 }
 
 std::string TempFile::read() const { return readFileBytes(path_); }
+
+ScratchFolder::ScratchFolder(std::wstring_view stem)
+{
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    path_ = std::wstring(temp) + std::wstring(stem) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-"
+        + std::to_wstring(++gCounter);
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::wstring from = path_;
+    from.push_back(L'\0'); // a double-null-terminated list
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&operation);
+}
+
+std::wstring ScratchFolder::createFile(const std::wstring& name, std::string_view content) const
+{
+    const std::wstring target = file(name);
+    const win::UniqueHandle handle(
+        CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (handle && !content.empty()) {
+        WriteFile(handle.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    }
+    return target;
+}
 
 std::string readFileBytes(const std::wstring& path)
 {
