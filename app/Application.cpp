@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "app/MainLoop.h"
-#include "converter/ProcessRunner.h"
+#include "converter/ConversionRun.h"
 #include "options/ArgumentSet.h"
 #include "ui/ProgressDialog.h"
 #include "ui/SettingsSheet.h"
@@ -16,17 +16,14 @@ namespace {
 // A run behind the real progress dialog. Constructing it loads langmap.txt.
 class ProgressDialogRun : public ConverterRun {
 public:
-    INT_PTR runConverter(const RunSetup& setup, DWORD& osError) override
+    converter::RunResult runConverter(const RunSetup& setup) override
     {
-        return dialog_.runConverter(setup.commandLine, setup.title, setup.statusText, setup.logPath,
-            setup.detailsCollapsed, &converter::signalKillEvent, setup.killEventName, setup.logFile, osError,
-            setup.logOpenError);
+        ui::ProgressDialog dialog(setup.title, setup.statusText, setup.logPath);
+        return run_.run(setup, dialog);
     }
-    DWORD exitCode() const override { return dialog_.exitCode(); }
-    bool waitFailed() const override { return dialog_.waitFailed(); }
 
 private:
-    ProgressDialog dialog_;
+    converter::ConversionRun run_;
 };
 
 class SheetPass : public SettingsPass {

@@ -10,7 +10,6 @@ struct ConversionRequest {
     std::wstring converterArguments; // the complete converter argument text, file names included
     std::wstring logPath;       // empty: no log
     bool openAfterConversion = false;
-    bool detailsCollapsed = false;
 };
 
 } // namespace app

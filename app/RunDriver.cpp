@@ -55,30 +55,26 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
     win::UniqueHandle logFile = createLogFile(request.logPath, setup.logOpenError);
     setup.logFile = logFile.get();
     setup.logPath = request.logPath;
-    setup.detailsCollapsed = request.detailsCollapsed;
 
     std::unique_ptr<ConverterRun> run = services.createRun();
     setup.title = progressTitle(request.quotedOutputPath);
     setup.statusText = win::loadString(IDS_STARTING_CONVERSION);
 
-    DWORD osError = 0;
-    const INT_PTR endCode = run->runConverter(setup, osError);
-    const DWORD exitCode = run->exitCode();
-    const bool waitFailed = run->waitFailed();
+    const converter::RunResult result = run->runConverter(setup);
 
     // The worker has ended: nothing else touches the log any more.
     logFile.reset();
 
     bool endProgram = false;
-    if (endCode == 1) {
-        if (exitCode == converter::kExitSuccess && !waitFailed) {
+    if (result.end == converter::RunEnd::Closed) {
+        if (result.exitCode == converter::kExitSuccess && !result.waitFailed) {
             endProgram = true;
             if (request.openAfterConversion) {
                 services.openOutput(request.quotedOutputPath);
             }
         }
-    } else if (endCode == 3) {
-        services.showError(win::formatString(IDS_OS_ERROR, { win::formatOsErrorText(osError) }));
+    } else if (result.end == converter::RunEnd::NotStarted) {
+        services.showError(win::formatString(IDS_OS_ERROR, { win::formatOsErrorText(result.osError) }));
     } else {
         services.showError(win::loadString(IDS_PROCESS_FAILED));
     }

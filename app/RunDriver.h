@@ -9,30 +9,22 @@
 #include <string>
 
 #include "app/ConversionRequest.h"
+#include "converter/ConversionRun.h"
 
 namespace app {
 
-// Everything the progress dialog needs for one run.
-struct RunSetup {
-    std::wstring commandLine;
+// Everything one run needs: the run's own record and the texts of its window.
+struct RunSetup : converter::RunSetup {
     std::wstring title;
     std::wstring statusText;
-    std::wstring logPath;
-    bool detailsCollapsed = false;
-    std::wstring killEventName;
-    HANDLE logFile = nullptr; // null when there is no log
-    DWORD logOpenError = 0;   // why the log at logPath could not be created, 0 otherwise
 };
 
 // One run of the converter behind its progress dialog. Creating it loads the
-// message rules; runConverter returns the dialog's end code (1 ended, 3 not started).
+// message rules.
 class ConverterRun {
 public:
     virtual ~ConverterRun() = default;
-    virtual INT_PTR runConverter(const RunSetup& setup, DWORD& osError) = 0;
-    virtual DWORD exitCode() const = 0;
-    // The converter could not be followed to its end (its wait failed): a failed run.
-    virtual bool waitFailed() const = 0;
+    virtual converter::RunResult runConverter(const RunSetup& setup) = 0;
 };
 
 // The platform effects of the driver; the defaults are the real ones.

@@ -78,25 +78,6 @@ void OutputReader::consumeBytes(std::string_view bytes)
     }
 }
 
-void OutputReader::drainOutput(HANDLE pipeReadEnd)
-{
-    char buffer[kMaxRead];
-    for (;;) {
-        DWORD available = 0;
-        if (!PeekNamedPipe(pipeReadEnd, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
-            // Empty (or a failed query): give up the time slice once and end the pass.
-            Sleep(0);
-            return;
-        }
-        const DWORD wanted = available < kMaxRead ? available : kMaxRead;
-        DWORD read = 0;
-        if (!ReadFile(pipeReadEnd, buffer, wanted, &read, nullptr)) {
-            return; // the tail stays for the next pass
-        }
-        consumeBytes(std::string_view(buffer, read));
-    }
-}
-
 void OutputReader::finishOutput()
 {
     swallowLineFeed_ = false;

@@ -14,14 +14,9 @@ namespace converter {
 
 class OutputReader {
 public:
-    static constexpr DWORD kMaxRead = 1024;
-
     explicit OutputReader(std::function<void(std::wstring_view)> deliverLine);
 
-    // One non-blocking pass over the pipe's read end: reads of at most 1024 bytes while
-    // data is available, delivers every complete line, keeps the unterminated tail.
-    void drainOutput(HANDLE pipeReadEnd);
-    // The same line assembly for bytes from elsewhere (tests, benchmarks).
+    // Line assembly: delivers every complete line of the bytes, keeps the unterminated tail.
     void consumeBytes(std::string_view bytes);
     // End of the run: delivers an unterminated last line, if any.
     void finishOutput();

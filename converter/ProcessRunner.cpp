@@ -71,37 +71,41 @@ void ProcessRunner::requestStop()
     stopRequested_.store(true);
 }
 
-bool ProcessRunner::drainPass(HANDLE pipeReadEnd, bool toTheEnd, bool& cutShort)
+bool drainPipe(HANDLE readEnd, std::vector<char>& buffer, const std::function<void(std::string_view)>& consume,
+    DWORD maxMilliseconds, bool& cutShort)
 {
-    // Reads of what waits, up to kReadChunkBytes at a time, handed to the reader's line
-    // assembly (which gives the same lines however the bytes are split). Under Wine every
-    // read and every query of the pipe is a round trip to the server, so reads of 1 KiB
-    // would cost more than the lines they carry.
-    // A converter that writes as fast as it is read would keep a pass going for as long as
-    // it writes, starving the stop handling; a pass therefore ends after
-    // kMaxPassMilliseconds unless it is the last one, after the converter has ended.
+    // Under Wine every read and every query of the pipe is a round trip to the server, so
+    // reads of 1 KiB would cost more than the lines they carry.
     cutShort = false;
     const DWORD start = GetTickCount();
-    std::vector<char>& buffer = readBuffer_;
     buffer.resize(kReadChunkBytes);
     bool hadData = false;
     for (;;) {
         DWORD available = 0;
-        if (!PeekNamedPipe(pipeReadEnd, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
+        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
             return hadData;
         }
         const DWORD wanted = available < kReadChunkBytes ? available : kReadChunkBytes;
         DWORD read = 0;
-        if (!ReadFile(pipeReadEnd, buffer.data(), wanted, &read, nullptr)) {
+        if (!ReadFile(readEnd, buffer.data(), wanted, &read, nullptr)) {
             return hadData;
         }
         hadData = true;
         consume(std::string_view(buffer.data(), read));
-        if (!toTheEnd && GetTickCount() - start >= kMaxPassMilliseconds) {
+        if (maxMilliseconds != 0 && GetTickCount() - start >= maxMilliseconds) {
             cutShort = true;
             return true;
         }
     }
+}
+
+bool ProcessRunner::drainPass(HANDLE pipeReadEnd, bool toTheEnd, bool& cutShort)
+{
+    // A converter that writes as fast as it is read would keep a pass going for as long as
+    // it writes, starving the stop handling; a pass therefore ends after
+    // kMaxPassMilliseconds unless it is the last one, after the converter has ended.
+    return drainPipe(pipeReadEnd, readBuffer_, [this](std::string_view bytes) { consume(bytes); },
+        toTheEnd ? 0 : kMaxPassMilliseconds, cutShort);
 }
 
 void ProcessRunner::consume(std::string_view bytes)

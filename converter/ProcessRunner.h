@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,14 @@ struct ConverterPipe {
 };
 // Creates the pipe; on failure returns false with the OS error and holds no handle.
 bool createConverterPipe(ConverterPipe& pipe, DWORD& osError);
+
+// One drain pass over the pipe's read end that never waits for data: reads of what
+// waits, up to kReadChunkBytes at a time into buffer, each handed to consume. True when
+// the pipe held data. With maxMilliseconds other than 0 it ends after that long even
+// while data keeps arriving, and then sets cutShort. The worker's drain and the
+// benchmarks' use this one path.
+bool drainPipe(HANDLE readEnd, std::vector<char>& buffer, const std::function<void(std::string_view)>& consume,
+    DWORD maxMilliseconds, bool& cutShort);
 
 class ProcessRunner {
 public:

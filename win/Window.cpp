@@ -22,4 +22,15 @@ RECT Window::rectInParent() const
     return rect;
 }
 
+void Window::moveEdges(int dLeft, int dTop, int dRight, int dBottom) const
+{
+    if (hwnd_ == nullptr) {
+        return;
+    }
+    const RECT rect = rectInParent();
+    const int left = rect.left + dLeft;
+    const int top = rect.top + dTop;
+    MoveWindow(hwnd_, left, top, rect.right + dRight - left, rect.bottom + dBottom - top, TRUE);
+}
+
 } // namespace win

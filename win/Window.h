@@ -27,6 +27,8 @@ public:
     }
     // The window's rectangle in the client coordinates of its parent.
     RECT rectInParent() const;
+    // Moves the window's edges by the given distances (in the parent's client coordinates).
+    void moveEdges(int dLeft, int dTop, int dRight, int dBottom) const;
 
 protected:
     HWND hwnd_ = nullptr;
@@ -64,6 +66,33 @@ public:
     using Window::Window;
     void setReadOnly(bool readOnly) const { send(EM_SETREADONLY, readOnly ? TRUE : FALSE); }
     bool isReadOnly() const { return (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0; }
+};
+
+class ProgressBar : public Window {
+public:
+    using Window::Window;
+    // The 32-bit range: counts above 65535 do not wrap.
+    void setRange(int high) const { send(PBM_SETRANGE32, 0, static_cast<LPARAM>(high)); }
+    void setPosition(int position) const { send(PBM_SETPOS, static_cast<WPARAM>(position)); }
+};
+
+class Animation : public Window {
+public:
+    using Window::Window;
+    // Opens the AVI resource of the module and plays it in a loop.
+    void play(HINSTANCE module, int resourceId) const
+    {
+        send(ACM_OPENW, reinterpret_cast<WPARAM>(module), reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(resourceId)));
+        send(ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+    }
+    // Stops and closes the clip.
+    void close() const { send(ACM_OPENW, 0, 0); }
+};
+
+class IconStatic : public Window {
+public:
+    using Window::Window;
+    void setIcon(HICON icon) const { send(STM_SETICON, reinterpret_cast<WPARAM>(icon)); }
 };
 
 } // namespace win

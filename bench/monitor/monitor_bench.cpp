@@ -15,6 +15,7 @@
 #include "converter/MessageRuleSet.h"
 #include "converter/OutputInterpreter.h"
 #include "converter/OutputReader.h"
+#include "converter/ProcessRunner.h"
 #include "win/Handle.h"
 
 namespace {
@@ -155,8 +156,12 @@ Result runFull(const std::string& text, const std::wstring& logPath, bool withLo
         writing = false;
     });
     bool writerDone = false;
+    std::vector<char> buffer;
     for (;;) {
-        reader.drainOutput(readEnd.get());
+        // The worker's own drain pass (reads of up to 64 KiB), without its time limit.
+        bool cutShort = false;
+        converter::drainPipe(readEnd.get(), buffer, [&](std::string_view bytes) { reader.consumeBytes(bytes); }, 0,
+            cutShort);
         if (writerDone) {
             break; // one more pass after the writer finished, as after the converter's exit
         }

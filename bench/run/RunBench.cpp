@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "converter/ProcessRunner.h"
+#include "converter/ConversionRun.h"
 #include "ui/ProgressDialog.h"
 #include "res/resource.h"
 #include "win/Module.h"
@@ -195,12 +196,15 @@ RunResult runDialog(const std::wstring& ruleFile, const std::string& script, Obs
         }
     });
     RunResult result;
-    ProgressDialog dialog(ruleFile);
-    DWORD osError = 0;
+    converter::ConversionRun run(ruleFile);
+    ui::ProgressDialog dialog(L"Benchmark - Korvello Converter", win::loadString(IDS_STARTING_CONVERSION), L"");
+    converter::RunSetup setup;
+    setup.commandLine = commandLine;
+    setup.killEventName = eventName;
     result.startedAt = qpcNow();
-    result.endCode = dialog.runConverter(commandLine, L"Benchmark - Korvello Converter",
-        win::loadString(IDS_STARTING_CONVERSION), L"", false, &converter::signalKillEvent, eventName, nullptr, osError);
-    result.exitCode = dialog.exitCode();
+    const converter::RunResult ended = run.run(setup, dialog);
+    result.endCode = ended.end == converter::RunEnd::Closed ? 1 : 3;
+    result.exitCode = ended.exitCode;
     done = true;
     driverThread.join();
     UnhookWindowsHookEx(hook);
@@ -507,7 +511,7 @@ void benchRunnerWithoutDialog(const std::wstring& ruleFile, bool withRules)
 
 // The stand-in's own realistic run with the shipped rules and a log; the dialog stays up
 // for a few seconds after the end.
-void demonstration(const std::wstring& shippedRules, bool collapsed)
+void demonstration(const std::wstring& shippedRules)
 {
     Observation seen;
     const std::wstring logPath = temporaryPath(L"demo.log");
@@ -525,13 +529,16 @@ void demonstration(const std::wstring& shippedRules, bool collapsed)
             Sleep(100);
         }
     });
-    ProgressDialog dialog(shippedRules);
-    const std::wstring eventName = converter::newKillEventName();
-    DWORD osError = 0;
-    dialog.runConverter(L"\"" + directoryOfProgram() + L"korvello.exe\" --killevent=" + eventName
-            + L" -d 300 \"C:\\Documents\\report.pdf\" \"" + temporaryPath(L"report.djvu") + L"\"",
-        win::formatString(IDS_PROGRESS_TITLE, {std::wstring(L"report.djvu")}), win::loadString(IDS_STARTING_CONVERSION),
-        logPath, collapsed, &converter::signalKillEvent, eventName, log == INVALID_HANDLE_VALUE ? nullptr : log, osError);
+    converter::ConversionRun run(shippedRules);
+    ui::ProgressDialog dialog(win::formatString(IDS_PROGRESS_TITLE, {std::wstring(L"report.djvu")}),
+        win::loadString(IDS_STARTING_CONVERSION), logPath);
+    converter::RunSetup setup;
+    setup.killEventName = converter::newKillEventName();
+    setup.commandLine = L"\"" + directoryOfProgram() + L"korvello.exe\" --killevent=" + setup.killEventName
+        + L" -d 300 \"C:\\Documents\\report.pdf\" \"" + temporaryPath(L"report.djvu") + L"\"";
+    setup.logPath = logPath;
+    setup.logFile = log == INVALID_HANDLE_VALUE ? nullptr : log;
+    run.run(setup, dialog);
     done = true;
     driver.join();
     UnhookWindowsHookEx(hook);
@@ -562,9 +569,9 @@ int main(int argc, char** argv)
     SetEnvironmentVariableW(L"KORVELLO_STANDIN_REPORT", reportPath.c_str());
 
     const std::string only = argc > 1 ? argv[1] : "";
-    if (only == "demo" || only == "demo-collapsed") {
+    if (only == "demo") {
         SetEnvironmentVariableW(L"KORVELLO_STANDIN_SCRIPT", nullptr);
-        demonstration(directoryOfProgram() + L"shipped-langmap.txt", only == "demo-collapsed");
+        demonstration(directoryOfProgram() + L"shipped-langmap.txt");
         return 0;
     }
     if (only.empty() || only == "idle") {

@@ -25,18 +25,22 @@ public:
     {
         ++record_.created;
     }
-    INT_PTR runConverter(const app::RunSetup& setup, DWORD& osError) override
+    converter::RunResult runConverter(const app::RunSetup& setup) override
     {
         record_.setup = setup;
         if (setup.logFile != nullptr) {
             DWORD written = 0;
             record_.logWritable = WriteFile(setup.logFile, "xyz", 3, &written, nullptr) != FALSE && written == 3;
         }
-        osError = osError_;
-        return endCode_;
+        converter::RunResult result;
+        result.end = endCode_ == 1 ? converter::RunEnd::Closed
+            : endCode_ == 3        ? converter::RunEnd::NotStarted
+                                   : converter::RunEnd::NotShown;
+        result.osError = osError_;
+        result.exitCode = exitCode_;
+        result.waitFailed = waitFailed_;
+        return result;
     }
-    DWORD exitCode() const override { return exitCode_; }
-    bool waitFailed() const override { return waitFailed_; }
 
 private:
     RunRecord& record_;
@@ -94,7 +98,6 @@ TEST(RunDriver, CommandLineTitleAndStatus)
     EXPECT_EQ(setup.commandLine, prefix + setup.killEventName + L" " + bookRequest().converterArguments);
     EXPECT_EQ(setup.title, L"book.djvu - Korvello Converter");
     EXPECT_EQ(setup.statusText, L"Starting conversion...");
-    EXPECT_FALSE(setup.detailsCollapsed);
     EXPECT_EQ(setup.logFile, nullptr);
     EXPECT_EQ(setup.logPath, L"");
 

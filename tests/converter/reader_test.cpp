@@ -1,4 +1,4 @@
-// The output reader over a real anonymous pipe: reads, line breaks, carried tails,
+// The output reader over a real anonymous pipe drained as the worker drains it: line breaks, carried tails,
 // zero bytes, decoding, and independence of how the bytes are chunked.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include "converter/OutputInterpreter.h"
 #include "converter/OutputReader.h"
+#include "converter/ProcessRunner.h"
 #include "converter/RecordingView.h"
 #include "support/ScratchFiles.h"
 #include "win/Handle.h"
@@ -37,6 +38,15 @@ struct Pipe {
     win::UniqueHandle writeEnd;
 };
 
+// One pass of the worker's own drain over the pipe.
+void drain(const Pipe& pipe, OutputReader& reader)
+{
+    std::vector<char> buffer;
+    bool cutShort = false;
+    converter::drainPipe(pipe.readEnd.get(), buffer, [&](std::string_view bytes) { reader.consumeBytes(bytes); }, 0,
+        cutShort);
+}
+
 struct Collector {
     OutputReader reader{ [this](std::wstring_view line) { lines.emplace_back(line); } };
     std::vector<std::wstring> lines;
@@ -65,27 +75,27 @@ TEST(ReaderBreaks, TableOfLineBreaks)
     EXPECT_EQ(linesOf("A\r\n\r\nB"), (Lines{ L"A", L"", L"B" }));
 }
 
-TEST(ReaderPipe, ThreeReadsOfAWholeLineInOnePass)
+TEST(ReaderPipe, AWholeLineInOnePassAndItsTailLater)
 {
     Pipe pipe;
     Collector c;
     const std::string line(2500, 'z');
     pipe.write(line + "\r\n" + std::string(498, 'y'));
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     ASSERT_EQ(c.lines.size(), 1u);
     EXPECT_EQ(c.lines[0], std::wstring(2500, L'z'));
     DWORD available = 1;
     PeekNamedPipe(pipe.readEnd.get(), nullptr, 0, nullptr, &available, nullptr);
     EXPECT_EQ(available, 0u);
     // The unterminated tail waits for the next pass, and the end of the run.
-    c.reader.drainOutput(pipe.readEnd.get()); // an empty pipe: nothing
+    drain(pipe, c.reader); // an empty pipe: nothing
     EXPECT_EQ(c.lines.size(), 1u);
     pipe.write("y\n");
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     ASSERT_EQ(c.lines.size(), 2u);
     EXPECT_EQ(c.lines[1], std::wstring(499, L'y'));
     pipe.write("last");
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     EXPECT_EQ(c.lines.size(), 2u);
     c.reader.finishOutput();
     ASSERT_EQ(c.lines.size(), 3u);
@@ -99,11 +109,11 @@ TEST(ReaderPipe, BreakSplitBetweenPassesCountsOnce)
     Pipe pipe;
     Collector c;
     pipe.write("A\r");
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     pipe.write("\nB\n");
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     pipe.write("\r");
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     c.reader.finishOutput();
     EXPECT_EQ(c.lines, (Lines{ L"A", L"B", L"" }));
 }
@@ -115,9 +125,9 @@ TEST(ReaderPipe, ZeroBytesAreLeftOutAndEndNothing)
     Pipe pipe;
     Collector c;
     pipe.write(std::string("ab\0c", 4));
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     pipe.write("d\ne\n");
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     EXPECT_EQ(c.lines, (Lines{ L"abcd", L"e" }));
 }
 
@@ -128,11 +138,11 @@ TEST(ReaderPipe, TenMegabytesWithoutLineBreak)
     const std::string block(1 << 20, 'k');
     for (int i = 0; i < 10; ++i) {
         pipe.write(block);
-        c.reader.drainOutput(pipe.readEnd.get());
+        drain(pipe, c.reader);
     }
     EXPECT_TRUE(c.lines.empty());
     pipe.write("\n");
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     ASSERT_EQ(c.lines.size(), 1u);
     EXPECT_EQ(c.lines[0].size(), 10u << 20);
 }
@@ -166,9 +176,9 @@ TEST(ReaderDecodingJapanese, ShiftJisAcrossReadsAndPasses)
     Pipe pipe;
     Collector c;
     pipe.write(std::string(1023, 'a') + "\x95");
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     pipe.write("\xCF\x8A\xB7\r\n\x95");
-    c.reader.drainOutput(pipe.readEnd.get());
+    drain(pipe, c.reader);
     c.reader.finishOutput();
     ASSERT_EQ(c.lines.size(), 2u);
     EXPECT_EQ(c.lines[0], std::wstring(1023, L'a') + L"変換");
@@ -213,7 +223,7 @@ TEST(ReaderChunking, RandomChunkingGivesSameLinesAndLog)
                 Pipe pipe;
                 if (!chunked) {
                     pipe.write(stream);
-                    reader.drainOutput(pipe.readEnd.get());
+                    drain(pipe, reader);
                 } else {
                     size_t offset = 0;
                     while (offset < stream.size()) {
@@ -221,10 +231,10 @@ TEST(ReaderChunking, RandomChunkingGivesSameLinesAndLog)
                         pipe.write(std::string_view(stream).substr(offset, size));
                         offset += size;
                         if (random() % 3 != 0) {
-                            reader.drainOutput(pipe.readEnd.get());
+                            drain(pipe, reader);
                         }
                     }
-                    reader.drainOutput(pipe.readEnd.get());
+                    drain(pipe, reader);
                 }
                 reader.finishOutput();
                 interpreter.flushPendingMessage();
@@ -261,7 +271,7 @@ TEST(ReaderDecodingJapanese, ShiftJisLinesReachTheLogAsUtf8)
         Pipe pipe;
         // "   **** Warning: 変換" and a plain "変換" line, in code page 932.
         pipe.write("   **** Warning: \x95\xCF\x8A\xB7\r\n\x95\xCF\x8A\xB7\r\n");
-        reader.drainOutput(pipe.readEnd.get());
+        drain(pipe, reader);
         reader.finishOutput();
         interpreter.flushPendingMessage();
     }

@@ -15,6 +15,7 @@
 
 #include "ProgressTestSupport.h"
 #include "RecordingTaskbar.h"
+#include "converter/ConversionRun.h"
 #include "ui/ProgressDialog.h"
 #include "res/resource.h"
 #include "win/Strings.h"
@@ -116,18 +117,18 @@ public:
 
     void useFakeClock()
     {
-        dialog.setTickSource([this] { return clock.load(); });
+        conversion.setTickSource([this] { return clock.load(); });
         fakeClock_ = true;
     }
 
-    INT_PTR run(const std::string& script, const std::function<void(HWND)>& driver)
+    converter::RunEnd run(const std::string& script, const std::function<void(HWND)>& driver)
     {
         const std::wstring eventName = uniqueKillEventName();
         return runCommand(standInCommandLine(eventName, writeScript(script), temporaryDirectory() + L"dialog_out.djvu"),
             eventName, driver);
     }
 
-    INT_PTR runCommand(const std::wstring& commandLine, const std::wstring& eventName,
+    converter::RunEnd runCommand(const std::wstring& commandLine, const std::wstring& eventName,
         const std::function<void(HWND)>& driver)
     {
         std::atomic<bool> done{false};
@@ -152,20 +153,29 @@ public:
                 Sleep(50);
             }
         });
-        const INT_PTR result = dialog.runConverter(commandLine, title_, win::loadString(IDS_STARTING_CONVERSION),
-            logPath, detailsCollapsed, &converter::signalKillEvent, eventName, logFile, osError, logOpenError);
+        ui::ProgressDialog dialog(title_, win::loadString(IDS_STARTING_CONVERSION), logPath);
+        if (taskbarFactory) {
+            dialog.setTaskbarFactory(taskbarFactory);
+        }
+        converter::RunSetup setup;
+        setup.commandLine = commandLine;
+        setup.killEventName = eventName;
+        setup.logPath = logPath;
+        setup.logFile = logFile;
+        setup.logOpenError = logOpenError;
+        result = conversion.run(setup, dialog);
         done = true;
         driverThread.join();
-        return result;
+        return result.end;
     }
 
-    ProgressDialog dialog;
+    converter::ConversionRun conversion;
+    ui::ProgressDialog::TaskbarFactory taskbarFactory;
     std::atomic<DWORD> clock{100000};
     std::wstring logPath;
     HANDLE logFile = nullptr;
     DWORD logOpenError = 0;
-    bool detailsCollapsed = false;
-    DWORD osError = 12345;
+    converter::RunResult result;
     HWND window = nullptr;
 
 private:
@@ -186,7 +196,7 @@ TEST(ProgressDialogRun, SuccessShowsTheFinalState)
 {
     DialogHarness harness;
     bool checked = false;
-    const INT_PTR result = harness.run(kPagesScript, [&](HWND dialog) {
+    const converter::RunEnd result = harness.run(kPagesScript, [&](HWND dialog) {
         EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
         EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_FINISHED_SUCCESSFULLY));
@@ -210,15 +220,15 @@ TEST(ProgressDialogRun, SuccessShowsTheFinalState)
         pressButton2(dialog);
     });
     EXPECT_TRUE(checked);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(harness.dialog.exitCode(), 0u);
-    EXPECT_EQ(harness.osError, 0u);
+    EXPECT_EQ(result, converter::RunEnd::Closed);
+    EXPECT_EQ(harness.result.exitCode, 0u);
+    EXPECT_EQ(harness.result.osError, 0u);
 }
 
 TEST(ProgressDialogRun, WarningsGiveTheWarningStatusAndCounter)
 {
     DialogHarness harness;
-    const INT_PTR result = harness.run("line    **** Warning: font missing\nline    substituted\nline Page 2\nexit 0\n",
+    const converter::RunEnd result = harness.run("line    **** Warning: font missing\nline    substituted\nline Page 2\nexit 0\n",
         [&](HWND dialog) {
             ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
             EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_FINISHED_WITH_WARNINGS));
@@ -232,8 +242,8 @@ TEST(ProgressDialogRun, WarningsGiveTheWarningStatusAndCounter)
             EXPECT_EQ(rowImage(dialog, 0), 1);
             pressButton2(dialog);
         });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(harness.dialog.exitCode(), 0u);
+    EXPECT_EQ(result, converter::RunEnd::Closed);
+    EXPECT_EQ(harness.result.exitCode, 0u);
 }
 
 TEST(ProgressDialogRun, ErrorExitShowsConversionFailedWithTheErrorCounter)
@@ -250,31 +260,15 @@ TEST(ProgressDialogRun, ErrorExitShowsConversionFailedWithTheErrorCounter)
         EXPECT_EQ(rowImage(dialog, 1), 2);
         pressButton2(dialog);
     });
-    EXPECT_EQ(harness.dialog.exitCode(), 3u);
-}
-
-TEST(ProgressDialogRun, TheTaskbarFollowsTheRunAndIsClearedWithTheDialog)
-{
-    DialogHarness harness;
-    auto calls = std::make_shared<std::vector<std::string>>();
-    harness.dialog.setTaskbarFactory([calls](HWND) { return std::make_unique<RecordingTaskbar>(calls); });
-    harness.run("line Processing pages 1 through 3.\nline Page 1\nsleep 300\nline Error: broken\nline Page 3\nexit 3\n",
-        [&](HWND dialog) {
-            ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-            pressButton2(dialog);
-        });
-    // The taskbar's bar mirrors the dialog's progress bar; the error turns it red.
-    const std::vector<std::string> expected = {
-        "indeterminate", "progress 0/3", "progress 2/3", "error 2/3", "error 3/3", "clear"};
-    EXPECT_EQ(*calls, expected);
+    EXPECT_EQ(harness.result.exitCode, 3u);
 }
 
 TEST(ProgressDialogStop, CancelHonouredShowsCanceled)
 {
     DialogHarness harness;
     auto calls = std::make_shared<std::vector<std::string>>();
-    harness.dialog.setTaskbarFactory([calls](HWND) { return std::make_unique<RecordingTaskbar>(calls); });
-    const INT_PTR result = harness.run("line Page 1\nsleep 30000\nexit 0\n", [&](HWND dialog) {
+    harness.taskbarFactory = ([calls](HWND) { return std::make_unique<RecordingTaskbar>(calls); });
+    const converter::RunEnd result = harness.run("line Page 1\nsleep 30000\nexit 0\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
         EXPECT_EQ(controlText(dialog, IDCANCEL), L"&Cancel");
         EXPECT_TRUE(controlEnabled(dialog, IDCANCEL));
@@ -284,8 +278,8 @@ TEST(ProgressDialogStop, CancelHonouredShowsCanceled)
         EXPECT_EQ(columnTexts(dialog, 2).front(), L"Canceled by the user.");
         pressButton2(dialog);
     });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(harness.dialog.exitCode(), converter::kExitCanceled);
+    EXPECT_EQ(result, converter::RunEnd::Closed);
+    EXPECT_EQ(harness.result.exitCode, converter::kExitCanceled);
     // No page count: indeterminate, then the pending stop as a full paused bar.
     ASSERT_GE(calls->size(), 3u);
     EXPECT_EQ((*calls)[0], "indeterminate");
@@ -318,7 +312,7 @@ TEST(ProgressDialogStop, IgnoredKillOffersAbortAfterTenSecondsThenTerminates)
         EXPECT_EQ(columnTexts(dialog, 2).front(), L"Terminated.");
         pressButton2(dialog);
     });
-    EXPECT_EQ(harness.dialog.exitCode(), converter::kExitTerminated);
+    EXPECT_EQ(harness.result.exitCode, converter::kExitTerminated);
 }
 
 // Thousands of rows arrive in batches with the list's redraw suspended; at the end every
@@ -335,19 +329,19 @@ TEST(ProgressDialogRun, AFloodArrivesWholeAndTheListIsShownAgain)
         EXPECT_TRUE(controlVisible(dialog, IDC_PROGRESS_MESSAGES)); // redraw back on
         pressButton2(dialog);
     });
-    EXPECT_EQ(harness.dialog.exitCode(), 0u);
+    EXPECT_EQ(harness.result.exitCode, 0u);
 }
 
 TEST(ProgressDialogStop, MissingConverterEndsWithThreeAndTheOsError)
 {
     DialogHarness harness;
-    const INT_PTR result = harness.runCommand(
+    const converter::RunEnd result = harness.runCommand(
         L"\"" + testDirectory() + L"missing-converter.exe\" --killevent=Korvello_GUI_0 \"in.pdf\" \"out.djvu\"",
         L"Korvello_GUI_0", [](HWND) {});
-    EXPECT_EQ(result, 3);
-    EXPECT_EQ(harness.osError, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(result, converter::RunEnd::NotStarted);
+    EXPECT_EQ(harness.result.osError, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     // What the run driver shows for it: message 222 with the system's text for the error.
-    const std::wstring message = win::formatString(IDS_OS_ERROR, {win::formatOsErrorText(harness.osError)});
+    const std::wstring message = win::formatString(IDS_OS_ERROR, {win::formatOsErrorText(harness.result.osError)});
     EXPECT_NE(message.find(win::formatOsErrorText(ERROR_FILE_NOT_FOUND)), std::wstring::npos);
     EXPECT_FALSE(win::formatOsErrorText(ERROR_FILE_NOT_FOUND).empty());
 }
@@ -356,8 +350,8 @@ TEST(ProgressDialogStop, CloseBoxDuringTheRunCancelsAndEscapeAfterItCloses)
 {
     DialogHarness harness;
     auto calls = std::make_shared<std::vector<std::string>>();
-    harness.dialog.setTaskbarFactory([calls](HWND) { return std::make_unique<RecordingTaskbar>(calls); });
-    const INT_PTR result = harness.run("line Page 1\nsleep 30000\nexit 0\n", [&](HWND dialog) {
+    harness.taskbarFactory = ([calls](HWND) { return std::make_unique<RecordingTaskbar>(calls); });
+    const converter::RunEnd result = harness.run("line Page 1\nsleep 30000\nexit 0\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
@@ -365,7 +359,7 @@ TEST(ProgressDialogStop, CloseBoxDuringTheRunCancelsAndEscapeAfterItCloses)
         PostMessageW(GetDlgItem(dialog, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
         EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 5000));
     });
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, converter::RunEnd::Closed);
 }
 
 TEST(ProgressDialogStop, EscapeDuringTheRunCancels)
@@ -378,31 +372,7 @@ TEST(ProgressDialogStop, EscapeDuringTheRunCancels)
         EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_PROCESS_CANCELED));
         pressButton2(dialog);
     });
-    EXPECT_EQ(harness.dialog.exitCode(), converter::kExitCanceled);
-}
-
-// A log path that cannot be written (here an existing folder): one warning row with the
-// path and the system's reason, the warning status, and no "Open Log".
-TEST(ProgressDialogLog, AnUnwritableLogIsSaidAndNotOffered)
-{
-    DialogHarness harness;
-    harness.logPath = temporaryDirectory();
-    harness.logFile = CreateFileW(harness.logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-        FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_EQ(harness.logFile, INVALID_HANDLE_VALUE);
-    harness.logOpenError = GetLastError();
-    harness.logFile = nullptr;
-    harness.run("line Page 1\nline Info shown\nexit 0\n", [&](HWND dialog) {
-        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-        EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_FINISHED_WITH_WARNINGS));
-        const std::vector<std::wstring> descriptions = columnTexts(dialog, 2);
-        ASSERT_EQ(descriptions.size(), 3u);
-        EXPECT_EQ(descriptions[0], win::formatString(IDS_LOG_UNWRITABLE,
-            { harness.logPath, win::formatOsErrorText(harness.logOpenError) }));
-        EXPECT_EQ(cellText(dialog, 0, 0), win::loadString(IDS_TYPE_WARNING));
-        pressButton2(dialog);
-    });
+    EXPECT_EQ(harness.result.exitCode, converter::kExitCanceled);
 }
 
 // Page counts above 65535 keep their range (the 32-bit range message).
@@ -418,7 +388,7 @@ TEST(ProgressDialogRun, ManyPagesKeepTheirRange)
     });
 }
 
-TEST(ProgressDialogLog, TheLogHoldsTheConverterLinesButNotTheEndOfRunMessages)
+TEST(ProgressDialogLog, ACompleteLogIsOfferedAfterTheRun)
 {
     DialogHarness harness;
     harness.logPath = temporaryDirectory() + L"progress_" + uniqueSuffix() + L".log";
@@ -434,40 +404,41 @@ TEST(ProgressDialogLog, TheLogHoldsTheConverterLinesButNotTheEndOfRunMessages)
     });
     CloseHandle(harness.logFile);
     EXPECT_TRUE(openLogEnabled);
-    EXPECT_EQ(readFileBytes(harness.logPath), "\xEF\xBB\xBFPage 1\r\nInfo logged\r\n");
     DeleteFileW(harness.logPath.c_str());
 }
 
 TEST(ProgressDialogStatus, FinalStatusFollowsTheExitCode)
 {
     converter::RunOutcome outcome;
-    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_SUCCESSFULLY));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_SUCCESSFULLY));
     outcome.warningCount = 1;
-    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_WITH_WARNINGS));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_WITH_WARNINGS));
     outcome.warningCount = 0;
     outcome.errorCount = 2;
-    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_WITH_WARNINGS));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_WITH_WARNINGS));
     outcome.errorCountText = L"2 Errors";
     outcome.exitCode = converter::kExitCanceled;
-    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::loadString(IDS_PROCESS_CANCELED));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::loadString(IDS_PROCESS_CANCELED));
     outcome.exitCode = converter::kExitTerminated;
-    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring(L"2 Errors")}));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring(L"2 Errors")}));
     outcome.exitCode = 7;
     outcome.errorCountText.clear();
-    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
     // A failed wait is a failed run.
     outcome.waitFailed = true;
     outcome.exitCode = 0;
     outcome.errorCount = 0;
-    EXPECT_EQ(ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
 }
 
-TEST(ProgressDialogLayout, CollapsedRunEndsAtTheListAndExpandsToTheTemplateHeight)
+TEST(ProgressDialogLayout, CollapsedDialogEndsAtTheListAndExpandsToTheTemplateHeight)
 {
     DialogHarness harness;
-    harness.detailsCollapsed = true;
     harness.run("line Info collapsed\nexit 0\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        // The details start shown; the button hides them.
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_DETAILS), win::loadString(IDS_DETAILS_HIDE));
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_DETAILS, BN_CLICKED), 0);
         const RECT collapsed = windowRect(dialog);
         const RECT list = windowRect(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES));
         EXPECT_EQ(collapsed.bottom, list.top);

@@ -1,0 +1,140 @@
+#include "converter/ConversionRun.h"
+
+#include <process.h>
+
+namespace converter {
+
+ConversionRun::ConversionRun() : ConversionRun(MessageRuleSet::defaultRuleFilePath()) {}
+
+ConversionRun::ConversionRun(const std::wstring& ruleFilePath)
+    : batcher_([this](OutputBatch& batch) { handOver(batch); }),
+      interpreter_(batcher_, rules_),
+      reader_([this](std::wstring_view line) { interpreter_.interpretLine(line); }),
+      runner_(interpreter_, reader_),
+      killSignaller_(&signalKillEvent)
+{
+    rules_.loadRules(ruleFilePath);
+}
+
+ConversionRun::~ConversionRun() = default;
+
+RunResult ConversionRun::run(const RunSetup& setup, RunView& view)
+{
+    view_ = &view;
+    runner_.reset(setup.commandLine, killSignaller_, setup.killEventName);
+    interpreter_.reset(setup.logFile, setup.logPath, setup.logOpenError);
+    reader_.reset();
+    batcher_.reset();
+
+    RunResult result;
+    if (!createConverterPipe(pipe_, result.osError)) {
+        result.end = RunEnd::NotStarted;
+        view_ = nullptr;
+        return result;
+    }
+    result.end = view.present(*this);
+    if (worker_) {
+        WaitForSingleObject(worker_.get(), INFINITE);
+        worker_.reset();
+    }
+    pipe_.readEnd.reset();
+    pipe_.writeEnd.reset();
+    taskbarState_.reset();
+    view_ = nullptr;
+    if (result.end == RunEnd::NotStarted) {
+        result.osError = runner_.osError();
+    }
+    result.exitCode = runner_.exitCode();
+    result.waitFailed = runner_.waitFailed();
+    return result;
+}
+
+bool ConversionRun::start(win::TaskbarProgress* taskbar)
+{
+    taskbarState_.reset();
+    if (taskbar != nullptr) {
+        taskbarState_ = std::make_unique<RunTaskbarState>(*taskbar);
+        taskbarState_->runStarted();
+    }
+    const uintptr_t thread = _beginthreadex(nullptr, 0, &ConversionRun::workerProc, this, 0, nullptr);
+    if (thread == 0) {
+        const DWORD error = GetLastError();
+        runner_.setOsError(error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    worker_.reset(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+
+unsigned __stdcall ConversionRun::workerProc(void* run)
+{
+    auto* self = static_cast<ConversionRun*>(run);
+    return self->runner_.runWorker(*self, self->pipe_.readEnd.get(), self->pipe_.writeEnd.get());
+}
+
+void ConversionRun::requestStop()
+{
+    runner_.requestStop();
+    if (taskbarState_) {
+        taskbarState_->stopRequested();
+    }
+}
+
+void ConversionRun::windowEnded()
+{
+    if (taskbarState_) {
+        taskbarState_->windowEnded();
+    }
+}
+
+void ConversionRun::taskbarButtonCreated()
+{
+    if (taskbarState_) {
+        taskbarState_->showAgain();
+    }
+}
+
+void ConversionRun::handOver(OutputBatch& batch)
+{
+    view_->callOnViewThread([this, &batch] {
+        if (taskbarState_) {
+            if (batch.rangeSet) {
+                taskbarState_->setTotalPages(batch.range);
+            }
+            if (batch.positionSet) {
+                taskbarState_->setPagesDone(batch.position);
+            }
+            if (batch.showErrorCounter) {
+                taskbarState_->errorCounted();
+            }
+        }
+        view_->showOutput(batch);
+    });
+}
+
+void ConversionRun::flushOutput(bool moreComing) { batcher_.flush(moreComing); }
+
+void ConversionRun::offerAbort()
+{
+    view_->callOnViewThread([this] { view_->offerAbort(); });
+}
+
+void ConversionRun::showFinalState(const RunOutcome& outcome)
+{
+    view_->callOnViewThread([this, &outcome] {
+        // Marked before the view enables the button that closes it, so that a click can
+        // only close the view.
+        runner_.markRunFinished();
+        if (taskbarState_) {
+            taskbarState_->runEnded(outcome.waitFailed || outcome.exitCode == kExitSuccess);
+        }
+        view_->showFinalState(outcome);
+    });
+}
+
+void ConversionRun::endWithStartFailure()
+{
+    view_->callOnViewThread([this] { view_->endWithStartFailure(); });
+}
+
+} // namespace converter

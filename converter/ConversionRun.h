@@ -1,0 +1,129 @@
+// One conversion run: the rule set, the output interpreter, the line assembly, the
+// converter process with its pipe, the worker thread, the two-stage stop and the taskbar
+// state. It reaches the screen only through RunView, so everything but the window is
+// tested without one.
+//
+// Threads: run() is called on the view's thread and returns when the view has closed.
+// The worker hands every change to the view's thread through RunView::callOnViewThread
+// and waits until it has been carried out; the view calls start, requestStop,
+// finished, windowEnded and taskbarButtonCreated on its own thread.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "converter/MessageRuleSet.h"
+#include "converter/OutputBatcher.h"
+#include "converter/OutputInterpreter.h"
+#include "converter/OutputReader.h"
+#include "converter/ProcessRunner.h"
+#include "converter/RunTaskbarState.h"
+#include "win/Handle.h"
+#include "win/TaskbarProgress.h"
+
+namespace converter {
+
+// What a run needs from the one who starts it.
+struct RunSetup {
+    std::wstring commandLine;
+    std::wstring killEventName;
+    std::wstring logPath;     // empty: no log asked for
+    HANDLE logFile = nullptr; // not owned; null when there is no log
+    DWORD logOpenError = 0;   // why the log at logPath could not be created, 0 otherwise
+};
+
+// How the run's window ended.
+enum class RunEnd {
+    Closed,     // the user closed it after the run
+    NotStarted, // the pipe, the worker or the converter could not be started
+    NotShown,   // the window could not be made
+};
+
+struct RunResult {
+    RunEnd end = RunEnd::NotShown;
+    DWORD osError = 0;  // NotStarted: the OS error of the failed step
+    DWORD exitCode = 0; // the converter's exit code (0 when it never ran)
+    bool waitFailed = false; // the converter could not be followed to its end: a failed run
+};
+
+class ConversionRun;
+
+// The run's window.
+class RunView {
+public:
+    virtual ~RunView() = default;
+    // Shows the run until the user closes it. Once its window exists it calls
+    // run.start(); when that fails it ends with NotStarted.
+    virtual RunEnd present(ConversionRun& run) = 0;
+    // Worker thread: carries out the call on the view's thread and returns after it.
+    virtual void callOnViewThread(const std::function<void()>& call) = 0;
+
+    // View thread. What the interpreter produced since the last batch.
+    virtual void showOutput(const OutputBatch& batch) = 0;
+    // The ten seconds of the graceful stop are over: the stop button becomes Abort.
+    virtual void offerAbort() = 0;
+    // The run has ended (the run counts as finished already).
+    virtual void showFinalState(const RunOutcome& outcome) = 0;
+    // The converter could not be started: the window ends with NotStarted.
+    virtual void endWithStartFailure() = 0;
+};
+
+class ConversionRun : private RunDisplay {
+public:
+    // Loads the rules from "langmap.txt" beside the executable.
+    ConversionRun();
+    // Loads the rules from the given file.
+    explicit ConversionRun(const std::wstring& ruleFilePath);
+    ~ConversionRun() override;
+    ConversionRun(const ConversionRun&) = delete;
+    ConversionRun& operator=(const ConversionRun&) = delete;
+
+    // One run behind the view; returns when the view has closed and the worker has ended.
+    RunResult run(const RunSetup& setup, RunView& view);
+
+    // Replacements for tests: how the converter is asked to stop, the wait on the
+    // converter, the millisecond tick counter of the stop handling and the run time.
+    void setKillSignaller(KillSignaller signaller) { killSignaller_ = std::move(signaller); }
+    void setProcessWait(ProcessWait wait) { runner_.setProcessWait(std::move(wait)); }
+    void setTickSource(TickSource tickSource) { runner_.setTickSource(std::move(tickSource)); }
+
+    // View thread. Starts the worker; taskbar (may be null) shows the run's state until
+    // windowEnded. False when the worker could not be started (the OS error is kept).
+    bool start(win::TaskbarProgress* taskbar);
+    // The stop request of the stop button while the run is not finished.
+    void requestStop();
+    // The run has ended and its final state is shown: the stop button closes the view.
+    bool finished() const { return runner_.runFinished(); }
+    void windowEnded();
+    void taskbarButtonCreated();
+
+    const OutputInterpreter& interpreter() const { return interpreter_; }
+    const MessageRuleSet& rules() const { return rules_; }
+
+private:
+    // RunDisplay, on the worker thread.
+    void flushOutput(bool moreComing) override;
+    void offerAbort() override;
+    void showFinalState(const RunOutcome& outcome) override;
+    void endWithStartFailure() override;
+
+    // Worker thread: one batch to the view's thread.
+    void handOver(OutputBatch& batch);
+    static unsigned __stdcall workerProc(void* run);
+
+    MessageRuleSet rules_;
+    OutputBatcher batcher_;
+    OutputInterpreter interpreter_;
+    OutputReader reader_;
+    ProcessRunner runner_;
+    ConverterPipe pipe_;
+    win::UniqueHandle worker_;
+    KillSignaller killSignaller_;
+    RunView* view_ = nullptr;
+    std::unique_ptr<RunTaskbarState> taskbarState_;
+};
+
+} // namespace converter
