@@ -27,7 +27,7 @@ RunResult ConversionRun::run(const RunSetup& setup, RunView& view)
     batcher_.reset();
 
     RunResult result;
-    if (!createConverterPipe(pipe_, result.osError)) {
+    if (!pipe_.create(result.osError)) {
         result.end = RunEnd::NotStarted;
         view_ = nullptr;
         return result;
@@ -37,8 +37,7 @@ RunResult ConversionRun::run(const RunSetup& setup, RunView& view)
         WaitForSingleObject(worker_.get(), INFINITE);
         worker_.reset();
     }
-    pipe_.readEnd.reset();
-    pipe_.writeEnd.reset();
+    pipe_.close();
     taskbarState_.reset();
     view_ = nullptr;
     if (result.end == RunEnd::NotStarted) {
@@ -69,7 +68,7 @@ bool ConversionRun::start(win::TaskbarProgress* taskbar)
 unsigned __stdcall ConversionRun::workerProc(void* run)
 {
     auto* self = static_cast<ConversionRun*>(run);
-    return self->runner_.runWorker(*self, self->pipe_.readEnd.get(), self->pipe_.writeEnd.get());
+    return self->runner_.runWorker(*self, self->pipe_);
 }
 
 void ConversionRun::requestStop()

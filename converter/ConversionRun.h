@@ -18,6 +18,7 @@
 #include "converter/MessageRuleSet.h"
 #include "converter/OutputBatcher.h"
 #include "converter/OutputInterpreter.h"
+#include "converter/OutputPipe.h"
 #include "converter/OutputReader.h"
 #include "converter/ProcessRunner.h"
 #include "converter/RunTaskbarState.h"
@@ -119,7 +120,7 @@ private:
     OutputInterpreter interpreter_;
     OutputReader reader_;
     ProcessRunner runner_;
-    ConverterPipe pipe_;
+    OutputPipe pipe_;
     win::UniqueHandle worker_;
     KillSignaller killSignaller_;
     RunView* view_ = nullptr;

@@ -89,6 +89,7 @@ void OutputInterpreter::reset(HANDLE logFile, const std::wstring& logPath, DWORD
     // Loaded once per run, on the thread that runs it, rather than for every page line.
     pageStatusTemplate_ = win::loadString(IDS_PROCESSING_PAGE);
     logBomWritten_ = false;
+    logBuffer_.clear();
 }
 
 int OutputInterpreter::integerValue(std::wstring_view text)
@@ -151,15 +152,23 @@ void OutputInterpreter::writeLog(std::wstring_view line)
     if (logFile_ == nullptr) {
         return;
     }
-    logBuffer_.clear();
     if (!logBomWritten_) {
         logBuffer_.append("\xEF\xBB\xBF");
         logBomWritten_ = true;
     }
     appendUtf8(logBuffer_, line);
     logBuffer_.append("\r\n");
-    // One write per line. A failing log does not stop the run, but it is said once and
-    // given up, so that "Open Log" does not offer a log with lines missing.
+}
+
+void OutputInterpreter::flushLog()
+{
+    if (logFile_ == nullptr || logBuffer_.empty()) {
+        logBuffer_.clear();
+        return;
+    }
+    // One write for the lines of a drain pass. A failing log does not stop the run, but
+    // it is said once and given up, so that "Open Log" does not offer a log with lines
+    // missing.
     size_t offset = 0;
     while (offset < logBuffer_.size()) {
         const size_t remaining = logBuffer_.size() - offset;
@@ -172,11 +181,13 @@ void OutputInterpreter::writeLog(std::wstring_view line)
             }
             logFailed_ = true;
             logFile_ = nullptr;
+            logBuffer_.clear();
             addWarningRow(win::formatString(IDS_LOG_UNWRITABLE, {logPath_, win::formatOsErrorText(error)}));
             return;
         }
         offset += written;
     }
+    logBuffer_.clear();
 }
 
 void OutputInterpreter::reportStartWarnings()

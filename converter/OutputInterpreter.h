@@ -39,7 +39,12 @@ public:
     // fixed text instead of the message, and the pending message is given up.
     void reportOutOfMemory() noexcept;
 
-    // One converter line, without its line break (possibly empty). Logged whatever it is.
+    // Writes the log lines collected since the last call in one write (the end of a drain
+    // pass): the log on disk then holds every whole line received so far.
+    void flushLog();
+
+    // One converter line, without its line break (possibly empty). Logged whatever it is
+    // (collected for the next flushLog).
     // An allocation failure while it is handled gives an error row instead of its message.
     void interpretLine(std::wstring_view line);
 

@@ -18,36 +18,8 @@ bool signalKillEvent(const std::wstring& name)
     return true;
 }
 
-bool createConverterPipe(ConverterPipe& pipe, DWORD& osError)
-{
-    pipe.readEnd.reset();
-    pipe.writeEnd.reset();
-    SECURITY_ATTRIBUTES attributes = {};
-    attributes.nLength = sizeof(attributes);
-    attributes.lpSecurityDescriptor = nullptr;
-    attributes.bInheritHandle = TRUE;
-    HANDLE inheritableRead = nullptr;
-    HANDLE write = nullptr;
-    if (!CreatePipe(&inheritableRead, &write, &attributes, 0)) {
-        osError = GetLastError();
-        return false;
-    }
-    pipe.writeEnd.reset(write);
-    // The converter must not inherit the read end, or the pipe would outlive our interest.
-    HANDLE process = GetCurrentProcess();
-    HANDLE read = nullptr;
-    if (!DuplicateHandle(process, inheritableRead, process, &read, 0, FALSE,
-            DUPLICATE_CLOSE_SOURCE | DUPLICATE_SAME_ACCESS)) {
-        osError = GetLastError();
-        pipe.writeEnd.reset();
-        return false;
-    }
-    pipe.readEnd.reset(read);
-    return true;
-}
-
 ProcessRunner::ProcessRunner(OutputInterpreter& interpreter, OutputReader& reader)
-    : interpreter_(interpreter), reader_(reader)
+    : interpreter_(interpreter), reader_(reader), stopWake_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
 {
 }
 
@@ -57,6 +29,7 @@ void ProcessRunner::reset(const std::wstring& commandLine, KillSignaller killSig
     killSignaller_ = std::move(killSignaller);
     killEventName_ = killEventName;
     stopRequested_.store(false);
+    ResetEvent(stopWake_.get());
     stopTime_.store(0);
     gracefulStop_.store(true);
     runFinished_.store(false);
@@ -69,43 +42,38 @@ void ProcessRunner::requestStop()
 {
     stopTime_.store(tickCount()); // before the flag: the worker reads the time once it sees the flag
     stopRequested_.store(true);
+    SetEvent(stopWake_.get());
 }
 
-bool drainPipe(HANDLE readEnd, std::vector<char>& buffer, const std::function<void(std::string_view)>& consume,
-    DWORD maxMilliseconds, bool& cutShort)
+OutputPipe::Pass ProcessRunner::drainPass(OutputPipe& pipe)
 {
-    // Under Wine every read and every query of the pipe is a round trip to the server, so
-    // reads of 1 KiB would cost more than the lines they carry.
-    cutShort = false;
-    const DWORD start = GetTickCount();
-    buffer.resize(kReadChunkBytes);
-    bool hadData = false;
+    // A converter that writes as fast as it is read would keep a pass going for as long as
+    // it writes, starving the stop handling; a pass therefore ends after
+    // kMaxPassMilliseconds.
+    const OutputPipe::Pass pass = pipe.drain([this](std::string_view bytes) { consume(bytes); }, kMaxPassMilliseconds);
+    interpreter_.flushLog(); // the pass's whole lines, in one write
+    return pass;
+}
+
+void ProcessRunner::drainToTheEnd(OutputPipe& pipe)
+{
+    // The converter's exit closes its write end, so the output normally ends at once. A
+    // process the converter started may hold a copy open: then what has arrived is read,
+    // and the run ends without waiting for that process.
     for (;;) {
-        DWORD available = 0;
-        if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
-            return hadData;
-        }
-        const DWORD wanted = available < kReadChunkBytes ? available : kReadChunkBytes;
-        DWORD read = 0;
-        if (!ReadFile(readEnd, buffer.data(), wanted, &read, nullptr)) {
-            return hadData;
-        }
-        hadData = true;
-        consume(std::string_view(buffer.data(), read));
-        if (maxMilliseconds != 0 && GetTickCount() - start >= maxMilliseconds) {
-            cutShort = true;
-            return true;
+        pipe.drain([this](std::string_view bytes) { consume(bytes); }, 0);
+        interpreter_.flushLog();
+        if (pipe.ended() || WaitForSingleObject(pipe.readReady(), kFinalDrainMilliseconds) != WAIT_OBJECT_0) {
+            return;
         }
     }
 }
 
-bool ProcessRunner::drainPass(HANDLE pipeReadEnd, bool toTheEnd, bool& cutShort)
+DWORD ProcessRunner::waitForEvent(HANDLE process, OutputPipe& pipe, DWORD timeout)
 {
-    // A converter that writes as fast as it is read would keep a pass going for as long as
-    // it writes, starving the stop handling; a pass therefore ends after
-    // kMaxPassMilliseconds unless it is the last one, after the converter has ended.
-    return drainPipe(pipeReadEnd, readBuffer_, [this](std::string_view bytes) { consume(bytes); },
-        toTheEnd ? 0 : kMaxPassMilliseconds, cutShort);
+    const HANDLE handles[3] = {process, stopWake_.get(), pipe.readReady()};
+    const DWORD count = pipe.ended() ? 2 : 3;
+    return processWait_ ? processWait_(count, handles, timeout) : WaitForMultipleObjects(count, handles, FALSE, timeout);
 }
 
 void ProcessRunner::consume(std::string_view bytes)
@@ -199,20 +167,22 @@ bool ProcessRunner::startConverter(STARTUPINFOW& startup, PROCESS_INFORMATION& i
     return true;
 }
 
-DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE pipeWriteEnd)
+DWORD ProcessRunner::runWorker(RunDisplay& display, OutputPipe& pipe)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = pipeWriteEnd;
-    startup.hStdError = pipeWriteEnd;
+    startup.hStdOutput = pipe.writeEnd();
+    startup.hStdError = pipe.writeEnd();
 
     const DWORD startTime = tickCount();
 
     PROCESS_INFORMATION info = {};
-    if (!startConverter(startup, info)) {
+    const bool started = startConverter(startup, info);
+    pipe.closeWriteEnd(); // the output ends when the converter's copies are closed
+    if (!started) {
         OutputDebugStringW(L"CreateProcess failed.\n");
         display.endWithStartFailure();
         return 0;
@@ -220,67 +190,22 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
     win::UniqueHandle process(info.hProcess);
     win::UniqueHandle thread(info.hThread);
     interpreter_.reportStartWarnings();
+    display.flushOutput(false);
 
-    // A pipe handle is signalled whether or not data waits, so waiting on it would spin.
-    // The worker waits on the process alone, the longer the quieter the converter.
-    bool waitFailed = false;
     DWORD waitError = 0;
-    bool hadData = false;
-    bool awaitingInputIdle = true;
-    const DWORD idleWaitStart = GetTickCount();
-    DWORD lastDataTick = GetTickCount() - kRecentWindowMilliseconds - 1;
-    for (;;) {
-        const DWORD quietFor = GetTickCount() - lastDataTick;
-        DWORD timeout = kQuietPollMilliseconds;
-        if (hadData) {
-            timeout = 0;
-        } else if (quietFor <= kBusyWindowMilliseconds) {
-            timeout = kBusyPollMilliseconds;
-        } else if (quietFor <= kRecentWindowMilliseconds) {
-            timeout = kRecentPollMilliseconds;
-        }
-        const DWORD result = processWait_ ? processWait_(process.get(), timeout)
-                                          : WaitForSingleObject(process.get(), timeout);
-        if (result == WAIT_OBJECT_0) {
-            break;
-        }
-        if (result != WAIT_TIMEOUT) {
-            waitError = GetLastError();
-            waitFailed = true;
-            break;
-        }
-        if (awaitingInputIdle) {
-            // Never blocks: a GUI-subsystem converter that writes a lot before it pumps
-            // messages would otherwise wait on the full pipe while the worker waits on it.
-            if (WaitForInputIdle(process.get(), 0) != WAIT_TIMEOUT
-                || GetTickCount() - idleWaitStart >= kInputIdleMilliseconds) {
-                awaitingInputIdle = false;
-            }
-        }
-        bool cutShort = false;
-        hadData = drainPass(pipeReadEnd, false, cutShort);
-        if (hadData) {
-            lastDataTick = GetTickCount();
-        }
-        // Only a pass that found the pipe empty tells the display that output has paused.
-        display.flushOutput(cutShort || hadData);
-        handleStop(display, process.get());
-    }
-
+    const bool waitFailed = !followConverter(display, process.get(), pipe, waitError);
     if (waitFailed) {
         // The converter can no longer be followed: the run has failed, and the converter
         // is ended rather than left to write the output alone.
         waitFailed_.store(true);
         TerminateProcess(process.get(), kExitTerminated);
-        bool cutShort = false;
-        drainPass(pipeReadEnd, true, cutShort);
+        drainToTheEnd(pipe);
         consumeFinal();
         const std::array<win::MessageArg, 1> inserts = {
             win::MessageArg(static_cast<std::uint32_t>(waitError != 0 ? waitError : ERROR_INVALID_HANDLE))};
         reportSafely(L"process_abort %1!u!", inserts);
     } else {
-        bool cutShort = false;
-        drainPass(pipeReadEnd, true, cutShort);
+        drainToTheEnd(pipe);
         consumeFinal();
         DWORD code = 0;
         GetExitCodeProcess(process.get(), &code);
@@ -299,6 +224,41 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE p
     return 0;
 }
 
+bool ProcessRunner::followConverter(RunDisplay& display, HANDLE process, OutputPipe& pipe, DWORD& waitError)
+{
+    // Never blocks: a GUI-subsystem converter that writes a lot before it pumps messages
+    // would otherwise wait on the full pipe while the worker waits on it.
+    const DWORD idleWaitStart = GetTickCount();
+    bool awaitingInputIdle = WaitForInputIdle(process, 0) == WAIT_TIMEOUT;
+    bool settled = true; // the display has been told that output paused
+    for (;;) {
+        DWORD timeout = INFINITE;
+        if (stopRequested_.load() || awaitingInputIdle) {
+            timeout = kStopPollMilliseconds;
+        }
+        if (!settled && timeout > kSettleMilliseconds) {
+            timeout = kSettleMilliseconds;
+        }
+        const DWORD result = waitForEvent(process, pipe, timeout);
+        if (result == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (result != WAIT_TIMEOUT && (result < WAIT_OBJECT_0 + 1 || result > WAIT_OBJECT_0 + 2)) {
+            waitError = GetLastError();
+            return false;
+        }
+        if (awaitingInputIdle && (WaitForInputIdle(process, 0) != WAIT_TIMEOUT
+                || GetTickCount() - idleWaitStart >= kInputIdleMilliseconds)) {
+            awaitingInputIdle = false;
+        }
+        const OutputPipe::Pass pass = drainPass(pipe);
+        // Only a wake-up that found no data tells the display that output has paused.
+        settled = !(pass.hadData || pass.cutShort);
+        display.flushOutput(!settled);
+        handleStop(display, process);
+    }
+}
+
 void ProcessRunner::consumeFinal()
 {
     try {
@@ -307,6 +267,7 @@ void ProcessRunner::consumeFinal()
         reader_.reset();
         interpreter_.reportOutOfMemory();
     }
+    interpreter_.flushLog();
 }
 
 void ProcessRunner::reportSafely(std::wstring_view templateText, std::span<const win::MessageArg> inserts)

@@ -17,6 +17,7 @@
 
 #include "converter/ConverterContract.h"
 #include "converter/OutputInterpreter.h"
+#include "converter/OutputPipe.h"
 #include "converter/OutputReader.h"
 #include "win/Handle.h"
 
@@ -30,28 +31,22 @@ using KillSignaller = std::function<bool(const std::wstring&)>;
 // The millisecond tick counter; replaceable so that tests control the time.
 using TickSource = std::function<DWORD()>;
 
-// How long the worker waits on the process before it looks at the pipe again. The worker
-// waits on the process handle only (a pipe handle is signalled whether or not data
-// waits), so these intervals bound the delay of output, and their wake-ups are the CPU
-// cost of a converter that prints nothing:
-// - right after a pass that found data: no wait at all;
-// - while output flows (data within kBusyWindowMilliseconds): kBusyPollMilliseconds, so
-//   that a converter blocked on a full pipe is not left waiting;
-// - after recent output (data within kRecentWindowMilliseconds): kRecentPollMilliseconds;
-// - when the converter has been quiet for longer: kQuietPollMilliseconds.
-inline constexpr DWORD kBusyPollMilliseconds = 1;
-inline constexpr DWORD kBusyWindowMilliseconds = 100;
-inline constexpr DWORD kRecentPollMilliseconds = 20;
-inline constexpr DWORD kRecentWindowMilliseconds = 2000;
-inline constexpr DWORD kQuietPollMilliseconds = 100;
+// The worker sleeps until the converter writes, ends, or the user asks it to stop; it
+// wakes on a timer only in these cases:
+// - after a pass that found data, once kSettleMilliseconds later if nothing more came,
+//   to tell the display that output has paused;
+// - while a stop is pending, every kStopPollMilliseconds (the kill event is sent again
+//   and the graceful stop's time is checked);
+// - while a GUI-subsystem converter is not yet ready for input, every
+//   kStopPollMilliseconds for at most kInputIdleMilliseconds.
+inline constexpr DWORD kSettleMilliseconds = 2;
+inline constexpr DWORD kStopPollMilliseconds = 100;
 // The longest drain pass while the converter runs: the stop handling and the display
 // get their turn at least this often during a flood.
 inline constexpr DWORD kMaxPassMilliseconds = 50;
-// The largest read from the pipe.
-inline constexpr DWORD kReadChunkBytes = 65536;
-// The worker wakes at least this often whatever happens.
-inline constexpr DWORD kMaxWakeMilliseconds = 500;
-static_assert(kQuietPollMilliseconds <= kMaxWakeMilliseconds);
+// After the converter has ended, how long the last drain waits for output still on its
+// way when the write end is held open by a process the converter started.
+inline constexpr DWORD kFinalDrainMilliseconds = 50;
 // After a stop request the kill event is sent for this long before Abort is offered.
 inline constexpr DWORD kGracefulStopMilliseconds = 10000;
 // How long the worker keeps asking whether a GUI-subsystem converter is ready for input
@@ -59,9 +54,9 @@ inline constexpr DWORD kGracefulStopMilliseconds = 10000;
 // never blocks on it, so output is drained and a stop is served meanwhile.
 inline constexpr DWORD kInputIdleMilliseconds = 5000;
 
-// The wait on the converter process (WaitForSingleObject); replaceable so that tests can
-// make it fail.
-using ProcessWait = std::function<DWORD(HANDLE process, DWORD milliseconds)>;
+// The worker's wait (WaitForMultipleObjects for any of the handles); replaceable so that
+// tests can make it fail.
+using ProcessWait = std::function<DWORD(DWORD count, const HANDLE* handles, DWORD milliseconds)>;
 
 // How the run ended, for the final display.
 struct RunOutcome {
@@ -92,23 +87,6 @@ public:
     virtual void endWithStartFailure() = 0;
 };
 
-// The anonymous pipe of a run: the write end is inheritable (the converter's standard
-// output and standard error), the read end is not.
-struct ConverterPipe {
-    win::UniqueHandle readEnd;
-    win::UniqueHandle writeEnd;
-};
-// Creates the pipe; on failure returns false with the OS error and holds no handle.
-bool createConverterPipe(ConverterPipe& pipe, DWORD& osError);
-
-// One drain pass over the pipe's read end that never waits for data: reads of what
-// waits, up to kReadChunkBytes at a time into buffer, each handed to consume. True when
-// the pipe held data. With maxMilliseconds other than 0 it ends after that long even
-// while data keeps arriving, and then sets cutShort. The worker's drain and the
-// benchmarks' use this one path.
-bool drainPipe(HANDLE readEnd, std::vector<char>& buffer, const std::function<void(std::string_view)>& consume,
-    DWORD maxMilliseconds, bool& cutShort);
-
 class ProcessRunner {
 public:
     ProcessRunner(OutputInterpreter& interpreter, OutputReader& reader);
@@ -121,10 +99,10 @@ public:
     void setProcessWait(ProcessWait wait) { processWait_ = std::move(wait); }
     DWORD tickCount() const { return tickSource_ ? tickSource_() : GetTickCount(); }
 
-    // The worker thread's procedure: starts the converter with its output into
-    // pipeWriteEnd, drains pipeReadEnd until the process ends, reports the end of the
-    // run and shows the final state. Returns 0.
-    DWORD runWorker(RunDisplay& display, HANDLE pipeReadEnd, HANDLE pipeWriteEnd);
+    // The worker thread's procedure: starts the converter with its output into the
+    // pipe's write end (and closes the front end's copy), drains the pipe until the
+    // process ends, reports the end of the run and shows the final state. Returns 0.
+    DWORD runWorker(RunDisplay& display, OutputPipe& pipe);
 
     // User-interface thread: the stop request of button 2 while the run is not finished.
     void requestStop();
@@ -142,11 +120,16 @@ public:
     void setOsError(DWORD error) { osError_.store(error); }
 
 private:
-    // One drain pass that never waits for data; true when the pipe held data. Unless
-    // toTheEnd, it ends after kMaxPassMilliseconds even while data keeps arriving, and
-    // then sets cutShort.
-    bool drainPass(HANDLE pipeReadEnd, bool toTheEnd, bool& cutShort);
+    // One drain pass that never waits for data, at most kMaxPassMilliseconds long.
+    OutputPipe::Pass drainPass(OutputPipe& pipe);
+    // After the converter has ended: everything it wrote.
+    void drainToTheEnd(OutputPipe& pipe);
+    // Waits for the process, a stop request and (until the output has ended) the pipe.
+    DWORD waitForEvent(HANDLE process, OutputPipe& pipe, DWORD timeout);
     void handleStop(RunDisplay& display, HANDLE process);
+    // Drains the pipe and serves stop requests until the converter ends (true) or the
+    // wait fails (false, with the OS error).
+    bool followConverter(RunDisplay& display, HANDLE process, OutputPipe& pipe, DWORD& waitError);
     void reportEndOfRun(DWORD runSeconds);
     // Starts the converter suspended, puts it into a job that ends it when the front end
     // goes away, then lets it run. False with osError_ set when it could not be started.
@@ -165,7 +148,7 @@ private:
     TickSource tickSource_;
     ProcessWait processWait_;
     win::UniqueHandle job_; // the converter's job: closing it ends the converter
-    std::vector<char> readBuffer_;
+    win::UniqueHandle stopWake_; // set by requestStop: wakes the worker
 
     std::atomic<bool> stopRequested_{false};
     std::atomic<DWORD> stopTime_{0};

@@ -497,11 +497,11 @@ void benchRunnerWithoutDialog(const std::wstring& ruleFile, bool withRules)
     runner.reset(L"\"" + directoryOfProgram() + L"korvello.exe\" --standin-script=" + scriptPath
         + L" \"input.pdf\" \"" + temporaryPath(L"nodialog.djvu") + L"\"", nullptr, L"");
     NullDisplay display(runner);
-    converter::ConverterPipe pipe;
+    converter::OutputPipe pipe;
     DWORD error = 0;
-    converter::createConverterPipe(pipe, error);
+    pipe.create(error);
     const long long start = qpcNow();
-    runner.runWorker(display, pipe.readEnd.get(), pipe.writeEnd.get());
+    runner.runWorker(display, pipe);
     std::printf("worker without dialog (%zu rules): 100000 lines, %d rows, %.0f ms\n", rules.ruleCount(), view.rows,
         qpcToMs(qpcNow() - start));
     DeleteFileW(scriptPath.c_str());

@@ -31,10 +31,12 @@ struct Fixture {
         rules.loadRulesFromText(kShowAll);
         interpreter.reset(nullptr);
     }
+    // Each line as one drain pass: interpreted, then logged.
     void lines(std::initializer_list<std::wstring_view> list)
     {
         for (std::wstring_view line : list) {
             interpreter.interpretLine(line);
+            interpreter.flushLog();
         }
     }
     RecordingView view;

@@ -107,7 +107,7 @@ class ProcessRunnerHarness {
     RecordingView view_;
     OutputInterpreter interpreter_;
     OutputReader reader_;
-    converter::ConverterPipe pipe_;
+    converter::OutputPipe pipe_;
     std::thread worker_;
 
 public:
@@ -137,8 +137,8 @@ public:
             return converter::signalKillEvent(name);
         }, killEventName);
         DWORD error = 0;
-        ASSERT_TRUE(converter::createConverterPipe(pipe_, error));
-        worker_ = std::thread([this] { runner.runWorker(display, pipe_.readEnd.get(), pipe_.writeEnd.get()); });
+        ASSERT_TRUE(pipe_.create(error));
+        worker_ = std::thread([this] { runner.runWorker(display, pipe_); });
     }
     // The stand-in playing the script, with the kill-event name the runner signals.
     void startProgram(const std::wstring& program)
@@ -302,14 +302,14 @@ TEST(ProcessRunnerStart, MissingConverterEndsWithTheOsErrorAndReportsNothing)
 
 TEST(ProcessRunnerStart, PipeReadEndIsNotInheritableWriteEndIs)
 {
-    converter::ConverterPipe pipe;
+    converter::OutputPipe pipe;
     DWORD error = 0;
-    ASSERT_TRUE(converter::createConverterPipe(pipe, error));
+    ASSERT_TRUE(pipe.create(error));
     EXPECT_EQ(error, 0u);
     DWORD flags = 0;
-    ASSERT_TRUE(GetHandleInformation(pipe.readEnd.get(), &flags));
+    ASSERT_TRUE(GetHandleInformation(pipe.readEnd(), &flags));
     EXPECT_EQ(flags & HANDLE_FLAG_INHERIT, 0u);
-    ASSERT_TRUE(GetHandleInformation(pipe.writeEnd.get(), &flags));
+    ASSERT_TRUE(GetHandleInformation(pipe.writeEnd(), &flags));
     EXPECT_NE(flags & HANDLE_FLAG_INHERIT, 0u);
 }
 
@@ -360,16 +360,17 @@ TEST(ProcessRunnerEndOfRun, AFailedWaitIsAFailure)
     ScopedReport report;
     ProcessRunnerHarness run;
     std::atomic<bool> fail{false};
-    run.runner.setProcessWait([&fail](HANDLE process, DWORD timeout) {
+    run.runner.setProcessWait([&fail](DWORD count, const HANDLE* handles, DWORD timeout) {
         if (fail.load()) {
             SetLastError(ERROR_INVALID_HANDLE);
             return WAIT_FAILED;
         }
-        return WaitForSingleObject(process, timeout);
+        return WaitForMultipleObjects(count, handles, FALSE, timeout);
     });
     run.startScriptWithEvent("kill ignore\nline Info before\nsleep 60000\nexit 0\n");
     ASSERT_TRUE(waitUntil([&] { return run.view.descriptions().size() == 1; }));
     fail = true;
+    run.runner.requestStop(); // wakes the worker, which sleeps while the converter is silent
     ASSERT_TRUE(run.waitForEnd());
     run.join();
     EXPECT_TRUE(run.runner.waitFailed());
@@ -431,4 +432,51 @@ TEST(ProcessRunnerJobChild, RunsALongConversionUntilEnded)
         temporaryDirectory() + L"job_out.djvu"), name);
     run.waitForEnd();
     run.join();
+}
+
+// The worker sleeps while the converter is silent (no wake-up, so no flush), and wakes
+// for the output that then arrives in a burst.
+TEST(ProcessRunnerPipe, ASilentConverterCostsNoWakeUpsAndItsBurstArrivesWhole)
+{
+    ProcessRunnerHarness run;
+    run.startScriptWithEvent("line Info first\nsleep 3000\nflood 3000 10\nline Info last\nexit 0\n");
+    ASSERT_TRUE(waitUntil([&] { return run.view.descriptions().size() == 1; }));
+    Sleep(300); // the pass after "first" has told the display that output paused
+    const int flushesWhileSilent = run.display.flushes.load();
+    Sleep(1500);
+    EXPECT_EQ(run.display.flushes.load(), flushesWhileSilent);
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    const std::vector<std::wstring> rows = run.view.descriptions();
+    ASSERT_EQ(rows.size(), 1u + 300u + 2u);
+    EXPECT_EQ(rows[1], L"Flood message 10");
+    EXPECT_EQ(rows[300], L"Flood message 3000");
+    EXPECT_EQ(rows[301], L"last");
+}
+
+// The converter ends while the worker's read waits for output that never comes.
+TEST(ProcessRunnerPipe, AConverterThatExitsWhileAReadIsPendingEndsTheRun)
+{
+    ProcessRunnerHarness run;
+    run.startScriptWithEvent("sleep 500\nexit 7\n");
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    EXPECT_EQ(run.runner.exitCode(), 7u);
+    const std::vector<std::wstring> expected = {L"Exit code 7.", L"Finished in 0 seconds."};
+    EXPECT_EQ(run.view.descriptions(), expected);
+}
+
+// A process the converter started keeps the pipe's write end open after the converter has
+// ended: the run ends with the converter, with everything the converter wrote.
+TEST(ProcessRunnerPipe, AGrandchildHoldingTheOutputOpenDoesNotHoldTheRun)
+{
+    ScopedReport report;
+    ProcessRunnerHarness run;
+    run.startScriptWithEvent("line Info before\nspawn 120000\nline Info after\nexit 0\n");
+    ASSERT_TRUE(run.waitForEnd());
+    run.join();
+    EXPECT_EQ(report.count("spawn"), 1);
+    EXPECT_EQ(run.runner.exitCode(), 0u);
+    const std::vector<std::wstring> expected = {L"before", L"after", L"Finished in 0 seconds."};
+    EXPECT_EQ(run.view.descriptions(), expected);
 }

@@ -19,6 +19,9 @@
 //   output on|off     whether the output file is written at a successful end
 //   exit CODE         end now with CODE (the script's end exits with 0)
 //   stamp TAG         append "stamp TAG <ticks>" to the report file
+//   spawn MS          start a copy of the stand-in that holds this one's standard output
+//                     and standard error open for MS milliseconds (a grandchild of the
+//                     front end), without waiting for it
 // Escapes in texts: \r \n \t \0 \\ \xHH (a raw byte, not re-encoded).
 // KORVELLO_STANDIN_REPORT=<path>: records of what happened are appended there
 // (start, kill, flood, stamp, exit), with performance-counter ticks.
@@ -285,6 +288,27 @@ std::wstring environment(const wchar_t* name)
     return length > 0 && length < 1024 ? std::wstring(buffer, length) : std::wstring();
 }
 
+// Starts "<this program> --standin-hold=MS" with this process's output handles.
+void spawnHolder(const std::string& milliseconds)
+{
+    wchar_t path[MAX_PATH + 1] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(path) + L"\" --standin-hold="
+        + std::to_wstring(std::strtoul(milliseconds.c_str(), nullptr, 10));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = gStdout;
+    startup.hStdError = gStderr;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        report("spawn " + std::to_string(info.dwProcessId));
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+}
+
 } // namespace
 
 int main()
@@ -305,6 +329,10 @@ int main()
             killEventName = argument.substr(12);
         } else if (argument.rfind(L"--standin-script=", 0) == 0) {
             scriptPath = argument.substr(17);
+        } else if (argument.rfind(L"--standin-hold=", 0) == 0) {
+            // A holder started by "spawn": keeps the inherited output handles open a while.
+            Sleep(static_cast<DWORD>(std::wcstoul(argument.c_str() + 15, nullptr, 10)));
+            ExitProcess(0);
         } else if (!argument.empty() && argument[0] != L'-') {
             files.push_back(argument);
         }
@@ -375,6 +403,8 @@ int main()
                 writeOutputFile(files[1]);
             }
             finish(code);
+        } else if (command == "spawn") {
+            spawnHolder(argument);
         } else if (command == "stamp") {
             report("stamp " + argument + " " + std::to_string(ticksNow()));
         }
