@@ -25,6 +25,7 @@ RunResult ConversionRun::run(const RunSetup& setup, RunView& view)
     interpreter_.reset(setup.logFile, setup.logPath, setup.logOpenError);
     reader_.reset();
     batcher_.reset();
+    messages_.clear();
 
     RunResult result;
     if (!pipe_.create(result.osError)) {
@@ -96,6 +97,9 @@ void ConversionRun::taskbarButtonCreated()
 void ConversionRun::handOver(OutputBatch& batch)
 {
     view_->callOnViewThread([this, &batch] {
+        for (const MessageRow& row : batch.rows) {
+            messages_.append(row.type, row.page, row.description);
+        }
         if (taskbarState_) {
             if (batch.rangeSet) {
                 taskbarState_->setTotalPages(batch.range);

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "converter/MessageRuleSet.h"
+#include "converter/MessageStore.h"
 #include "converter/OutputBatcher.h"
 #include "converter/OutputInterpreter.h"
 #include "converter/OutputPipe.h"
@@ -62,7 +63,8 @@ public:
     // Worker thread: carries out the call on the view's thread and returns after it.
     virtual void callOnViewThread(const std::function<void()>& call) = 0;
 
-    // View thread. What the interpreter produced since the last batch.
+    // View thread. What the interpreter produced since the last batch; its rows have
+    // been added to the run's messages().
     virtual void showOutput(const OutputBatch& batch) = 0;
     // The ten seconds of the graceful stop are over: the stop button becomes Abort.
     virtual void offerAbort() = 0;
@@ -101,6 +103,13 @@ public:
     void windowEnded();
     void taskbarButtonCreated();
 
+    // View thread: the message rows handed over so far, and their order.
+    const MessageStore& messages() const { return messages_; }
+    void sortMessages(int column, bool descending, const std::wstring (&typeNames)[3])
+    {
+        messages_.sort(column, descending, typeNames);
+    }
+
     const OutputInterpreter& interpreter() const { return interpreter_; }
     const MessageRuleSet& rules() const { return rules_; }
 
@@ -124,6 +133,7 @@ private:
     win::UniqueHandle worker_;
     KillSignaller killSignaller_;
     RunView* view_ = nullptr;
+    MessageStore messages_; // touched on the view's thread only
     std::unique_ptr<RunTaskbarState> taskbarState_;
 };
 

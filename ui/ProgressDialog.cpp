@@ -128,7 +128,7 @@ void ProgressDialog::prepareList(UINT dpi)
         messages_.setSmallImages(images);
     }
     messages_.setExtendedStyles(kListExtendedStyles);
-    messages_.deleteAllRows();
+    messages_.setRowCount(0);
     int index = 0;
     for (const ColumnLayout& layout : kColumns) {
         messages_.insertColumn(index++, win::loadString(layout.header), layout.format, win::scaleForDpi(layout.width, dpi));
@@ -204,8 +204,27 @@ bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
 
 bool ProgressDialog::onNotify(const NMHDR& header, LRESULT& result)
 {
-    if (header.idFrom == IDC_PROGRESS_MESSAGES && header.code == LVN_COLUMNCLICK) {
+    if (header.idFrom != IDC_PROGRESS_MESSAGES) {
+        return false;
+    }
+    if (header.code == LVN_COLUMNCLICK) {
         sortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        result = 0;
+        return true;
+    }
+    if (header.code == LVN_GETDISPINFOW && run_ != nullptr) {
+        // The list asks for a cell it paints (or that is read back through it).
+        auto& info = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header));
+        const converter::MessageStore& rows = run_->messages();
+        const int row = info.item.iItem;
+        if (row >= 0 && static_cast<size_t>(row) < rows.size()) {
+            // The shown types are also the image indexes: Info 0, Warn 1, Error 2.
+            const int type = static_cast<int>(rows.type(static_cast<size_t>(row)));
+            const std::wstring_view text = info.item.iSubItem == 0 ? std::wstring_view(typeNames_[type])
+                : info.item.iSubItem == 1                          ? rows.page(static_cast<size_t>(row))
+                                                                   : rows.description(static_cast<size_t>(row));
+            win::ListView::answerDisplayInfo(info, text, type);
+        }
         result = 0;
         return true;
     }
@@ -276,36 +295,17 @@ void ProgressDialog::showOutput(const converter::OutputBatch& batch)
     if (batch.showWarningCounter || batch.showErrorCounter) {
         UpdateWindow(hwnd_);
     }
-    // Inserting with the list redrawing costs milliseconds per row, and turning its redraw
-    // back on costs tens of milliseconds: rows go in with the redraw off, and while output
-    // keeps flowing the list is shown again at most every kListRefreshMilliseconds.
+    // The rows are in the run's storage already: the list learns their number. While
+    // output keeps flowing its repaint waits, at most kListRefreshMilliseconds.
     if (!batch.rows.empty()) {
         if (!listSuspended_) {
             messages_.send(WM_SETREDRAW, FALSE);
             listSuspended_ = true;
         }
-        appendRows(batch.rows);
+        messages_.setRowCount(static_cast<int>(run_->messages().size()));
     }
     if (listSuspended_ && (!batch.moreComing || GetTickCount() - listShownTick_ >= kListRefreshMilliseconds)) {
         showSuspendedList();
-    }
-}
-
-void ProgressDialog::appendRows(const std::vector<converter::MessageRow>& rows)
-{
-    int index = messages_.rowCount();
-    for (const converter::MessageRow& row : rows) {
-        const int type = static_cast<int>(row.type);
-        if (type < 0 || type > 2) {
-            continue; // only shown types become rows
-        }
-        const int inserted = messages_.insertRow(index, typeNames_[type], type);
-        if (inserted < 0) {
-            continue;
-        }
-        messages_.setCellText(inserted, 1, row.page);
-        messages_.setCellText(inserted, 2, row.description);
-        index = inserted + 1;
     }
 }
 
@@ -427,41 +427,12 @@ void ProgressDialog::relayoutControls(int width, int height)
 
 void ProgressDialog::sortByColumn(int column)
 {
-    columnBeingSorted_ = column;
+    // The run's rows are sorted (stably); the list only paints them again. A click on the
+    // sorted column reverses the order, another column starts ascending.
     sortDirection_ = column == sortColumn_ ? -sortDirection_ : 1;
-    // The texts of the sorted column are read once, before the sort, and each row
-    // carries its index as its item data. Wine's LVM_SORTITEMSEX hands the comparison
-    // indexes that do not match the rows while its merge sort runs, so the rows are
-    // sorted by their data with LVM_SORTITEMS instead, which behaves alike everywhere.
-    const int count = messages_.rowCount();
-    sortTexts_.assign(static_cast<size_t>(count > 0 ? count : 0), std::wstring());
-    for (int row = 0; row < count; ++row) {
-        sortTexts_[static_cast<size_t>(row)] = messages_.cellText(row, column);
-        messages_.setRowData(row, row);
-    }
-    messages_.sortRows(&ProgressDialog::compareRows, reinterpret_cast<LPARAM>(this));
-    sortTexts_.clear();
     sortColumn_ = column;
-}
-
-int CALLBACK ProgressDialog::compareRows(LPARAM first, LPARAM second, LPARAM dialog)
-{
-    const auto* self = reinterpret_cast<const ProgressDialog*>(dialog);
-    const size_t count = self->sortTexts_.size();
-    if (first < 0 || second < 0 || static_cast<size_t>(first) >= count || static_cast<size_t>(second) >= count) {
-        return 0;
-    }
-    const std::wstring& a = self->sortTexts_[static_cast<size_t>(first)];
-    const std::wstring& b = self->sortTexts_[static_cast<size_t>(second)];
-    long long order = 0;
-    if (self->columnBeingSorted_ == 1) {
-        order = static_cast<long long>(converter::OutputInterpreter::integerValue(a))
-            - converter::OutputInterpreter::integerValue(b);
-    } else {
-        order = a.compare(b); // ordinal, case-sensitive
-    }
-    order *= self->sortDirection_;
-    return order < 0 ? -1 : order > 0 ? 1 : 0;
+    run_->sortMessages(column, sortDirection_ < 0, typeNames_);
+    messages_.repaintRows();
 }
 
 } // namespace ui

@@ -3,8 +3,9 @@
 // counters, message rows, the final state) and passes the stop button to the run; the
 // run itself, its worker and its stop logic live in the run.
 //
-// Rows go into the list with its redraw suspended while output keeps flowing, and the
-// list is shown again at most every kListRefreshMilliseconds.
+// The message list is in owner-data mode: the rows live in the run's storage and the list
+// asks for the cells it paints. While output keeps flowing its repaint is held back, and
+// it is shown again at most every kListRefreshMilliseconds.
 #pragma once
 
 #include <windows.h>
@@ -58,7 +59,6 @@ protected:
 private:
     void loadIcons(UINT dpi);
     void prepareList(UINT dpi);
-    void appendRows(const std::vector<converter::MessageRow>& rows);
     void showSuspendedList();
     void setDetailsCollapsed(bool collapsed);
     void relayoutControls(int width, int height);
@@ -66,7 +66,6 @@ private:
     void onSizing(WPARAM edge, RECT& rect);
     void onSize(WPARAM type);
     void destroyCounterIcons();
-    static int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM dialog);
 
     converter::ConversionRun* run_ = nullptr;
     std::wstring title_;
@@ -91,8 +90,6 @@ private:
     // Sorting.
     int sortColumn_ = -1;
     int sortDirection_ = 1;
-    int columnBeingSorted_ = 0;
-    std::vector<std::wstring> sortTexts_; // the sorted column's texts while a sort runs
 
     bool listSuspended_ = false; // the list's redraw is off until output pauses
     DWORD listShownTick_ = 0;    // when the list's redraw was last turned back on

@@ -1,10 +1,13 @@
-// A typed view of a report-style list view control. It does not own the window.
+// A typed view of a report-style list view control in owner-data mode: the owner keeps
+// the rows and answers LVN_GETDISPINFO; the control holds only their count. It does not
+// own the window.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+#include <string_view>
 
 #include "win/Window.h"
 
@@ -17,20 +20,20 @@ public:
     void setSmallImages(HIMAGELIST images) const { send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)); }
     void setExtendedStyles(DWORD styles) const { send(LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles); }
     void insertColumn(int index, const std::wstring& header, int format, int width) const;
-    void deleteAllRows() const { send(LVM_DELETEALLITEMS); }
     int rowCount() const { return static_cast<int>(send(LVM_GETITEMCOUNT)); }
 
-    // Adds a row at index with the first column's text and image; returns its index, -1 on failure.
-    int insertRow(int index, const std::wstring& text, int image) const;
-    void setCellText(int row, int column, const std::wstring& text) const;
-    // The cell's text, cut to capacity - 1 characters.
-    std::wstring cellText(int row, int column, int capacity = 256) const;
-    void setRowData(int row, LPARAM data) const;
-    // Sorts the rows with a comparison of their data.
-    void sortRows(PFNLVCOMPARE compare, LPARAM context) const
+    // The number of rows the owner holds; the view keeps its scroll position, and rows
+    // already shown are not repainted.
+    void setRowCount(int count) const
     {
-        send(LVM_SORTITEMS, static_cast<WPARAM>(context), reinterpret_cast<LPARAM>(compare));
+        send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     }
+    // Every row's texts have changed (a sort): the visible ones are painted again.
+    void repaintRows() const { InvalidateRect(hwnd_, nullptr, FALSE); }
+
+    // Answers LVN_GETDISPINFO for one cell: the text (cut to the caller's buffer) and, for
+    // the first column, the image.
+    static void answerDisplayInfo(NMLVDISPINFOW& info, std::wstring_view text, int image);
 
     // Turns the control's repainting off (while many rows go in) or back on, with a repaint.
     void setRedraw(bool redraw) const;

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -224,6 +225,37 @@ HWND showSheet(HINSTANCE instance, int frontPage)
 // Progress dialog with a sample run in progress
 // ---------------------------------------------------------------------------
 
+struct SampleRow {
+    int type;
+    const wchar_t* page;
+    const wchar_t* text;
+};
+const SampleRow kSampleRows[] = {
+    { 0, L"", L"korvello 1.0.0: converting with 300 dpi" },
+    { 1, L"3", L"Font 'F12' has no Unicode map; text may not be searchable" },
+    { 0, L"5", L"Page contains only images: separating foreground" },
+    { 2, L"6", L"Broken image stream skipped" },
+    { 1, L"7", L"Colour profile ignored" },
+};
+
+void answerSampleRow(NMLVDISPINFOW& info)
+{
+    if (info.item.iItem < 0 || static_cast<size_t>(info.item.iItem) >= std::size(kSampleRows)) {
+        return;
+    }
+    const SampleRow& row = kSampleRows[info.item.iItem];
+    const UINT typeNames[] = { IDS_TYPE_INFO, IDS_TYPE_WARNING, IDS_TYPE_ERROR };
+    const std::wstring text = info.item.iSubItem == 0 ? win::loadString(typeNames[row.type])
+        : info.item.iSubItem == 1                      ? std::wstring(row.page)
+                                                       : std::wstring(row.text);
+    if ((info.item.mask & LVIF_IMAGE) != 0) {
+        info.item.iImage = row.type;
+    }
+    if ((info.item.mask & LVIF_TEXT) != 0 && info.item.pszText != nullptr && info.item.cchTextMax > 0) {
+        lstrcpynW(info.item.pszText, text.c_str(), info.item.cchTextMax);
+    }
+}
+
 void fillProgressDialog(HWND dialog, HINSTANCE instance)
 {
     const std::wstring title = win::formatString(IDS_PROGRESS_TITLE, { std::wstring(L"Annual report 2026.djvu") });
@@ -273,38 +305,8 @@ void fillProgressDialog(HWND dialog, HINSTANCE instance)
         column.iSubItem = i;
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
-    const struct {
-        int type;
-        const wchar_t* page;
-        const wchar_t* text;
-    } rows[] = {
-        { 0, L"", L"korvello 1.0.0: converting with 300 dpi" },
-        { 1, L"3", L"Font 'F12' has no Unicode map; text may not be searchable" },
-        { 0, L"5", L"Page contains only images: separating foreground" },
-        { 2, L"6", L"Broken image stream skipped" },
-        { 1, L"7", L"Colour profile ignored" },
-    };
-    const UINT typeNames[] = { IDS_TYPE_INFO, IDS_TYPE_WARNING, IDS_TYPE_ERROR };
-    int index = 0;
-    for (const auto& row : rows) {
-        std::wstring typeName = win::loadString(typeNames[row.type]);
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = index;
-        item.iImage = row.type;
-        item.pszText = typeName.data();
-        const int inserted = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        std::wstring page = row.page;
-        std::wstring text = row.text;
-        LVITEMW sub = {};
-        sub.iSubItem = 1;
-        sub.pszText = page.data();
-        SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(inserted), reinterpret_cast<LPARAM>(&sub));
-        sub.iSubItem = 2;
-        sub.pszText = text.data();
-        SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(inserted), reinterpret_cast<LPARAM>(&sub));
-        ++index;
-    }
+    // The list is in owner-data mode: it asks for the rows' cells (progressProc).
+    SendMessageW(list, LVM_SETITEMCOUNT, std::size(kSampleRows), 0);
     EnableWindow(GetDlgItem(dialog, IDC_PROGRESS_OPEN_LOG), TRUE);
 }
 
@@ -314,6 +316,12 @@ INT_PTR CALLBACK progressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_INITDIALOG:
         fillProgressDialog(dialog, reinterpret_cast<HINSTANCE>(lParam));
         return TRUE;
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(lParam)->code == LVN_GETDISPINFOW) {
+            answerSampleRow(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+            return TRUE;
+        }
+        return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL) {
             DestroyWindow(dialog);
