@@ -20,7 +20,7 @@ class OutputPipe {
 public:
     // The largest read, and what the pipe holds before a writing converter waits.
     static constexpr DWORD kReadChunkBytes = 65536;
-    static constexpr DWORD kPipeBufferBytes = 1 << 20;
+    static constexpr DWORD kPipeBufferBytes = 1 << 18;
 
     OutputPipe() = default;
     ~OutputPipe() { close(); }

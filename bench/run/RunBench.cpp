@@ -1,19 +1,23 @@
 // Figures of one converter run behind the progress dialog, with the stand-in converter
 // (copied beside this program as korvello.exe) and the shipped rule file plus two rules
 // for the benchmark's own lines:
-//   1. CPU time of this process while the converter prints nothing for 10 s;
+//   1. CPU time of this process while the converter prints nothing for 8 s, with the busy
+//      animation playing and stopped;
 //   2. latency from a line written by the converter to its status text or row;
 //   3. a flood of 100,000 lines (5% shown as rows): time to the final display, against
 //      the converter writing the same lines to a raw reader;
 //   4. Cancel during a long flood: time until the button is disabled and until the
-//      final display.
+//      final display;
+//   5. a click on a column header of 60,000 rows; the working set with 300,000 rows.
+// It ends with one "figure <name> <value> <unit>" line per figure.
 // "bench_run.exe demo" shows the stand-in's realistic run with the shipped rules (for
-// screenshots); a single argument idle, latency, flood, cancel or interpret runs one part;
-// "idle-detail" adds the idle CPU with the busy animation stopped and of a bare process.
+// screenshots); a single argument idle, latency, flood, cancel, sort, memory or interpret
+// runs one part; "idle-detail" gives the idle CPU of a bare process.
 // Observation goes through subclasses of the dialog's controls, so the dialog's code is
 // measured as it is.
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -136,11 +140,17 @@ LRESULT CALLBACK observeControl(HWND window, UINT message, WPARAM wParam, LPARAM
             seen->finalShown = true;
         } else if (message == WM_ENABLE && id == IDCANCEL && wParam == FALSE && seen->buttonDisabledAt == 0) {
             seen->buttonDisabledAt = qpcNow();
-        } else if (message == LVM_SETITEMW && id == IDC_PROGRESS_MESSAGES && seen->recordTexts) {
-            const auto* cell = reinterpret_cast<const LVITEMW*>(lParam);
-            if (cell->iSubItem == 2 && cell->pszText != nullptr) {
-                seen->rowTexts.emplace_back(qpcNow(), cell->pszText);
-            }
+        } else if (message == LVM_SETITEMCOUNT && id == IDC_PROGRESS_MESSAGES && seen->recordTexts && wParam > 0) {
+            // The owner-data list learns of new rows: the newest one is read back through it.
+            const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+            wchar_t text[256] = {};
+            LVITEMW cell = {};
+            cell.iSubItem = 2;
+            cell.pszText = text;
+            cell.cchTextMax = 256;
+            SendMessageW(window, LVM_GETITEMTEXTW, wParam - 1, reinterpret_cast<LPARAM>(&cell));
+            seen->rowTexts.emplace_back(qpcNow(), text);
+            return result;
         }
     }
     return DefSubclassProc(window, message, wParam, lParam);
@@ -213,6 +223,16 @@ RunResult runDialog(const std::wstring& ruleFile, const std::string& script, Obs
     return result;
 }
 
+// The summary lines, printed together at the end: "figure <name> <value> <unit>".
+std::vector<std::string> gFigures;
+
+void figure(const char* name, double value, const char* unit)
+{
+    char line[160] = {};
+    std::snprintf(line, sizeof line, "figure %s %.3g %s", name, value, unit);
+    gFigures.emplace_back(line);
+}
+
 double processCpuMs()
 {
     FILETIME creation = {}, exit = {}, kernel = {}, user = {};
@@ -255,8 +275,9 @@ void benchIdleCpu(const std::wstring& ruleFile, bool stopAnimation)
     });
     const double wallMs = qpcToMs(windowEnd - windowStart);
     const double cpuMs = cpuAtEnd - cpuAtStart;
-    std::printf("idle%s: converter silent, front end CPU %.1f ms in %.0f ms of wall time = %.3f%% of one core (target <= 1%%)\n",
+    std::printf("idle%s: converter silent, front end CPU %.1f ms in %.0f ms of wall time = %.3f%% of one core\n",
         stopAnimation ? " (animation stopped)" : "", cpuMs, wallMs, 100.0 * cpuMs / wallMs);
+    figure(stopAnimation ? "idle_cpu_pct_no_animation" : "idle_cpu_pct", 100.0 * cpuMs / wallMs, "percent");
 }
 
 // The same process with no dialog and no run: what an idle Wine process costs.
@@ -274,7 +295,8 @@ void benchIdleBaseline()
 // ---- 2. Latency ------------------------------------------------------------------------
 
 // Lines written every gapMs milliseconds (half of them page lines, half shown rows).
-void benchLatency(const std::wstring& ruleFile, const std::wstring& reportPath, int kPages, int gapMs)
+void benchLatency(const std::wstring& ruleFile, const std::wstring& reportPath, int kPages, int gapMs,
+    const char* figureName)
 {
     std::string script = "line Processing pages 1 through " + std::to_string(kPages) + ".\n";
     for (int page = 1; page <= kPages; ++page) {
@@ -320,9 +342,12 @@ void benchLatency(const std::wstring& ruleFile, const std::wstring& reportPath, 
     auto maximum = [](const std::vector<double>& values) {
         return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
     };
-    std::printf("latency, a line every %d ms: status text median %.1f ms, max %.1f ms (%zu lines); row median %.1f ms, max %.1f ms (%zu lines) (target median < 100 ms)\n", gapMs,
+    std::printf("latency, a line every %d ms: status text median %.1f ms, max %.1f ms (%zu lines); row median %.1f ms, max %.1f ms (%zu lines)\n", gapMs,
         median(statusLatencies), maximum(statusLatencies), statusLatencies.size(), median(rowLatencies),
         maximum(rowLatencies), rowLatencies.size());
+    std::vector<double> all = statusLatencies;
+    all.insert(all.end(), rowLatencies.begin(), rowLatencies.end());
+    figure(figureName, median(all), "ms");
 }
 
 // ---- 3. Flood --------------------------------------------------------------------------
@@ -381,7 +406,7 @@ double rawFloodMs(const std::string& script, long long& floodMicros, const std::
     return qpcToMs(end - start);
 }
 
-void benchFlood(const std::wstring& ruleFile, const std::wstring& reportPath, const char* rulesName)
+void benchFlood(const std::wstring& ruleFile, const std::wstring& reportPath, const char* rulesName, bool figures)
 {
     const std::string script = "flood 100000 5\nexit 0\n";
     long long rawFloodMicros = 0;
@@ -399,9 +424,14 @@ void benchFlood(const std::wstring& ruleFile, const std::wstring& reportPath, co
     const double totalMs = qpcToMs(seen.finalAt - run.startedAt);
     std::printf("flood dialog (%s): 100000 lines, %d rows; final display %.0f ms after the run started "
                 "(raw reader: %.0f ms); converter's own writing %.0f ms (raw: %.0f ms); "
-                "%.0f rows/s (target >= 5000 rows/s); exit %lu\n",
+                "%.0f rows/s; exit %lu\n",
         rulesName, seen.rows.load(), totalMs, rawMs, floodMicros / 1000.0, rawFloodMicros / 1000.0,
         seen.rows.load() * 1000.0 / totalMs, run.exitCode);
+    if (figures) {
+        figure("flood_rows_per_s", seen.rows.load() * 1000.0 / totalMs, "rows/s");
+        figure("flood_vs_raw", totalMs / rawMs, "ratio");
+        figure("converter_slowdown", static_cast<double>(floodMicros) / static_cast<double>(rawFloodMicros), "ratio");
+    }
 }
 
 // ---- 4. Cancel during a flood ----------------------------------------------------------
@@ -427,11 +457,78 @@ void benchCancelDuringFlood(const std::wstring& ruleFile)
         PostMessageW(observed.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
     std::printf("cancel during flood: %d rows shown when pressed; button disabled after %.1f ms, final display "
-                "after %.1f ms (target: answered within 200 ms); exit %lu\n",
+                "after %.1f ms; exit %lu\n",
         rowsAtPress, qpcToMs(seen.buttonDisabledAt - pressedAt), qpcToMs(seen.finalAt - pressedAt), run.exitCode);
+    figure("cancel_ms", qpcToMs(seen.finalAt - pressedAt), "ms");
 }
 
-// ---- 5. Interpretation alone -----------------------------------------------------------
+// ---- 5. Sorting and memory ------------------------------------------------------------
+
+// A click on a column header of 60,000 rows: the sort and the repaint, as long as the
+// dialog is blocked (sent from another thread, so it waits for both).
+void benchSort(const std::wstring& ruleFile)
+{
+    Observation seen;
+    std::vector<double> times;
+    runDialog(ruleFile, "flood 60000 100\nexit 0\n", seen, [&](Observation& observed) {
+        while (!observed.finalShown.load()) {
+            Sleep(20);
+        }
+        const HWND dialog = observed.dialog.load();
+        for (int column : {2, 2, 1, 1, 0}) {
+            NMLISTVIEW click = {};
+            click.hdr.hwndFrom = GetDlgItem(dialog, IDC_PROGRESS_MESSAGES);
+            click.hdr.idFrom = IDC_PROGRESS_MESSAGES;
+            click.hdr.code = LVN_COLUMNCLICK;
+            click.iItem = -1;
+            click.iSubItem = column;
+            const long long start = qpcNow();
+            SendMessageW(dialog, WM_NOTIFY, IDC_PROGRESS_MESSAGES, reinterpret_cast<LPARAM>(&click));
+            UpdateWindow(click.hdr.hwndFrom);
+            times.push_back(qpcToMs(qpcNow() - start));
+        }
+    });
+    std::printf("sort of %d rows: median %.1f ms of %zu clicks (description, page, type)\n", seen.rows.load(),
+        median(times), times.size());
+    figure("sort_60k_ms", median(times), "ms");
+}
+
+double workingSetMiB()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return static_cast<double>(counters.WorkingSetSize) / (1024.0 * 1024.0);
+}
+
+// 300,000 rows: the working set at the final display, and its growth per row against the
+// row's own text.
+void benchRowMemory(const std::wstring& ruleFile)
+{
+    Observation seen;
+    double before = 0;
+    double after = 0;
+    runDialog(ruleFile, "flood 300000 100\nexit 0\n", seen, [&](Observation& observed) {
+        before = workingSetMiB();
+        while (!observed.finalShown.load()) {
+            Sleep(20);
+        }
+        after = workingSetMiB();
+    });
+    const int rows = seen.rows.load();
+    // "Flood message <k>" for k = 1..300000, in UTF-16.
+    double textBytes = 0;
+    for (int k = 1; k <= 300000; ++k) {
+        textBytes += 2.0 * (14 + std::to_string(k).size());
+    }
+    const double growthPerRow = rows > 0 ? (after - before) * 1024 * 1024 / rows : 0;
+    std::printf("rows in memory: %d rows, working set %.1f MiB at the final display (%.1f MiB before the output); "
+                "growth %.0f bytes per row, its text %.0f bytes\n",
+        rows, after, before, growthPerRow, textBytes / 300000);
+    figure("rows_300k_working_set_mib", after, "MiB");
+}
+
+// ---- 6. Interpretation alone -----------------------------------------------------------
 
 class NullView : public ProgressView {
 public:
@@ -576,27 +673,33 @@ int main(int argc, char** argv)
     }
     if (only.empty() || only == "idle") {
         benchIdleCpu(ruleFile, false);
+        benchIdleCpu(ruleFile, true);
     }
     if (only == "idle-detail") {
-        benchIdleCpu(ruleFile, true);
         benchIdleBaseline();
     }
     if (only.empty() || only == "latency") {
-        benchLatency(ruleFile, reportPath, 20, 95);
-        benchLatency(ruleFile, reportPath, 4, 2500);
+        benchLatency(ruleFile, reportPath, 20, 95, "latency_ms_fast");
+        benchLatency(ruleFile, reportPath, 4, 2500, "latency_ms_quiet");
     }
     if (only.empty() || only == "flood") {
-        benchFlood(ruleFile, reportPath, "shipped rules");
+        benchFlood(ruleFile, reportPath, "shipped rules", true);
         // The same with the benchmark's own rules alone: the front end without the cost of
         // classifying every line against the shipped rules.
         const std::wstring ownRules = temporaryPath(L"own-langmap.txt");
         writeFile(ownRules, "expression=Flood message (\\d+)\ntype=info\ndefault=Flood message %1\n"
                             "expression=process_success (\\d+)\ntype=info\ndefault=Finished in %1 seconds.\n");
-        benchFlood(ownRules, reportPath, "two rules");
+        benchFlood(ownRules, reportPath, "two rules", false);
         DeleteFileW(ownRules.c_str());
     }
     if (only.empty() || only == "cancel") {
         benchCancelDuringFlood(ruleFile);
+    }
+    if (only.empty() || only == "sort") {
+        benchSort(ruleFile);
+    }
+    if (only.empty() || only == "memory") {
+        benchRowMemory(ruleFile);
     }
     if (only.empty() || only == "interpret") {
         benchInterpretation(ruleFile);
@@ -605,5 +708,8 @@ int main(int argc, char** argv)
     }
     DeleteFileW(ruleFile.c_str());
     DeleteFileW(reportPath.c_str());
+    for (const std::string& line : gFigures) {
+        std::printf("%s\n", line.c_str());
+    }
     return 0;
 }

@@ -200,5 +200,8 @@ int wmain(int argc, wchar_t** argv)
             *std::min_element(guiFigures.show.begin(), guiFigures.show.end())
                 / *std::min_element(minimalFigures.show.begin(), minimalFigures.show.end()));
     }
+    if (baseline > 0) {
+        std::printf("figure startup_vs_minimal_sheet %.2f ratio\n", median(guiFigures.show) / baseline);
+    }
     return 0;
 }
