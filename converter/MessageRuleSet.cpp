@@ -8,6 +8,7 @@
 
 #include <utility>
 
+#include "converter/PatternFirstBytes.h"
 #include "res/resource.h"
 #include "win/Handle.h"
 #include "win/Module.h"
@@ -131,12 +132,13 @@ std::string literalPrefixOf(std::string_view pattern)
 
 MessageRule::MessageRule(std::string pattern, std::string templateText, MessageType type)
     : pattern_(std::move(pattern)), template_(std::move(templateText)), type_(type),
-      literalPrefix_(literalPrefixOf(pattern_))
+      literalPrefix_(literalPrefixOf(pattern_)), firstBytes_(patternFirstBytes(pattern_))
 {
 }
 
 MessageRule::MessageRule(const MessageRule& other)
-    : pattern_(other.pattern_), template_(other.template_), type_(other.type_), literalPrefix_(other.literalPrefix_)
+    : pattern_(other.pattern_), template_(other.template_), type_(other.type_), literalPrefix_(other.literalPrefix_),
+      firstBytes_(other.firstBytes_)
 {
 }
 
@@ -147,6 +149,7 @@ MessageRule& MessageRule::operator=(const MessageRule& other)
         template_ = other.template_;
         type_ = other.type_;
         literalPrefix_ = other.literalPrefix_;
+        firstBytes_ = other.firstBytes_;
         compiled_.reset(); // new contents: the old compiled pattern no longer fits
     }
     return *this;
@@ -178,6 +181,9 @@ MessageRule::Outcome MessageRule::apply(std::string_view subject, std::wstring& 
     output.clear();
     if (subject.substr(0, literalPrefix_.size()) != literalPrefix_) {
         return Outcome::NoMatch; // the anchored match could not succeed
+    }
+    if (firstBytes_ && (subject.empty() || !(*firstBytes_)[static_cast<unsigned char>(subject.front())])) {
+        return Outcome::NoMatch;
     }
     if (!compile()) {
         return Outcome::NoMatch;

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <bitset>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,9 +84,11 @@ private:
     std::string template_;
     MessageType type_ = MessageType::None;
     CompiledPattern compiled_;
-    // Text every match begins with (may be empty): most messages are turned away by one
+    // Text every match begins with (may be empty), and the bytes a match can begin with
+    // (none known: every message is tried): most messages are turned away by one
     // comparison instead of a regular-expression match.
     std::string literalPrefix_;
+    std::optional<std::bitset<256>> firstBytes_;
 };
 
 // The leading characters of a pattern that can only match themselves, up to the first

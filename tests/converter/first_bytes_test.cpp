@@ -1,0 +1,118 @@
+// Turning messages away by a pattern's possible first bytes: what the reading of a
+// pattern gives, and that it never turns away a message the matcher would accept.
+#include <gtest/gtest.h>
+
+#include <oniguruma.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "converter/PatternFirstBytes.h"
+#include "support/ScratchFiles.h"
+#include "win/Module.h"
+
+using converter::patternFirstBytes;
+
+namespace {
+
+std::string bytesOf(const std::bitset<256>& set)
+{
+    std::string bytes;
+    for (size_t b = 0; b < 256; ++b) {
+        if (set[b]) {
+            bytes.push_back(static_cast<char>(b));
+        }
+    }
+    return bytes;
+}
+
+// The patterns of the shipped rule file beside the test program.
+std::vector<std::string> shippedPatterns()
+{
+    const std::string text = testing_support::readFileBytes(win::pathBesideModule(L"langmap.txt"));
+    std::vector<std::string> patterns;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.rfind("expression=", 0) == 0) {
+            patterns.push_back(line.substr(11));
+        }
+        start = end + 1;
+    }
+    return patterns;
+}
+
+} // namespace
+
+TEST(PatternFirstBytes, WhatAPatternCanBeginWith)
+{
+    EXPECT_EQ(bytesOf(*patternFirstBytes("Warning: (.+)")), "W");
+    EXPECT_EQ(bytesOf(*patternFirstBytes("(?:Warning: |Error: )x")), "EW");
+    std::string nonAscii;
+    for (int b = 0x80; b < 0x100; ++b) {
+        nonAscii.push_back(static_cast<char>(b));
+    }
+    // Ignoring case, a letter may also meet letters outside ASCII that fold to it.
+    EXPECT_EQ(bytesOf(*patternFirstBytes("(?:Warning: )?(?i:this file)")), "TWt" + nonAscii);
+    EXPECT_EQ(bytesOf(*patternFirstBytes("process_abort (\\d+)")), "p");
+    EXPECT_EQ(bytesOf(*patternFirstBytes("\\d+ pages")).substr(0, 10), "0123456789");
+    EXPECT_EQ(bytesOf(*patternFirstBytes("^\\bx?y")), "xy");
+    EXPECT_EQ(bytesOf(*patternFirstBytes("(?!Error)W")), "W");
+    EXPECT_EQ(bytesOf(*patternFirstBytes("\\>>")), ">");
+    EXPECT_EQ(bytesOf(*patternFirstBytes("a{0,2}b")), "ab");
+    EXPECT_EQ(bytesOf(*patternFirstBytes("a{2}b")), "a");
+    // Patterns that may match nothing, or that this reading does not follow, are always run.
+    for (const char* always : {"", "a?", "(?:x|)", ".*", "[A-Z]x", "\\u0041", "(?<=a)b", "(?x) a", "(?i)", "a|b?",
+             "(", "a)", "\\", "x{2,a}"}) {
+        EXPECT_FALSE(patternFirstBytes(always).has_value()) << always;
+    }
+}
+
+// Soundness against the matcher itself: whatever the matcher accepts begins with a byte
+// of the set, for every shipped pattern and random messages built from the words the
+// rules look for, case changes and letters that fold to ASCII.
+TEST(PatternFirstBytes, NeverTurnsAwayAMessageTheMatcherAccepts)
+{
+    ASSERT_EQ(ONIG_NORMAL, onig_initialize(std::vector<OnigEncoding>{ONIG_ENCODING_UTF8}.data(), 1));
+    std::vector<std::string> patterns = shippedPatterns();
+    ASSERT_GT(patterns.size(), 20u);
+    patterns.insert(patterns.end(), {"(?i:ss)x", "(?i:k)", "(?i:st)", "\\d", "(?i)file"});
+    const std::vector<std::string> pieces = {"Warning: ", "Error: ", "error: ", "WARNING: ", "Page ", "page",
+        "Processing", "processing", "Korvello", "copyright", "COPYRIGHT", "xref", "stream", "length", "font ",
+        "Font ", "not embedded", "substituting", "for", "the ", "The ", "this file", "/undefined in ", "/VMerror",
+        "unknown operator", "'", " ", "\t", "1", "42", "\xC3\x9F", "\xC5\xBF", "\xE2\x84\xAA", "\xEF\xAC\x86",
+        "\xEF\xBC\x91", ">>", "process_success ", "Conversion done", "ss", "K", "x", "."};
+    std::mt19937 random(20261207);
+    int compared = 0;
+    for (const std::string& pattern : patterns) {
+        OnigRegex regex = nullptr;
+        OnigErrorInfo error{};
+        const auto* p = reinterpret_cast<const OnigUChar*>(pattern.data());
+        ASSERT_EQ(ONIG_NORMAL, onig_new(&regex, p, p + pattern.size(), ONIG_OPTION_SINGLELINE | ONIG_OPTION_CAPTURE_GROUP,
+                                   ONIG_ENCODING_UTF8, ONIG_SYNTAX_DEFAULT, &error))
+            << pattern;
+        const auto first = patternFirstBytes(pattern);
+        for (int round = 0; round < 20000; ++round) {
+            std::string message;
+            const int count = static_cast<int>(random() % 5);
+            for (int i = 0; i < count; ++i) {
+                message += pieces[random() % pieces.size()];
+            }
+            const auto* s = reinterpret_cast<const OnigUChar*>(message.data());
+            const bool matches = onig_match(regex, s, s + message.size(), s, nullptr, ONIG_OPTION_NONE) >= 0;
+            if (matches && first) {
+                ASSERT_FALSE(message.empty()) << pattern;
+                EXPECT_TRUE((*first)[static_cast<unsigned char>(message.front())]) << pattern << " on " << message;
+                ++compared;
+            }
+        }
+        onig_free(regex);
+    }
+    EXPECT_GT(compared, 5000);
+}
