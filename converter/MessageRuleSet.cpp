@@ -132,13 +132,14 @@ std::string literalPrefixOf(std::string_view pattern)
 
 MessageRule::MessageRule(std::string pattern, std::string templateText, MessageType type)
     : pattern_(std::move(pattern)), template_(std::move(templateText)), type_(type),
-      literalPrefix_(literalPrefixOf(pattern_)), firstBytes_(patternFirstBytes(pattern_))
+      literalPrefix_(literalPrefixOf(pattern_)), firstBytes_(patternFirstBytes(pattern_)),
+      requiredWords_(patternRequiredWords(pattern_))
 {
 }
 
 MessageRule::MessageRule(const MessageRule& other)
     : pattern_(other.pattern_), template_(other.template_), type_(other.type_), literalPrefix_(other.literalPrefix_),
-      firstBytes_(other.firstBytes_)
+      firstBytes_(other.firstBytes_), requiredWords_(other.requiredWords_)
 {
 }
 
@@ -150,6 +151,7 @@ MessageRule& MessageRule::operator=(const MessageRule& other)
         type_ = other.type_;
         literalPrefix_ = other.literalPrefix_;
         firstBytes_ = other.firstBytes_;
+        requiredWords_ = other.requiredWords_;
         compiled_.reset(); // new contents: the old compiled pattern no longer fits
     }
     return *this;
@@ -183,6 +185,9 @@ MessageRule::Outcome MessageRule::apply(std::string_view subject, std::wstring& 
         return Outcome::NoMatch; // the anchored match could not succeed
     }
     if (firstBytes_ && (subject.empty() || !(*firstBytes_)[static_cast<unsigned char>(subject.front())])) {
+        return Outcome::NoMatch;
+    }
+    if (requiredWords_ && !requiredWords_->mayMatch(subject)) {
         return Outcome::NoMatch;
     }
     if (!compile()) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "converter/MessageType.h"
+#include "converter/PatternFirstBytes.h"
 
 struct re_pattern_buffer; // Oniguruma's compiled pattern (regex_t)
 struct re_registers;      // Oniguruma's match region (OnigRegion)
@@ -89,6 +90,8 @@ private:
     // comparison instead of a regular-expression match.
     std::string literalPrefix_;
     std::optional<std::bitset<256>> firstBytes_;
+    // Words one of which every match holds (none known: not searched for).
+    std::optional<RequiredWords> requiredWords_;
 };
 
 // The leading characters of a pattern that can only match themselves, up to the first

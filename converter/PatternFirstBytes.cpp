@@ -25,6 +25,9 @@ public:
         return start;
     }
 
+    // The first group of plain literal alternatives that the whole pattern requires.
+    const std::optional<RequiredWords>& requiredWords() const { return required_; }
+
 private:
     bool atEnd() const { return position_ >= pattern_.size(); }
     char peek() const { return pattern_[position_]; }
@@ -36,6 +39,10 @@ private:
     {
         Start result = sequence(ignoreCase);
         while (!failed_ && !atEnd() && peek() == '|') {
+            if (depth_ == 0) {
+                topLevelAlternatives_ = true; // what one alternative requires, another may not
+                required_.reset();
+            }
             ++position_;
             const Start next = sequence(ignoreCase);
             result.bytes |= next.bytes;
@@ -56,8 +63,14 @@ private:
                 ignoreCase = true;
                 continue;
             }
+            const size_t atomStart = position_;
             Start atom = this->atom(ignoreCase);
+            const size_t atomEnd = position_;
             atom = quantified(atom);
+            if (depth_ == 0 && !topLevelAlternatives_ && !required_ && !failed_ && atomEnd == position_
+                && pattern_[atomStart] == '(') {
+                required_ = literalAlternatives(pattern_.substr(atomStart, atomEnd - atomStart), ignoreCase);
+            }
             if (result.nullable) {
                 result.bytes |= atom.bytes;
                 result.nullable = atom.nullable;
@@ -111,6 +124,7 @@ private:
         case '(':
             return group(ignoreCase);
         case '[':
+            return characterClass();
         case '*':
         case '+':
         case '?':
@@ -129,6 +143,37 @@ private:
         default:
             return literal(ignoreCase);
         }
+    }
+
+    // "[...]", possibly nested, read past: it may begin with any byte.
+    Start characterClass()
+    {
+        int depth = 0;
+        while (!atEnd()) {
+            const char c = peek();
+            if (c == '\\') {
+                position_ += 2;
+                continue;
+            }
+            if (c == '[') {
+                ++depth;
+                ++position_;
+                // A "]" right after the opening "[" (or "[^") is a member, not the end.
+                if (!atEnd() && peek() == '^') {
+                    ++position_;
+                }
+                if (!atEnd() && peek() == ']') {
+                    ++position_;
+                }
+                continue;
+            }
+            ++position_;
+            if (c == ']' && --depth == 0) {
+                return anyByte();
+            }
+        }
+        fail();
+        return Start();
     }
 
     static Start anyByte()
@@ -214,7 +259,58 @@ private:
         return literal(ignoreCase);
     }
 
+    // "(...)", "(?:...)" or "(?i:...)" holding only plain words separated by "|".
+    static std::optional<RequiredWords> literalAlternatives(std::string_view group, bool ignoreCase)
+    {
+        std::string_view body = group.substr(1, group.size() - 2);
+        if (body.substr(0, 2) == "?:") {
+            body.remove_prefix(2);
+        } else if (body.substr(0, 3) == "?i:") {
+            body.remove_prefix(3);
+            ignoreCase = true;
+        } else if (!body.empty() && body.front() == '?') {
+            return std::nullopt;
+        }
+        RequiredWords required;
+        required.ignoreCase = ignoreCase;
+        std::string word;
+        for (size_t i = 0; i <= body.size(); ++i) {
+            if (i == body.size() || body[i] == '|') {
+                if (word.empty()) {
+                    return std::nullopt;
+                }
+                required.words.push_back(word);
+                word.clear();
+                continue;
+            }
+            const auto c = static_cast<unsigned char>(body[i]);
+            const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            if (c == '\\' && i + 1 < body.size()) {
+                const auto e = static_cast<unsigned char>(body[i + 1]);
+                const bool escapedWord = (e >= 'a' && e <= 'z') || (e >= 'A' && e <= 'Z') || (e >= '0' && e <= '9');
+                if (escapedWord || e >= 0x80) {
+                    return std::nullopt;
+                }
+                word.push_back(static_cast<char>(e));
+                ++i;
+            } else if (letterOrDigit || c == ' ' || c == '-' || c == '_' || c == ':' || c == ',' || c == '\'') {
+                word.push_back(static_cast<char>(c));
+            } else {
+                return std::nullopt; // anything with a meaning of its own, or beyond ASCII
+            }
+        }
+        return required;
+    }
+
     Start group(bool ignoreCase)
+    {
+        ++depth_;
+        const Start inner = groupBody(ignoreCase);
+        --depth_;
+        return inner;
+    }
+
+    Start groupBody(bool ignoreCase)
     {
         ++position_; // "("
         bool lookaround = false;
@@ -266,7 +362,15 @@ private:
     std::string_view pattern_;
     size_t position_ = 0;
     bool failed_ = false;
+    int depth_ = 0;
+    bool topLevelAlternatives_ = false;
+    std::optional<RequiredWords> required_;
 };
+
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
 
 } // namespace
 
@@ -277,6 +381,42 @@ std::optional<std::bitset<256>> patternFirstBytes(std::string_view pattern)
         return std::nullopt;
     }
     return start->bytes;
+}
+
+std::optional<RequiredWords> patternRequiredWords(std::string_view pattern)
+{
+    FirstBytesReader reader(pattern);
+    if (!reader.read()) {
+        return std::nullopt;
+    }
+    return reader.requiredWords();
+}
+
+bool RequiredWords::mayMatch(std::string_view text) const
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return true;
+        }
+    }
+    for (const std::string& word : words) {
+        if (!ignoreCase) {
+            if (text.find(word) != std::string_view::npos) {
+                return true;
+            }
+            continue;
+        }
+        for (size_t at = 0; at + word.size() <= text.size(); ++at) {
+            size_t i = 0;
+            while (i < word.size() && lowerAscii(text[at + i]) == lowerAscii(word[i])) {
+                ++i;
+            }
+            if (i == word.size()) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace converter

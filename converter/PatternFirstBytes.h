@@ -5,7 +5,9 @@
 
 #include <bitset>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace converter {
 
@@ -15,5 +17,19 @@ namespace converter {
 // "i", ...): such a pattern is always run. The answer is conservative: a byte that is
 // not in the set can never begin a match.
 std::optional<std::bitset<256>> patternFirstBytes(std::string_view pattern);
+
+// Words one of which every match of pattern must hold, as a group of plain literal
+// alternatives that the pattern requires ("...(?i:xref|cross-reference)"). A pattern
+// that begins with ".*" scans the whole message at every try; most messages hold none
+// of the words and are turned away by a search instead.
+struct RequiredWords {
+    std::vector<std::string> words;
+    bool ignoreCase = false;
+
+    // False only when text (ASCII only: case folding beyond ASCII is not followed)
+    // holds none of the words.
+    bool mayMatch(std::string_view text) const;
+};
+std::optional<RequiredWords> patternRequiredWords(std::string_view pattern);
 
 } // namespace converter

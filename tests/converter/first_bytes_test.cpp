@@ -13,6 +13,7 @@
 #include "win/Module.h"
 
 using converter::patternFirstBytes;
+using converter::patternRequiredWords;
 
 namespace {
 
@@ -68,9 +69,33 @@ TEST(PatternFirstBytes, WhatAPatternCanBeginWith)
     EXPECT_EQ(bytesOf(*patternFirstBytes("a{0,2}b")), "ab");
     EXPECT_EQ(bytesOf(*patternFirstBytes("a{2}b")), "a");
     // Patterns that may match nothing, or that this reading does not follow, are always run.
-    for (const char* always : {"", "a?", "(?:x|)", ".*", "[A-Z]x", "\\u0041", "(?<=a)b", "(?x) a", "(?i)", "a|b?",
+    EXPECT_EQ(bytesOf(*patternFirstBytes("x'?([^'\\s]+)")), "x"); // a class later on is read past
+    EXPECT_EQ(patternFirstBytes("[]a-z]x")->count(), 256u);
+    EXPECT_EQ(patternFirstBytes("[A-Z]?x")->count(), 256u);
+    for (const char* always : {"", "a?", "(?:x|)", ".*", "[unclosed", "\\u0041", "(?<=a)b", "(?x) a", "(?i)", "a|b?",
              "(", "a)", "\\", "x{2,a}"}) {
         EXPECT_FALSE(patternFirstBytes(always).has_value()) << always;
+    }
+}
+
+TEST(PatternRequiredWords, AGroupOfPlainWordsThePatternRequires)
+{
+    const auto xref = patternRequiredWords("(?!Error: /)(?:Warning: |Error: )?.*(?i:xref|cross-reference)");
+    ASSERT_TRUE(xref.has_value());
+    EXPECT_EQ(xref->words, (std::vector<std::string>{"xref", "cross-reference"}));
+    EXPECT_TRUE(xref->ignoreCase);
+    EXPECT_TRUE(xref->mayMatch("Warning: bad XRef table"));
+    EXPECT_TRUE(xref->mayMatch("a Cross-Reference"));
+    EXPECT_FALSE(xref->mayMatch("flood filler 17"));
+    EXPECT_TRUE(xref->mayMatch("non-ASCII \xC3\xA9 always tried"));
+    const auto plain = patternRequiredWords(".*(done|ready)");
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_FALSE(plain->mayMatch("DONE"));
+    EXPECT_TRUE(plain->mayMatch("all done"));
+    // Optional or repeated groups, groups with meaning inside, and alternatives at the
+    // top level require nothing.
+    for (const char* none : {".*(?:a|b)?", ".*(a|b)+", ".*(a.|b)", "x|.*(a|b)", ".*(a|b)|y", "(?=ab)c", ".*(a|)"}) {
+        EXPECT_FALSE(patternRequiredWords(none).has_value()) << none;
     }
 }
 
@@ -87,7 +112,7 @@ TEST(PatternFirstBytes, NeverTurnsAwayAMessageTheMatcherAccepts)
         "Processing", "processing", "Korvello", "copyright", "COPYRIGHT", "xref", "stream", "length", "font ",
         "Font ", "not embedded", "substituting", "for", "the ", "The ", "this file", "/undefined in ", "/VMerror",
         "unknown operator", "'", " ", "\t", "1", "42", "\xC3\x9F", "\xC5\xBF", "\xE2\x84\xAA", "\xEF\xAC\x86",
-        "\xEF\xBC\x91", ">>", "process_success ", "Conversion done", "ss", "K", "x", "."};
+        "\xEF\xBC\x91", ">>", "XREF", "Cross-reference", "cross-Reference", "process_success ", "Conversion done", "ss", "K", "x", "."};
     std::mt19937 random(20261207);
     int compared = 0;
     for (const std::string& pattern : patterns) {
@@ -98,6 +123,7 @@ TEST(PatternFirstBytes, NeverTurnsAwayAMessageTheMatcherAccepts)
                                    ONIG_ENCODING_UTF8, ONIG_SYNTAX_DEFAULT, &error))
             << pattern;
         const auto first = patternFirstBytes(pattern);
+        const auto required = patternRequiredWords(pattern);
         for (int round = 0; round < 20000; ++round) {
             std::string message;
             const int count = static_cast<int>(random() % 5);
@@ -106,6 +132,9 @@ TEST(PatternFirstBytes, NeverTurnsAwayAMessageTheMatcherAccepts)
             }
             const auto* s = reinterpret_cast<const OnigUChar*>(message.data());
             const bool matches = onig_match(regex, s, s + message.size(), s, nullptr, ONIG_OPTION_NONE) >= 0;
+            if (matches && required) {
+                EXPECT_TRUE(required->mayMatch(message)) << pattern << " on " << message;
+            }
             if (matches && first) {
                 ASSERT_FALSE(message.empty()) << pattern;
                 EXPECT_TRUE((*first)[static_cast<unsigned char>(message.front())]) << pattern << " on " << message;
