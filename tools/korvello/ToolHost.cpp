@@ -29,15 +29,59 @@ std::unique_ptr<ToolHost> makeToolHost(const std::wstring& workFolder)
     return makeWindowsToolHost();
 }
 
-std::string toUtf8(const std::wstring& text)
+namespace {
+
+std::string encode(UINT codePage, const std::wstring& text)
 {
     if (text.empty()) {
         return {};
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
     return result;
+}
+
+} // namespace
+
+std::string toUtf8(const std::wstring& text)
+{
+    return encode(CP_UTF8, text);
+}
+
+std::string toAnsi(const std::wstring& text)
+{
+    return encode(CP_ACP, text);
+}
+
+std::string readWholeFile(const std::wstring& path)
+{
+    std::string content;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return content;
+    }
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        content.append(buffer, read);
+    }
+    CloseHandle(file);
+    return content;
+}
+
+bool writeWholeFile(const std::wstring& path, const std::string& content)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr)
+        && written == content.size();
+    CloseHandle(file);
+    return ok;
 }
 
 std::wstring fromUtf8(const std::string& text)

@@ -62,36 +62,6 @@ bool fileExists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string readSmallFile(const std::wstring& path)
-{
-    std::string content;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return content;
-    }
-    char buffer[256];
-    DWORD read = 0;
-    if (ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) {
-        content.assign(buffer, read);
-    }
-    CloseHandle(file);
-    return content;
-}
-
-bool writeFile(const std::wstring& path, const std::string& content)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr)
-        && written == content.size();
-    CloseHandle(file);
-    return ok;
-}
-
 // A word for /bin/sh, in single quotes.
 std::string shellWord(const std::string& word)
 {
@@ -161,7 +131,7 @@ public:
         readNewOutput(lines);
         if (done) {
             splitter_.finish(lines);
-            exitCode_ = std::atoi(readSmallFile(folder_ + L"\\rc").c_str());
+            exitCode_ = std::atoi(readWholeFile(folder_ + L"\\rc").c_str());
             ended_ = true;
         }
         return ended_;
@@ -211,7 +181,7 @@ private:
         // job has only just been started.
         std::string group;
         for (int i = 0; i < 100 && group.empty(); ++i) {
-            group = readSmallFile(folder_ + L"\\pid");
+            group = readWholeFile(folder_ + L"\\pid");
             while (!group.empty() && (group.back() == '\n' || group.back() == '\r')) {
                 group.pop_back();
             }
@@ -244,7 +214,7 @@ private:
             script += ": > " + shellWord(unixFolder + "/" + marker) + "\n";
         }
         const std::wstring scriptFile = folder_ + L"\\signal" + fromUtf8(number) + L".sh";
-        if (writeFile(scriptFile, script)) {
+        if (writeWholeFile(scriptFile, script)) {
             startShellScript(unixFolder + "/signal" + number + ".sh", false);
         }
     }
@@ -310,7 +280,7 @@ public:
             "echo $$ > pid.tmp && mv pid.tmp pid\n"
             + command + " > out 2>&1 < /dev/null\n"
             "echo $? > rc.tmp && mv rc.tmp rc\n";
-        if (!writeFile(folder + L"\\run.sh", script) || !startShellScript(unixFolder + "/run.sh", true)) {
+        if (!writeWholeFile(folder + L"\\run.sh", script) || !startShellScript(unixFolder + "/run.sh", true)) {
             return nullptr;
         }
         return std::make_unique<WineRelayJob>(folder);

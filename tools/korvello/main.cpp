@@ -42,17 +42,6 @@ void writeLine(const std::string& line)
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-std::string toAnsi(const std::wstring& text)
-{
-    if (text.empty()) {
-        return {};
-    }
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
-    return result;
-}
-
 DWORD WINAPI watchKillEvent(void* killEvent)
 {
     if (WaitForSingleObject(static_cast<HANDLE>(killEvent), INFINITE) == WAIT_OBJECT_0) {
@@ -91,35 +80,6 @@ void removeTree(const std::wstring& folder)
         FindClose(search);
     }
     RemoveDirectoryW(folder.c_str());
-}
-
-std::string readWholeFile(const std::wstring& path)
-{
-    std::string content;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return content;
-    }
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        content.append(buffer, read);
-    }
-    CloseHandle(file);
-    return content;
-}
-
-bool writeWholeFile(const std::wstring& path, const std::string& content)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr)
-        && written == content.size();
-    CloseHandle(file);
-    return ok;
 }
 
 std::wstring numbered(const std::wstring& folder, const wchar_t* stem, int page, const wchar_t* extension)
