@@ -1,18 +1,13 @@
 #include "converter/MessageRuleSet.h"
 
-#include <windows.h>
-
-#include <shlwapi.h>
-
 #include <oniguruma.h>
 
 #include <utility>
 
 #include "converter/PatternFirstBytes.h"
 #include "res/resource.h"
-#include "win/Handle.h"
-#include "win/Module.h"
-#include "win/Strings.h"
+#include "win/MessageFormat.h"
+#include "win/StringTable.h"
 #include "win/Text.h"
 #include "win/TextHelpers.h"
 
@@ -157,6 +152,30 @@ MessageRule& MessageRule::operator=(const MessageRule& other)
     return *this;
 }
 
+bool checkPattern(std::string_view pattern, int& groupCount, std::string& error)
+{
+    groupCount = 0;
+    error.clear();
+    if (!initializeOniguruma()) {
+        error = "the regular-expression library could not be initialised";
+        return false;
+    }
+    OnigRegex regex = nullptr;
+    OnigErrorInfo errorInfo{};
+    const auto* begin = reinterpret_cast<const OnigUChar*>(pattern.data());
+    const int result = onig_new(&regex, begin, begin + pattern.size(), kPatternOptions, ONIG_ENCODING_UTF8,
+        ONIG_SYNTAX_DEFAULT, &errorInfo);
+    if (result != ONIG_NORMAL) {
+        OnigUChar message[ONIG_MAX_ERROR_MESSAGE_LEN] = {};
+        onig_error_code_to_str(message, result, &errorInfo);
+        error = reinterpret_cast<const char*>(message);
+        return false;
+    }
+    groupCount = onig_number_of_captures(regex);
+    onig_free(regex);
+    return true;
+}
+
 bool MessageRule::compile()
 {
     if (compiled_) {
@@ -246,11 +265,6 @@ std::string MessageRuleSet::languageKeyOfResources()
     return tag + "=";
 }
 
-std::wstring MessageRuleSet::defaultRuleFilePath()
-{
-    return win::pathBesideModule(L"langmap.txt");
-}
-
 void MessageRuleSet::resetPending()
 {
     pendingPattern_.clear();
@@ -337,42 +351,6 @@ void MessageRuleSet::loadRulesFromText(std::string_view bytes)
     commitPendingRule();
 }
 
-bool MessageRuleSet::loadRules(const std::wstring& path)
-{
-    resetPending();
-    rules_.clear();
-    loadError_ = 0;
-    sourcePath_ = path;
-    // Others may hold the file open, for reading or for writing (a viewer, an editor).
-    win::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        loadError_ = GetLastError();
-        if (loadError_ == 0) {
-            loadError_ = ERROR_FILE_NOT_FOUND;
-        }
-        return false;
-    }
-    std::string contents;
-    char piece[65536];
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), piece, sizeof(piece), &read, nullptr)) {
-            loadError_ = GetLastError();
-            if (loadError_ == 0) {
-                loadError_ = ERROR_READ_FAULT;
-            }
-            return false;
-        }
-        if (read == 0) {
-            break;
-        }
-        contents.append(piece, read);
-    }
-    loadRulesFromText(contents);
-    return true;
-}
-
 MessageRuleSet::Classification MessageRuleSet::classifyMessage(const std::wstring& message)
 {
     // Rules look at a bounded prefix of the message: a message of megabytes would
@@ -390,6 +368,9 @@ MessageRuleSet::Classification MessageRuleSet::classifyMessage(const std::wstrin
             // An ignore rule without text still decides: the message is ignored.
             return Classification{ message, MessageType::Ignore };
         }
+    }
+    if (undecided_) {
+        undecided_(message);
     }
     return Classification{ message, MessageType::None };
 }

@@ -3,14 +3,14 @@
 // non-empty text decides the message's type and the text shown instead of it.
 #pragma once
 
-#include <windows.h>
-
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <bitset>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "converter/MessageType.h"
@@ -99,6 +99,10 @@ private:
 // Empty for patterns with alternatives.
 std::string literalPrefixOf(std::string_view pattern);
 
+// Compiles a pattern as the rules do. On success gives the number of its groups and
+// true; otherwise Oniguruma's message and false.
+bool checkPattern(std::string_view pattern, int& groupCount, std::string& error);
+
 class MessageRuleSet {
 public:
     struct Classification {
@@ -117,7 +121,7 @@ public:
     MessageRuleSet& operator=(const MessageRuleSet&) = delete;
 
     // Replaces the rules by those of the file. A file that cannot be opened or read
-    // gives no rules and false; loadError() then holds the OS error.
+    // gives no rules and false; loadError() then holds the OS error. (Windows only.)
     bool loadRules(const std::wstring& path);
     // Replaces the rules by those of the given file contents.
     void loadRulesFromText(std::string_view bytes);
@@ -129,11 +133,14 @@ public:
     const std::string& languageKey() const { return languageKey_; }
     // The file of the last loadRules and its OS error (0 when it was read).
     const std::wstring& sourcePath() const { return sourcePath_; }
-    DWORD loadError() const { return loadError_; }
+    unsigned long loadError() const { return loadError_; }
     size_t ruleCount() const { return rules_.size(); }
     const MessageRule& rule(size_t index) const { return rules_[index]; }
 
-    // "langmap.txt" in the directory of the running executable.
+    // Called with every message no rule decides (for tools that list them).
+    void setUndecidedObserver(std::function<void(const std::wstring&)> observer) { undecided_ = std::move(observer); }
+
+    // "langmap.txt" in the directory of the running executable. (Windows only.)
     static std::wstring defaultRuleFilePath();
     // The language tag of the string table in use followed by "=", or empty.
     static std::string languageKeyOfResources();
@@ -150,8 +157,9 @@ private:
     bool pendingComplete_ = false;
     bool pendingTypeUnknown_ = false; // a type line with a value that names no type
     std::vector<MessageRule> rules_;
+    std::function<void(const std::wstring&)> undecided_;
     std::wstring sourcePath_;
-    DWORD loadError_ = 0;
+    unsigned long loadError_ = 0;
 };
 
 } // namespace converter

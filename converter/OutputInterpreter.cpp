@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "res/resource.h"
+#include "win/StringTable.h"
 #include "win/Text.h"
 #include "win/TextHelpers.h"
 
@@ -71,7 +72,7 @@ OutputInterpreter::OutputInterpreter(ProgressView& view, MessageRuleSet& rules)
 {
 }
 
-void OutputInterpreter::reset(HANDLE logFile, const std::wstring& logPath, DWORD logOpenError)
+void OutputInterpreter::reset(win::FileHandle logFile, const std::wstring& logPath, unsigned long logOpenError)
 {
     totalPages_ = 0;
     currentPage_ = 0;
@@ -81,7 +82,7 @@ void OutputInterpreter::reset(HANDLE logFile, const std::wstring& logPath, DWORD
     errorCount_ = 0;
     warningCountText_.clear();
     errorCountText_.clear();
-    logFile_ = (logFile == INVALID_HANDLE_VALUE) ? nullptr : logFile;
+    logFile_ = (logFile == win::invalidFileHandle()) ? nullptr : logFile;
     logPath_ = logPath;
     logOpenError_ = logOpenError;
     logFailed_ = false;
@@ -169,23 +170,13 @@ void OutputInterpreter::flushLog()
     // One write for the lines of a drain pass. A failing log does not stop the run, but
     // it is said once and given up, so that "Open Log" does not offer a log with lines
     // missing.
-    size_t offset = 0;
-    while (offset < logBuffer_.size()) {
-        const size_t remaining = logBuffer_.size() - offset;
-        const DWORD chunk = remaining > 0x40000000u ? 0x40000000u : static_cast<DWORD>(remaining);
-        DWORD written = 0;
-        if (!WriteFile(logFile_, logBuffer_.data() + offset, chunk, &written, nullptr) || written == 0) {
-            DWORD error = GetLastError();
-            if (error == 0) {
-                error = ERROR_WRITE_FAULT;
-            }
-            logFailed_ = true;
-            logFile_ = nullptr;
-            logBuffer_.clear();
-            addWarningRow(win::formatString(IDS_LOG_UNWRITABLE, {logPath_, win::formatOsErrorText(error)}));
-            return;
-        }
-        offset += written;
+    unsigned long error = 0;
+    if (!win::writeAll(logFile_, logBuffer_, error)) {
+        logFailed_ = true;
+        logFile_ = nullptr;
+        logBuffer_.clear();
+        addWarningRow(win::formatString(IDS_LOG_UNWRITABLE, {logPath_, win::formatOsErrorText(error)}));
+        return;
     }
     logBuffer_.clear();
 }
@@ -198,7 +189,7 @@ void OutputInterpreter::reportStartWarnings()
     }
     if (!logPath_.empty() && logFile_ == nullptr && !logFailed_) {
         logFailed_ = true;
-        const DWORD error = logOpenError_ != 0 ? logOpenError_ : ERROR_OPEN_FAILED;
+        const unsigned long error = logOpenError_ != 0 ? logOpenError_ : win::kErrorOpenFailed;
         addWarningRow(win::formatString(IDS_LOG_UNWRITABLE, {logPath_, win::formatOsErrorText(error)}));
     }
 }

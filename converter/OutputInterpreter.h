@@ -4,15 +4,14 @@
 // Runs on the conversion worker thread; it changes the dialog only through ProgressView.
 #pragma once
 
-#include <windows.h>
-
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "converter/MessageRuleSet.h"
 #include "converter/ProgressView.h"
-#include "win/Strings.h"
+#include "win/FileWrite.h"
+#include "win/MessageFormat.h"
 
 namespace converter {
 
@@ -24,10 +23,10 @@ public:
     OutputInterpreter(const OutputInterpreter&) = delete;
     OutputInterpreter& operator=(const OutputInterpreter&) = delete;
 
-    // Start values for a run. The log file is not owned; null or INVALID_HANDLE_VALUE: no
-    // log. logPath is where the log was to be (empty: no log asked for) and
+    // Start values for a run. The log file is not owned; null or an invalid handle
+    // (INVALID_HANDLE_VALUE): no log. logPath is where the log was to be (empty: no log asked for) and
     // logOpenError why it could not be created.
-    void reset(HANDLE logFile, const std::wstring& logPath = std::wstring(), DWORD logOpenError = 0);
+    void reset(win::FileHandle logFile, const std::wstring& logPath = std::wstring(), unsigned long logOpenError = 0);
 
     // The warnings a run starts with, each one row counted as a warning: the rule file
     // could not be read, the log could not be created.
@@ -93,9 +92,9 @@ private:
     int errorCount_ = 0;
     std::wstring warningCountText_;
     std::wstring errorCountText_;
-    HANDLE logFile_ = nullptr;
+    win::FileHandle logFile_ = nullptr;
     std::wstring logPath_;
-    DWORD logOpenError_ = 0;
+    unsigned long logOpenError_ = 0;
     bool logFailed_ = false; // a write failed: the log is given up and said so once
     bool logBomWritten_ = false;
     std::wstring outOfMemoryText_; // loaded at reset, so that reporting needs no allocation for it

@@ -1,6 +1,5 @@
 #include "converter/OutputReader.h"
 
-#include <climits>
 #include <utility>
 
 #include "win/Text.h"
@@ -22,19 +21,8 @@ void OutputReader::deliver()
 {
     // Decoded with the system's ANSI code page, the one the converter writes in (the
     // thread's locale may name another), with the platform's substitutions for invalid
-    // sequences. A code-page text
-    // never has more UTF-16 units than bytes, so one conversion call suffices.
-    decoded_.resize(line_.size());
-    int length = 0;
-    if (!line_.empty() && line_.size() <= static_cast<size_t>(INT_MAX)) {
-        length = MultiByteToWideChar(codePage_, 0, line_.data(), static_cast<int>(line_.size()), decoded_.data(),
-            static_cast<int>(decoded_.size()));
-        if (length <= 0) {
-            decoded_ = win::fromCodePage(codePage_, line_); // any other outcome: the general route
-            length = static_cast<int>(decoded_.size());
-        }
-    }
-    decoded_.resize(static_cast<size_t>(length));
+    // sequences.
+    win::fromCodePageInto(codePage_, line_, decoded_);
     line_.clear();
     if (deliverLine_) {
         deliverLine_(decoded_);

@@ -10,7 +10,7 @@
 #include "options/CommandLineComposer.h"
 #include "options/OptionControls.h"
 #include "res/resource.h"
-#include "win/Strings.h"
+#include "win/StringTable.h"
 #include "win/TextHelpers.h"
 
 namespace options {

@@ -3,8 +3,6 @@
 // (OptionEngine.h) resets, generates and takes every option from this data.
 #pragma once
 
-#include <windows.h>
-
 #include <span>
 #include <string_view>
 
@@ -22,7 +20,7 @@ enum class OptionKind {
 // list shows (0: the list shows the keyword itself).
 struct OptionEntry {
     std::wstring_view keyword;
-    UINT stringId = 0;
+    unsigned int stringId = 0;
 };
 
 struct OptionSpec {

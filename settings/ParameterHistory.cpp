@@ -1,8 +1,8 @@
 #include "settings/ParameterHistory.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "settings/SettingsStore.h"
 
 namespace settings {
 
@@ -25,15 +25,6 @@ void ParameterHistory::loadFromMultiString(std::span<const wchar_t> data)
     }
 }
 
-void ParameterHistory::load(const SettingsStore& store)
-{
-    const auto data = store.readParamHistory();
-    if (!data) {
-        return;
-    }
-    loadFromMultiString(*data);
-}
-
 std::vector<ParameterHistory::MenuItem> ParameterHistory::menuItems() const
 {
     std::vector<MenuItem> items;
@@ -41,14 +32,14 @@ std::vector<ParameterHistory::MenuItem> ParameterHistory::menuItems() const
     items.reserve(count);
     for (size_t k = 0; k < count; ++k) {
         MenuItem item;
-        item.command = kHistoryFirstCommand + static_cast<UINT>(k);
+        item.command = kHistoryFirstCommand + static_cast<unsigned int>(k);
         item.text = L"&" + std::to_wstring((k + 1) % 10) + L", " + entries_[entries_.size() - 1 - k];
         items.push_back(std::move(item));
     }
     return items;
 }
 
-std::optional<std::wstring> ParameterHistory::entryForCommand(UINT command) const
+std::optional<std::wstring> ParameterHistory::entryForCommand(unsigned int command) const
 {
     if (command < kHistoryFirstCommand || command > kHistoryLastCommand) {
         return std::nullopt;
@@ -76,12 +67,6 @@ std::vector<wchar_t> ParameterHistory::storedForm() const
     }
     data.push_back(L'\0');
     return data;
-}
-
-bool ParameterHistory::addAndStore(const std::wstring& entry, const SettingsStore& store)
-{
-    add(entry);
-    return store.writeParamHistory(storedForm());
 }
 
 } // namespace settings

@@ -2,8 +2,7 @@
 // the popup menu is built by the settings sheet from menuItems().
 #pragma once
 
-#include <windows.h>
-
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,9 +13,9 @@ namespace settings {
 class SettingsStore;
 
 // Menu command ids of the history popup.
-inline constexpr UINT kHistoryRevertCommand = 1026;
-inline constexpr UINT kHistoryFirstCommand = 1027; // the newest entry
-inline constexpr UINT kHistoryLastCommand = 1036;
+inline constexpr unsigned int kHistoryRevertCommand = 1026;
+inline constexpr unsigned int kHistoryFirstCommand = 1027; // the newest entry
+inline constexpr unsigned int kHistoryLastCommand = 1036;
 
 class ParameterHistory {
 public:
@@ -24,7 +23,7 @@ public:
     static constexpr size_t kMaxEntries = 10;
 
     struct MenuItem {
-        UINT command = 0;
+        unsigned int command = 0;
         std::wstring text;
     };
 
@@ -51,7 +50,7 @@ public:
     std::vector<MenuItem> menuItems() const;
     // The entry that the popup showed under a history command; nullopt for other
     // commands and for numbers beyond the list.
-    std::optional<std::wstring> entryForCommand(UINT command) const;
+    std::optional<std::wstring> entryForCommand(unsigned int command) const;
 
     // Removes every equal entry (case-sensitive), then appends entry as the newest.
     void add(const std::wstring& entry);

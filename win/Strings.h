@@ -1,47 +1,20 @@
-// String-table texts and the message formatter for positional inserts.
+// String-table texts and the message formatter for positional inserts (the portable
+// parts are in MessageFormat.h and StringTable.h).
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
-#include <initializer_list>
-#include <span>
 #include <string>
 #include <string_view>
-#include <variant>
+
+#include "win/MessageFormat.h"
+#include "win/StringTable.h"
 
 namespace win {
 
-// One insert of a message: a text, a signed or an unsigned 32-bit number.
-using MessageArg = std::variant<std::wstring, std::int32_t, std::uint32_t>;
-
-// The text of a string-table entry in the thread's interface language; empty when missing.
-std::wstring loadString(UINT id, HINSTANCE module = nullptr);
-
-// Formats a template with the syntax of the platform's message formatter and with its
-// results: %1..%99 insert an argument, optionally with a printf-style conversion between
-// exclamation marks (%1!d!, %2!u!, %1!5s!, width/precision "*" taken from the inserts
-// as the platform takes them); %0 ends the output; %n a line break (CR LF); %r a
-// carriage return; %t a tab; any other character after "%" stands for itself. Every
-// line break of the template (CR, LF or CR LF) becomes CR LF. A template that the
-// platform rejects (a "%" at its end, a conversion without its closing "!") gives
-// empty text. An insert that was not given yields empty text: nothing is read beyond args.
-// The result holds at most kMaxFormattedCharacters characters; a longer one is cut
-// there and ends in kCutMark.
-inline constexpr size_t kMaxFormattedCharacters = 65536;
-inline constexpr wchar_t kCutMark = L'\x2026'; // horizontal ellipsis
-std::wstring formatMessageText(std::wstring_view templateText, std::span<const MessageArg> args);
-
-// The text itself when it has at most maxCharacters characters; otherwise its first
-// maxCharacters (less half a surrogate pair) followed by kCutMark.
-std::wstring shortenText(std::wstring_view text, size_t maxCharacters);
-
-// loadString(id) formatted with the inserts.
-std::wstring formatString(UINT id, std::initializer_list<MessageArg> args = {});
-
-// The system's message text for an OS error code in the user's default language;
-// code 0 stands for the calling thread's last error. Trailing line breaks removed.
-std::wstring formatOsErrorText(DWORD code);
+// The text of a string-table entry of the given module (nullptr: the executable) in the
+// thread's interface language; empty when missing.
+std::wstring loadString(UINT id, HINSTANCE module);
 
 // Turns "Desc|*.ext|All|*.*" into the double-null-terminated list of the file dialogs.
 std::wstring fileDialogFilter(std::wstring_view barSeparated);

@@ -1,10 +1,12 @@
 #include "win/Text.h"
 
+#include <windows.h>
+
 #include <climits>
 
 namespace win {
 
-std::wstring fromCodePage(UINT codePage, std::string_view bytes)
+std::wstring fromCodePage(unsigned int codePage, std::string_view bytes)
 {
     std::wstring result;
     if (bytes.empty() || bytes.size() > INT_MAX) {
@@ -18,6 +20,23 @@ std::wstring fromCodePage(UINT codePage, std::string_view bytes)
     result.resize(static_cast<size_t>(needed));
     MultiByteToWideChar(codePage, 0, bytes.data(), length, result.data(), needed);
     return result;
+}
+
+void fromCodePageInto(unsigned int codePage, std::string_view bytes, std::wstring& result)
+{
+    // A code-page text never has more UTF-16 units than bytes, so one conversion call
+    // into a buffer of that size suffices; any other outcome takes the general route.
+    result.resize(bytes.size());
+    int length = 0;
+    if (!bytes.empty() && bytes.size() <= static_cast<size_t>(INT_MAX)) {
+        length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), result.data(),
+            static_cast<int>(result.size()));
+        if (length <= 0) {
+            result = fromCodePage(codePage, bytes);
+            return;
+        }
+    }
+    result.resize(static_cast<size_t>(length));
 }
 
 std::wstring fromUtf8(std::string_view utf8)
@@ -39,6 +58,11 @@ std::string toUtf8(std::wstring_view text)
     result.resize(static_cast<size_t>(needed));
     WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), needed, nullptr, nullptr);
     return result;
+}
+
+unsigned int ansiCodePage()
+{
+    return GetACP();
 }
 
 } // namespace win

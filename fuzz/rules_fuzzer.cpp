@@ -1,0 +1,35 @@
+// A rule file and one message: the input up to its last line break is the rule file,
+// the rest the message. Properties: the text shown is bounded, an undecided message
+// comes back unchanged, classification takes bounded time.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "FuzzSupport.h"
+#include "converter/MessageRuleSet.h"
+#include "win/MessageFormat.h"
+#include "win/Text.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const size_t brk = input.rfind('\n');
+    const std::string_view ruleText = brk == std::string_view::npos ? std::string_view() : input.substr(0, brk);
+    const std::string_view messageBytes = brk == std::string_view::npos ? input : input.substr(brk + 1);
+
+    converter::MessageRuleSet rules("ja=");
+    rules.loadRulesFromText(ruleText);
+    FUZZ_REQUIRE(rules.ruleCount() <= ruleText.size() / 11 + 1); // every rule has its "expression=" line
+    const std::wstring message = win::fromUtf8(messageBytes);
+    const fuzz::Stopwatch watch;
+    const auto result = rules.classifyMessage(message);
+    FUZZ_REQUIRE(watch.seconds() < fuzz::kSecondsPerInput * (1 + rules.ruleCount() / 8.0));
+    if (result.type == MessageType::None) {
+        FUZZ_REQUIRE(result.text == message);
+    } else {
+        FUZZ_REQUIRE(result.type == MessageType::Info || result.type == MessageType::Warn
+            || result.type == MessageType::Error || result.type == MessageType::Ignore);
+        FUZZ_REQUIRE(result.text.size() <= win::kMaxFormattedCharacters + 1 || result.text == message);
+    }
+    return 0;
+}

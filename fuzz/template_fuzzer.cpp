@@ -1,0 +1,35 @@
+// A template and its inserts. Properties: the result is bounded, formatting is a pure
+// function of its input, and it takes bounded time.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "win/MessageFormat.h"
+#include "win/Text.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    FuzzedDataProvider provider(data, size);
+    std::vector<win::MessageArg> inserts;
+    const int count = provider.ConsumeIntegralInRange<int>(0, 6);
+    for (int i = 0; i < count; ++i) {
+        switch (provider.ConsumeIntegralInRange<int>(0, 2)) {
+        case 0: inserts.emplace_back(win::fromUtf8(provider.ConsumeRandomLengthString(64))); break;
+        case 1: inserts.emplace_back(provider.ConsumeIntegral<std::int32_t>()); break;
+        default: inserts.emplace_back(provider.ConsumeIntegral<std::uint32_t>()); break;
+        }
+    }
+    const std::wstring templateText = win::fromUtf8(provider.ConsumeRemainingBytesAsString());
+    const fuzz::Stopwatch watch;
+    const std::wstring first = win::formatMessageText(templateText, inserts);
+    FUZZ_REQUIRE(watch.seconds() < fuzz::kSecondsPerInput);
+    FUZZ_REQUIRE(first.size() <= win::kMaxFormattedCharacters + 1);
+    FUZZ_REQUIRE(first.size() <= win::kMaxFormattedCharacters || first.back() == win::kCutMark);
+    FUZZ_REQUIRE(win::formatMessageText(templateText, inserts) == first);
+    const std::wstring shortened = win::shortenText(first, 1024);
+    FUZZ_REQUIRE(shortened.size() <= 1025);
+    return 0;
+}
