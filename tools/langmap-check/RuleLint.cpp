@@ -63,7 +63,10 @@ size_t languageKeyLength(std::string_view line)
 
 std::string quoted(std::string_view s)
 {
-    return "\"" + std::string(s.substr(0, 60)) + (s.size() > 60 ? "...\"" : "\"");
+    std::string out(1, '"');
+    out.append(s.substr(0, 60));
+    out.append(s.size() > 60 ? "...\"" : "\"");
+    return out;
 }
 
 // The inserts of a template, as the formatter reads them.

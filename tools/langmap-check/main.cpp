@@ -158,8 +158,11 @@ int main(int argc, char** argv)
         return usage();
     }
 #ifdef _WIN32
-    SetThreadUILanguage(language == "ja" ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
-                                         : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    // Resources are found by the thread's interface language (Windows) or its locale (Wine).
+    const LANGID id = language == "ja" ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
+                                       : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    SetThreadUILanguage(id);
+    SetThreadLocale(MAKELCID(id, SORT_DEFAULT));
 #else
     win::selectStringLanguage(language);
 #endif
