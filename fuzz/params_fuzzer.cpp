@@ -1,20 +1,68 @@
-// Parameter texts and single arguments. Properties: a set's text, split again, gives
-// the same text (compose -> parse -> compose is stable); an argument quoted by the
-// platform's rules splits back into exactly that argument.
+// Parameter texts and single arguments. Properties: a text applied to the pages and
+// composed, applied and composed again, stays the same from the second composition on
+// (compose -> parse -> compose is stable); a set's text, split again, gives the same text; an
+// argument quoted by the platform's rules splits back into exactly that argument.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "MemoryControls.h"
 #include "options/ArgumentQuoting.h"
 #include "options/ArgumentSet.h"
+#include "options/CommandLineComposer.h"
+#include "options/OptionEngine.h"
+#include "ui/res/resource.h"
 #include "win/Text.h"
+
+namespace {
+
+// The Basic and Advanced pages over controls in memory, and the composer over both.
+struct Pages {
+    fuzz::MemoryControls basicControls{options::basicOptionTable()};
+    fuzz::MemoryControls advancedControls{options::advancedOptionTable(), {IDC_ADV_RENDER_INTENT}};
+    fuzz::MemoryBoxes boxes;
+    options::BasicOptions basic{basicControls};
+    options::AdvancedOptions advanced{advancedControls};
+    options::CommandLineComposer composer{{&basic, &advanced}, boxes};
+
+    Pages()
+    {
+        basic.fillLists();
+        advanced.fillLists();
+        options::ArgumentSet none;
+        basic.applyArguments(none);
+        advanced.applyArguments(none);
+        composer.showUnconsumedOptions(none);
+    }
+};
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::wstring text = win::fromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
     std::erase(text, L'\0'); // a text box never holds a null
+
+    // Through the option engine, as a history entry is recalled and confirmed again:
+    // apply, compose. The first composition keeps the box's own spacing (it is not
+    // trimmed); from then on applying and composing changes nothing, and the pages'
+    // state does not depend on what was applied before.
+    {
+        Pages pages;
+        pages.composer.applyParameterText(text);
+        const std::wstring first = pages.composer.composeParameterText(true);
+        pages.composer.applyParameterText(first);
+        const std::wstring second = pages.composer.composeParameterText(true);
+        const std::wstring additional = pages.boxes.additional;
+        pages.composer.applyParameterText(second);
+        FUZZ_REQUIRE(pages.composer.composeParameterText(true) == second);
+        FUZZ_REQUIRE(pages.boxes.additional == additional);
+        Pages fresh;
+        fresh.composer.applyParameterText(first);
+        FUZZ_REQUIRE(fresh.composer.composeParameterText(true) == second);
+    }
 
     // Parse, compose, parse, compose.
     const options::ArgumentSet first = options::ArgumentSet::fromParameterText(text);
