@@ -13,7 +13,7 @@
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
 #include "options/OptionEngine.h"
-#include "ui/res/resource.h"
+#include "res/resource.h"
 #include "win/Text.h"
 
 namespace {
