@@ -366,6 +366,8 @@ bool sampleAtom(std::string_view p, size_t& i, std::string& atom)
         case 'd': atom = "1"; return true;
         case 'w': atom = "a"; return true;
         case 's': atom = " "; return true;
+        case 'S': case 'D': atom = "x"; return true;
+        case 'W': atom = "-"; return true;
         case 'b': case 'B': case 'A': case 'z': case 'Z': atom.clear(); return true;
         default:
             if (std::isalnum(static_cast<unsigned char>(e))) {
