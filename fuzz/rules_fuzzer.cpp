@@ -1,5 +1,5 @@
 // A rule file and one message: the input up to its last line break is the rule file,
-// the rest the message. Properties: the text shown is bounded, an undecided message
+// the rest the message. The checker's lint reads the rule file too. Properties: the text shown is bounded, an undecided message
 // comes back unchanged (unless a rule without type decided it), classification takes bounded time.
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,7 @@
 
 #include "FuzzSupport.h"
 #include "converter/MessageRuleSet.h"
+#include "tools/langmap-check/RuleLint.h"
 #include "win/MessageFormat.h"
 #include "win/Text.h"
 
@@ -35,6 +36,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_REQUIRE(result.type == MessageType::Info || result.type == MessageType::Warn
             || result.type == MessageType::Error || result.type == MessageType::Ignore);
         FUZZ_REQUIRE(result.text.size() <= win::kMaxFormattedCharacters + 1 || result.text == message);
+    }
+    // The checker's lint: any rule file is read to its end, every finding names a line
+    // of the file. Only small files: its reachability check tries every rule against
+    // the samples of every later one, which would slow the search for everything else.
+    if (ruleText.size() > 2048) {
+        return 0;
+    }
+    size_t lines = 1;
+    for (const char c : ruleText) {
+        lines += (c == '\n' || c == '\r') ? 1 : 0;
+    }
+    for (const langmap::Finding& finding : langmap::lintRules(ruleText, "ja=")) {
+        FUZZ_REQUIRE(finding.line <= lines);
+        FUZZ_REQUIRE(!finding.text.empty());
     }
     return 0;
 }

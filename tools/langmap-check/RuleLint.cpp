@@ -350,6 +350,8 @@ struct Linter {
     }
 };
 
+constexpr size_t kMaxSampleBytes = 1024;
+
 // Appends one sample of a pattern piece; false when the piece is beyond the generator.
 bool sampleOf(std::string_view p, size_t& i, std::string& out, bool untilClose);
 
@@ -485,6 +487,9 @@ bool sampleOf(std::string_view p, size_t& i, std::string& out, bool untilClose)
         }
         for (size_t k = 0; k < times; ++k) {
             out += atom;
+        }
+        if (out.size() > kMaxSampleBytes) {
+            return false; // nested counts: a sample this long tells nothing more
         }
     }
     return !untilClose;
