@@ -37,6 +37,9 @@ ArgumentSet ArgumentSet::fromParameterText(std::wstring_view text)
     size_t backslashes = 0;
     for (const wchar_t c : text) {
         if (isBlank(c) && !inQuotes) {
+            // Backslashes escape only a quote right after them: the count ends with
+            // the word, so a word ending in one does not escape the next word's quote.
+            backslashes = 0;
             if (inArgument) {
                 set.add(std::move(current));
                 current.clear();

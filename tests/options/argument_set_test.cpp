@@ -78,6 +78,22 @@ TEST(ParameterText, UnpairedQuoteEndsWithTheText)
     EXPECT_TRUE(set.options().empty());
 }
 
+TEST(ParameterText, BackslashAtTheEndOfAWordEscapesNothingInTheNext)
+{
+    // As the platform splits it: the quote that follows the blank opens a quoted part.
+    const std::wstring text = L"--resourcedir=C:\\dir\\ \"a b\" next";
+    const ArgumentSet set = ArgumentSet::fromParameterText(text);
+    EXPECT_EQ(set.options(), (Words{L"--resourcedir=C:\\dir\\"}));
+    EXPECT_EQ(set.fileArguments(), (Words{L"\"a b\"", L"next"}));
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW((L"prog.exe " + text).c_str(), &count);
+    ASSERT_NE(argv, nullptr);
+    EXPECT_EQ(count, 4);
+    LocalFree(argv);
+    // Composed and split again, the text stays the same.
+    EXPECT_EQ(ArgumentSet::fromParameterText(set.unconsumedText()).unconsumedText(), set.unconsumedText());
+}
+
 TEST(CommandLineArguments, SortedWithoutSplitting)
 {
     const ArgumentSet set = ArgumentSet::fromCommandLine(
