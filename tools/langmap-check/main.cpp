@@ -192,6 +192,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "langmap-check: cannot read %s\n", files[f].c_str());
             return 2;
         }
+        if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+            bytes.erase(0, 3); // a processing log begins with a byte-order mark
+        }
         runTranscript(files[f], bytes, rules, exitCode, seconds);
     }
     return errors != 0 ? 1 : 0;
