@@ -28,11 +28,17 @@ void decodeUtf8(std::string_view bytes, std::wstring& out)
         std::uint32_t c = 0;
         std::uint32_t minimum = 0;
         if (b0 >= 0xC2 && b0 <= 0xDF) {
-            length = 2, c = b0 & 0x1F, minimum = 0x80;
+            length = 2;
+            c = b0 & 0x1F;
+            minimum = 0x80;
         } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-            length = 3, c = b0 & 0x0F, minimum = 0x800;
+            length = 3;
+            c = b0 & 0x0F;
+            minimum = 0x800;
         } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-            length = 4, c = b0 & 0x07, minimum = 0x10000;
+            length = 4;
+            c = b0 & 0x07;
+            minimum = 0x10000;
         }
         bool valid = length != 0 && i + length <= bytes.size();
         for (size_t k = 1; valid && k < length; ++k) {
