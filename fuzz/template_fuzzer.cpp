@@ -1,9 +1,10 @@
 // A template and its inserts. Properties: the result is bounded, formatting is a pure
-// function of its input, and it takes bounded time.
+// function of its input, and it takes bounded time; UTF-8 decoding round-trips.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "FuzzSupport.h"
@@ -22,7 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         default: inserts.emplace_back(provider.ConsumeIntegral<std::uint32_t>()); break;
         }
     }
-    const std::wstring templateText = win::fromUtf8(provider.ConsumeRemainingBytesAsString());
+    const std::string templateBytes = provider.ConsumeRemainingBytesAsString();
+    const std::wstring templateText = win::fromUtf8(templateBytes);
+    // The text seam: decoded text encodes and decodes back to itself, and valid UTF-8
+    // comes back byte for byte.
+    const std::string encoded = win::toUtf8(templateText);
+    FUZZ_REQUIRE(win::fromUtf8(encoded) == templateText);
+    FUZZ_REQUIRE(encoded == templateBytes || templateText.find(L'\xFFFD') != std::wstring::npos);
     const fuzz::Stopwatch watch;
     const std::wstring first = win::formatMessageText(templateText, inserts);
     FUZZ_REQUIRE(watch.seconds() < fuzz::kSecondsPerInput);
