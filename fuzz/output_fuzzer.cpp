@@ -69,11 +69,14 @@ Outcome run(std::string_view output, const std::vector<size_t>& reads)
         for (size_t i = 0; position < output.size(); ++i) {
             const size_t length = reads.empty() ? output.size() : reads[i % reads.size()];
             reader.consumeBytes(output.substr(position, length));
+            interpreter.flushLog(); // the end of a drain pass
             position += length;
         }
         reader.finishOutput();
+        interpreter.flushLog();
         const win::MessageArg seconds[] = {std::uint32_t{3}};
         interpreter.reportMessage(L"process_success %1!u!", seconds);
+        interpreter.flushLog();
     }
     std::fclose(log);
     Outcome outcome{std::move(view.events), std::string(logBytes, logSize)};
