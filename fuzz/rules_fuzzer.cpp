@@ -1,11 +1,15 @@
 // A rule file and one message: the input up to its last line break is the rule file,
-// the rest the message. The checker's lint reads the rule file too. Properties: the text shown is bounded, an undecided message
+// the rest the message. The checker's lint reads the rule file too.
+// The filters that turn a message away before the matcher runs (literal prefix, first
+// bytes, required words) never turn away a message the matcher itself would match. Properties: the text shown is bounded, an undecided message
 // comes back unchanged (unless a rule without type decided it), classification takes bounded time.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "FuzzSupport.h"
+#include <oniguruma.h>
+
 #include "converter/MessageRuleSet.h"
 #include "tools/langmap-check/RuleLint.h"
 #include "win/MessageFormat.h"
@@ -25,6 +29,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzz::Stopwatch watch;
     const auto result = rules.classifyMessage(message);
     FUZZ_REQUIRE(watch.seconds() < fuzz::kSecondsPerInput * (1 + rules.ruleCount() / 8.0));
+    // Every rule against the matcher alone, compiled as the rules compile their patterns.
+    const std::string subject = win::toUtf8(message);
+    const auto* start = reinterpret_cast<const OnigUChar*>(subject.data());
+    for (size_t i = 0; i < rules.ruleCount() && i < 64; ++i) {
+        converter::MessageRule rule = rules.rule(i);
+        std::wstring output;
+        const bool matched = rule.apply(subject, output) == converter::MessageRule::Outcome::Matched;
+        OnigRegex regex = nullptr;
+        OnigErrorInfo error{};
+        const auto* pattern = reinterpret_cast<const OnigUChar*>(rule.pattern().data());
+        if (onig_new(&regex, pattern, pattern + rule.pattern().size(), ONIG_OPTION_SINGLELINE | ONIG_OPTION_CAPTURE_GROUP,
+                ONIG_ENCODING_UTF8, ONIG_SYNTAX_DEFAULT, &error) != ONIG_NORMAL) {
+            continue;
+        }
+        const int direct = onig_match(regex, start, start + subject.size(), start, nullptr, ONIG_OPTION_NONE);
+        onig_free(regex);
+        if (direct >= 0) {
+            FUZZ_REQUIRE(matched);
+        }
+    }
+
     bool untypedRule = false; // a rule with texts and no type decides without a type
     for (size_t i = 0; i < rules.ruleCount(); ++i) {
         untypedRule = untypedRule || rules.rule(i).type() == MessageType::None;
