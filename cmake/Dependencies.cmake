@@ -1,20 +1,7 @@
 # Third-party code: Oniguruma from the sources the set-up unpacked, GoogleTest
 # from Debian's googletest sources. Neither is committed.
-set(KORVELLO_DEPS_DIR "${PROJECT_SOURCE_DIR}/.deps" CACHE PATH "Unpacked third-party sources")
-set(ONIGURUMA_SOURCE_DIR "${KORVELLO_DEPS_DIR}/oniguruma" CACHE PATH "Oniguruma sources")
-if(NOT EXISTS "${ONIGURUMA_SOURCE_DIR}/CMakeLists.txt")
-    execute_process(COMMAND sh "${PROJECT_SOURCE_DIR}/scripts/setup.sh" RESULT_VARIABLE setup_result)
-    if(NOT setup_result EQUAL 0)
-        message(FATAL_ERROR "scripts/setup.sh failed; Oniguruma sources are missing")
-    endif()
-endif()
-
-set(BUILD_SHARED_LIBS OFF CACHE BOOL "" FORCE)
-set(ENABLE_POSIX_API OFF CACHE BOOL "" FORCE)
-set(INSTALL_DOCUMENTATION OFF CACHE BOOL "" FORCE)
-add_subdirectory("${ONIGURUMA_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/oniguruma" EXCLUDE_FROM_ALL)
-target_compile_definitions(onig PUBLIC ONIG_STATIC)
-target_compile_options(onig PRIVATE -w)
+set(KORVELLO_ROOT "${PROJECT_SOURCE_DIR}")
+include("${CMAKE_CURRENT_LIST_DIR}/Oniguruma.cmake")
 
 if(KORVELLO_BUILD_TESTS)
     set(GOOGLETEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest sources")
