@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "converter/ConverterContract.h"
+#include "options/ArgumentQuoting.h"
 #include "res/resource.h"
 #include "win/ErrorMessage.h"
 #include "win/Handle.h"
@@ -13,15 +14,8 @@ namespace app {
 
 std::wstring progressTitle(const std::wstring& quotedOutputPath)
 {
-    std::wstring path = quotedOutputPath;
-    while (!path.empty() && path.back() == L'"') {
-        path.pop_back();
-    }
-    size_t start = 0;
-    while (start < path.size() && path[start] == L'"') {
-        ++start;
-    }
-    return win::formatString(IDS_PROGRESS_TITLE, { win::fileNamePart(path.substr(start)) });
+    // The path was quoted by the platform's argument rules; undo exactly that.
+    return win::formatString(IDS_PROGRESS_TITLE, { win::fileNamePart(options::unquotedArgument(quotedOutputPath)) });
 }
 
 namespace {

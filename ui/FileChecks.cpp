@@ -1,5 +1,8 @@
 #include "ui/FileChecks.h"
 
+#include <string_view>
+
+#include "converter/ConverterContract.h"
 #include "res/resource.h"
 #include "win/FileSystem.h"
 
@@ -42,10 +45,13 @@ FileCheck checkFiles(const ConfirmFiles& files)
             return refuse(IDS_LOG_IS_OUTPUT, files.logPath, IDC_MISC_LOG_PATH);
         }
     }
-    if (files.commandLineLength > kMaxCommandLineLength) {
-        return refuse(IDS_COMMAND_LINE_TOO_LONG, std::to_wstring(files.commandLineLength), 0);
+    // Replacing an existing output adds " --force" to the command line.
+    const bool outputExists = win::pathExists(files.output);
+    const size_t length = files.commandLineLength + (outputExists ? std::wstring_view(converter::kForceOption).size() : 0);
+    if (length > kMaxCommandLineLength) {
+        return refuse(IDS_COMMAND_LINE_TOO_LONG, std::to_wstring(length), 0);
     }
-    if (win::pathExists(files.output)) {
+    if (outputExists) {
         return FileCheck{FileVerdict::AskOverwrite, IDS_OVERWRITE_QUESTION, files.output, IDC_BASIC_OUTPUT};
     }
     return FileCheck{};

@@ -13,7 +13,8 @@ struct ConfirmFiles {
     std::wstring input;        // as the boxes hold them (pasted quotes already removed)
     std::wstring output;
     std::wstring logPath;      // expanded; empty when no log is written
-    size_t commandLineLength = 0; // the converter's whole command line, in characters
+    size_t commandLineLength = 0; // the converter's whole command line, in characters,
+                                  // before " --force" is added for an existing output
 };
 
 enum class FileVerdict {

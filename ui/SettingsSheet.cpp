@@ -12,7 +12,6 @@
 #include "ui/HistoryMenu.h"
 #include "res/resource.h"
 #include "win/ErrorMessage.h"
-#include "win/FileSystem.h"
 #include "win/Module.h"
 #include "win/Strings.h"
 
@@ -257,9 +256,8 @@ bool SettingsSheet::validate()
     files.input = basic_.inputText();
     files.output = basic_.outputText();
     files.logPath = logPath_;
-    const bool forced = win::pathExists(files.output);
     files.commandLineLength = converter::converterCommandLine(win::modulePath(),
-        converter::killEventName(UINT64_MAX), converterArguments_ + (forced ? converter::kForceOption : L"")).size();
+        converter::killEventName(UINT64_MAX), converterArguments_).size();
 
     const FileCheck check = checkFiles(files);
     switch (check.verdict) {
