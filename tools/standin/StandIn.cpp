@@ -341,6 +341,29 @@ int main()
         LocalFree(argv);
     }
 
+    std::string script = kDefaultScript;
+    if (!scriptPath.empty()) {
+        bool ok = false;
+        script = readFileBytes(scriptPath, ok);
+        if (!ok) {
+            writeBytes(gStderr, "Error: cannot read the stand-in script\r\n");
+            finish(2);
+        }
+    }
+
+    // A "kill" command that opens the script holds from the start: the watcher must not
+    // honour a signal that arrives before the script is read.
+    for (size_t at = 0; script.compare(at, 5, "kill ") == 0;) {
+        const size_t end = script.find_first_of("\r\n", at);
+        gHonourKill.store(script.substr(at + 5, end == std::string::npos ? std::string::npos : end - at - 5) != "ignore");
+        if (end == std::string::npos) {
+            break;
+        }
+        at = script.find_first_not_of("\r\n", end);
+        if (at == std::string::npos) {
+            break;
+        }
+    }
     if (!killEventName.empty()) {
         gKillEvent = CreateEventW(nullptr, FALSE, FALSE, killEventName.c_str());
         if (gKillEvent != nullptr) {
@@ -351,15 +374,6 @@ int main()
         }
     }
 
-    std::string script = kDefaultScript;
-    if (!scriptPath.empty()) {
-        bool ok = false;
-        script = readFileBytes(scriptPath, ok);
-        if (!ok) {
-            writeBytes(gStderr, "Error: cannot read the stand-in script\r\n");
-            finish(2);
-        }
-    }
 
     UINT codePage = CP_ACP;
     bool writeOutput = true;
