@@ -26,6 +26,11 @@ RunResult ConversionRun::run(const RunSetup& setup, RunView& view)
     reader_.reset();
     batcher_.reset();
     messages_.clear();
+    {
+        const std::lock_guard lock(mailboxMutex_);
+        mailbox_ = OutputBatch();
+        mailboxFull_ = false;
+    }
 
     RunResult result;
     if (!pipe_.create(result.osError)) {
@@ -96,35 +101,60 @@ void ConversionRun::taskbarButtonCreated()
 
 void ConversionRun::handOver(OutputBatch& batch)
 {
-    view_->callOnViewThread([this, &batch] {
-        for (const MessageRow& row : batch.rows) {
-            messages_.append(row.type, row.page, row.description);
+    bool wake = false;
+    {
+        const std::lock_guard lock(mailboxMutex_);
+        mailbox_.absorb(batch);
+        wake = !mailboxFull_;
+        mailboxFull_ = true;
+    }
+    if (wake) {
+        view_->wakeViewThread();
+    }
+}
+
+void ConversionRun::takeOutput()
+{
+    OutputBatch batch;
+    {
+        const std::lock_guard lock(mailboxMutex_);
+        if (!mailboxFull_) {
+            return;
         }
-        if (taskbarState_) {
-            if (batch.rangeSet) {
-                taskbarState_->setTotalPages(batch.range);
-            }
-            if (batch.positionSet) {
-                taskbarState_->setPagesDone(batch.position);
-            }
-            if (batch.showErrorCounter) {
-                taskbarState_->errorCounted();
-            }
+        std::swap(batch, mailbox_);
+        mailboxFull_ = false;
+    }
+    for (MessageRow& row : batch.rows) {
+        messages_.append(row.type, row.page, row.description);
+    }
+    if (taskbarState_) {
+        if (batch.rangeSet) {
+            taskbarState_->setTotalPages(batch.range);
         }
-        view_->showOutput(batch);
-    });
+        if (batch.positionSet) {
+            taskbarState_->setPagesDone(batch.position);
+        }
+        if (batch.showErrorCounter) {
+            taskbarState_->errorCounted();
+        }
+    }
+    view_->showOutput(batch);
 }
 
 void ConversionRun::flushOutput(bool moreComing) { batcher_.flush(moreComing); }
 
 void ConversionRun::offerAbort()
 {
-    view_->callOnViewThread([this] { view_->offerAbort(); });
+    view_->callOnViewThread([this] {
+        takeOutput();
+        view_->offerAbort();
+    });
 }
 
 void ConversionRun::showFinalState(const RunOutcome& outcome)
 {
     view_->callOnViewThread([this, &outcome] {
+        takeOutput();
         // Marked before the view enables the button that closes it, so that a click can
         // only close the view.
         runner_.markRunFinished();
@@ -137,7 +167,10 @@ void ConversionRun::showFinalState(const RunOutcome& outcome)
 
 void ConversionRun::endWithStartFailure()
 {
-    view_->callOnViewThread([this] { view_->endWithStartFailure(); });
+    view_->callOnViewThread([this] {
+        takeOutput();
+        view_->endWithStartFailure();
+    });
 }
 
 } // namespace converter

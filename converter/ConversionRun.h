@@ -4,15 +4,19 @@
 // tested without one.
 //
 // Threads: run() is called on the view's thread and returns when the view has closed.
-// The worker hands every change to the view's thread through RunView::callOnViewThread
-// and waits until it has been carried out; the view calls start, requestStop,
-// finished, windowEnded and taskbarButtonCreated on its own thread.
+// The worker leaves the output's changes in a mailbox and wakes the view's thread, which
+// takes them out (takeOutput) when it gets to it; the worker reads on meanwhile, so a
+// busy window never holds up the converter. The run's other events (Abort offered, the
+// final state) are carried out through RunView::callOnViewThread, after what the mailbox
+// holds. The view calls start, requestStop, finished, takeOutput, windowEnded and
+// taskbarButtonCreated on its own thread.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "converter/MessageRuleSet.h"
@@ -62,6 +66,8 @@ public:
     virtual RunEnd present(ConversionRun& run) = 0;
     // Worker thread: carries out the call on the view's thread and returns after it.
     virtual void callOnViewThread(const std::function<void()>& call) = 0;
+    // Worker thread: asks the view's thread to call run.takeOutput() soon; returns at once.
+    virtual void wakeViewThread() = 0;
 
     // View thread. What the interpreter produced since the last batch; its rows have
     // been added to the run's messages().
@@ -102,6 +108,8 @@ public:
     bool finished() const { return runner_.runFinished(); }
     void windowEnded();
     void taskbarButtonCreated();
+    // View thread: shows what the worker has left in the mailbox (after wakeViewThread).
+    void takeOutput();
 
     // View thread: the message rows handed over so far, and their order.
     const MessageStore& messages() const { return messages_; }
@@ -120,7 +128,7 @@ private:
     void showFinalState(const RunOutcome& outcome) override;
     void endWithStartFailure() override;
 
-    // Worker thread: one batch to the view's thread.
+    // Worker thread: one batch into the mailbox.
     void handOver(OutputBatch& batch);
     static unsigned __stdcall workerProc(void* run);
 
@@ -134,6 +142,9 @@ private:
     KillSignaller killSignaller_;
     RunView* view_ = nullptr;
     MessageStore messages_; // touched on the view's thread only
+    std::mutex mailboxMutex_;
+    OutputBatch mailbox_;      // what the worker has handed over and the view not yet shown
+    bool mailboxFull_ = false; // the view's thread has been woken for it
     std::unique_ptr<RunTaskbarState> taskbarState_;
 };
 

@@ -16,7 +16,7 @@ std::wstring MessageRuleSet::defaultRuleFilePath()
 bool MessageRuleSet::loadRules(const std::wstring& path)
 {
     resetPending();
-    rules_.clear();
+    clearRules();
     loadError_ = 0;
     sourcePath_ = path;
     // Others may hold the file open, for reading or for writing (a viewer, an editor).

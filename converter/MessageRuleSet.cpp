@@ -197,6 +197,17 @@ bool MessageRule::compile()
     return true;
 }
 
+bool MessageRule::mayBeginWith(int firstByte) const
+{
+    if (firstByte == kNoByte) {
+        return literalPrefix_.empty() && !firstBytes_;
+    }
+    if (!literalPrefix_.empty() && static_cast<unsigned char>(literalPrefix_.front()) != firstByte) {
+        return false;
+    }
+    return !firstBytes_ || (*firstBytes_)[static_cast<size_t>(firstByte)];
+}
+
 MessageRule::Outcome MessageRule::apply(std::string_view subject, std::wstring& output)
 {
     output.clear();
@@ -327,7 +338,7 @@ void MessageRuleSet::parseRuleLine(std::string_view rawLine)
 void MessageRuleSet::loadRulesFromText(std::string_view bytes)
 {
     resetPending();
-    rules_.clear();
+    clearRules();
     std::string line;
     size_t position = 0;
     while (position < bytes.size()) {
@@ -349,16 +360,41 @@ void MessageRuleSet::loadRulesFromText(std::string_view bytes)
         position = end + 1; // an unterminated last line counts like any other
     }
     commitPendingRule();
+    indexRules();
 }
 
-MessageRuleSet::Classification MessageRuleSet::classifyMessage(const std::wstring& message)
+void MessageRuleSet::clearRules()
+{
+    rules_.clear();
+    for (std::vector<std::uint32_t>& candidates : rulesByFirstByte_) {
+        candidates.clear();
+    }
+}
+
+void MessageRuleSet::indexRules()
+{
+    for (int byte = 0; byte <= MessageRule::kNoByte; ++byte) {
+        std::vector<std::uint32_t>& candidates = rulesByFirstByte_[static_cast<size_t>(byte)];
+        candidates.clear();
+        for (size_t index = 0; index < rules_.size(); ++index) {
+            if (rules_[index].mayBeginWith(byte)) {
+                candidates.push_back(static_cast<std::uint32_t>(index));
+            }
+        }
+    }
+}
+
+MessageRuleSet::Classification MessageRuleSet::classifyMessage(std::wstring_view message)
 {
     // Rules look at a bounded prefix of the message: a message of megabytes would
     // otherwise run the matcher into its limits, and a give-up is no match.
-    const std::string subject = win::toUtf8(boundedPrefix(message, kMaxMatchCharacters));
+    subject_.clear();
+    win::appendUtf8(subject_, boundedPrefix(message, kMaxMatchCharacters));
+    const int firstByte = subject_.empty() ? MessageRule::kNoByte : static_cast<unsigned char>(subject_.front());
     std::wstring output;
-    for (MessageRule& rule : rules_) {
-        if (rule.apply(subject, output) != MessageRule::Outcome::Matched) {
+    for (const std::uint32_t index : rulesByFirstByte_[static_cast<size_t>(firstByte)]) {
+        MessageRule& rule = rules_[index];
+        if (rule.apply(subject_, output) != MessageRule::Outcome::Matched) {
             continue;
         }
         if (!output.empty()) {
@@ -366,13 +402,13 @@ MessageRuleSet::Classification MessageRuleSet::classifyMessage(const std::wstrin
         }
         if (rule.type() == MessageType::Ignore && rule.templateText().empty()) {
             // An ignore rule without text still decides: the message is ignored.
-            return Classification{ message, MessageType::Ignore };
+            return Classification{ std::wstring(message), MessageType::Ignore };
         }
     }
     if (undecided_) {
         undecided_(message);
     }
-    return Classification{ message, MessageType::None };
+    return Classification{ std::wstring(), MessageType::None };
 }
 
 } // namespace converter

@@ -3,10 +3,12 @@
 // non-empty text decides the message's type and the text shown instead of it.
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
-#include <bitset>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,6 +79,10 @@ public:
     // template is formatted with the groups into output (which may be empty).
     // A pattern that does not compile, or a match that gives up, is no match.
     Outcome apply(std::string_view subject, std::wstring& output);
+    // False when no match can begin with this byte (kNoByte: the empty subject), as far
+    // as the pattern tells without matching.
+    static constexpr int kNoByte = 256;
+    bool mayBeginWith(int firstByte) const;
 
 private:
     bool compile();
@@ -126,9 +132,9 @@ public:
     // Replaces the rules by those of the given file contents.
     void loadRulesFromText(std::string_view bytes);
 
-    // The text to show and the type of a message; unchanged text and None when no
-    // rule decides.
-    Classification classifyMessage(const std::wstring& message);
+    // The text to show and the type of a message; no text and None when no rule
+    // decides (most messages of a long run: nothing is copied for them).
+    Classification classifyMessage(std::wstring_view message);
 
     const std::string& languageKey() const { return languageKey_; }
     // The file of the last loadRules and its OS error (0 when it was read).
@@ -138,7 +144,7 @@ public:
     const MessageRule& rule(size_t index) const { return rules_[index]; }
 
     // Called with every message no rule decides (for tools that list them).
-    void setUndecidedObserver(std::function<void(const std::wstring&)> observer) { undecided_ = std::move(observer); }
+    void setUndecidedObserver(std::function<void(std::wstring_view)> observer) { undecided_ = std::move(observer); }
 
     // "langmap.txt" in the directory of the running executable. (Windows only.)
     static std::wstring defaultRuleFilePath();
@@ -157,7 +163,14 @@ private:
     bool pendingComplete_ = false;
     bool pendingTypeUnknown_ = false; // a type line with a value that names no type
     std::vector<MessageRule> rules_;
-    std::function<void(const std::wstring&)> undecided_;
+    void clearRules();
+    void indexRules();
+
+    std::function<void(std::wstring_view)> undecided_;
+    // For each first byte of a subject (and kNoByte), the rules that may match it, in
+    // file order: a message is tried against those alone.
+    std::array<std::vector<std::uint32_t>, MessageRule::kNoByte + 1> rulesByFirstByte_;
+    std::string subject_; // the message in UTF-8, reused from message to message
     std::wstring sourcePath_;
     unsigned long loadError_ = 0;
 };

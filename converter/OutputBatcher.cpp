@@ -1,8 +1,42 @@
 #include "converter/OutputBatcher.h"
 
+#include <iterator>
 #include <utility>
 
 namespace converter {
+
+void OutputBatch::absorb(OutputBatch& later)
+{
+    if (later.rangeSet) {
+        rangeSet = true;
+        range = later.range;
+    }
+    if (later.positionSet) {
+        positionSet = true;
+        position = later.position;
+    }
+    if (later.statusSet) {
+        statusSet = true;
+        status = std::move(later.status);
+    }
+    showWarningCounter = showWarningCounter || later.showWarningCounter;
+    showErrorCounter = showErrorCounter || later.showErrorCounter;
+    if (later.warningTextSet) {
+        warningTextSet = true;
+        warningText = std::move(later.warningText);
+    }
+    if (later.errorTextSet) {
+        errorTextSet = true;
+        errorText = std::move(later.errorText);
+    }
+    if (rows.empty()) {
+        rows.swap(later.rows);
+    } else {
+        rows.insert(rows.end(), std::make_move_iterator(later.rows.begin()), std::make_move_iterator(later.rows.end()));
+    }
+    later.rows.clear();
+    moreComing = later.moreComing;
+}
 
 OutputBatcher::OutputBatcher(Sink sink, Clock clock) : sink_(std::move(sink)), clock_(std::move(clock)) {}
 

@@ -1,8 +1,8 @@
 // Collects, on the worker side, what the interpreter changes in the display (rows, status
 // text, progress, counters) and hands it over in batches: when a batch holds
 // kMaxRowsPerBatch rows, when its first change is kMaxBatchMilliseconds old, and at the
-// end of every drain pass. Handing over costs a round trip to the window's thread, so a
-// flood of output becomes a few hundred hand-overs instead of one per line.
+// end of every drain pass. A flood of output becomes a few hundred hand-overs instead of
+// one per line.
 #pragma once
 
 #include <windows.h>
@@ -38,6 +38,10 @@ struct OutputBatch {
     std::wstring errorText;
     std::vector<MessageRow> rows;
     bool moreComing = false; // output is still flowing: the display may hold back its repaint
+
+    // Takes in a later batch (its rows are moved out): the result shows what the two
+    // shown one after the other would show.
+    void absorb(OutputBatch& later);
 };
 
 class OutputBatcher : public ProgressView {

@@ -35,35 +35,6 @@ std::wstring_view trimWhiteSpace(std::wstring_view text)
     return win::trimmed(text, [](wchar_t c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; });
 }
 
-// Appends UTF-16 text as UTF-8, a lone surrogate as U+FFFD, as the platform's
-// conversion does; cheaper than two conversion calls for every logged line.
-void appendUtf8(std::string& out, std::wstring_view text)
-{
-    for (size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t c = text[i];
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            continue;
-        }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        }
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
 
 } // namespace
 
@@ -157,7 +128,7 @@ void OutputInterpreter::writeLog(std::wstring_view line)
         logBuffer_.append("\xEF\xBB\xBF");
         logBomWritten_ = true;
     }
-    appendUtf8(logBuffer_, line);
+    win::appendUtf8(logBuffer_, line);
     logBuffer_.append("\r\n");
 }
 
@@ -215,9 +186,9 @@ void OutputInterpreter::reportMessage(std::wstring_view templateText, std::span<
     if (templateText.empty()) {
         return;
     }
-    std::wstring text = win::formatMessageText(templateText, inserts);
+    const std::wstring text = win::formatMessageText(templateText, inserts);
     flushPendingMessage();
-    addMessage(std::move(text));
+    addMessage(text);
 }
 
 void OutputInterpreter::reportLiteralMessage(std::wstring_view text)
@@ -226,22 +197,21 @@ void OutputInterpreter::reportLiteralMessage(std::wstring_view text)
         return;
     }
     flushPendingMessage();
-    addMessage(std::wstring(text));
+    addMessage(text);
 }
 
 void OutputInterpreter::flushPendingMessage()
 {
     if (!pendingMessage_.empty()) {
-        std::wstring message = std::move(pendingMessage_);
+        const std::wstring message = std::move(pendingMessage_);
         pendingMessage_.clear();
-        addMessage(std::move(message));
+        addMessage(message);
     }
 }
 
-void OutputInterpreter::addMessage(std::wstring text)
+void OutputInterpreter::addMessage(std::wstring_view text)
 {
-    const std::wstring message(trimMessage(text));
-    MessageRuleSet::Classification result = rules_.classifyMessage(message);
+    const MessageRuleSet::Classification result = rules_.classifyMessage(trimMessage(text));
     if (result.type != MessageType::Info && result.type != MessageType::Warn && result.type != MessageType::Error) {
         return; // Ignore, None or anything unknown: no row, no count
     }

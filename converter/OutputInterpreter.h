@@ -57,7 +57,7 @@ public:
     // Emits the message being collected from several lines, if any.
     void flushPendingMessage();
     // Classifies, counts and shows one message.
-    void addMessage(std::wstring text);
+    void addMessage(std::wstring_view text);
 
     int totalPages() const { return totalPages_; }
     int currentPage() const { return currentPage_; }

@@ -55,7 +55,7 @@ void OutputPipe::startRead()
     overlapped_.hEvent = readReady_.get();
     ResetEvent(readReady_.get());
     // A read that completes at once also signals the event and is collected like any other.
-    if (!ReadFile(readEnd_.get(), buffer_.data(), kReadChunkBytes, nullptr, &overlapped_)
+    if (!ReadFile(readEnd_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size()), nullptr, &overlapped_)
         && GetLastError() != ERROR_IO_PENDING) {
         ended_ = true; // the write side is gone (ERROR_BROKEN_PIPE) or the pipe failed
         return;
@@ -67,7 +67,13 @@ OutputPipe::Pass OutputPipe::drain(const std::function<void(std::string_view)>& 
 {
     Pass pass;
     const DWORD start = GetTickCount();
-    while (reading_) {
+    while (!ended_) {
+        if (!reading_) {
+            startRead();
+            if (!reading_) {
+                return pass;
+            }
+        }
         DWORD read = 0;
         if (!GetOverlappedResult(readEnd_.get(), &overlapped_, &read, FALSE)) {
             if (GetLastError() == ERROR_IO_INCOMPLETE) {
@@ -82,9 +88,11 @@ OutputPipe::Pass OutputPipe::drain(const std::function<void(std::string_view)>& 
             pass.hadData = true;
             consume(std::string_view(buffer_.data(), read));
         }
-        startRead();
+        if (read > 0 && read < buffer_.size()) {
+            return pass; // what comes next gathers in the pipe until the next pass
+        }
         if (maxMilliseconds != 0 && GetTickCount() - start >= maxMilliseconds) {
-            pass.cutShort = reading_;
+            pass.cutShort = true;
             return pass;
         }
     }

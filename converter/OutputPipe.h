@@ -2,8 +2,12 @@
 // converter gets an ordinary synchronous, inheritable write end; the front end's read end
 // is opened for overlapped reads, so that the worker can wait on it: readReady() is
 // signalled when a read has completed (data, or the end of the output), and the worker
-// sleeps while the converter is silent. One read is always outstanding until the output
-// has ended.
+// sleeps while the converter is silent.
+//
+// While output flows, no read waits: a waiting read completes with each single write of
+// the converter (a few KiB), and every completion costs the reader several round trips
+// to the system. After a read that found data the next one is started by the next
+// drain(), so that what the converter writes in between is read in one piece.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +22,10 @@ namespace converter {
 
 class OutputPipe {
 public:
-    // The largest read, and what the pipe holds before a writing converter waits.
-    static constexpr DWORD kReadChunkBytes = 65536;
+    // What the pipe holds before a writing converter waits, and the largest read (all
+    // of it at once).
     static constexpr DWORD kPipeBufferBytes = 1 << 18;
+    static constexpr DWORD kReadChunkBytes = kPipeBufferBytes;
 
     OutputPipe() = default;
     ~OutputPipe() { close(); }
@@ -39,6 +44,9 @@ public:
     void closeWriteEnd() { writeEnd_.reset(); }
     HANDLE readEnd() const { return readEnd_.get(); }
 
+    // A read is outstanding: readReady() is signalled when it completes. Otherwise, until
+    // the output has ended, the next drain() starts one.
+    bool reading() const { return reading_; }
     // Signalled while a completed read waits to be collected by drain().
     HANDLE readReady() const { return readReady_.get(); }
     // The output has ended (the write side is closed, or a read failed): nothing more comes.
@@ -48,9 +56,10 @@ public:
         bool hadData = false;
         bool cutShort = false; // ended by the time limit while data may still be waiting
     };
-    // Collects completed reads and starts the next, handing each read's bytes to consume,
-    // until a read is outstanding, the output has ended, or (maxMilliseconds other than 0)
-    // that much time has passed. Never waits for data.
+    // Collects the outstanding read or starts one, handing each read's bytes to consume,
+    // until a read is left waiting (nothing had arrived), a read found data without
+    // filling the buffer (no read is left outstanding), the output has ended, or
+    // (maxMilliseconds other than 0) that much time has passed. Never waits for data.
     Pass drain(const std::function<void(std::string_view)>& consume, DWORD maxMilliseconds);
 
 private:

@@ -61,8 +61,11 @@ void ProcessRunner::drainToTheEnd(OutputPipe& pipe)
     // process the converter started may hold a copy open: then what has arrived is read,
     // and the run ends without waiting for that process.
     for (;;) {
-        pipe.drain([this](std::string_view bytes) { consume(bytes); }, 0);
+        const OutputPipe::Pass pass = pipe.drain([this](std::string_view bytes) { consume(bytes); }, 0);
         interpreter_.flushLog();
+        if (pass.hadData) {
+            continue;
+        }
         if (pipe.ended() || WaitForSingleObject(pipe.readReady(), kFinalDrainMilliseconds) != WAIT_OBJECT_0) {
             return;
         }
@@ -72,7 +75,7 @@ void ProcessRunner::drainToTheEnd(OutputPipe& pipe)
 DWORD ProcessRunner::waitForEvent(HANDLE process, OutputPipe& pipe, DWORD timeout)
 {
     const HANDLE handles[3] = {process, stopWake_.get(), pipe.readReady()};
-    const DWORD count = pipe.ended() ? 2 : 3;
+    const DWORD count = pipe.reading() ? 3 : 2; // readReady() only while a read waits
     return processWait_ ? processWait_(count, handles, timeout) : WaitForMultipleObjects(count, handles, FALSE, timeout);
 }
 
@@ -230,14 +233,11 @@ bool ProcessRunner::followConverter(RunDisplay& display, HANDLE process, OutputP
     // would otherwise wait on the full pipe while the worker waits on it.
     const DWORD idleWaitStart = GetTickCount();
     bool awaitingInputIdle = WaitForInputIdle(process, 0) == WAIT_TIMEOUT;
-    bool settled = true; // the display has been told that output paused
+    DWORD nextPassIn = INFINITE; // set by the last pass
     for (;;) {
-        DWORD timeout = INFINITE;
-        if (stopRequested_.load() || awaitingInputIdle) {
+        DWORD timeout = nextPassIn;
+        if ((stopRequested_.load() || awaitingInputIdle) && timeout > kStopPollMilliseconds) {
             timeout = kStopPollMilliseconds;
-        }
-        if (!settled && timeout > kSettleMilliseconds) {
-            timeout = kSettleMilliseconds;
         }
         const DWORD result = waitForEvent(process, pipe, timeout);
         if (result == WAIT_OBJECT_0) {
@@ -252,9 +252,12 @@ bool ProcessRunner::followConverter(RunDisplay& display, HANDLE process, OutputP
             awaitingInputIdle = false;
         }
         const OutputPipe::Pass pass = drainPass(pipe);
-        // Only a wake-up that found no data tells the display that output has paused.
-        settled = !(pass.hadData || pass.cutShort);
-        display.flushOutput(!settled);
+        // After a read that found data no read is outstanding: what the converter writes
+        // next gathers in the pipe and is read kGatherMilliseconds later in one piece. Only
+        // a pass that found nothing (and left a read waiting) tells the display that
+        // output has paused.
+        nextPassIn = pipe.reading() || pipe.ended() ? INFINITE : pass.cutShort ? 0 : kGatherMilliseconds;
+        display.flushOutput(pass.hadData || pass.cutShort);
         handleStop(display, process);
     }
 }

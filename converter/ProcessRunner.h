@@ -33,13 +33,14 @@ using TickSource = std::function<DWORD()>;
 
 // The worker sleeps until the converter writes, ends, or the user asks it to stop; it
 // wakes on a timer only in these cases:
-// - after a pass that found data, once kSettleMilliseconds later if nothing more came,
-//   to tell the display that output has paused;
+// - after a pass that found data, kGatherMilliseconds later, to read what has arrived
+//   meanwhile in one piece (or, when nothing has, to tell the display that output has
+//   paused);
 // - while a stop is pending, every kStopPollMilliseconds (the kill event is sent again
 //   and the graceful stop's time is checked);
 // - while a GUI-subsystem converter is not yet ready for input, every
 //   kStopPollMilliseconds for at most kInputIdleMilliseconds.
-inline constexpr DWORD kSettleMilliseconds = 2;
+inline constexpr DWORD kGatherMilliseconds = 2;
 inline constexpr DWORD kStopPollMilliseconds = 100;
 // The longest drain pass while the converter runs: the stop handling and the display
 // get their turn at least this often during a flood.

@@ -14,6 +14,8 @@ namespace {
 
 // Sent by the worker (never posted): lParam is the const std::function<void()>* to call.
 constexpr UINT kMsgCall = WM_APP + 1;
+// Posted by the worker: the run's mailbox holds output to show.
+constexpr UINT kMsgTakeOutput = WM_APP + 2;
 
 constexpr COLORREF kImageMask = RGB(255, 0, 255);
 constexpr DWORD kListExtendedStyles = LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TWOCLICKACTIVATE | LVS_EX_LABELTIP;
@@ -77,6 +79,11 @@ converter::RunEnd ProgressDialog::present(converter::ConversionRun& run)
 void ProgressDialog::callOnViewThread(const std::function<void()>& call)
 {
     SendMessageW(hwnd_, kMsgCall, 0, reinterpret_cast<LPARAM>(&call));
+}
+
+void ProgressDialog::wakeViewThread()
+{
+    PostMessageW(hwnd_, kMsgTakeOutput, 0, 0);
 }
 
 std::wstring ProgressDialog::finalStatusText(const converter::RunOutcome& outcome)
@@ -236,6 +243,11 @@ bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     switch (message) {
     case kMsgCall:
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        return true;
+    case kMsgTakeOutput:
+        if (run_ != nullptr) {
+            run_->takeOutput();
+        }
         return true;
     case WM_NCHITTEST:
         result = DefWindowProcW(hwnd_, message, wParam, lParam);

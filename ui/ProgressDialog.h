@@ -45,6 +45,7 @@ public:
     // RunView.
     converter::RunEnd present(converter::ConversionRun& run) override;
     void callOnViewThread(const std::function<void()>& call) override;
+    void wakeViewThread() override;
     void showOutput(const converter::OutputBatch& batch) override;
     void offerAbort() override;
     void showFinalState(const converter::RunOutcome& outcome) override;

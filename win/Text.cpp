@@ -22,8 +22,30 @@ std::wstring fromCodePage(unsigned int codePage, std::string_view bytes)
     return result;
 }
 
+namespace {
+
+// Every ANSI code page and UTF-8 keep the bytes below 0x80 as ASCII (not so UTF-7,
+// ISO-2022 or EBCDIC, which never serve as the ANSI code page).
+bool keepsAscii(unsigned int codePage)
+{
+    return codePage == CP_UTF8 || codePage == GetACP();
+}
+
+} // namespace
+
 void fromCodePageInto(unsigned int codePage, std::string_view bytes, std::wstring& result)
 {
+    // Most of a converter's lines are plain ASCII: widened directly, without a call.
+    if (keepsAscii(codePage)) {
+        result.resize(bytes.size());
+        size_t i = 0;
+        for (; i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80; ++i) {
+            result[i] = static_cast<wchar_t>(bytes[i]);
+        }
+        if (i == bytes.size()) {
+            return;
+        }
+    }
     // A code-page text never has more UTF-16 units than bytes, so one conversion call
     // into a buffer of that size suffices; any other outcome takes the general route.
     result.resize(bytes.size());

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <cwctype>
+#include <string>
 #include <string_view>
 
 namespace win {
@@ -55,6 +56,36 @@ inline std::int32_t saturatingInt32(std::wstring_view text)
         return magnitude >= limit ? INT32_MIN : static_cast<std::int32_t>(-magnitude);
     }
     return magnitude >= limit ? INT32_MAX : static_cast<std::int32_t>(magnitude);
+}
+
+// Appends wide text as UTF-8, a lone surrogate (or a value beyond Unicode) as U+FFFD,
+// as the platform's conversion does; cheaper than two conversion calls for every line.
+inline void appendUtf8(std::string& out, std::wstring_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = static_cast<std::uint32_t>(text[i]);
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            continue;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
+            ++i;
+        } else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        }
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
 }
 
 } // namespace win

@@ -161,7 +161,11 @@ Result runFull(const std::string& text, const std::wstring& logPath, bool withLo
         pipe.closeWriteEnd();
     });
     while (!pipe.ended()) {
-        WaitForSingleObject(pipe.readReady(), INFINITE);
+        if (pipe.reading()) {
+            WaitForSingleObject(pipe.readReady(), INFINITE);
+        } else {
+            Sleep(converter::kGatherMilliseconds);
+        }
         pipe.drain([&](std::string_view bytes) { reader.consumeBytes(bytes); }, converter::kMaxPassMilliseconds);
         interpreter.flushLog();
     }

@@ -202,7 +202,7 @@ TEST(RulesFile, LoadsFromDiskAndMissingFileGivesNoRules)
     EXPECT_EQ(rules.sourcePath(), file.path() + L".missing");
     auto result = rules.classifyMessage(L"process_success 3");
     EXPECT_EQ(result.type, MessageType::None);
-    EXPECT_EQ(result.text, L"process_success 3");
+    EXPECT_TRUE(result.text.empty());
 
     const std::wstring path = MessageRuleSet::defaultRuleFilePath();
     ASSERT_GE(path.size(), 11u);

@@ -37,8 +37,13 @@ public:
         }
         std::unique_lock lock(mutex_);
         while (!ended_) {
-            changed_.wait_for(lock, std::chrono::milliseconds(5), [this] { return pending_ != nullptr; });
-            if (pending_ != nullptr) {
+            changed_.wait_for(lock, std::chrono::milliseconds(5), [this] { return pending_ != nullptr || woken_; });
+            if (woken_) {
+                woken_ = false;
+                lock.unlock();
+                run.takeOutput();
+                lock.lock();
+            } else if (pending_ != nullptr) {
                 lock.unlock();
                 (*pending_)();
                 lock.lock();
@@ -60,12 +65,18 @@ public:
         changed_.notify_all();
         changed_.wait(lock, [this] { return pending_ == nullptr; });
     }
+    void wakeViewThread() override
+    {
+        const std::lock_guard lock(mutex_);
+        woken_ = true;
+        changed_.notify_all();
+    }
     void showOutput(const converter::OutputBatch& batch) override
     {
+        ++batches;
         for (const converter::MessageRow& row : batch.rows) {
             rows.push_back(row);
         }
-        largestBatch = std::max(largestBatch, batch.rows.size());
         if (batch.rangeSet) {
             range = batch.range;
         }
@@ -99,7 +110,7 @@ public:
     RecordingTaskbar taskbar{calls};
     std::function<void(converter::ConversionRun&)> driver; // the user, between the worker's calls
     std::vector<converter::MessageRow> rows;
-    size_t largestBatch = 0;
+    int batches = 0;
     int range = 0;
     std::wstring status;
     int abortOffers = 0;
@@ -110,6 +121,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     const std::function<void()>* pending_ = nullptr;
+    bool woken_ = false;
     bool ended_ = false; // only touched on the view's thread
     converter::RunEnd end_ = converter::RunEnd::NotShown;
     const converter::ConversionRun* run_ = nullptr;
@@ -165,14 +177,14 @@ TEST(ConversionRun, AStopRequestEndsTheRunCanceledAndThenTheRunCountsAsFinished)
     EXPECT_EQ((*harness.view.calls)[1], "paused 1/1");
 }
 
-TEST(ConversionRun, AFloodArrivesWholeInOrderInBoundedBatches)
+TEST(ConversionRun, AFloodArrivesWholeAndInOrderWhileItFlows)
 {
     RunHarness harness;
     harness.play("flood 40000 10\nexit 0\n");
     ASSERT_EQ(harness.view.rows.size(), 4001u);
     EXPECT_EQ(harness.view.rows[0].description, L"Flood message 10");
     EXPECT_EQ(harness.view.rows[3999].description, L"Flood message 40000");
-    EXPECT_LE(harness.view.largestBatch, converter::OutputBatcher::kMaxRowsPerBatch);
+    EXPECT_GT(harness.view.batches, 1); // shown as it comes, not all at the end
 }
 
 TEST(ConversionRun, AMissingConverterEndsNotStartedWithTheOsError)
@@ -270,4 +282,33 @@ TEST(OutputBatcher, APauseAfterFlowingOutputHandsOverOnceEvenWhenEmpty)
     EXPECT_TRUE(b.handed[1].rows.empty());
     b.batcher.flush(false);
     EXPECT_EQ(b.handed.size(), 2u);
+}
+
+// Batches the view has not yet taken are merged: the merged batch shows what the two
+// would have shown one after the other.
+TEST(OutputBatcher, AMergedBatchShowsWhatTheTwoWouldShowInTurn)
+{
+    converter::OutputBatch first;
+    first.rangeSet = true;
+    first.range = 3;
+    first.statusSet = true;
+    first.status = L"Page 1";
+    first.showWarningCounter = true;
+    first.rows.push_back({MessageType::Warn, L"1", L"one"});
+    first.moreComing = true;
+    converter::OutputBatch later;
+    later.positionSet = true;
+    later.position = 2;
+    later.statusSet = true;
+    later.status = L"Page 2";
+    later.rows.push_back({MessageType::Info, L"2", L"two"});
+    first.absorb(later);
+    EXPECT_TRUE(first.rangeSet && first.positionSet && first.showWarningCounter);
+    EXPECT_EQ(first.range, 3);
+    EXPECT_EQ(first.position, 2);
+    EXPECT_EQ(first.status, L"Page 2");
+    ASSERT_EQ(first.rows.size(), 2u);
+    EXPECT_EQ(first.rows[1].description, L"two");
+    EXPECT_FALSE(first.moreComing); // output has paused since
+    EXPECT_TRUE(later.rows.empty());
 }

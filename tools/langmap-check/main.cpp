@@ -84,7 +84,7 @@ void runTranscript(const std::string& path, const std::string& bytes, converter:
 {
     std::printf("\n%s:\n", path.c_str());
     std::vector<std::wstring> undecided;
-    rules.setUndecidedObserver([&](const std::wstring& message) { undecided.push_back(message); });
+    rules.setUndecidedObserver([&](std::wstring_view message) { undecided.emplace_back(message); });
     PrintingView view;
     converter::OutputInterpreter interpreter(view, rules);
     interpreter.reset(nullptr);
