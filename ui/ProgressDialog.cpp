@@ -66,8 +66,8 @@ void ProgressDialog::destroyCounterIcons()
 converter::RunEnd ProgressDialog::present(converter::ConversionRun& run)
 {
     run_ = &run;
-    listSuspended_ = false;
-    listShownTick_ = 0;
+    rowsUncounted_ = false;
+    rowsCountedTick_ = 0;
     lastSizeType_ = SIZE_RESTORED;
     const INT_PTR result = runModal(IDD_PROGRESS, GetActiveWindow());
     run_ = nullptr;
@@ -307,25 +307,20 @@ void ProgressDialog::showOutput(const converter::OutputBatch& batch)
     if (batch.showWarningCounter || batch.showErrorCounter) {
         UpdateWindow(hwnd_);
     }
-    // The rows are in the run's storage already: the list learns their number. While
-    // output keeps flowing its repaint waits, at most kListRefreshMilliseconds.
-    if (!batch.rows.empty()) {
-        if (!listSuspended_) {
-            messages_.send(WM_SETREDRAW, FALSE);
-            listSuspended_ = true;
-        }
-        messages_.setRowCount(static_cast<int>(run_->messages().size()));
-    }
-    if (listSuspended_ && (!batch.moreComing || GetTickCount() - listShownTick_ >= kListRefreshMilliseconds)) {
-        showSuspendedList();
+    // The rows are in the run's storage already: the list learns their number, while
+    // output keeps flowing at most every kListRefreshMilliseconds (each new number costs
+    // the list its scroll bar; rows below the visible ones need no paint).
+    rowsUncounted_ = rowsUncounted_ || !batch.rows.empty();
+    if (rowsUncounted_ && (!batch.moreComing || GetTickCount() - rowsCountedTick_ >= kListRefreshMilliseconds)) {
+        countRows();
     }
 }
 
-void ProgressDialog::showSuspendedList()
+void ProgressDialog::countRows()
 {
-    messages_.setRedraw(true);
-    listSuspended_ = false;
-    listShownTick_ = GetTickCount();
+    messages_.setRowCount(static_cast<int>(run_->messages().size()));
+    rowsUncounted_ = false;
+    rowsCountedTick_ = GetTickCount();
 }
 
 void ProgressDialog::offerAbort()
@@ -336,8 +331,8 @@ void ProgressDialog::offerAbort()
 
 void ProgressDialog::showFinalState(const converter::RunOutcome& outcome)
 {
-    if (listSuspended_) {
-        showSuspendedList();
+    if (rowsUncounted_) {
+        countRows();
     }
     animation_.close();
     animation_.show(SW_HIDE);
@@ -443,6 +438,9 @@ void ProgressDialog::sortByColumn(int column)
     // sorted column reverses the order, another column starts ascending.
     sortDirection_ = column == sortColumn_ ? -sortDirection_ : 1;
     sortColumn_ = column;
+    if (rowsUncounted_) {
+        countRows();
+    }
     run_->sortMessages(column, sortDirection_ < 0, typeNames_);
     messages_.repaintRows();
 }

@@ -4,8 +4,8 @@
 // run itself, its worker and its stop logic live in the run.
 //
 // The message list is in owner-data mode: the rows live in the run's storage and the list
-// asks for the cells it paints. While output keeps flowing its repaint is held back, and
-// it is shown again at most every kListRefreshMilliseconds.
+// asks for the cells it paints. While output keeps flowing it learns of new rows at most
+// every kListRefreshMilliseconds.
 #pragma once
 
 #include <windows.h>
@@ -38,8 +38,8 @@ public:
     // The status text after a run (exit-code table).
     static std::wstring finalStatusText(const converter::RunOutcome& outcome);
 
-    // While output keeps flowing, the message list repaints at most this often (a
-    // repaint of the list costs tens of milliseconds, an inserted row microseconds).
+    // While output keeps flowing, the message list learns of new rows at most this often
+    // (under Wine a new number of rows costs the list milliseconds, for its scroll bar).
     static constexpr DWORD kListRefreshMilliseconds = 250;
 
     // RunView.
@@ -60,7 +60,7 @@ protected:
 private:
     void loadIcons(UINT dpi);
     void prepareList(UINT dpi);
-    void showSuspendedList();
+    void countRows();
     void setDetailsCollapsed(bool collapsed);
     void relayoutControls(int width, int height);
     void sortByColumn(int column);
@@ -92,8 +92,8 @@ private:
     int sortColumn_ = -1;
     int sortDirection_ = 1;
 
-    bool listSuspended_ = false; // the list's redraw is off until output pauses
-    DWORD listShownTick_ = 0;    // when the list's redraw was last turned back on
+    bool rowsUncounted_ = false;  // the run holds rows the list has not been told of
+    DWORD rowsCountedTick_ = 0;   // when the list last learnt the number of rows
     std::wstring typeNames_[3];  // Info, Warning, Error
 
     HICON counterIcons_[2] = {}; // warning and error, at the window's small-icon size

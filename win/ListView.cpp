@@ -29,12 +29,4 @@ void ListView::answerDisplayInfo(NMLVDISPINFOW& info, std::wstring_view text, in
     }
 }
 
-void ListView::setRedraw(bool redraw) const
-{
-    send(WM_SETREDRAW, redraw ? TRUE : FALSE);
-    if (redraw) {
-        InvalidateRect(hwnd_, nullptr, TRUE);
-    }
-}
-
 } // namespace win

@@ -35,8 +35,6 @@ public:
     // the first column, the image.
     static void answerDisplayInfo(NMLVDISPINFOW& info, std::wstring_view text, int image);
 
-    // Turns the control's repainting off (while many rows go in) or back on, with a repaint.
-    void setRedraw(bool redraw) const;
 };
 
 } // namespace win
