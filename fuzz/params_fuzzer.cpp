@@ -9,6 +9,7 @@
 
 #include "FuzzSupport.h"
 #include "MemoryControls.h"
+#include "options/MemoryOptionControls.h"
 #include "options/ArgumentQuoting.h"
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
@@ -20,8 +21,8 @@ namespace {
 
 // The Basic and Advanced pages over controls in memory, and the composer over both.
 struct Pages {
-    fuzz::MemoryControls basicControls{options::basicOptionTable()};
-    fuzz::MemoryControls advancedControls{options::advancedOptionTable(), {IDC_ADV_RENDER_INTENT}};
+    options::MemoryOptionControls basicControls{options::basicOptionTable()};
+    options::MemoryOptionControls advancedControls{options::advancedOptionTable(), {}, {IDC_ADV_RENDER_INTENT}};
     fuzz::MemoryBoxes boxes;
     options::BasicOptions basic{basicControls};
     options::AdvancedOptions advanced{advancedControls};

@@ -28,18 +28,38 @@ std::wstring commandLineForDisplay(const std::wstring& text, size_t maxWord)
     return shown;
 }
 
+void DialogCommandLineBoxes::attach(HWND dialog)
+{
+    dialog_ = dialog;
+    if (dialog_ != nullptr) {
+        setAdditionalParameters(additional_);
+        setGeneratedCommandLine(generated_);
+    }
+}
+
 std::wstring DialogCommandLineBoxes::additionalParameters()
 {
+    if (dialog_ == nullptr) {
+        return additional_;
+    }
     return win::Window(GetDlgItem(dialog_, IDC_MISC_ADDITIONAL)).text();
 }
 
 void DialogCommandLineBoxes::setAdditionalParameters(const std::wstring& text)
 {
+    if (dialog_ == nullptr) {
+        additional_ = text;
+        return;
+    }
     win::Window(GetDlgItem(dialog_, IDC_MISC_ADDITIONAL)).setText(text);
 }
 
 void DialogCommandLineBoxes::setGeneratedCommandLine(const std::wstring& text)
 {
+    if (dialog_ == nullptr) {
+        generated_ = text;
+        return;
+    }
     win::Window(GetDlgItem(dialog_, IDC_MISC_COMMAND_LINE)).setText(commandLineForDisplay(text));
 }
 

@@ -1,8 +1,11 @@
 // CommandLineBoxes over the Miscellaneous page's dialog: the "Additional Parameters"
-// box (1011) and the "Generated Command Line" box (1010).
+// box (1011) and the "Generated Command Line" box (1010). Until the page's window is
+// attached their texts are held here; attaching puts them into the boxes.
 #pragma once
 
 #include <windows.h>
+
+#include <string>
 
 #include "options/CommandLineComposer.h"
 
@@ -16,8 +19,8 @@ std::wstring commandLineForDisplay(const std::wstring& text, size_t maxWord = 10
 
 class DialogCommandLineBoxes : public CommandLineBoxes {
 public:
-    explicit DialogCommandLineBoxes(HWND dialog = nullptr) : dialog_(dialog) {}
-    void attach(HWND dialog) { dialog_ = dialog; }
+    DialogCommandLineBoxes() = default;
+    void attach(HWND dialog);
 
     std::wstring additionalParameters() override;
     void setAdditionalParameters(const std::wstring& text) override;
@@ -25,6 +28,8 @@ public:
 
 private:
     HWND dialog_ = nullptr;
+    std::wstring additional_;
+    std::wstring generated_;
 };
 
 } // namespace options

@@ -1,16 +1,26 @@
-// OptionControls over the child controls of a real dialog window.
+// OptionControls over the child controls of a real dialog window. Until the window is
+// attached they are held in memory (a page that has not been shown yet has no window);
+// attaching gives the window everything set so far.
 #pragma once
 
 #include <windows.h>
 
+#include <initializer_list>
+#include <span>
+
+#include "options/MemoryOptionControls.h"
 #include "options/OptionControls.h"
 
 namespace options {
 
 class DialogOptionControls : public OptionControls {
 public:
-    explicit DialogOptionControls(HWND dialog = nullptr) : dialog_(dialog) {}
-    void attach(HWND dialog) { dialog_ = dialog; }
+    // table: the options whose controls these are; sortedLists: lists that sort.
+    explicit DialogOptionControls(std::span<const OptionSpec> table, std::initializer_list<int> sortedLists = {})
+        : memory_(table, {}, sortedLists)
+    {
+    }
+    void attach(HWND dialog);
     HWND dialog() const { return dialog_; }
 
     std::wstring text(int id) const override;
@@ -28,6 +38,7 @@ public:
 private:
     HWND item(int id) const { return GetDlgItem(dialog_, id); }
 
+    MemoryOptionControls memory_;
     HWND dialog_ = nullptr;
 };
 

@@ -46,18 +46,28 @@ std::optional<std::wstring> chooseFolder(HWND owner, const std::wstring& prompt,
     return std::wstring(path);
 }
 
+void AdvancedPage::takeArguments()
+{
+    options_.fillLists();
+    options_.applyArguments(arguments_);
+}
+
 bool AdvancedPage::onInit()
 {
     controls_.attach(hwnd());
-    options_.fillLists();
-    options_.applyArguments(arguments_);
+    if (autoComplete_) {
+        enableAutoComplete();
+    }
     return true;
 }
 
 void AdvancedPage::enableAutoComplete()
 {
-    SHAutoComplete(item(IDC_ADV_SLICES), SHACF_FILESYSTEM);
-    SHAutoComplete(item(IDC_ADV_RESOURCE_DIR), SHACF_FILESYSTEM);
+    autoComplete_ = true;
+    if (hwnd() != nullptr) {
+        SHAutoComplete(item(IDC_ADV_SLICES), SHACF_FILESYSTEM);
+        SHAutoComplete(item(IDC_ADV_RESOURCE_DIR), SHACF_FILESYSTEM);
+    }
 }
 
 bool AdvancedPage::onCommand(int id, int code, HWND control)

@@ -78,6 +78,11 @@ SettingsSheet::~SettingsSheet()
 
 INT_PTR SettingsSheet::show(HWND owner)
 {
+    // Every page takes its options before any window exists, in page order (the rest
+    // goes to the additional parameters); a page's window is made when it is first shown.
+    basic_.takeArguments();
+    advanced_.takeArguments();
+    misc_.takeArguments();
     const INT_PTR result = runModal(owner, win::loadString(IDS_APP_TITLE),
         {{&basic_, IDD_BASIC_PAGE}, {&advanced_, IDD_ADVANCED_PAGE}, {&misc_, IDD_MISC_PAGE}});
     historyButton_ = nullptr;
@@ -118,32 +123,8 @@ void SettingsSheet::onTimer(UINT_PTR id)
     }
 }
 
-void SettingsSheet::createAllPages()
-{
-    // Some platforms create only the start page; activating every page once creates
-    // them all, in page order, before anything reads or writes their controls.
-    const HWND sheetWindow = hwnd();
-    const int current = PropSheet_HwndToIndex(sheetWindow, PropSheet_GetCurrentPageHwnd(sheetWindow));
-    bool missing = false;
-    for (int index = 0; index < 3; ++index) {
-        if (PropSheet_IndexToHwnd(sheetWindow, index) == nullptr) {
-            missing = true;
-        }
-    }
-    if (!missing) {
-        return;
-    }
-    for (int index = 0; index < 3; ++index) {
-        if (PropSheet_IndexToHwnd(sheetWindow, index) == nullptr) {
-            showPage(index);
-        }
-    }
-    showPage(current >= 0 ? current : 0);
-}
-
 void SettingsSheet::onShown()
 {
-    createAllPages();
     centre();
     setIcons();
     acceptDrops(arguments_.fileArgumentCount() == 0);

@@ -64,7 +64,6 @@ protected:
     void onTimer(UINT_PTR id) override;
 
 private:
-    void createAllPages();
     void centre();
     void setIcons();
     void createHistoryButton();

@@ -88,7 +88,7 @@ HPROPSHEETPAGE PropertyPage::createPage(int templateId, HINSTANCE module)
 {
     PROPSHEETPAGEW page = {};
     page.dwSize = sizeof(page);
-    page.dwFlags = PSP_DEFAULT | PSP_PREMATURE;
+    page.dwFlags = PSP_DEFAULT; // made when first shown
     page.hInstance = module != nullptr ? module : moduleInstance();
     page.pszTemplate = MAKEINTRESOURCEW(templateId);
     page.pfnDlgProc = &PropertyPage::pageProc;
@@ -131,6 +131,9 @@ INT_PTR CALLBACK PropertyPage::pageProc(HWND hwnd, UINT message, WPARAM wParam, 
         SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
         if (self->sheet_ != nullptr && self->sheet_->hwnd_ == nullptr) {
             self->sheet_->hwnd_ = GetParent(hwnd);
+        }
+        if (self->sheet_ != nullptr && self->sheet_->acceptDrops_) {
+            DragAcceptFiles(hwnd, TRUE);
         }
         return self->dispatchPage(message, wParam, lParam);
     }
@@ -276,8 +279,9 @@ void PropertySheetBase::killTimer(UINT_PTR id) const
     }
 }
 
-void PropertySheetBase::acceptDrops(bool accept) const
+void PropertySheetBase::acceptDrops(bool accept)
 {
+    acceptDrops_ = accept;
     for (const PropertyPage* page : pages_) {
         if (page->hwnd() != nullptr) {
             DragAcceptFiles(page->hwnd(), accept ? TRUE : FALSE);

@@ -104,8 +104,9 @@ public:
     void showPage(int index) const;
 
 protected:
-    // Once, from the sheet's message loop, before the sheet appears: every page can be
-    // created and every control set here, and nobody sees it happen.
+    // Once, from the sheet's message loop, before the sheet appears: what is set here
+    // nobody sees happen. Only the first page exists; the others are made when first
+    // shown.
     virtual void onShown() {}
     // Once, right after the sheet has appeared.
     virtual void onVisible() {}
@@ -123,8 +124,8 @@ protected:
     // A timer whose WM_TIMER reaches onTimer, and its end.
     void setTimer(UINT_PTR id, UINT milliseconds) const;
     void killTimer(UINT_PTR id) const;
-    // Lets every page accept dropped files (or not).
-    void acceptDrops(bool accept) const;
+    // Lets every page accept dropped files (or not), also those made later.
+    void acceptDrops(bool accept);
 
 private:
     friend class PropertyPage;
@@ -135,6 +136,7 @@ private:
     HWND hwnd_ = nullptr;
     std::vector<PropertyPage*> pages_;
     bool shownPosted_ = false;
+    bool acceptDrops_ = false; // pages made later accept drops too
 };
 
 } // namespace win

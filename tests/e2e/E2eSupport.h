@@ -74,7 +74,8 @@ private:
     DWORD processId_ = 0;
 };
 
-// Page hwnd of a sheet by index (PSM_INDEXTOHWND).
+// Page hwnd of a sheet by index; a page not made yet is opened first (and the shown
+// page shown again), as a user clicking its tab.
 HWND sheetPage(HWND sheet, int index);
 std::wstring textOf(HWND window);
 std::wstring itemTextOf(HWND dialog, int id);

@@ -55,30 +55,68 @@ HDROP makeDrop(const std::vector<std::wstring>& paths)
 
 } // namespace
 
-TEST(SheetFrame, PagesExistInOrderWithTheirTitlesAtFirstShow)
+// The sheet appears with its first page; the others are made when first opened.
+TEST(SheetFrame, OnlyTheFirstPageExistsAtFirstShowTheOthersWhenOpened)
 {
     ScratchSettingsKey scratch;
     auto arguments = argumentsOf({});
     ui::SettingsSheet sheet(arguments);
     bool ran = false;
-    const INT_PTR result = runSheet(sheet, [&](ui::SettingsSheet& shown) {
+    const INT_PTR result = runSheetAsShown(sheet, [&](ui::SettingsSheet& shown) {
         ran = true;
         const HWND hwnd = shown.hwnd();
         EXPECT_EQ(shown.basicPage().hwnd(), PropSheet_IndexToHwnd(hwnd, 0));
-        EXPECT_EQ(shown.advancedPage().hwnd(), PropSheet_IndexToHwnd(hwnd, 1));
-        EXPECT_EQ(shown.miscPage().hwnd(), PropSheet_IndexToHwnd(hwnd, 2));
-        EXPECT_NE(nullptr, shown.miscPage().hwnd());
+        EXPECT_EQ(nullptr, shown.advancedPage().hwnd());
+        EXPECT_EQ(nullptr, shown.miscPage().hwnd());
         EXPECT_EQ(shown.basicPage().hwnd(), PropSheet_GetCurrentPageHwnd(hwnd));
         EXPECT_EQ(3, TabCtrl_GetItemCount(PropSheet_GetTabControl(hwnd)));
         EXPECT_EQ(L"Basic", tabText(hwnd, 0));
         EXPECT_EQ(L"Advanced", tabText(hwnd, 1));
         EXPECT_EQ(L"Miscellaneous", tabText(hwnd, 2));
         EXPECT_EQ(L"Korvello Converter", windowText(hwnd));
+        openAllPages(shown);
+        EXPECT_EQ(shown.advancedPage().hwnd(), PropSheet_IndexToHwnd(hwnd, 1));
+        EXPECT_EQ(shown.miscPage().hwnd(), PropSheet_IndexToHwnd(hwnd, 2));
+        EXPECT_NE(nullptr, shown.miscPage().hwnd());
+        EXPECT_EQ(shown.basicPage().hwnd(), PropSheet_GetCurrentPageHwnd(hwnd));
     });
     EXPECT_TRUE(ran);
     EXPECT_NE(1, result);
     EXPECT_TRUE(sheet.converterArguments().empty());
     EXPECT_TRUE(sheet.quotedOutputPath().empty());
+}
+
+// Pages never opened still hold what they took: OK hands over their options, the
+// additional parameters and the stored log settings; opened later, they show them.
+TEST(SheetFrame, PagesNeverOpenedGiveWhatTheyTook)
+{
+    ScratchSettingsKey scratch;
+    ScratchFolder folder;
+    const std::wstring input = folder.createFile(L"in.pdf");
+    auto arguments = argumentsOf({L"--pdf=screen", L"--fg-colors=12", L"--foo", input});
+    ui::SettingsSheet sheet(arguments);
+    const INT_PTR result = runSheetAsShown(sheet, [&](ui::SettingsSheet& shown) {
+        EXPECT_EQ(nullptr, shown.advancedPage().hwnd());
+        pressOk(shown);
+    });
+    EXPECT_EQ(1, result);
+    const std::wstring& request = sheet.converterArguments();
+    EXPECT_NE(std::wstring::npos, request.find(L"--pdf=screen")) << request;
+    EXPECT_NE(std::wstring::npos, request.find(L"--fg-colors=12")) << request;
+    EXPECT_NE(std::wstring::npos, request.find(L"--foo")) << request;
+    EXPECT_EQ(settings::defaultLogPath(), sheet.logPath());
+
+    auto again = argumentsOf({L"--pdf=screen", L"--fg-colors=12", L"--foo", input});
+    ui::SettingsSheet opened(again);
+    runSheetAsShown(opened, [&](ui::SettingsSheet& shown) {
+        shown.showPage(1);
+        const HWND advanced = shown.advancedPage().hwnd();
+        EXPECT_EQ(L"screen", itemText(advanced, IDC_ADV_RENDER_INTENT));
+        EXPECT_EQ(L"12", itemText(advanced, IDC_ADV_FG_COLORS));
+        shown.showPage(2);
+        EXPECT_EQ(L"--foo", itemText(shown.miscPage().hwnd(), IDC_MISC_ADDITIONAL));
+        EXPECT_EQ(settings::defaultLogPath(), itemText(shown.miscPage().hwnd(), IDC_MISC_LOG_PATH));
+    });
 }
 
 TEST(SheetFrame, ButtonsIconsAndStyle)
