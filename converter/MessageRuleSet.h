@@ -155,6 +155,8 @@ private:
     void resetPending();
     void commitPendingRule();
     void parseRuleLine(std::string_view line);
+    void clearRules();
+    void indexRules();
 
     std::string languageKey_;
     std::string pendingPattern_;
@@ -163,9 +165,6 @@ private:
     bool pendingComplete_ = false;
     bool pendingTypeUnknown_ = false; // a type line with a value that names no type
     std::vector<MessageRule> rules_;
-    void clearRules();
-    void indexRules();
-
     std::function<void(std::wstring_view)> undecided_;
     // For each first byte of a subject (and kNoByte), the rules that may match it, in
     // file order: a message is tried against those alone.

@@ -1,7 +1,6 @@
 #include "converter/OutputInterpreter.h"
 
 #include <climits>
-#include <cstdint>
 #include <cwctype>
 #include <new>
 #include <utility>
@@ -34,7 +33,6 @@ std::wstring_view trimWhiteSpace(std::wstring_view text)
 {
     return win::trimmed(text, [](wchar_t c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; });
 }
-
 
 } // namespace
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "MemoryControls.h"
+#include "options/MemoryCommandLineBoxes.h"
 #include "options/MemoryOptionControls.h"
 #include "options/ArgumentQuoting.h"
 #include "options/ArgumentSet.h"
@@ -23,7 +23,7 @@ namespace {
 struct Pages {
     options::MemoryOptionControls basicControls{options::basicOptionTable()};
     options::MemoryOptionControls advancedControls{options::advancedOptionTable(), {}, {IDC_ADV_RENDER_INTENT}};
-    fuzz::MemoryBoxes boxes;
+    options::MemoryCommandLineBoxes boxes;
     options::BasicOptions basic{basicControls};
     options::AdvancedOptions advanced{advancedControls};
     options::CommandLineComposer composer{{&basic, &advanced}, boxes};

@@ -32,15 +32,15 @@ void DialogCommandLineBoxes::attach(HWND dialog)
 {
     dialog_ = dialog;
     if (dialog_ != nullptr) {
-        setAdditionalParameters(additional_);
-        setGeneratedCommandLine(generated_);
+        setAdditionalParameters(memory_.additional);
+        setGeneratedCommandLine(memory_.generated);
     }
 }
 
 std::wstring DialogCommandLineBoxes::additionalParameters()
 {
     if (dialog_ == nullptr) {
-        return additional_;
+        return memory_.additionalParameters();
     }
     return win::Window(GetDlgItem(dialog_, IDC_MISC_ADDITIONAL)).text();
 }
@@ -48,7 +48,7 @@ std::wstring DialogCommandLineBoxes::additionalParameters()
 void DialogCommandLineBoxes::setAdditionalParameters(const std::wstring& text)
 {
     if (dialog_ == nullptr) {
-        additional_ = text;
+        memory_.setAdditionalParameters(text);
         return;
     }
     win::Window(GetDlgItem(dialog_, IDC_MISC_ADDITIONAL)).setText(text);
@@ -57,7 +57,7 @@ void DialogCommandLineBoxes::setAdditionalParameters(const std::wstring& text)
 void DialogCommandLineBoxes::setGeneratedCommandLine(const std::wstring& text)
 {
     if (dialog_ == nullptr) {
-        generated_ = text;
+        memory_.setGeneratedCommandLine(text);
         return;
     }
     win::Window(GetDlgItem(dialog_, IDC_MISC_COMMAND_LINE)).setText(commandLineForDisplay(text));

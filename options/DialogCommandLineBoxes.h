@@ -5,9 +5,8 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "options/CommandLineComposer.h"
+#include "options/MemoryCommandLineBoxes.h"
 
 namespace options {
 
@@ -28,8 +27,7 @@ public:
 
 private:
     HWND dialog_ = nullptr;
-    std::wstring additional_;
-    std::wstring generated_;
+    MemoryCommandLineBoxes memory_; // until the window is attached
 };
 
 } // namespace options

@@ -1,4 +1,5 @@
-// In-memory stand-ins for a page's controls and the Miscellaneous page's boxes.
+// In-memory stand-ins for a page's controls (strict about ids) and the Miscellaneous
+// page's boxes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "options/CommandLineComposer.h"
+#include "options/MemoryCommandLineBoxes.h"
 #include "options/MemoryOptionControls.h"
 #include "options/OptionControls.h"
 #include "options/OptionEngine.h"
@@ -35,14 +36,6 @@ public:
     }
 };
 
-class FakeCommandLineBoxes : public options::CommandLineBoxes {
-public:
-    std::wstring additionalParameters() override { return additional; }
-    void setAdditionalParameters(const std::wstring& text) override { additional = text; }
-    void setGeneratedCommandLine(const std::wstring& text) override { generated = text; }
-
-    std::wstring additional;
-    std::wstring generated;
-};
+using FakeCommandLineBoxes = options::MemoryCommandLineBoxes;
 
 } // namespace test_options

@@ -1,14 +1,13 @@
-// The Miscellaneous page's boxes in memory (the pages' controls are the product's
-// options::MemoryOptionControls).
+// The Miscellaneous page's two command-line boxes held in memory (a page not shown yet).
 #pragma once
 
 #include <string>
 
 #include "options/CommandLineComposer.h"
 
-namespace fuzz {
+namespace options {
 
-class MemoryBoxes : public options::CommandLineBoxes {
+class MemoryCommandLineBoxes : public CommandLineBoxes {
 public:
     std::wstring additionalParameters() override { return additional; }
     void setAdditionalParameters(const std::wstring& text) override { additional = text; }
@@ -18,4 +17,4 @@ public:
     std::wstring generated;
 };
 
-} // namespace fuzz
+} // namespace options
