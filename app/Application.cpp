@@ -19,6 +19,7 @@ public:
     converter::RunResult runConverter(const RunSetup& setup) override
     {
         ui::ProgressDialog dialog(setup.title, setup.statusText, setup.logPath);
+        dialog.setDocumentName(setup.documentName);
         return run_.run(setup, dialog);
     }
 

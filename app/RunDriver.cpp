@@ -52,6 +52,7 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
 
     std::unique_ptr<ConverterRun> run = services.createRun();
     setup.title = progressTitle(request.quotedOutputPath);
+    setup.documentName = win::fileNamePart(options::unquotedArgument(request.quotedOutputPath));
     setup.statusText = win::loadString(IDS_STARTING_CONVERSION);
 
     const converter::RunResult result = run->runConverter(setup);

@@ -17,6 +17,7 @@ namespace app {
 struct RunSetup : converter::RunSetup {
     std::wstring title;
     std::wstring statusText;
+    std::wstring documentName; // the output's file name
 };
 
 // One run of the converter behind its progress dialog. Creating it loads the

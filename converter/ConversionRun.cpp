@@ -4,6 +4,21 @@
 
 namespace converter {
 
+RunVerdict verdictOf(const RunOutcome& outcome, bool stopRequested)
+{
+    if (outcome.waitFailed) {
+        return RunVerdict::Failed;
+    }
+    if (outcome.exitCode == kExitSuccess) {
+        return RunVerdict::Succeeded;
+    }
+    // The converter stopped on the kill event, or was ended by Abort after a stop request.
+    if (outcome.exitCode == kExitCanceled || (stopRequested && outcome.exitCode == kExitTerminated)) {
+        return RunVerdict::Stopped;
+    }
+    return RunVerdict::Failed;
+}
+
 ConversionRun::ConversionRun() : ConversionRun(MessageRuleSet::defaultRuleFilePath()) {}
 
 ConversionRun::ConversionRun(const std::wstring& ruleFilePath)
@@ -159,7 +174,7 @@ void ConversionRun::showFinalState(const RunOutcome& outcome)
         // only close the view.
         runner_.markRunFinished();
         if (taskbarState_) {
-            taskbarState_->runEnded(outcome.waitFailed || outcome.exitCode == kExitSuccess);
+            taskbarState_->runEnded(verdictOf(outcome, runner_.stopRequested()));
         }
         view_->showFinalState(outcome);
     });

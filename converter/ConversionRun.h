@@ -17,7 +17,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "converter/MessageRuleSet.h"
 #include "converter/MessageStore.h"
@@ -56,6 +58,10 @@ struct RunResult {
 };
 
 class ConversionRun;
+
+// How a run that reached its end ended: a failed wait or any exit code but success and a
+// stop is a failure.
+RunVerdict verdictOf(const RunOutcome& outcome, bool stopRequested);
 
 // The run's window.
 class RunView {
@@ -111,11 +117,12 @@ public:
     // View thread: shows what the worker has left in the mailbox (after wakeViewThread).
     void takeOutput();
 
-    // View thread: the message rows handed over so far, and their order.
+    // View thread: the message rows handed over so far, and their order. Sorting returns
+    // the new index of each row.
     const MessageStore& messages() const { return messages_; }
-    void sortMessages(int column, bool descending, const std::wstring (&typeNames)[3])
+    std::vector<std::uint32_t> sortMessages(int column, bool descending, const std::wstring (&typeNames)[3])
     {
-        messages_.sort(column, descending, typeNames);
+        return messages_.sort(column, descending, typeNames);
     }
 
     const OutputInterpreter& interpreter() const { return interpreter_; }

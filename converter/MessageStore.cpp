@@ -42,33 +42,44 @@ std::wstring_view MessageStore::description(size_t row) const
     return std::wstring_view(text_).substr(entry.offset + entry.pageLength, entry.descriptionLength);
 }
 
-void MessageStore::sort(int column, bool descending, const std::wstring (&typeNames)[3])
+std::vector<std::uint32_t> MessageStore::sort(int column, bool descending, const std::wstring (&typeNames)[3])
 {
     const int direction = descending ? -1 : 1;
     const std::wstring_view text(text_);
+    // The rows' old indices in their new order.
+    std::vector<std::uint32_t> order(rows_.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = static_cast<std::uint32_t>(i);
+    }
     if (column == 1) {
         // The page numbers, read once.
-        std::vector<std::pair<int, Row>> keyed;
-        keyed.reserve(rows_.size());
+        std::vector<int> pages;
+        pages.reserve(rows_.size());
         for (const Row& row : rows_) {
-            keyed.emplace_back(OutputInterpreter::integerValue(text.substr(row.offset, row.pageLength)), row);
+            pages.push_back(OutputInterpreter::integerValue(text.substr(row.offset, row.pageLength)));
         }
-        std::stable_sort(keyed.begin(), keyed.end(), [direction](const auto& a, const auto& b) {
-            return direction > 0 ? a.first < b.first : b.first < a.first;
+        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return direction > 0 ? pages[a] < pages[b] : pages[b] < pages[a];
         });
-        for (size_t i = 0; i < keyed.size(); ++i) {
-            rows_[i] = keyed[i].second;
-        }
-        return;
+    } else {
+        auto shownText = [&](const Row& row) {
+            return column == 0 ? std::wstring_view(typeNames[row.type])
+                               : text.substr(row.offset + row.pageLength, row.descriptionLength);
+        };
+        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const int compared = shownText(rows_[a]).compare(shownText(rows_[b]));
+            return direction > 0 ? compared < 0 : compared > 0;
+        });
     }
-    auto shownText = [&](const Row& row) {
-        return column == 0 ? std::wstring_view(typeNames[row.type])
-                           : text.substr(row.offset + row.pageLength, row.descriptionLength);
-    };
-    std::stable_sort(rows_.begin(), rows_.end(), [&](const Row& a, const Row& b) {
-        const int order = shownText(a).compare(shownText(b));
-        return direction > 0 ? order < 0 : order > 0;
-    });
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    std::vector<std::uint32_t> newIndex(rows_.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted.push_back(rows_[order[i]]);
+        newIndex[order[i]] = static_cast<std::uint32_t>(i);
+    }
+    rows_ = std::move(sorted);
+    return newIndex;
 }
 
 } // namespace converter

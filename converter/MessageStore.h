@@ -28,7 +28,9 @@ public:
     // Sorts the rows stably by a column: 0 the type's shown name (typeNames, indexed by
     // type), 1 the page as a number, 2 the description; texts compare ordinally, case
     // included. Descending reverses the order, rows that compare equal keep theirs.
-    void sort(int column, bool descending, const std::wstring (&typeNames)[3]);
+    // Returns where each row went (the new index of the row that was at index i), so a
+    // selection can follow its rows.
+    std::vector<std::uint32_t> sort(int column, bool descending, const std::wstring (&typeNames)[3]);
 
 private:
     struct Row {

@@ -5,7 +5,8 @@ namespace converter {
 void RunTaskbarState::runStarted()
 {
     running_ = true;
-    ended_ = completed_ = errorSeen_ = stopPending_ = false;
+    ended_ = errorSeen_ = stopPending_ = false;
+    verdict_ = RunVerdict::Succeeded;
     total_ = done_ = 0;
     update();
 }
@@ -36,10 +37,10 @@ void RunTaskbarState::stopRequested()
     }
 }
 
-void RunTaskbarState::runEnded(bool completed)
+void RunTaskbarState::runEnded(RunVerdict verdict)
 {
     ended_ = true;
-    completed_ = completed;
+    verdict_ = verdict;
     stopPending_ = false;
     update();
 }
@@ -64,7 +65,9 @@ void RunTaskbarState::update()
     if (!running_) {
         shown = Shown::Nothing;
     } else if (ended_) {
-        shown = errorSeen_ ? Shown::Error : completed_ ? Shown::Normal : Shown::Paused;
+        shown = verdict_ == RunVerdict::Failed    ? Shown::Error
+              : verdict_ == RunVerdict::Stopped ? Shown::Paused
+                                                : Shown::Normal;
         done = total; // the run is over: a full bar in the outcome's colour
     } else if (stopPending_) {
         shown = Shown::Paused;

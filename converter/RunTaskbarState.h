@@ -2,7 +2,9 @@
 // here and this class drives a TaskbarProgress: indeterminate until the page count is
 // known, then the pages done; the error colour from the first error counted; paused
 // while a requested stop is pending; nothing once the run's window has ended. It needs
-// no window, and it calls the taskbar only when what is shown changes.
+// no window, and it calls the taskbar only when what is shown changes. At the end the bar
+// is full in the outcome's colour: normal for a success, paused for a stop, the error
+// colour for a failure of any kind.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,9 @@
 #include "win/TaskbarProgress.h"
 
 namespace converter {
+
+// How a run ended, as the taskbar shows it.
+enum class RunVerdict { Succeeded, Stopped, Failed };
 
 class RunTaskbarState {
 public:
@@ -24,9 +29,8 @@ public:
     void errorCounted();
     // The user asked the converter to stop; paused until the run ends.
     void stopRequested();
-    // The converter has ended: the bar is full, in the error colour after an error, in
-    // the paused colour when the run did not complete (stopped), otherwise normal.
-    void runEnded(bool completed);
+    // The converter has ended: the bar is full, in the verdict's colour.
+    void runEnded(RunVerdict verdict);
     // The run's window has ended: nothing is shown.
     void windowEnded();
     // Shows the current state again (the taskbar button has been recreated).
@@ -40,7 +44,7 @@ private:
     win::TaskbarProgress& taskbar_;
     bool running_ = false;
     bool ended_ = false;
-    bool completed_ = false;
+    RunVerdict verdict_ = RunVerdict::Succeeded;
     bool errorSeen_ = false;
     bool stopPending_ = false;
     std::uint64_t total_ = 0;

@@ -4,9 +4,19 @@ namespace options {
 
 namespace {
 
+// Blanks and quotes split or join arguments; line breaks and other control characters
+// become blanks on the way (the additional parameters turn line breaks into spaces).
 bool needsQuotes(std::wstring_view text)
 {
-    return text.empty() || text.find_first_of(L" \t\"") != std::wstring_view::npos;
+    if (text.empty()) {
+        return true;
+    }
+    for (const wchar_t c : text) {
+        if (c <= L' ' || c == L'"' || c == 0x7F) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace

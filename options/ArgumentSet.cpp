@@ -31,6 +31,38 @@ ArgumentSet ArgumentSet::fromParameterText(std::wstring_view text)
 {
     ArgumentSet set;
     set.keepsWords_ = true;
+    bool endsInQuotes = false;
+    std::vector<std::wstring> words = splitWords(text, QuoteRule::Platform, endsInQuotes);
+    bool plainEndsInQuotes = true;
+    std::vector<std::wstring> plainWords;
+    if (endsInQuotes) {
+        plainWords = splitWords(text, QuoteRule::Plain, plainEndsInQuotes);
+    }
+    if (!plainEndsInQuotes) {
+        // Text written with plain quotes and no escapes ("C:\My Fonts\" holds a folder
+        // ending in a backslash): every quote opens or closes, backslashes are literal.
+        // Each word is quoted again by the platform's rules so that it means the same.
+        // A quote that no reading closes stays as the platform's rules read it.
+        words = std::move(plainWords);
+        for (std::wstring& word : words) {
+            std::wstring meaning;
+            for (const wchar_t c : word) {
+                if (c != L'"') {
+                    meaning.push_back(c);
+                }
+            }
+            word = argumentText(meaning);
+        }
+    }
+    for (std::wstring& word : words) {
+        set.add(std::move(word));
+    }
+    return set;
+}
+
+std::vector<std::wstring> ArgumentSet::splitWords(std::wstring_view text, QuoteRule rule, bool& endsInQuotes)
+{
+    std::vector<std::wstring> words;
     std::wstring current;
     bool inArgument = false;
     bool inQuotes = false;
@@ -41,13 +73,13 @@ ArgumentSet ArgumentSet::fromParameterText(std::wstring_view text)
             // the word, so a word ending in one does not escape the next word's quote.
             backslashes = 0;
             if (inArgument) {
-                set.add(std::move(current));
+                words.push_back(std::move(current));
                 current.clear();
                 inArgument = false;
             }
             continue;
         }
-        if (c == L'"' && backslashes % 2 == 0) {
+        if (c == L'"' && (rule == QuoteRule::Plain || backslashes % 2 == 0)) {
             inQuotes = !inQuotes;
         }
         backslashes = c == L'\\' ? backslashes + 1 : 0;
@@ -56,9 +88,10 @@ ArgumentSet ArgumentSet::fromParameterText(std::wstring_view text)
     }
     // The end of the text ends the last argument, even one still inside quotes.
     if (inArgument) {
-        set.add(std::move(current));
+        words.push_back(std::move(current));
     }
-    return set;
+    endsInQuotes = inQuotes;
+    return words;
 }
 
 ArgumentSet ArgumentSet::fromCommandLine(const std::vector<std::wstring>& args)

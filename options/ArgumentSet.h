@@ -20,7 +20,9 @@ public:
     // quoted state (a quote after an odd number of backslashes is a literal one) and
     // stay part of the argument; an argument still inside quotes at the end of the
     // text ends there, its quote kept. The empty text gives an empty set. Words that
-    // are not options stay in their place in unconsumedText().
+    // are not options stay in their place in unconsumedText(). A text that these rules
+    // leave inside quotes at its end was written with plain quotes (a quote after a
+    // backslash closing too, as in "C:\My Fonts\"): it is read by plain toggling.
     static ArgumentSet fromParameterText(std::wstring_view text);
     // Sorts arguments that the platform has already split (quotes removed); options
     // are quoted again so that their text splits back into the same arguments.
@@ -53,6 +55,12 @@ private:
     };
 
     void add(std::wstring argument);
+
+    enum class QuoteRule {
+        Platform, // a quote after an odd number of backslashes is a literal one
+        Plain,    // every quote opens or closes a quoted part
+    };
+    static std::vector<std::wstring> splitWords(std::wstring_view text, QuoteRule rule, bool& endsInQuotes);
 
     std::vector<Place> order_;
     bool keepsWords_ = false;

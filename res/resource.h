@@ -73,6 +73,11 @@
 #define IDS_LOG_UNWRITABLE 271
 #define IDS_MESSAGE_OUT_OF_MEMORY 272
 #define IDS_RULE_LANGUAGE 273
+// Checks at OK, and the reason a running conversion gives for holding up a log-off.
+#define IDS_STRAY_ARGUMENT 274
+#define IDS_ARGUMENTS_SPLIT_WRONG 275
+#define IDS_OUTPUT_FOLDER_MISSING 276
+#define IDS_SHUTDOWN_REASON 277
 
 // Progress dialog (103)
 #define IDC_PROGRESS_STATUS 1046

@@ -57,7 +57,8 @@ public:
     // The stored form of the min(size, 10) newest entries, oldest first: each entry and
     // a null, then one more null. An empty history is a single null.
     std::vector<wchar_t> storedForm() const;
-    // add(entry), then writes storedForm() as ParamHistory into the open store.
+    // Under a per-user lock: reads the stored list again (load), add(entry), then writes
+    // storedForm() as ParamHistory into the open store.
     bool addAndStore(const std::wstring& entry, const SettingsStore& store);
 
 private:

@@ -181,7 +181,10 @@ bool ProgressDialog::onInit()
         MessageBoxW(hwnd_, win::loadString(IDS_WORKER_FAILED).c_str(), win::loadString(IDS_APP_TITLE).c_str(),
             MB_ICONHAND);
         end(3);
+        return true;
     }
+    // While the converter runs, a log-off waits and Windows tells the user why.
+    blocksShutdown_ = ShutdownBlockReasonCreate(hwnd_, win::formatString(IDS_SHUTDOWN_REASON, {documentName_}).c_str()) != FALSE;
     return true;
 }
 
@@ -262,7 +265,19 @@ bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_SIZE:
         onSize(wParam);
         return false;
+    case WM_QUERYENDSESSION:
+        result = run_ != nullptr && !run_->finished() ? FALSE : TRUE;
+        return true;
+    case WM_ENDSESSION:
+        if (wParam != FALSE && run_ != nullptr && !run_->finished()) {
+            stopForSessionEnd();
+        }
+        return true;
     case WM_DESTROY:
+        if (blocksShutdown_) {
+            ShutdownBlockReasonDestroy(hwnd_);
+            blocksShutdown_ = false;
+        }
         if (run_ != nullptr) {
             run_->windowEnded();
         }
@@ -355,6 +370,38 @@ void ProgressDialog::showFinalState(const converter::RunOutcome& outcome)
 
 void ProgressDialog::endWithStartFailure() { end(3); }
 
+void ProgressDialog::stopForSessionEnd()
+{
+    // The session ends anyway: ask the converter to stop, so it can remove its partial
+    // output and working files, and keep the window's messages flowing (the run's final
+    // state arrives through them) until it has, or until the time is up and the job ends it.
+    run_->requestStop();
+    stopButton_.enable(false);
+    const DWORD start = GetTickCount();
+    bool quit = false;
+    int quitCode = 0;
+    while (!run_->finished()) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= kSessionEndStopMilliseconds) {
+            break;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kSessionEndStopMilliseconds - elapsed, QS_ALLINPUT);
+        MSG message = {};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                quitCode = static_cast<int>(message.wParam);
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (quit) {
+        PostQuitMessage(quitCode);
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Layout
 
@@ -441,7 +488,15 @@ void ProgressDialog::sortByColumn(int column)
     if (rowsUncounted_) {
         countRows();
     }
-    run_->sortMessages(column, sortDirection_ < 0, typeNames_);
+    // The selection and the focus stay with their messages, not with the row numbers.
+    const std::vector<int> selected = messages_.selectedRows();
+    const int focused = messages_.focusedRow();
+    const std::vector<std::uint32_t> newIndex = run_->sortMessages(column, sortDirection_ < 0, typeNames_);
+    if (static_cast<int>(selected.size()) != messages_.rowCount()) { // all selected: nothing moves
+        messages_.moveSelection(selected, focused, newIndex);
+    } else if (focused >= 0) {
+        messages_.moveSelection({}, focused, newIndex);
+    }
     messages_.repaintRows();
 }
 

@@ -34,6 +34,12 @@ public:
     // taskbar for the dialog's window).
     using TaskbarFactory = std::function<std::unique_ptr<win::TaskbarProgress>(HWND)>;
     void setTaskbarFactory(TaskbarFactory factory) { taskbarFactory_ = std::move(factory); }
+    // The document's name, which Windows shows while the run holds up a log-off.
+    void setDocumentName(std::wstring name) { documentName_ = std::move(name); }
+
+    // When the session ends during a run, the converter is asked to stop and given this
+    // long to clean up before the job ends it with the front end.
+    static constexpr DWORD kSessionEndStopMilliseconds = 5000;
 
     // The status text after a run (exit-code table).
     static std::wstring finalStatusText(const converter::RunOutcome& outcome);
@@ -67,11 +73,14 @@ private:
     void onSizing(WPARAM edge, RECT& rect);
     void onSize(WPARAM type);
     void destroyCounterIcons();
+    void stopForSessionEnd();
 
     converter::ConversionRun* run_ = nullptr;
     std::wstring title_;
     std::wstring statusText_;
     std::wstring logPath_;
+    std::wstring documentName_;
+    bool blocksShutdown_ = false; // a reason for holding up a log-off is registered
 
     win::ListView messages_;
     win::ProgressBar progressBar_;

@@ -239,6 +239,7 @@ bool SettingsSheet::validate()
     files.logPath = logPath_;
     files.commandLineLength = converter::converterCommandLine(win::modulePath(),
         converter::killEventName(UINT64_MAX), converterArguments_).size();
+    files.converterArguments = converterArguments_;
 
     const FileCheck check = checkFiles(files);
     switch (check.verdict) {
@@ -246,11 +247,11 @@ bool SettingsSheet::validate()
         return true;
     case FileVerdict::Refuse:
         messageBox_(hwnd(), MB_OK | MB_ICONERROR, check.stringId, check.insert);
-        failAt(check.controlId);
+        failAt(check.page, check.controlId);
         return false;
     case FileVerdict::AskOverwrite:
         if (messageBox_(hwnd(), MB_YESNO | MB_ICONQUESTION, check.stringId, check.insert) != IDYES) {
-            failAt(check.controlId);
+            failAt(check.page, check.controlId);
             return false;
         }
         converterArguments_ += converter::kForceOption;
@@ -259,12 +260,12 @@ bool SettingsSheet::validate()
     return false;
 }
 
-void SettingsSheet::failAt(int controlId)
+void SettingsSheet::failAt(CheckPage page, int controlId)
 {
-    if (controlId == IDC_MISC_LOG_PATH) {
+    if (page == CheckPage::Misc) {
         showPage(kMiscPageIndex);
         SetFocus(misc_.item(controlId));
-    } else if (controlId != 0) {
+    } else if (page == CheckPage::Basic) {
         showPage(kBasicPageIndex);
         SetFocus(basic_.item(controlId));
     }

@@ -16,6 +16,7 @@
 #include "settings/ParameterHistory.h"
 #include "ui/AdvancedPage.h"
 #include "ui/BasicPage.h"
+#include "ui/FileChecks.h"
 #include "ui/MiscPage.h"
 #include "win/Dialog.h"
 
@@ -70,7 +71,7 @@ private:
     void onHistoryCommand(UINT command);
     bool validate();
     // Shows the page of the box to fix and puts the focus into it.
-    void failAt(int controlId);
+    void failAt(CheckPage page, int controlId);
 
     options::ArgumentSet& arguments_;
     BasicPage basic_;

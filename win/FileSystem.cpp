@@ -32,6 +32,24 @@ std::optional<FileIdentity> identityOf(const std::wstring& path)
     return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
 }
 
+bool sameIdentity(const std::optional<FileIdentity>& a, const std::optional<FileIdentity>& b)
+{
+    return a && b && a->volume == b->volume && a->indexHigh == b->indexHigh && a->indexLow == b->indexLow;
+}
+
+bool equalIgnoringCase(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE)
+        == CSTR_EQUAL;
+}
+
+// The file name of a full path (after its last separator).
+std::wstring namePart(const std::wstring& path)
+{
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
 } // namespace
 
 std::wstring fullPath(const std::wstring& path)
@@ -63,6 +81,21 @@ bool isDirectory(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::wstring folderOf(const std::wstring& path)
+{
+    const std::wstring full = fullPath(path);
+    const size_t separator = full.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) {
+        return std::wstring();
+    }
+    std::wstring folder = full.substr(0, separator);
+    // A drive's root keeps its separator ("C:" alone means the drive's current folder).
+    if (!folder.empty() && folder.back() == L':') {
+        folder.push_back(L'\\');
+    }
+    return folder;
+}
+
 bool sameFile(const std::wstring& first, const std::wstring& second)
 {
     if (first.empty() || second.empty()) {
@@ -70,14 +103,17 @@ bool sameFile(const std::wstring& first, const std::wstring& second)
     }
     const std::wstring a = fullPath(first);
     const std::wstring b = fullPath(second);
-    if (CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE)
-        == CSTR_EQUAL) {
+    if (equalIgnoringCase(a, b)) {
         return true;
     }
     const auto idA = identityOf(a);
-    const auto idB = idA ? identityOf(b) : std::nullopt;
-    return idA && idB && idA->volume == idB->volume && idA->indexHigh == idB->indexHigh
-        && idA->indexLow == idB->indexLow;
+    const auto idB = identityOf(b);
+    if (idA || idB) {
+        return sameIdentity(idA, idB);
+    }
+    // Neither exists yet: the same name in the same folder on disk (a link or junction
+    // to the folder, a \\?\ spelling) will be the same file once one of them is made.
+    return equalIgnoringCase(namePart(a), namePart(b)) && sameIdentity(identityOf(folderOf(a)), identityOf(folderOf(b)));
 }
 
 } // namespace win

@@ -9,8 +9,11 @@ namespace win {
 std::wstring fullPath(const std::wstring& path);
 bool pathExists(const std::wstring& path);
 bool isDirectory(const std::wstring& path);
-// True when both name the same file: equal full paths, compared case-insensitively,
-// or, where both exist, the same file on disk (another spelling, a short name, a link).
+// The folder a path's file lies in (of its full path; a root keeps its separator).
+std::wstring folderOf(const std::wstring& path);
+// True when both name the same file: equal full paths, compared case-insensitively;
+// where both exist, the same file on disk (another spelling, a short name, a link);
+// where neither exists, the same file name in the same folder on disk.
 bool sameFile(const std::wstring& first, const std::wstring& second);
 
 } // namespace win

@@ -6,8 +6,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "win/Window.h"
 
@@ -30,6 +32,13 @@ public:
     }
     // Every row's texts have changed (a sort): the visible ones are painted again.
     void repaintRows() const { InvalidateRect(hwnd_, nullptr, FALSE); }
+
+    // The selected rows in ascending order, and the row with the focus (-1: none).
+    std::vector<int> selectedRows() const;
+    int focusedRow() const { return static_cast<int>(send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)); }
+    // Moves the selection and the focus to other rows: the rows' order has changed.
+    // newIndex maps each old row index to its new one.
+    void moveSelection(const std::vector<int>& selected, int focused, const std::vector<std::uint32_t>& newIndex) const;
 
     // Answers LVN_GETDISPINFO for one cell: the text (cut to the caller's buffer) and, for
     // the first column, the image.

@@ -322,3 +322,16 @@ TEST(CommandLineDisplay, OnlyOverlongWordsAreCutInTheMiddle)
     const std::wstring huge = L"\"C:\\" + std::wstring(30000, L'h') + L".pdf\"";
     EXPECT_EQ(options::commandLineForDisplay(L"--a " + huge).size(), 4u + 1024u + 3u);
 }
+
+TEST(ParameterText, PlainQuotesAreReadPlainlyWhereTheEscapeRulesLeaveAQuoteOpen)
+{
+    // A folder ending in a backslash, quoted without escapes: by the escape rules the
+    // closing quote would be a literal one and swallow --foo.
+    ArgumentSet set = ArgumentSet::fromParameterText(L"--resourcedir=\"C:\\My Fonts\\\" --foo");
+    EXPECT_EQ(set.options(), (Words{L"--resourcedir=\"C:\\My Fonts\\\\\"", L"--foo"}));
+    EXPECT_EQ(options::unquotedArgument(L"\"C:\\My Fonts\\\\\""), L"C:\\My Fonts\\");
+
+    // Text that the escape rules close is read by them, backslash-quote and all.
+    set = ArgumentSet::fromParameterText(L"--title=\"say \\\"hi\\\"\" --foo");
+    EXPECT_EQ(set.options(), (Words{L"--title=\"say \\\"hi\\\"\"", L"--foo"}));
+}

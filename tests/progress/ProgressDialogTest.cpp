@@ -287,6 +287,32 @@ TEST(ProgressDialogStop, CancelHonouredShowsCanceled)
     EXPECT_EQ(calls->back(), "clear");
 }
 
+TEST(ProgressDialogStop, ALogOffWaitsForTheRunAndAnEndingSessionStopsTheConverterFirst)
+{
+    DialogHarness harness;
+    harness.logPath = temporaryDirectory() + L"progress_" + uniqueSuffix() + L".log";
+    harness.logFile = CreateFileW(harness.logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(harness.logFile, INVALID_HANDLE_VALUE);
+    LRESULT query = -1;
+    bool finishedWhenEnded = false;
+    harness.run("line Page 1\nline Info before the log-off\nsleep 30000\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
+        query = SendMessageW(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        // The session ends all the same: the handler returns once the converter has stopped.
+        SendMessageW(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        finishedWhenEnded = runFinished(dialog);
+        pressButton2(dialog);
+    });
+    CloseHandle(harness.logFile);
+    EXPECT_EQ(query, FALSE);
+    EXPECT_TRUE(finishedWhenEnded);
+    EXPECT_EQ(harness.result.exitCode, converter::kExitCanceled);
+    const std::string log = readFileBytes(harness.logPath);
+    EXPECT_NE(log.find("before the log-off"), std::string::npos) << log;
+    DeleteFileW(harness.logPath.c_str());
+}
+
 TEST(ProgressDialogStop, IgnoredKillOffersAbortAfterTenSecondsThenTerminates)
 {
     DialogHarness harness;
@@ -583,6 +609,37 @@ TEST(ProgressDialogSort, PageSortsNumericallyThenDescendingAndTextOrdinally)
             EXPECT_EQ(columnTexts(dialog, 1), ascending);
             pressButton2(dialog);
         });
+}
+
+TEST(ProgressDialogSort, SelectionAndFocusFollowTheirMessages)
+{
+    DialogHarness harness;
+    harness.run("line Info alpha\nline Info Zeta\nline Info beta\nline Info Beta\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        const HWND list = GetDlgItem(dialog, IDC_PROGRESS_MESSAGES);
+        auto setState = [&](int row, UINT state, UINT mask) {
+            LVITEMW item = {};
+            item.state = state;
+            item.stateMask = mask;
+            SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        };
+        auto rowsWith = [&](UINT flag) {
+            std::vector<std::wstring> texts;
+            for (int row = -1; (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, row, flag))) >= 0;) {
+                texts.push_back(cellText(dialog, row, 2));
+            }
+            return texts;
+        };
+        setState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED); // Zeta
+        setState(2, LVIS_SELECTED, LVIS_SELECTED);                                // beta
+        clickColumn(dialog, 2); // Beta, Finished..., Zeta, alpha, beta
+        EXPECT_EQ(rowsWith(LVNI_SELECTED), (std::vector<std::wstring>{L"Zeta", L"beta"}));
+        EXPECT_EQ(rowsWith(LVNI_FOCUSED), (std::vector<std::wstring>{L"Zeta"}));
+        clickColumn(dialog, 2);
+        EXPECT_EQ(rowsWith(LVNI_SELECTED), (std::vector<std::wstring>{L"beta", L"Zeta"}));
+        EXPECT_EQ(rowsWith(LVNI_FOCUSED), (std::vector<std::wstring>{L"Zeta"}));
+        pressButton2(dialog);
+    });
 }
 
 TEST(ProgressDialogJapanese, TextsAndShiftJisOutputInJapanese)

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "RecordingTaskbar.h"
+#include "converter/ConversionRun.h"
 #include "converter/RunTaskbarState.h"
 #include "win/TaskbarProgress.h"
 
@@ -30,7 +31,7 @@ TEST(RunTaskbarState, IndeterminateUntilThePageCountThenPagesThenClearedWithTheW
     run.state.setPagesDone(1);
     run.state.setPagesDone(1); // unchanged: no call
     run.state.setPagesDone(3);
-    run.state.runEnded(true);
+    run.state.runEnded(converter::RunVerdict::Succeeded);
     run.state.windowEnded();
     EXPECT_EQ(*run.calls, (Calls{"indeterminate", "progress 0/4", "progress 1/4", "progress 3/4", "progress 4/4",
                               "clear"}));
@@ -44,8 +45,43 @@ TEST(RunTaskbarState, TheFirstErrorTurnsTheBarRedForTheRestOfTheRun)
     run.state.setTotalPages(5);
     run.state.setPagesDone(2);
     run.state.errorCounted();
-    run.state.runEnded(false);
+    run.state.runEnded(converter::RunVerdict::Failed);
     EXPECT_EQ(*run.calls, (Calls{"indeterminate", "error 1/1", "error 0/5", "error 2/5", "error 5/5"}));
+}
+
+TEST(RunTaskbarState, TheEndShowsTheVerdictNotTheRowsSeen)
+{
+    // A success with error rows ends normal; a failure without any error row ends red.
+    Recorded succeeded;
+    succeeded.state.runStarted();
+    succeeded.state.setTotalPages(2);
+    succeeded.state.errorCounted();
+    succeeded.state.runEnded(converter::RunVerdict::Succeeded);
+    EXPECT_EQ(succeeded.calls->back(), "progress 2/2");
+
+    Recorded failed;
+    failed.state.runStarted();
+    failed.state.setTotalPages(2);
+    failed.state.setPagesDone(1);
+    failed.state.runEnded(converter::RunVerdict::Failed);
+    EXPECT_EQ(failed.calls->back(), "error 2/2");
+}
+
+TEST(RunTaskbarState, VerdictOfAnOutcome)
+{
+    using converter::RunVerdict;
+    converter::RunOutcome outcome;
+    EXPECT_EQ(converter::verdictOf(outcome, false), RunVerdict::Succeeded);
+    outcome.waitFailed = true; // exit code 0 read from a process that could not be followed
+    EXPECT_EQ(converter::verdictOf(outcome, false), RunVerdict::Failed);
+    outcome.waitFailed = false;
+    outcome.exitCode = converter::kExitCanceled;
+    EXPECT_EQ(converter::verdictOf(outcome, false), RunVerdict::Stopped);
+    outcome.exitCode = converter::kExitTerminated;
+    EXPECT_EQ(converter::verdictOf(outcome, true), RunVerdict::Stopped);
+    EXPECT_EQ(converter::verdictOf(outcome, false), RunVerdict::Failed);
+    outcome.exitCode = 3;
+    EXPECT_EQ(converter::verdictOf(outcome, true), RunVerdict::Failed);
 }
 
 TEST(RunTaskbarState, PausedWhileAStopIsPendingAndAfterAStoppedRun)
@@ -57,11 +93,11 @@ TEST(RunTaskbarState, PausedWhileAStopIsPendingAndAfterAStoppedRun)
     run.state.stopRequested();
     run.state.setPagesDone(7);
     run.state.errorCounted(); // the pending stop decides while it lasts
-    run.state.runEnded(false);
+    run.state.runEnded(converter::RunVerdict::Stopped);
     run.state.stopRequested(); // after the end: nothing to stop
     run.state.windowEnded();
     EXPECT_EQ(*run.calls, (Calls{"indeterminate", "progress 0/10", "progress 6/10", "paused 6/10", "paused 7/10",
-                              "error 10/10", "clear"}));
+                              "paused 10/10", "clear"}));
 }
 
 TEST(RunTaskbarState, AStoppedRunWithoutErrorsEndsPausedAndShowAgainRepeatsTheState)
@@ -71,7 +107,7 @@ TEST(RunTaskbarState, AStoppedRunWithoutErrorsEndsPausedAndShowAgainRepeatsTheSt
     run.state.setTotalPages(2);
     run.state.stopRequested();
     run.state.showAgain();
-    run.state.runEnded(false);
+    run.state.runEnded(converter::RunVerdict::Stopped);
     EXPECT_EQ(*run.calls, (Calls{"indeterminate", "progress 0/2", "paused 0/2", "paused 0/2", "paused 2/2"}));
 }
 

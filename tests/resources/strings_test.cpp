@@ -84,6 +84,14 @@ const Text kTexts[] = {
     { 272, L"A message could not be processed: not enough memory.",
         L"メモリ不足のため、メッセージを処理できませんでした。" },
     { 273, L"en-us", L"ja" },
+    { 274, L"'%1' in the options is not an option (options begin with '-'), so the converter would take it for a file name. Remove it from the additional parameters, or put it in quotes with the option it belongs to.",
+        L"オプションの中の '%1' はオプションではありません (オプションは '-' で始まります)。コンバーターはこれをファイル名として扱います。追加パラメーターから削除するか、属するオプションと一緒に引用符で囲んでください。" },
+    { 275, L"The converter would not receive the input and output file names as given: '%1' would stand in their place. Check the quotes in the additional parameters.",
+        L"入力ファイル名と出力ファイル名が指定どおりにコンバーターへ渡されません。代わりに '%1' が渡されます。追加パラメーターの引用符を確認してください。" },
+    { 276, L"The folder '%1' of the output file does not exist. Choose an existing folder for the output file.",
+        L"出力ファイルのフォルダー '%1' は存在しません。出力ファイルには存在するフォルダーを指定してください。" },
+    { 277, L"korvello.exe is converting '%1'.",
+        L"korvello.exe が '%1' を変換しています。" },
 };
 
 bool isListed(UINT id)
@@ -139,7 +147,7 @@ TEST(ResourceStrings, BothLanguagesHaveTheSameInserts)
         EXPECT_EQ(english, japanese) << "id " << text.id;
         withInserts += english.empty() ? 0 : 1;
     }
-    EXPECT_EQ(withInserts, 16); // 205, 219 to 223, 235 to 237, 250 to 254, 270, 271
+    EXPECT_EQ(withInserts, 20); // 205, 219 to 223, 235 to 237, 250 to 254, 270, 271, 274 to 277
     EXPECT_EQ(restest::insertsOf(L"page %1!d!/%2!d! of %3 at 100%% %n"),
         (std::vector<std::wstring> { L"%1!d!", L"%2!d!", L"%3" }));
 }

@@ -121,7 +121,8 @@ TEST(ParameterHistoryLoad, HugeValuesAreLoadedWholeButOverlongEntriesSkipped)
     history.load(store);
     EXPECT_EQ((std::vector<std::wstring>{L"--small"}), history.entries());
     // The next store keeps the ten newest.
-    history.loadFromMultiString(multiString(many));
+    data = multiString(many);
+    scratch.setRaw(settings::kParamHistoryValue, REG_MULTI_SZ, data.data(), static_cast<DWORD>(data.size() * 2));
     EXPECT_TRUE(history.addAndStore(L"--new", store));
     const auto stored = scratch.raw(settings::kParamHistoryValue);
     EXPECT_EQ(static_cast<DWORD>(REG_MULTI_SZ), stored.first);
@@ -199,6 +200,25 @@ TEST(ParameterHistoryAdd, StoredFormHoldsTheTenNewestOldestFirst)
     ParameterHistory reloaded;
     reloaded.loadFromMultiString(history.storedForm());
     EXPECT_EQ(numbered(10), reloaded.entries());
+}
+
+TEST(ParameterHistoryAdd, TwoSheetsOpenAtOnceKeepBothConfirmedSets)
+{
+    // Both sheets loaded the history when shown; each confirm starts from what is stored.
+    ScratchSettingsKey scratch;
+    settings::SettingsStore store;
+    ASSERT_TRUE(store.open());
+    ASSERT_TRUE(ParameterHistory().addAndStore(L"--old", store));
+    ParameterHistory first;
+    ParameterHistory second;
+    first.load(store);
+    second.load(store);
+    ASSERT_TRUE(first.addAndStore(L"--from-first", store));
+    ASSERT_TRUE(second.addAndStore(L"--from-second", store));
+    ParameterHistory reloaded;
+    reloaded.load(store);
+    EXPECT_EQ((std::vector<std::wstring>{L"--old", L"--from-first", L"--from-second"}), reloaded.entries());
+    EXPECT_EQ(reloaded.entries(), second.entries()); // the menu shows what is stored
 }
 
 TEST(ParameterHistoryAdd, AddAndStoreWritesTheValue)

@@ -13,6 +13,7 @@
 #include "SheetTestSupport.h"
 #include "settings/SettingsStore.h"
 #include "settings/TestKey.h"
+#include "ui/FileChecks.h"
 #include "ui/SettingsSheet.h"
 #include "res/resource.h"
 #include "win/Window.h"
@@ -350,6 +351,40 @@ TEST(SheetConfirm, OverwriteYesAddsExactlyOneForceAndHandsOverTheRequest)
     ASSERT_EQ(2u, arguments.fileArgumentCount());
     EXPECT_EQ(input, arguments.fileArguments()[0]);
     EXPECT_EQ(output, arguments.fileArguments()[1]);
+}
+
+TEST(SheetConfirm, AnOptionWithALineBreakStaysOneArgumentAndAStrayWordIsRefused)
+{
+    ScratchSettingsKey scratch;
+    ScratchFolder folder;
+    const std::wstring input = folder.createFile(L"in.pdf");
+    const std::wstring output = folder.file(L"out.djvu");
+    auto arguments = argumentsOf({L"--title=Annual\nreport", input, output});
+    ui::SettingsSheet sheet(arguments);
+    MessageRecorder recorder(sheet);
+    const INT_PTR result = runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        // Typed by hand, the same value leaves a word the converter would take for a file.
+        const HWND misc = shown.miscPage().hwnd();
+        const std::wstring shownParameters = itemText(misc, IDC_MISC_ADDITIONAL);
+        setItemText(misc, IDC_MISC_ADDITIONAL, L"--title=Annual report");
+        PropSheet_SetCurSel(shown.hwnd(), nullptr, 0);
+        pressOk(shown);
+        EXPECT_TRUE(sheetOpen(shown));
+        EXPECT_EQ(misc, PropSheet_GetCurrentPageHwnd(shown.hwnd()));
+        EXPECT_EQ(shown.miscPage().item(IDC_MISC_ADDITIONAL), GetFocus());
+        setItemText(misc, IDC_MISC_ADDITIONAL, shownParameters);
+        pressOk(shown);
+    });
+    EXPECT_EQ(1, result);
+    ASSERT_EQ(1u, recorder.messages.size());
+    EXPECT_EQ(static_cast<UINT>(IDS_STRAY_ARGUMENT), recorder.messages[0].stringId);
+    EXPECT_EQ(L"report", recorder.messages[0].insert);
+    const std::vector<std::wstring> words = ui::splitByPlatform(sheet.converterArguments());
+    ASSERT_GE(words.size(), 3u);
+    EXPECT_EQ(words[words.size() - 3], L"--title=Annual report");
+    EXPECT_EQ(words[words.size() - 2], input);
+    EXPECT_EQ(words.back(), output);
+    EXPECT_EQ(testing_support::readFileBytes(input), "%PDF-1.4\n");
 }
 
 TEST(SheetConfirm, CheckedLogWithEmptyNameStoresLoggingOffAndKeepsThePath)
