@@ -79,6 +79,21 @@ TEST(HistorySheet, NewestEntryAppliedAtFirstShowWithoutOptions)
     });
 }
 
+TEST(HistorySheet, AnEntryWithPlainQuotesRecallsTheFolderAndTheNextOption)
+{
+    // Written with plain quotes: by the escape rules the folder's closing quote would be
+    // a literal one and swallow --foo.
+    ScratchSettingsKey scratch;
+    storeHistory(scratch, {L"--resourcedir=\"C:\\My Fonts\\\" --foo"});
+    auto arguments = argumentsOf({L"C:\\in.pdf"});
+    ui::SettingsSheet sheet(arguments);
+    runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        EXPECT_TRUE(isChecked(shown.advancedPage().hwnd(), IDC_ADV_RESOURCE_CHECK));
+        EXPECT_EQ(L"C:\\My Fonts\\", itemText(shown.advancedPage().hwnd(), IDC_ADV_RESOURCE_DIR));
+        EXPECT_EQ(L"--foo", itemText(shown.miscPage().hwnd(), IDC_MISC_ADDITIONAL));
+    });
+}
+
 TEST(HistorySheet, NotAppliedWhenStartedWithAnOption)
 {
     ScratchSettingsKey scratch;
