@@ -4,7 +4,7 @@
 
 namespace converter {
 
-RunVerdict verdictOf(const RunOutcome& outcome, bool stopRequested)
+RunVerdict verdictOf(const RunOutcome& outcome)
 {
     if (outcome.waitFailed) {
         return RunVerdict::Failed;
@@ -12,17 +12,15 @@ RunVerdict verdictOf(const RunOutcome& outcome, bool stopRequested)
     if (outcome.exitCode == kExitSuccess) {
         return RunVerdict::Succeeded;
     }
-    // The converter stopped on the kill event, or was ended by Abort after a stop request.
-    if (outcome.exitCode == kExitCanceled || (stopRequested && outcome.exitCode == kExitTerminated)) {
-        return RunVerdict::Stopped;
-    }
-    return RunVerdict::Failed;
+    // The converter stopped on the kill event. Ended by force (Abort), it failed, as the
+    // status says.
+    return outcome.exitCode == kExitCanceled ? RunVerdict::Stopped : RunVerdict::Failed;
 }
 
 ConversionRun::ConversionRun() : ConversionRun(MessageRuleSet::defaultRuleFilePath()) {}
 
 ConversionRun::ConversionRun(const std::wstring& ruleFilePath)
-    : batcher_([this](OutputBatch& batch) { handOver(batch); }),
+    : batcher_([this](RunUpdate& batch) { handOver(batch); }),
       interpreter_(batcher_, rules_),
       reader_([this](std::wstring_view line) { interpreter_.interpretLine(line); }),
       runner_(interpreter_, reader_),
@@ -43,7 +41,7 @@ RunResult ConversionRun::run(const RunSetup& setup, RunView& view)
     messages_.clear();
     {
         const std::lock_guard lock(mailboxMutex_);
-        mailbox_ = OutputBatch();
+        mailbox_ = RunUpdate();
         mailboxFull_ = false;
     }
 
@@ -114,12 +112,12 @@ void ConversionRun::taskbarButtonCreated()
     }
 }
 
-void ConversionRun::handOver(OutputBatch& batch)
+void ConversionRun::handOver(RunUpdate& update)
 {
     bool wake = false;
     {
         const std::lock_guard lock(mailboxMutex_);
-        mailbox_.absorb(batch);
+        mailbox_.absorb(update);
         wake = !mailboxFull_;
         mailboxFull_ = true;
     }
@@ -128,64 +126,63 @@ void ConversionRun::handOver(OutputBatch& batch)
     }
 }
 
-void ConversionRun::takeOutput()
+std::optional<RunUpdate> ConversionRun::takeUpdate()
 {
-    OutputBatch batch;
+    RunUpdate update;
     {
         const std::lock_guard lock(mailboxMutex_);
         if (!mailboxFull_) {
-            return;
+            return std::nullopt;
         }
-        std::swap(batch, mailbox_);
+        std::swap(update, mailbox_);
         mailboxFull_ = false;
     }
-    for (MessageRow& row : batch.rows) {
+    for (MessageRow& row : update.rows) {
         messages_.append(row.type, row.page, row.description);
     }
+    if (update.outcome) {
+        // Before the view enables the button that closes it, so that a click can only
+        // close the view.
+        runner_.markRunFinished();
+    }
     if (taskbarState_) {
-        if (batch.rangeSet) {
-            taskbarState_->setTotalPages(batch.range);
+        if (update.rangeSet) {
+            taskbarState_->setTotalPages(update.range);
         }
-        if (batch.positionSet) {
-            taskbarState_->setPagesDone(batch.position);
+        if (update.positionSet) {
+            taskbarState_->setPagesDone(update.position);
         }
-        if (batch.showErrorCounter) {
+        if (update.showErrorCounter) {
             taskbarState_->errorCounted();
         }
+        if (update.outcome) {
+            taskbarState_->runEnded(verdictOf(*update.outcome));
+        }
     }
-    view_->showOutput(batch);
+    return update;
 }
 
 void ConversionRun::flushOutput(bool moreComing) { batcher_.flush(moreComing); }
 
 void ConversionRun::offerAbort()
 {
-    view_->callOnViewThread([this] {
-        takeOutput();
-        view_->offerAbort();
-    });
+    RunUpdate update;
+    update.abortOffered = true;
+    handOver(update);
 }
 
-void ConversionRun::showFinalState(const RunOutcome& outcome)
+void ConversionRun::runEnded(const RunOutcome& outcome)
 {
-    view_->callOnViewThread([this, &outcome] {
-        takeOutput();
-        // Marked before the view enables the button that closes it, so that a click can
-        // only close the view.
-        runner_.markRunFinished();
-        if (taskbarState_) {
-            taskbarState_->runEnded(verdictOf(outcome, runner_.stopRequested()));
-        }
-        view_->showFinalState(outcome);
-    });
+    RunUpdate update;
+    update.outcome = outcome;
+    handOver(update);
 }
 
-void ConversionRun::endWithStartFailure()
+void ConversionRun::startFailed()
 {
-    view_->callOnViewThread([this] {
-        takeOutput();
-        view_->endWithStartFailure();
-    });
+    RunUpdate update;
+    update.startFailed = true;
+    handOver(update);
 }
 
 } // namespace converter

@@ -4,12 +4,11 @@
 // tested without one.
 //
 // Threads: run() is called on the view's thread and returns when the view has closed.
-// The worker leaves the output's changes in a mailbox and wakes the view's thread, which
-// takes them out (takeOutput) when it gets to it; the worker reads on meanwhile, so a
-// busy window never holds up the converter. The run's other events (Abort offered, the
-// final state) are carried out through RunView::callOnViewThread, after what the mailbox
-// holds. The view calls start, requestStop, finished, takeOutput, windowEnded and
-// taskbarButtonCreated on its own thread.
+// The worker leaves everything it has to say (output, Abort offered, a failed start, the
+// outcome) in one update record in a mailbox and wakes the view's thread, which takes it
+// out (takeUpdate) when it gets to it and shows it; the worker never waits for the view,
+// so a busy window never holds up the converter. The view calls start, requestStop,
+// finished, takeUpdate, windowEnded and taskbarButtonCreated on its own thread.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,6 +29,7 @@
 #include "converter/OutputReader.h"
 #include "converter/ProcessRunner.h"
 #include "converter/RunTaskbarState.h"
+#include "converter/RunUpdate.h"
 #include "win/Handle.h"
 #include "win/TaskbarProgress.h"
 
@@ -45,9 +46,9 @@ struct RunSetup {
 
 // How the run's window ended.
 enum class RunEnd {
+    NotShown,   // the window could not be made
     Closed,     // the user closed it after the run
     NotStarted, // the pipe, the worker or the converter could not be started
-    NotShown,   // the window could not be made
 };
 
 struct RunResult {
@@ -59,31 +60,21 @@ struct RunResult {
 
 class ConversionRun;
 
-// How a run that reached its end ended: a failed wait or any exit code but success and a
-// stop is a failure.
-RunVerdict verdictOf(const RunOutcome& outcome, bool stopRequested);
+// How a run that reached its end ended: a failed wait, or any exit code but success and
+// the stop on the kill event, is a failure.
+RunVerdict verdictOf(const RunOutcome& outcome);
 
 // The run's window.
 class RunView {
 public:
     virtual ~RunView() = default;
     // Shows the run until the user closes it. Once its window exists it calls
-    // run.start(); when that fails it ends with NotStarted.
+    // run.start(); when that fails it ends with NotStarted. On every wake-up it takes the
+    // run's update (takeUpdate) and shows it; an update that says the start failed ends it
+    // with NotStarted.
     virtual RunEnd present(ConversionRun& run) = 0;
-    // Worker thread: carries out the call on the view's thread and returns after it.
-    virtual void callOnViewThread(const std::function<void()>& call) = 0;
-    // Worker thread: asks the view's thread to call run.takeOutput() soon; returns at once.
+    // Worker thread: asks the view's thread to take the run's update soon; returns at once.
     virtual void wakeViewThread() = 0;
-
-    // View thread. What the interpreter produced since the last batch; its rows have
-    // been added to the run's messages().
-    virtual void showOutput(const OutputBatch& batch) = 0;
-    // The ten seconds of the graceful stop are over: the stop button becomes Abort.
-    virtual void offerAbort() = 0;
-    // The run has ended (the run counts as finished already).
-    virtual void showFinalState(const RunOutcome& outcome) = 0;
-    // The converter could not be started: the window ends with NotStarted.
-    virtual void endWithStartFailure() = 0;
 };
 
 class ConversionRun : private RunDisplay {
@@ -114,8 +105,10 @@ public:
     bool finished() const { return runner_.runFinished(); }
     void windowEnded();
     void taskbarButtonCreated();
-    // View thread: shows what the worker has left in the mailbox (after wakeViewThread).
-    void takeOutput();
+    // View thread: what the worker has left in the mailbox since the last call (nothing
+    // when it is empty). Its rows have been added to messages(); an update with the
+    // outcome marks the run finished.
+    std::optional<RunUpdate> takeUpdate();
 
     // View thread: the message rows handed over so far, and their order. Sorting returns
     // the new index of each row.
@@ -132,11 +125,11 @@ private:
     // RunDisplay, on the worker thread.
     void flushOutput(bool moreComing) override;
     void offerAbort() override;
-    void showFinalState(const RunOutcome& outcome) override;
-    void endWithStartFailure() override;
+    void runEnded(const RunOutcome& outcome) override;
+    void startFailed() override;
 
-    // Worker thread: one batch into the mailbox.
-    void handOver(OutputBatch& batch);
+    // Worker thread: an update into the mailbox.
+    void handOver(RunUpdate& update);
     static unsigned __stdcall workerProc(void* run);
 
     MessageRuleSet rules_;
@@ -150,7 +143,7 @@ private:
     RunView* view_ = nullptr;
     MessageStore messages_; // touched on the view's thread only
     std::mutex mailboxMutex_;
-    OutputBatch mailbox_;      // what the worker has handed over and the view not yet shown
+    RunUpdate mailbox_;        // what the worker has handed over and the view not yet taken
     bool mailboxFull_ = false; // the view's thread has been woken for it
     std::unique_ptr<RunTaskbarState> taskbarState_;
 };

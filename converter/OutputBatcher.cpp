@@ -5,7 +5,7 @@
 
 namespace converter {
 
-void OutputBatch::absorb(OutputBatch& later)
+void RunUpdate::absorb(RunUpdate& later)
 {
     if (later.rangeSet) {
         rangeSet = true;
@@ -36,6 +36,12 @@ void OutputBatch::absorb(OutputBatch& later)
     }
     later.rows.clear();
     moreComing = later.moreComing;
+    abortOffered = abortOffered || later.abortOffered;
+    startFailed = startFailed || later.startFailed;
+    if (later.outcome) {
+        outcome = std::move(later.outcome);
+        later.outcome.reset();
+    }
 }
 
 OutputBatcher::OutputBatcher(Sink sink, Clock clock) : sink_(std::move(sink)), clock_(std::move(clock)) {}

@@ -13,40 +13,13 @@
 
 #include "converter/MessageType.h"
 #include "converter/ProgressView.h"
+#include "converter/RunUpdate.h"
 
 namespace converter {
 
-struct MessageRow {
-    MessageType type = MessageType::Info;
-    std::wstring page;
-    std::wstring description;
-};
-
-// What changed since the last hand-over.
-struct OutputBatch {
-    bool rangeSet = false;
-    int range = 0;
-    bool positionSet = false;
-    int position = 0;
-    bool statusSet = false;
-    std::wstring status;
-    bool showWarningCounter = false;
-    bool showErrorCounter = false;
-    bool warningTextSet = false;
-    std::wstring warningText;
-    bool errorTextSet = false;
-    std::wstring errorText;
-    std::vector<MessageRow> rows;
-    bool moreComing = false; // output is still flowing: the display may hold back its repaint
-
-    // Takes in a later batch (its rows are moved out): the result shows what the two
-    // shown one after the other would show.
-    void absorb(OutputBatch& later);
-};
-
 class OutputBatcher : public ProgressView {
 public:
-    using Sink = std::function<void(OutputBatch& batch)>;
+    using Sink = std::function<void(RunUpdate& batch)>;
     using Clock = std::function<DWORD()>;
 
     static constexpr size_t kMaxRowsPerBatch = 200;
@@ -77,7 +50,7 @@ private:
 
     Sink sink_;
     Clock clock_;
-    OutputBatch batch_;
+    RunUpdate batch_;
     bool empty_ = true;
     DWORD firstChangeTick_ = 0;
     bool unsettled_ = false; // the last batch said more was coming

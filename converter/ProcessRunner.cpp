@@ -187,7 +187,7 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, OutputPipe& pipe)
     pipe.closeWriteEnd(); // the output ends when the converter's copies are closed
     if (!started) {
         OutputDebugStringW(L"CreateProcess failed.\n");
-        display.endWithStartFailure();
+        display.startFailed();
         return 0;
     }
     win::UniqueHandle process(info.hProcess);
@@ -223,7 +223,7 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, OutputPipe& pipe)
     thread.reset();
     process.reset();
     job_.reset();
-    display.showFinalState(outcome(waitFailed));
+    display.runEnded(outcome(waitFailed));
     return 0;
 }
 

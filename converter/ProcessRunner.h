@@ -1,8 +1,8 @@
 // Runs one converter process: the pipe that carries its standard output and standard
 // error, the hidden child process, the worker's wait loop with its drain passes, the
 // two-stage stop (kill event for ten seconds, then termination with 5964) and the
-// end-of-run messages. The progress dialog reaches it through RunDisplay, so all of it
-// runs and is tested without a window.
+// end-of-run messages. Its events go to a RunDisplay on the worker thread (the run's
+// mailbox, or a test's recorder), so all of it runs and is tested without a window.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +19,7 @@
 #include "converter/OutputInterpreter.h"
 #include "converter/OutputPipe.h"
 #include "converter/OutputReader.h"
+#include "converter/RunUpdate.h"
 #include "win/Handle.h"
 
 namespace converter {
@@ -59,33 +60,22 @@ inline constexpr DWORD kInputIdleMilliseconds = 5000;
 // tests can make it fail.
 using ProcessWait = std::function<DWORD(DWORD count, const HANDLE* handles, DWORD milliseconds)>;
 
-// How the run ended, for the final display.
-struct RunOutcome {
-    DWORD exitCode = 0;
-    bool waitFailed = false; // the wait on the converter failed: the run failed
-    bool logComplete = false; // the log path holds the run's whole log ("Open Log")
-    int totalPages = 0;
-    int warningCount = 0;
-    int errorCount = 0;
-    std::wstring errorCountText;
-};
-
-// What the worker changes in the dialog. Every call comes from the worker thread and
-// must be carried out synchronously by the thread that owns the dialog.
+// Where the worker's events go. Every call comes from the worker thread; none waits for
+// the view.
 class RunDisplay {
 public:
     virtual ~RunDisplay() = default;
-    // Carries everything the interpreter produced since the last flush to the dialog.
-    // moreComing: output is flowing (this pass found data), so the display may wait a
-    // little before it repaints what it got; a pass that finds the pipe empty says false.
+    // Hands on everything the interpreter produced since the last flush. moreComing:
+    // output is flowing (this pass found data), so the view may wait a little before it
+    // repaints what it got; a pass that finds the pipe empty says false.
     virtual void flushOutput(bool moreComing) = 0;
-    // The ten seconds of the graceful stop are over: button 2 becomes "&Abort", enabled.
+    // The ten seconds of the graceful stop are over: the stop button may become Abort.
     virtual void offerAbort() = 0;
-    // The final display. It must mark the run finished (markRunFinished) before it
-    // enables the button that closes the dialog.
-    virtual void showFinalState(const RunOutcome& outcome) = 0;
-    // The converter could not be started: the dialog ends with 3.
-    virtual void endWithStartFailure() = 0;
+    // The run has ended. The run counts as finished (markRunFinished) once its view has
+    // taken this, before the view lets the stop button close it.
+    virtual void runEnded(const RunOutcome& outcome) = 0;
+    // The converter could not be started.
+    virtual void startFailed() = 0;
 };
 
 class ProcessRunner {

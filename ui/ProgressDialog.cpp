@@ -12,10 +12,8 @@ namespace ui {
 
 namespace {
 
-// Sent by the worker (never posted): lParam is the const std::function<void()>* to call.
-constexpr UINT kMsgCall = WM_APP + 1;
-// Posted by the worker: the run's mailbox holds output to show.
-constexpr UINT kMsgTakeOutput = WM_APP + 2;
+// Posted by the worker: the run's mailbox holds an update to show.
+constexpr UINT kMsgTakeUpdate = WM_APP + 2;
 
 constexpr COLORREF kImageMask = RGB(255, 0, 255);
 constexpr DWORD kListExtendedStyles = LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_TWOCLICKACTIVATE | LVS_EX_LABELTIP;
@@ -71,19 +69,21 @@ converter::RunEnd ProgressDialog::present(converter::ConversionRun& run)
     lastSizeType_ = SIZE_RESTORED;
     const INT_PTR result = runModal(IDD_PROGRESS, GetActiveWindow());
     run_ = nullptr;
-    return result == 1 ? converter::RunEnd::Closed
-        : result == 3  ? converter::RunEnd::NotStarted
-                       : converter::RunEnd::NotShown;
-}
-
-void ProgressDialog::callOnViewThread(const std::function<void()>& call)
-{
-    SendMessageW(hwnd_, kMsgCall, 0, reinterpret_cast<LPARAM>(&call));
+    // The dialog ends with a RunEnd; anything else means it could not be shown.
+    const auto closed = static_cast<INT_PTR>(converter::RunEnd::Closed);
+    const auto notStarted = static_cast<INT_PTR>(converter::RunEnd::NotStarted);
+    return result == closed || result == notStarted ? static_cast<converter::RunEnd>(result)
+                                                    : converter::RunEnd::NotShown;
 }
 
 void ProgressDialog::wakeViewThread()
 {
-    PostMessageW(hwnd_, kMsgTakeOutput, 0, 0);
+    PostMessageW(hwnd_, kMsgTakeUpdate, 0, 0);
+}
+
+void ProgressDialog::endWith(converter::RunEnd runEnd)
+{
+    end(static_cast<INT_PTR>(runEnd));
 }
 
 std::wstring ProgressDialog::finalStatusText(const converter::RunOutcome& outcome)
@@ -180,7 +180,7 @@ bool ProgressDialog::onInit()
     if (!run_->start(taskbar_.get())) {
         MessageBoxW(hwnd_, win::loadString(IDS_WORKER_FAILED).c_str(), win::loadString(IDS_APP_TITLE).c_str(),
             MB_ICONHAND);
-        end(3);
+        endWith(converter::RunEnd::NotStarted);
         return true;
     }
     // While the converter runs, a log-off waits and Windows tells the user why.
@@ -193,7 +193,7 @@ bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
     switch (id) {
     case IDCANCEL:
         if (run_->finished()) {
-            end(1);
+            endWith(converter::RunEnd::Closed);
         } else if (stopButton_.isEnabled()) {
             // Escape and the close box send this command even while the button is
             // disabled; a stop already under way must not restart its ten seconds.
@@ -244,12 +244,11 @@ bool ProgressDialog::onNotify(const NMHDR& header, LRESULT& result)
 bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     switch (message) {
-    case kMsgCall:
-        (*reinterpret_cast<const std::function<void()>*>(lParam))();
-        return true;
-    case kMsgTakeOutput:
+    case kMsgTakeUpdate:
         if (run_ != nullptr) {
-            run_->takeOutput();
+            if (const std::optional<converter::RunUpdate> update = run_->takeUpdate()) {
+                showUpdate(*update);
+            }
         }
         return true;
     case WM_NCHITTEST:
@@ -294,7 +293,21 @@ bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 // ---------------------------------------------------------------------------------------
 // What the run hands over
 
-void ProgressDialog::showOutput(const converter::OutputBatch& batch)
+void ProgressDialog::showUpdate(const converter::RunUpdate& update)
+{
+    showOutput(update);
+    if (update.abortOffered) {
+        offerAbort();
+    }
+    if (update.outcome) {
+        showFinalState(*update.outcome);
+    }
+    if (update.startFailed) {
+        endWith(converter::RunEnd::NotStarted);
+    }
+}
+
+void ProgressDialog::showOutput(const converter::RunUpdate& batch)
 {
     if (batch.rangeSet) {
         progressBar_.setRange(batch.range);
@@ -367,8 +380,6 @@ void ProgressDialog::showFinalState(const converter::RunOutcome& outcome)
     MessageBeep(outcome.exitCode != 0 || outcome.waitFailed ? MB_ICONHAND : MB_ICONASTERISK);
     FlashWindow(hwnd_, TRUE);
 }
-
-void ProgressDialog::endWithStartFailure() { end(3); }
 
 void ProgressDialog::stopForSessionEnd()
 {

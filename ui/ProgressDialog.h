@@ -1,7 +1,8 @@
 // The progress dialog of one conversion run (template 103): the window of a
-// converter::ConversionRun. It shows what the run hands over (status text, progress,
-// counters, message rows, the final state) and passes the stop button to the run; the
-// run itself, its worker and its stop logic live in the run.
+// converter::ConversionRun. On every wake-up it takes the run's update and shows it
+// (status text, progress, counters, message rows, Abort offered, the final state) and it
+// passes the stop button to the run; the run itself, its worker and its stop logic live
+// in the run.
 //
 // The message list is in owner-data mode: the rows live in the run's storage and the list
 // asks for the cells it paints. While output keeps flowing it learns of new rows at most
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,12 +52,7 @@ public:
 
     // RunView.
     converter::RunEnd present(converter::ConversionRun& run) override;
-    void callOnViewThread(const std::function<void()>& call) override;
     void wakeViewThread() override;
-    void showOutput(const converter::OutputBatch& batch) override;
-    void offerAbort() override;
-    void showFinalState(const converter::RunOutcome& outcome) override;
-    void endWithStartFailure() override;
 
 protected:
     bool onInit() override;
@@ -64,6 +61,11 @@ protected:
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    void showUpdate(const converter::RunUpdate& update);
+    void showOutput(const converter::RunUpdate& update);
+    void offerAbort();
+    void showFinalState(const converter::RunOutcome& outcome);
+    void endWith(converter::RunEnd runEnd);
     void loadIcons(UINT dpi);
     void prepareList(UINT dpi);
     void countRows();

@@ -678,8 +678,8 @@ public:
     explicit NullDisplay(converter::ProcessRunner& runner) : runner_(runner) {}
     void flushOutput(bool) override {}
     void offerAbort() override {}
-    void showFinalState(const converter::RunOutcome&) override { runner_.markRunFinished(); }
-    void endWithStartFailure() override {}
+    void runEnded(const converter::RunOutcome&) override { runner_.markRunFinished(); }
+    void startFailed() override {}
 
 private:
     converter::ProcessRunner& runner_;

@@ -25,8 +25,8 @@ using namespace progress_test;
 
 namespace {
 
-// A view without a window: present() serves the worker's calls on the test's thread
-// until the final state has been shown, calling the driver between them.
+// A view without a window: present() takes the run's updates on the test's thread until
+// the final state has been shown, calling the driver between them.
 class RecordingRunView : public converter::RunView {
 public:
     converter::RunEnd present(converter::ConversionRun& run) override
@@ -37,18 +37,14 @@ public:
         }
         std::unique_lock lock(mutex_);
         while (!ended_) {
-            changed_.wait_for(lock, std::chrono::milliseconds(5), [this] { return pending_ != nullptr || woken_; });
+            changed_.wait_for(lock, std::chrono::milliseconds(5), [this] { return woken_; });
             if (woken_) {
                 woken_ = false;
                 lock.unlock();
-                run.takeOutput();
+                if (const std::optional<converter::RunUpdate> update = run.takeUpdate()) {
+                    show(*update);
+                }
                 lock.lock();
-            } else if (pending_ != nullptr) {
-                lock.unlock();
-                (*pending_)();
-                lock.lock();
-                pending_ = nullptr;
-                changed_.notify_all();
             } else if (driver) {
                 lock.unlock();
                 driver(run);
@@ -58,44 +54,35 @@ public:
         run.windowEnded();
         return end_;
     }
-    void callOnViewThread(const std::function<void()>& call) override
-    {
-        std::unique_lock lock(mutex_);
-        pending_ = &call;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return pending_ == nullptr; });
-    }
     void wakeViewThread() override
     {
         const std::lock_guard lock(mutex_);
         woken_ = true;
         changed_.notify_all();
     }
-    void showOutput(const converter::OutputBatch& batch) override
+    void show(const converter::RunUpdate& update)
     {
         ++batches;
-        for (const converter::MessageRow& row : batch.rows) {
+        for (const converter::MessageRow& row : update.rows) {
             rows.push_back(row);
         }
-        if (batch.rangeSet) {
-            range = batch.range;
+        if (update.rangeSet) {
+            range = update.range;
         }
-        if (batch.statusSet) {
-            status = batch.status;
+        if (update.statusSet) {
+            status = update.status;
         }
-    }
-    void offerAbort() override { ++abortOffers; }
-    void showFinalState(const converter::RunOutcome& shown) override
-    {
-        finishedWhenShown = run_->finished();
-        outcome = shown;
-        ended_ = true;
-        end_ = converter::RunEnd::Closed;
-    }
-    void endWithStartFailure() override
-    {
-        ended_ = true;
-        end_ = converter::RunEnd::NotStarted;
+        abortOffers += update.abortOffered ? 1 : 0;
+        if (update.outcome) {
+            finishedWhenShown = run_->finished();
+            outcome = *update.outcome;
+            ended_ = true;
+            end_ = converter::RunEnd::Closed;
+        }
+        if (update.startFailed) {
+            ended_ = true;
+            end_ = converter::RunEnd::NotStarted;
+        }
     }
     std::vector<std::wstring> descriptions() const
     {
@@ -108,7 +95,7 @@ public:
 
     std::shared_ptr<std::vector<std::string>> calls = std::make_shared<std::vector<std::string>>();
     RecordingTaskbar taskbar{calls};
-    std::function<void(converter::ConversionRun&)> driver; // the user, between the worker's calls
+    std::function<void(converter::ConversionRun&)> driver; // the user, between the run's updates
     std::vector<converter::MessageRow> rows;
     int batches = 0;
     int range = 0;
@@ -120,7 +107,6 @@ public:
 private:
     std::mutex mutex_;
     std::condition_variable changed_;
-    const std::function<void()>* pending_ = nullptr;
     bool woken_ = false;
     bool ended_ = false; // only touched on the view's thread
     converter::RunEnd end_ = converter::RunEnd::NotShown;
@@ -235,8 +221,8 @@ namespace {
 
 struct Batches {
     DWORD clock = 1000;
-    std::vector<converter::OutputBatch> handed;
-    converter::OutputBatcher batcher{[this](converter::OutputBatch& batch) { handed.push_back(batch); },
+    std::vector<converter::RunUpdate> handed;
+    converter::OutputBatcher batcher{[this](converter::RunUpdate& batch) { handed.push_back(batch); },
         [this] { return clock; }};
 };
 
@@ -288,7 +274,7 @@ TEST(OutputBatcher, APauseAfterFlowingOutputHandsOverOnceEvenWhenEmpty)
 // would have shown one after the other.
 TEST(OutputBatcher, AMergedBatchShowsWhatTheTwoWouldShowInTurn)
 {
-    converter::OutputBatch first;
+    converter::RunUpdate first;
     first.rangeSet = true;
     first.range = 3;
     first.statusSet = true;
@@ -296,7 +282,7 @@ TEST(OutputBatcher, AMergedBatchShowsWhatTheTwoWouldShowInTurn)
     first.showWarningCounter = true;
     first.rows.push_back({MessageType::Warn, L"1", L"one"});
     first.moreComing = true;
-    converter::OutputBatch later;
+    converter::RunUpdate later;
     later.positionSet = true;
     later.position = 2;
     later.statusSet = true;
@@ -311,4 +297,16 @@ TEST(OutputBatcher, AMergedBatchShowsWhatTheTwoWouldShowInTurn)
     EXPECT_EQ(first.rows[1].description, L"two");
     EXPECT_FALSE(first.moreComing); // output has paused since
     EXPECT_TRUE(later.rows.empty());
+
+    // The run's events add up the same way: an Abort offer stays, the outcome arrives.
+    converter::RunUpdate abortOffer;
+    abortOffer.abortOffered = true;
+    first.absorb(abortOffer);
+    converter::RunUpdate end;
+    end.outcome = converter::RunOutcome{};
+    end.outcome->exitCode = 7;
+    first.absorb(end);
+    EXPECT_TRUE(first.abortOffered);
+    ASSERT_TRUE(first.outcome.has_value());
+    EXPECT_EQ(first.outcome->exitCode, 7u);
 }

@@ -76,7 +76,7 @@ public:
         }
         ++abortOffers;
     }
-    void showFinalState(const converter::RunOutcome& outcome) override
+    void runEnded(const converter::RunOutcome& outcome) override
     {
         {
             std::lock_guard lock(mutex_);
@@ -85,7 +85,7 @@ public:
         runner_.markRunFinished();
         ++finalStates;
     }
-    void endWithStartFailure() override { ++startFailures; }
+    void startFailed() override { ++startFailures; }
     converter::RunOutcome outcome() const { std::lock_guard lock(mutex_); return outcome_; }
 
     std::atomic<int> flushes{0};

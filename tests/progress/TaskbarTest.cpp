@@ -71,17 +71,16 @@ TEST(RunTaskbarState, VerdictOfAnOutcome)
 {
     using converter::RunVerdict;
     converter::RunOutcome outcome;
-    EXPECT_EQ(converter::verdictOf(outcome, false), RunVerdict::Succeeded);
+    EXPECT_EQ(converter::verdictOf(outcome), RunVerdict::Succeeded);
     outcome.waitFailed = true; // exit code 0 read from a process that could not be followed
-    EXPECT_EQ(converter::verdictOf(outcome, false), RunVerdict::Failed);
+    EXPECT_EQ(converter::verdictOf(outcome), RunVerdict::Failed);
     outcome.waitFailed = false;
     outcome.exitCode = converter::kExitCanceled;
-    EXPECT_EQ(converter::verdictOf(outcome, false), RunVerdict::Stopped);
+    EXPECT_EQ(converter::verdictOf(outcome), RunVerdict::Stopped);
     outcome.exitCode = converter::kExitTerminated;
-    EXPECT_EQ(converter::verdictOf(outcome, true), RunVerdict::Stopped);
-    EXPECT_EQ(converter::verdictOf(outcome, false), RunVerdict::Failed);
+    EXPECT_EQ(converter::verdictOf(outcome), RunVerdict::Failed);
     outcome.exitCode = 3;
-    EXPECT_EQ(converter::verdictOf(outcome, true), RunVerdict::Failed);
+    EXPECT_EQ(converter::verdictOf(outcome), RunVerdict::Failed);
 }
 
 TEST(RunTaskbarState, PausedWhileAStopIsPendingAndAfterAStoppedRun)
