@@ -62,17 +62,25 @@ Function ${UN}WaitUntilProgramClosed
     StrCpy $0 0
 FunctionEnd
 
-; $R0: a folder, $R1: the hash recorded for its shipped rule file (may be empty). Deletes
-; langmap.txt and langmap.txt.new there when their content is that shipped file's.
+; $R0: a folder, $R1 and $R2: hashes of shipped rule files (either may be empty). Deletes
+; langmap.txt and langmap.txt.new there when their content is one of those.
 ; -> $0: "1" when an edited langmap.txt stays.
 Function ${UN}RemoveShippedRules
-    ${If} $R1 != ""
-        StrCpy $0 "$R0\${RULES_NEW}"
-        Call ${UN}FileSha256
-        ${IfThen} $0 == $R1 ${|} Delete "$R0\${RULES_NEW}" ${|}
-        StrCpy $0 "$R0\${RULES}"
-        Call ${UN}FileSha256
-        ${IfThen} $0 == $R1 ${|} Delete "$R0\${RULES}" ${|}
+    StrCpy $0 "$R0\${RULES_NEW}"
+    Call ${UN}FileSha256
+    ${If} $0 != ""
+        ${If} $0 == $R1
+        ${OrIf} $0 == $R2
+            Delete "$R0\${RULES_NEW}"
+        ${EndIf}
+    ${EndIf}
+    StrCpy $0 "$R0\${RULES}"
+    Call ${UN}FileSha256
+    ${If} $0 != ""
+        ${If} $0 == $R1
+        ${OrIf} $0 == $R2
+            Delete "$R0\${RULES}"
+        ${EndIf}
     ${EndIf}
     StrCpy $0 0
     ${IfThen} ${FileExists} "$R0\${RULES}" ${|} StrCpy $0 1 ${|}

@@ -9,7 +9,8 @@
 # - the uninstall through QuietUninstallString: it waits, removes everything of ours,
 #   keeps the edited rule file, the converter and the settings;
 # - installs into "Old Place" then "New Place": the install moves, and the uninstaller of a
-#   copy left in a third folder leaves the registration, shortcut and verb of "New Place".
+#   copy left in a third folder leaves the registration, shortcut and verb of "New Place";
+#   its own uninstaller with /RemoveSettings removes it all, the settings too.
 set -u
 build=$1
 work=$2
@@ -125,7 +126,12 @@ as_windows_reads_it '"C:\Stray Place\uninstall-korvello-gui.exe" /S _?=C:\Stray 
 [ "$(value_of "$uninstall_key" InstallLocation)" = 'C:\New Place' ] || fail "New Place lost its registration"
 grep -aq 'New Place' "$(shortcut)" 2>/dev/null || fail "New Place lost its Start-menu entry"
 [ "$(command_of KorvelloTest.Document)" = '"C:\New Place\korvello-gui.exe" "%l"' ] || fail "New Place lost its verb"
+as_windows_reads_it '"C:\New Place\uninstall-korvello-gui.exe" /S /RemoveSettings _?=C:\New Place' ||
+    fail "the uninstall of New Place ended with $?"
 wineserver -w
+[ ! -e "$drive/New Place" ] || fail "the uninstall left New Place: $(ls "$drive/New Place")"
+reg query "$uninstall_key" && fail "uninstall entry of New Place left"
+reg query 'HKCU\Software\Veltrana\Korvello\GUI' && fail "/RemoveSettings kept the settings"
 
 wineserver -k 2>/dev/null
 [ $failures -eq 0 ] && echo "installer: all checks passed"
