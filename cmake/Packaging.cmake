@@ -13,7 +13,9 @@ set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "KorvelloConverterGUI")
 set(CPACK_NSIS_PACKAGE_NAME "Korvello Converter")
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};Korvello;gui;/")
 set(CPACK_KORVELLO_ICON "${CMAKE_BINARY_DIR}/res/art/app.ico")
-# The installer script template lives here (cmake/packaging/NSIS.template.in).
+# The installer script template lives here (cmake/packaging/NSIS.template.in), with the
+# functions it includes.
+set(CPACK_KORVELLO_PACKAGING_DIR "${PROJECT_SOURCE_DIR}/cmake/packaging")
 set(CPACK_MODULE_PATH "${PROJECT_SOURCE_DIR}/cmake/packaging")
 list(PREPEND CMAKE_MODULE_PATH "${PROJECT_SOURCE_DIR}/cmake/packaging")
 include(CPack)
