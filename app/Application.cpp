@@ -14,13 +14,13 @@ namespace app {
 namespace {
 
 // A run behind the real progress dialog. Constructing it loads langmap.txt.
-class ProgressDialogRun : public ConverterRun {
+class ProgressDialogLauncher : public RunLauncher {
 public:
-    converter::RunResult runConverter(const RunSetup& setup) override
+    converter::RunResult launch(const LaunchSetup& setup) override
     {
-        ui::ProgressDialog dialog(setup.title, setup.statusText, setup.logPath);
+        ui::ProgressDialog dialog(setup.title, setup.statusText, setup.run.logPath);
         dialog.setDocumentName(setup.documentName);
-        return run_.run(setup, dialog);
+        return run_.run(setup.run, dialog);
     }
 
 private:
@@ -50,7 +50,7 @@ private:
 RunDriverServices defaultRunDriverServices()
 {
     RunDriverServices services;
-    services.createRun = [] { return std::make_unique<ProgressDialogRun>(); };
+    services.createLauncher = [] { return std::make_unique<ProgressDialogLauncher>(); };
     services.showError = [](const std::wstring& text) {
         win::showMessageText(nullptr, MB_ICONHAND | MB_SYSTEMMODAL, text);
     };

@@ -41,21 +41,21 @@ win::UniqueHandle createLogFile(const std::wstring& logPath, DWORD& error)
 
 bool runConversion(const ConversionRequest& request, const RunDriverServices& services)
 {
-    RunSetup setup;
-    setup.killEventName = converter::newKillEventName();
+    LaunchSetup setup;
+    setup.run.killEventName = converter::newKillEventName();
     const std::wstring frontEndPath = services.frontEndPath.empty() ? win::modulePath() : services.frontEndPath;
-    setup.commandLine = converter::converterCommandLine(frontEndPath, setup.killEventName, request.converterArguments);
+    setup.run.commandLine = converter::converterCommandLine(frontEndPath, setup.run.killEventName, request.converterArguments);
 
-    win::UniqueHandle logFile = createLogFile(request.logPath, setup.logOpenError);
-    setup.logFile = logFile.get();
-    setup.logPath = request.logPath;
+    win::UniqueHandle logFile = createLogFile(request.logPath, setup.run.logOpenError);
+    setup.run.logFile = logFile.get();
+    setup.run.logPath = request.logPath;
 
-    std::unique_ptr<ConverterRun> run = services.createRun();
+    std::unique_ptr<RunLauncher> launcher = services.createLauncher();
     setup.title = progressTitle(request.quotedOutputPath);
     setup.documentName = win::fileNamePart(options::unquotedArgument(request.quotedOutputPath));
     setup.statusText = win::loadString(IDS_STARTING_CONVERSION);
 
-    const converter::RunResult result = run->runConverter(setup);
+    const converter::RunResult result = launcher->launch(setup);
 
     // The worker has ended: nothing else touches the log any more.
     logFile.reset();
@@ -73,7 +73,7 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
     } else {
         services.showError(win::loadString(IDS_PROCESS_FAILED));
     }
-    run.reset();
+    launcher.reset();
     return endProgram;
 }
 

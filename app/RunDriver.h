@@ -13,24 +13,25 @@
 
 namespace app {
 
-// Everything one run needs: the run's own record and the texts of its window.
-struct RunSetup : converter::RunSetup {
+// Everything a launch needs: the run's own setup and the texts of its window.
+struct LaunchSetup {
+    converter::RunSetup run;
     std::wstring title;
     std::wstring statusText;
     std::wstring documentName; // the output's file name
 };
 
-// One run of the converter behind its progress dialog. Creating it loads the
-// message rules.
-class ConverterRun {
+// Launches one run of the converter behind its progress dialog and returns when the
+// dialog has closed. Creating it loads the message rules.
+class RunLauncher {
 public:
-    virtual ~ConverterRun() = default;
-    virtual converter::RunResult runConverter(const RunSetup& setup) = 0;
+    virtual ~RunLauncher() = default;
+    virtual converter::RunResult launch(const LaunchSetup& setup) = 0;
 };
 
 // The platform effects of the driver; the defaults are the real ones.
 struct RunDriverServices {
-    std::function<std::unique_ptr<ConverterRun>()> createRun;
+    std::function<std::unique_ptr<RunLauncher>()> createLauncher;
     std::function<void(const std::wstring& text)> showError;    // system-modal stop box
     std::function<void(const std::wstring& outputPath)> openOutput; // ShellExecuteW, result ignored
     std::wstring frontEndPath;                                  // empty: the running executable

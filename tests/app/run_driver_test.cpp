@@ -11,31 +11,29 @@
 namespace {
 
 struct RunRecord {
-    app::RunSetup setup;
+    app::LaunchSetup setup;
     bool logWritable = false;
     bool logOpenAtEnd = false;
     int created = 0;
 };
 
 // Stands in for the progress dialog: records what it was given and ends as told.
-class FakeRun : public app::ConverterRun {
+class FakeRun : public app::RunLauncher {
 public:
-    FakeRun(RunRecord& record, INT_PTR endCode, DWORD exitCode, DWORD osError, bool waitFailed)
-        : record_(record), endCode_(endCode), exitCode_(exitCode), osError_(osError), waitFailed_(waitFailed)
+    FakeRun(RunRecord& record, converter::RunEnd end, DWORD exitCode, DWORD osError, bool waitFailed)
+        : record_(record), end_(end), exitCode_(exitCode), osError_(osError), waitFailed_(waitFailed)
     {
         ++record_.created;
     }
-    converter::RunResult runConverter(const app::RunSetup& setup) override
+    converter::RunResult launch(const app::LaunchSetup& setup) override
     {
         record_.setup = setup;
-        if (setup.logFile != nullptr) {
+        if (setup.run.logFile != nullptr) {
             DWORD written = 0;
-            record_.logWritable = WriteFile(setup.logFile, "xyz", 3, &written, nullptr) != FALSE && written == 3;
+            record_.logWritable = WriteFile(setup.run.logFile, "xyz", 3, &written, nullptr) != FALSE && written == 3;
         }
         converter::RunResult result;
-        result.end = endCode_ == 1 ? converter::RunEnd::Closed
-            : endCode_ == 3        ? converter::RunEnd::NotStarted
-                                   : converter::RunEnd::NotShown;
+        result.end = end_;
         result.osError = osError_;
         result.exitCode = exitCode_;
         result.waitFailed = waitFailed_;
@@ -44,7 +42,7 @@ public:
 
 private:
     RunRecord& record_;
-    INT_PTR endCode_;
+    converter::RunEnd end_;
     DWORD exitCode_;
     DWORD osError_;
     bool waitFailed_;
@@ -65,13 +63,13 @@ std::filesystem::path scratchDirectory()
     return dir;
 }
 
-Outcome runWith(const app::ConversionRequest& request, RunRecord& record, INT_PTR endCode, DWORD exitCode,
+Outcome runWith(const app::ConversionRequest& request, RunRecord& record, converter::RunEnd end, DWORD exitCode,
     DWORD osError = 0, bool waitFailed = false)
 {
     Outcome outcome;
     app::RunDriverServices services;
     services.frontEndPath = L"C:\\Tools\\Gui\\front.exe";
-    services.createRun = [&] { return std::make_unique<FakeRun>(record, endCode, exitCode, osError, waitFailed); };
+    services.createLauncher = [&] { return std::make_unique<FakeRun>(record, end, exitCode, osError, waitFailed); };
     services.showError = [&](const std::wstring& text) { outcome.errors.push_back(text); };
     services.openOutput = [&](const std::wstring& path) { outcome.opened.push_back(path); };
     outcome.endProgram = app::runConversion(request, services);
@@ -91,20 +89,20 @@ app::ConversionRequest bookRequest()
 TEST(RunDriver, CommandLineTitleAndStatus)
 {
     RunRecord record;
-    runWith(bookRequest(), record, 1, 0);
-    const app::RunSetup& setup = record.setup;
+    runWith(bookRequest(), record, converter::RunEnd::Closed, 0);
+    const app::LaunchSetup& setup = record.setup;
     const std::wstring prefix = L"\"C:\\Tools\\Gui\\korvello.exe\" --killevent=";
-    ASSERT_EQ(setup.commandLine.substr(0, prefix.size()), prefix);
-    EXPECT_EQ(setup.commandLine, prefix + setup.killEventName + L" " + bookRequest().converterArguments);
+    ASSERT_EQ(setup.run.commandLine.substr(0, prefix.size()), prefix);
+    EXPECT_EQ(setup.run.commandLine, prefix + setup.run.killEventName + L" " + bookRequest().converterArguments);
     EXPECT_EQ(setup.title, L"book.djvu - Korvello Converter");
     EXPECT_EQ(setup.statusText, L"Starting conversion...");
-    EXPECT_EQ(setup.logFile, nullptr);
-    EXPECT_EQ(setup.logPath, L"");
+    EXPECT_EQ(setup.run.logFile, nullptr);
+    EXPECT_EQ(setup.run.logPath, L"");
 
     app::ConversionRequest empty = bookRequest();
     empty.converterArguments.clear();
-    runWith(empty, record, 1, 0);
-    EXPECT_EQ(record.setup.commandLine.back(), L' ') << "an empty parameter text leaves the trailing space";
+    runWith(empty, record, converter::RunEnd::Closed, 0);
+    EXPECT_EQ(record.setup.run.commandLine.back(), L' ') << "an empty parameter text leaves the trailing space";
 }
 
 TEST(RunDriver, KillEventNamesAreFreshLowerCaseHex)
@@ -115,10 +113,10 @@ TEST(RunDriver, KillEventNamesAreFreshLowerCaseHex)
 
     RunRecord first;
     RunRecord second;
-    runWith(bookRequest(), first, 1, 5);
-    runWith(bookRequest(), second, 1, 5);
-    EXPECT_NE(first.setup.killEventName, second.setup.killEventName);
-    for (const std::wstring& name : { first.setup.killEventName, second.setup.killEventName }) {
+    runWith(bookRequest(), first, converter::RunEnd::Closed, 5);
+    runWith(bookRequest(), second, converter::RunEnd::Closed, 5);
+    EXPECT_NE(first.setup.run.killEventName, second.setup.run.killEventName);
+    for (const std::wstring& name : { first.setup.run.killEventName, second.setup.run.killEventName }) {
         ASSERT_EQ(name.rfind(L"Korvello_GUI_", 0), 0u);
         const std::wstring digits = name.substr(13);
         EXPECT_FALSE(digits.empty());
@@ -145,9 +143,9 @@ TEST(RunDriver, LogFileIsCreatedTruncatedAndClosedBeforeReturn)
     app::ConversionRequest request = bookRequest();
     request.logPath = log.wstring();
     RunRecord record;
-    runWith(request, record, 1, 0);
+    runWith(request, record, converter::RunEnd::Closed, 0);
     EXPECT_TRUE(record.logWritable);
-    EXPECT_EQ(record.setup.logPath, log.wstring());
+    EXPECT_EQ(record.setup.run.logPath, log.wstring());
     EXPECT_EQ(std::filesystem::file_size(log), 3u) << "truncated at the start of the run";
     // Closed: the file can be deleted at once.
     EXPECT_TRUE(DeleteFileW(log.c_str()));
@@ -158,10 +156,10 @@ TEST(RunDriver, UnwritableLogPathRunsWithoutLogAndHandsOnTheReason)
     app::ConversionRequest request = bookRequest();
     request.logPath = (scratchDirectory() / L"missing-folder" / L"run.log").wstring();
     RunRecord record;
-    const Outcome outcome = runWith(request, record, 1, 0);
-    EXPECT_EQ(record.setup.logFile, nullptr);
-    EXPECT_EQ(record.setup.logPath, request.logPath);
-    EXPECT_EQ(record.setup.logOpenError, static_cast<DWORD>(ERROR_PATH_NOT_FOUND)) << "said in the progress dialog";
+    const Outcome outcome = runWith(request, record, converter::RunEnd::Closed, 0);
+    EXPECT_EQ(record.setup.run.logFile, nullptr);
+    EXPECT_EQ(record.setup.run.logPath, request.logPath);
+    EXPECT_EQ(record.setup.run.logOpenError, static_cast<DWORD>(ERROR_PATH_NOT_FOUND)) << "said in the progress dialog";
     EXPECT_TRUE(outcome.errors.empty());
     EXPECT_TRUE(outcome.endProgram);
     EXPECT_FALSE(std::filesystem::exists(request.logPath));
@@ -172,30 +170,30 @@ TEST(RunDriver, OutcomeTable)
     app::ConversionRequest request = bookRequest();
     RunRecord record;
 
-    Outcome outcome = runWith(request, record, 1, 0);
+    Outcome outcome = runWith(request, record, converter::RunEnd::Closed, 0);
     EXPECT_TRUE(outcome.endProgram);
     EXPECT_TRUE(outcome.errors.empty());
     EXPECT_TRUE(outcome.opened.empty()) << "open-after flag clear";
 
     request.openAfterConversion = true;
-    outcome = runWith(request, record, 1, 0);
+    outcome = runWith(request, record, converter::RunEnd::Closed, 0);
     EXPECT_TRUE(outcome.endProgram);
     ASSERT_EQ(outcome.opened.size(), 1u);
     EXPECT_EQ(outcome.opened[0], L"\"C:\\out\\book.djvu\"") << "handed to the shell unchanged";
 
     // A failed wait is a failure, though the exit code was never read.
-    outcome = runWith(request, record, 1, 0, 0, true);
+    outcome = runWith(request, record, converter::RunEnd::Closed, 0, 0, true);
     EXPECT_FALSE(outcome.endProgram);
     EXPECT_TRUE(outcome.opened.empty());
 
     for (DWORD exitCode : { 3u, 5963u, 5964u }) {
-        outcome = runWith(request, record, 1, exitCode);
+        outcome = runWith(request, record, converter::RunEnd::Closed, exitCode);
         EXPECT_FALSE(outcome.endProgram) << exitCode;
         EXPECT_TRUE(outcome.errors.empty()) << exitCode;
         EXPECT_TRUE(outcome.opened.empty()) << exitCode;
     }
 
-    outcome = runWith(request, record, 3, 0, ERROR_FILE_NOT_FOUND);
+    outcome = runWith(request, record, converter::RunEnd::NotStarted, 0, ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(outcome.endProgram);
     ASSERT_EQ(outcome.errors.size(), 1u);
     // The formatter turns the text's line break into CR LF, as the platform's formatter does.
@@ -204,19 +202,17 @@ TEST(RunDriver, OutcomeTable)
     EXPECT_EQ(outcome.errors[0].substr(head.size()), win::formatOsErrorText(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(win::formatOsErrorText(ERROR_FILE_NOT_FOUND).empty());
 
-    for (INT_PTR endCode : { INT_PTR(-1), INT_PTR(0), INT_PTR(2) }) {
-        outcome = runWith(request, record, endCode, 0);
-        EXPECT_FALSE(outcome.endProgram);
-        ASSERT_EQ(outcome.errors.size(), 1u);
-        EXPECT_EQ(outcome.errors[0], L"The process is failed.");
-        EXPECT_TRUE(outcome.opened.empty());
-    }
+    outcome = runWith(request, record, converter::RunEnd::NotShown, 0);
+    EXPECT_FALSE(outcome.endProgram);
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    EXPECT_EQ(outcome.errors[0], L"The process is failed.");
+    EXPECT_TRUE(outcome.opened.empty());
 }
 
 TEST(RunDriverJapanese, MessagesInJapanese)
 {
     RunRecord record;
-    const Outcome outcome = runWith(bookRequest(), record, 2, 0);
+    const Outcome outcome = runWith(bookRequest(), record, converter::RunEnd::NotShown, 0);
     ASSERT_EQ(outcome.errors.size(), 1u);
     EXPECT_EQ(outcome.errors[0], L"処理が失敗しました。");
     EXPECT_EQ(record.setup.statusText, L"変換開始中...");
