@@ -49,17 +49,7 @@ ProgressDialog::ProgressDialog(std::wstring title, std::wstring statusText, std:
 {
 }
 
-ProgressDialog::~ProgressDialog() { destroyCounterIcons(); }
-
-void ProgressDialog::destroyCounterIcons()
-{
-    for (HICON& icon : counterIcons_) {
-        if (icon != nullptr) {
-            DestroyIcon(icon);
-            icon = nullptr;
-        }
-    }
-}
+ProgressDialog::~ProgressDialog() = default;
 
 converter::RunEnd ProgressDialog::present(converter::ConversionRun& run)
 {
@@ -114,14 +104,13 @@ void ProgressDialog::loadIcons(UINT dpi)
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     // The counter icons from the image of their own size, not the 16-pixel one stretched.
-    destroyCounterIcons();
     const int counterIconIds[2][2] = {
         {IDI_WARNING_SMALL, IDC_PROGRESS_WARNING_ICON}, {IDI_ERROR_SMALL, IDC_PROGRESS_ERROR_ICON}};
     for (int i = 0; i < 2; ++i) {
-        counterIcons_[i] = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(counterIconIds[i][0]), IMAGE_ICON,
-            smallIconSize, smallIconSize, 0));
-        if (counterIcons_[i] != nullptr) {
-            win::IconStatic(item(counterIconIds[i][1])).setIcon(counterIcons_[i]);
+        counterIcons_[i].reset(static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(counterIconIds[i][0]),
+            IMAGE_ICON, smallIconSize, smallIconSize, 0)));
+        if (counterIcons_[i].get() != nullptr) {
+            win::IconStatic(item(counterIconIds[i][1])).setIcon(counterIcons_[i].get());
         }
     }
 }

@@ -19,6 +19,7 @@
 
 #include "converter/ConversionRun.h"
 #include "win/Dialog.h"
+#include "win/Handle.h"
 #include "win/ListView.h"
 #include "win/TaskbarProgress.h"
 #include "win/Window.h"
@@ -74,7 +75,6 @@ private:
     void sortByColumn(int column);
     void onSizing(WPARAM edge, RECT& rect);
     void onSize(WPARAM type);
-    void destroyCounterIcons();
     void stopForSessionEnd();
 
     converter::ConversionRun* run_ = nullptr;
@@ -107,7 +107,7 @@ private:
     DWORD rowsCountedTick_ = 0;   // when the list last learnt the number of rows
     std::wstring typeNames_[3];  // Info, Warning, Error
 
-    HICON counterIcons_[2] = {}; // warning and error, at the window's small-icon size
+    win::UniqueIcon counterIcons_[2]; // warning and error, at the window's small-icon size
 
     // The taskbar button: created with the window, cleared when the window is destroyed.
     TaskbarFactory taskbarFactory_;

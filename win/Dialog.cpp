@@ -12,12 +12,6 @@ INT_PTR Dialog::runModal(int templateId, HWND owner, HINSTANCE module)
         &Dialog::dialogProc, reinterpret_cast<LPARAM>(this));
 }
 
-HWND Dialog::createModeless(int templateId, HWND owner, HINSTANCE module)
-{
-    return CreateDialogParamW(module != nullptr ? module : moduleInstance(), MAKEINTRESOURCEW(templateId), owner,
-        &Dialog::dialogProc, reinterpret_cast<LPARAM>(this));
-}
-
 INT_PTR CALLBACK Dialog::dialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Dialog* self = nullptr;

@@ -29,8 +29,6 @@ public:
 
     // DialogBoxParamW from the template; returns the end code or -1 on failure.
     INT_PTR runModal(int templateId, HWND owner, HINSTANCE module = nullptr);
-    // CreateDialogParamW: a modeless dialog (tests and screenshots use it).
-    HWND createModeless(int templateId, HWND owner, HINSTANCE module = nullptr);
     void end(INT_PTR code) const { EndDialog(hwnd_, code); }
 
 protected:

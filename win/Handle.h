@@ -64,23 +64,24 @@ private:
     HMENU menu_;
 };
 
-// A module loaded with LoadLibraryW, released with FreeLibrary.
-class UniqueLibrary {
+// An icon made with LoadImageW (not a shared one), destroyed with DestroyIcon.
+class UniqueIcon {
 public:
-    explicit UniqueLibrary(const wchar_t* name) : module_(LoadLibraryW(name)) {}
-    UniqueLibrary(const UniqueLibrary&) = delete;
-    UniqueLibrary& operator=(const UniqueLibrary&) = delete;
-    ~UniqueLibrary()
+    explicit UniqueIcon(HICON icon = nullptr) : icon_(icon) {}
+    UniqueIcon(const UniqueIcon&) = delete;
+    UniqueIcon& operator=(const UniqueIcon&) = delete;
+    ~UniqueIcon() { reset(); }
+    HICON get() const { return icon_; }
+    void reset(HICON icon = nullptr)
     {
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
+        if (icon_ != nullptr) {
+            DestroyIcon(icon_);
         }
+        icon_ = icon;
     }
-    HMODULE get() const { return module_; }
-    explicit operator bool() const { return module_ != nullptr; }
 
 private:
-    HMODULE module_;
+    HICON icon_;
 };
 
 } // namespace win

@@ -4,11 +4,9 @@
 
 namespace win {
 
-std::wstring loadString(UINT id, HINSTANCE module)
+std::wstring loadString(unsigned int id)
 {
-    if (module == nullptr) {
-        module = GetModuleHandleW(nullptr);
-    }
+    const HMODULE module = GetModuleHandleW(nullptr);
     const wchar_t* resource = nullptr;
     // With a zero buffer size LoadStringW hands out a pointer into the resource itself.
     const int length = LoadStringW(module, id, reinterpret_cast<wchar_t*>(&resource), 0);
@@ -16,11 +14,6 @@ std::wstring loadString(UINT id, HINSTANCE module)
         return std::wstring();
     }
     return std::wstring(resource, static_cast<size_t>(length));
-}
-
-std::wstring loadString(unsigned int id)
-{
-    return loadString(id, nullptr);
 }
 
 

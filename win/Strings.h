@@ -12,10 +12,6 @@
 
 namespace win {
 
-// The text of a string-table entry of the given module (nullptr: the executable) in the
-// thread's interface language; empty when missing.
-std::wstring loadString(UINT id, HINSTANCE module);
-
 // Turns "Desc|*.ext|All|*.*" into the double-null-terminated list of the file dialogs.
 std::wstring fileDialogFilter(std::wstring_view barSeparated);
 
