@@ -11,21 +11,16 @@
 #include "app/Application.h"
 #include "app/ShellVerb.h"
 #include "options/ArgumentSet.h"
+#include "win/CommandLine.h"
 
 namespace {
 
 std::vector<std::wstring> programArguments()
 {
-    std::vector<std::wstring> arguments;
-    int count = 0;
-    wchar_t** values = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (values == nullptr) {
-        return arguments;
+    std::vector<std::wstring> arguments = win::splitCommandLine(GetCommandLineW());
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin()); // the program's name
     }
-    for (int i = 1; i < count; ++i) {
-        arguments.emplace_back(values[i]);
-    }
-    LocalFree(values);
     return arguments;
 }
 

@@ -1,11 +1,10 @@
 #include "ui/FileChecks.h"
 
-#include <shellapi.h>
-
 #include <string_view>
 
 #include "converter/ConverterContract.h"
 #include "res/resource.h"
+#include "win/CommandLine.h"
 #include "win/FileSystem.h"
 
 namespace ui {
@@ -50,18 +49,11 @@ FileCheck checkArgumentSplit(const ConfirmFiles& files)
 std::vector<std::wstring> splitByPlatform(const std::wstring& arguments)
 {
     // A stand-in program name first: the first word of a command line follows other rules.
-    const std::wstring commandLine = L"program " + arguments;
-    int count = 0;
-    LPWSTR* words = CommandLineToArgvW(commandLine.c_str(), &count);
-    std::vector<std::wstring> result;
-    if (words == nullptr) {
-        return result;
+    std::vector<std::wstring> words = win::splitCommandLine(L"program " + arguments);
+    if (!words.empty()) {
+        words.erase(words.begin());
     }
-    for (int i = 1; i < count; ++i) {
-        result.emplace_back(words[i]);
-    }
-    LocalFree(words);
-    return result;
+    return words;
 }
 
 FileCheck checkFiles(const ConfirmFiles& files)

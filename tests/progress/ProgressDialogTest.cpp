@@ -169,6 +169,15 @@ public:
         return result.end;
     }
 
+    // A fresh log file for the run; the test closes it.
+    bool openLog()
+    {
+        logPath = temporaryDirectory() + L"progress_" + uniqueSuffix() + L".log";
+        logFile = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+            FILE_ATTRIBUTE_NORMAL, nullptr);
+        return logFile != INVALID_HANDLE_VALUE;
+    }
+
     converter::ConversionRun conversion;
     ui::ProgressDialog::TaskbarFactory taskbarFactory;
     std::atomic<DWORD> clock{100000};
@@ -290,10 +299,7 @@ TEST(ProgressDialogStop, CancelHonouredShowsCanceled)
 TEST(ProgressDialogStop, ALogOffWaitsForTheRunAndAnEndingSessionStopsTheConverterFirst)
 {
     DialogHarness harness;
-    harness.logPath = temporaryDirectory() + L"progress_" + uniqueSuffix() + L".log";
-    harness.logFile = CreateFileW(harness.logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-        FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(harness.logFile, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(harness.openLog());
     LRESULT query = -1;
     bool finishedWhenEnded = false;
     harness.run("line Page 1\nline Info before the log-off\nsleep 30000\nexit 0\n", [&](HWND dialog) {
@@ -416,10 +422,7 @@ TEST(ProgressDialogRun, ManyPagesKeepTheirRange)
 TEST(ProgressDialogLog, ACompleteLogIsOfferedAfterTheRun)
 {
     DialogHarness harness;
-    harness.logPath = temporaryDirectory() + L"progress_" + uniqueSuffix() + L".log";
-    harness.logFile = CreateFileW(harness.logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-        FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(harness.logFile, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(harness.openLog());
     bool openLogEnabled = false;
     harness.run("line Page 1\nline Info logged\nexit 0\n", [&](HWND dialog) {
         EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
