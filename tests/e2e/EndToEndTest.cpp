@@ -350,6 +350,24 @@ TEST(EndToEnd, TheUsersFilesAreNeverReplaced)
     EXPECT_NE(std::wstring::npos, settings.history()[0].find(L"--title=\"My Document\""));
 }
 
+TEST(EndToEnd, AnOptionWithALineBreakStaysOneArgument)
+{
+    CleanSettingsKey settings;
+    settings.setDword(L"OpenDjVuAfterConversion", 0);
+    Installation installation;
+    const std::string pdf = "%PDF-1.4 the user's document\n";
+    const std::wstring input = installation.writeFile(L"in.pdf", pdf);
+    installation.useScript("exit 0\n");
+    GuiProcess gui(installation.gui(), {L"--title=Annual\nreport", input, installation.path(L"out.djvu")});
+    const HWND sheet = gui.waitForSheet();
+    ASSERT_NE(nullptr, sheet);
+    confirmAndFinish(gui, sheet);
+    EXPECT_EQ(1u, gui.waitForExit().value_or(12345));
+    EXPECT_EQ(pdf, installation.readFile(L"in.pdf"));
+    const std::string report = installation.readFile(L"report.txt");
+    EXPECT_NE(std::string::npos, report.find("--title=\"Annual report\" \"")) << report;
+}
+
 TEST(EndToEnd, AFolderAsInputIsRefusedAndAHugeFileArgumentShown)
 {
     CleanSettingsKey settings;
