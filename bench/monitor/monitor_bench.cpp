@@ -17,7 +17,10 @@
 #include "converter/OutputPipe.h"
 #include "converter/OutputReader.h"
 #include "converter/ProcessRunner.h"
+#include "support/BenchSupport.h"
 #include "win/Handle.h"
+
+using bench::median;
 
 namespace {
 
@@ -176,12 +179,6 @@ Result runFull(const std::string& text, const std::wstring& logPath, bool withLo
     result.seconds = now() - start;
     result.rows = view.rows;
     return result;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

@@ -32,22 +32,16 @@
 #include "res/resource.h"
 #include "win/Module.h"
 #include "win/Strings.h"
+#include "support/BenchSupport.h"
+#include "support/DialogDriving.h"
+#include "support/ScratchFiles.h"
+
+using bench::figure;
+using bench::median;
+using bench::qpcNow;
+using bench::qpcToMs;
 
 namespace {
-
-long long qpcNow()
-{
-    LARGE_INTEGER value = {};
-    QueryPerformanceCounter(&value);
-    return value.QuadPart;
-}
-
-double qpcToMs(long long ticks)
-{
-    LARGE_INTEGER frequency = {};
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 std::wstring directoryOfProgram()
 {
@@ -62,39 +56,11 @@ std::wstring temporaryPath(const std::wstring& name)
     return std::wstring(buffer) + L"bench_run_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
 }
 
-std::string readFile(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return bytes;
-    }
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
-void writeFile(const std::wstring& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 // Records of the stand-in's report file: "<name> ... <ticks> ..." lines.
 std::vector<std::string> reportLines(const std::wstring& reportPath, const std::string& prefix)
 {
     std::vector<std::string> lines;
-    const std::string bytes = readFile(reportPath);
+    const std::string bytes = testing_support::readFileBytes(reportPath);
     size_t position = 0;
     while (position < bytes.size()) {
         size_t end = bytes.find_first_of("\r\n", position);
@@ -190,7 +156,7 @@ template <typename Driver>
 RunResult runDialog(const std::wstring& ruleFile, const std::string& script, Observation& seen, Driver driver)
 {
     const std::wstring scriptPath = temporaryPath(L"script.txt");
-    writeFile(scriptPath, script);
+    testing_support::writeFileBytes(scriptPath, script);
     const std::wstring eventName = converter::killEventName((static_cast<unsigned long long>(GetCurrentProcessId()) << 32) | static_cast<unsigned>(GetTickCount()));
     const std::wstring commandLine = L"\"" + directoryOfProgram() + L"korvello.exe\" --killevent=" + eventName
         + L" --standin-script=" + scriptPath + L" \"input.pdf\" \"" + temporaryPath(L"out.djvu") + L"\"";
@@ -225,16 +191,6 @@ RunResult runDialog(const std::wstring& ruleFile, const std::string& script, Obs
     return result;
 }
 
-// The summary lines, printed together at the end: "figure <name> <value> <unit>".
-std::vector<std::string> gFigures;
-
-void figure(const char* name, double value, const char* unit)
-{
-    char line[160] = {};
-    std::snprintf(line, sizeof line, "figure %s %.3g %s", name, value, unit);
-    gFigures.emplace_back(line);
-}
-
 double processCpuMs()
 {
     FILETIME creation = {}, exit = {}, kernel = {}, user = {};
@@ -267,7 +223,7 @@ std::vector<std::pair<std::wstring, double>> threadCpuMs()
         do {
             const std::wstring folder = std::wstring(L"Z:\\proc\\") + entry.cFileName;
             const std::string commandLine = entry.cFileName[0] >= L'0' && entry.cFileName[0] <= L'9'
-                ? readFile(folder + L"\\cmdline") : std::string();
+                ? testing_support::readFileBytes(folder + L"\\cmdline") : std::string();
             const std::string program = commandLine.substr(0, commandLine.find('\0')); // argv[0]
             if (program.size() >= ownName.size()
                 && _stricmp(program.c_str() + program.size() - ownName.size(), ownName.c_str()) == 0) {
@@ -286,7 +242,7 @@ std::vector<std::pair<std::wstring, double>> threadCpuMs()
     do {
         unsigned long long nanoseconds = 0;
         if (entry.cFileName[0] != L'.'
-            && std::sscanf(readFile(gProcFolder + L"\\task\\" + entry.cFileName + L"\\schedstat").c_str(), "%llu",
+            && std::sscanf(testing_support::readFileBytes(gProcFolder + L"\\task\\" + entry.cFileName + L"\\schedstat").c_str(), "%llu",
                    &nanoseconds) == 1) {
             threads.emplace_back(entry.cFileName, static_cast<double>(nanoseconds) / 1e6);
         }
@@ -324,16 +280,6 @@ double schedulerCpuMs(const std::wstring& except)
         total += id == except ? 0 : ms;
     }
     return threads.empty() ? -1 : total;
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // ---- 1. Idle CPU -----------------------------------------------------------------------
@@ -451,7 +397,7 @@ void benchLatency(const std::wstring& ruleFile, const std::wstring& reportPath, 
 double rawFloodMs(const std::string& script, long long& floodMicros, const std::wstring& reportPath)
 {
     const std::wstring scriptPath = temporaryPath(L"raw.txt");
-    writeFile(scriptPath, script);
+    testing_support::writeFileBytes(scriptPath, script);
     DeleteFileW(reportPath.c_str());
     SECURITY_ATTRIBUTES attributes = {};
     attributes.nLength = sizeof(attributes);
@@ -584,15 +530,9 @@ void benchSort(const std::wstring& ruleFile)
         }
         const HWND dialog = observed.dialog.load();
         for (int column : {2, 2, 1, 1, 0}) {
-            NMLISTVIEW click = {};
-            click.hdr.hwndFrom = GetDlgItem(dialog, IDC_PROGRESS_MESSAGES);
-            click.hdr.idFrom = IDC_PROGRESS_MESSAGES;
-            click.hdr.code = LVN_COLUMNCLICK;
-            click.iItem = -1;
-            click.iSubItem = column;
             const long long start = qpcNow();
-            SendMessageW(dialog, WM_NOTIFY, IDC_PROGRESS_MESSAGES, reinterpret_cast<LPARAM>(&click));
-            UpdateWindow(click.hdr.hwndFrom);
+            testing_support::clickListColumn(dialog, IDC_PROGRESS_MESSAGES, column);
+            UpdateWindow(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES));
             times.push_back(qpcToMs(qpcNow() - start));
         }
     });
@@ -689,7 +629,7 @@ private:
 void benchRunnerWithoutDialog(const std::wstring& ruleFile, bool withRules)
 {
     const std::wstring scriptPath = temporaryPath(L"nodialog.txt");
-    writeFile(scriptPath, "flood 100000 5\nexit 0\n");
+    testing_support::writeFileBytes(scriptPath, "flood 100000 5\nexit 0\n");
     NullView view;
     MessageRuleSet rules;
     if (withRules) {
@@ -766,10 +706,10 @@ int main(int argc, char** argv)
 
     // The shipped rules, after two rules for the benchmark's own lines.
     const std::wstring ruleFile = temporaryPath(L"langmap.txt");
-    writeFile(ruleFile,
+    testing_support::writeFileBytes(ruleFile,
         "expression=Flood message (\\d+)\ntype=info\ndefault=Flood message %1\n"
         "expression=Latency row (\\d+)\ntype=info\ndefault=Latency row %1\n"
-            + readFile(directoryOfProgram() + L"shipped-langmap.txt"));
+            + testing_support::readFileBytes(directoryOfProgram() + L"shipped-langmap.txt"));
     const std::wstring reportPath = temporaryPath(L"report.txt");
     SetEnvironmentVariableW(L"KORVELLO_STANDIN_REPORT", reportPath.c_str());
 
@@ -795,7 +735,7 @@ int main(int argc, char** argv)
         // The same with the benchmark's own rules alone: the front end without the cost of
         // classifying every line against the shipped rules.
         const std::wstring ownRules = temporaryPath(L"own-langmap.txt");
-        writeFile(ownRules, "expression=Flood message (\\d+)\ntype=info\ndefault=Flood message %1\n"
+        testing_support::writeFileBytes(ownRules, "expression=Flood message (\\d+)\ntype=info\ndefault=Flood message %1\n"
                             "expression=process_success (\\d+)\ntype=info\ndefault=Finished in %1 seconds.\n");
         benchFlood(ownRules, reportPath, "two rules", false);
         DeleteFileW(ownRules.c_str());
@@ -816,9 +756,7 @@ int main(int argc, char** argv)
     }
     DeleteFileW(ruleFile.c_str());
     DeleteFileW(reportPath.c_str());
-    for (const std::string& line : gFigures) {
-        std::printf("%s\n", line.c_str());
-    }
+    bench::printFigures();
     return 0;
 }
 

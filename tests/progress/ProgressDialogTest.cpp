@@ -15,6 +15,7 @@
 
 #include "ProgressTestSupport.h"
 #include "RecordingTaskbar.h"
+#include "support/DialogDriving.h"
 #include "converter/ConversionRun.h"
 #include "ui/ProgressDialog.h"
 #include "res/resource.h"
@@ -91,16 +92,7 @@ bool runFinished(HWND dialog)
 
 void pressButton2(HWND dialog) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
 
-void clickColumn(HWND dialog, int column)
-{
-    NMLISTVIEW click = {};
-    click.hdr.hwndFrom = GetDlgItem(dialog, IDC_PROGRESS_MESSAGES);
-    click.hdr.idFrom = IDC_PROGRESS_MESSAGES;
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = column;
-    SendMessageW(dialog, WM_NOTIFY, IDC_PROGRESS_MESSAGES, reinterpret_cast<LPARAM>(&click));
-}
+void clickColumn(HWND dialog, int column) { testing_support::clickListColumn(dialog, IDC_PROGRESS_MESSAGES, column); }
 
 HWND focusOf(HWND dialog)
 {

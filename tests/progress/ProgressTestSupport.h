@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "converter/ConverterContract.h"
+#include "support/ScratchFiles.h"
 #include "win/Module.h"
 
 namespace progress_test {
@@ -44,31 +45,11 @@ inline std::wstring uniqueKillEventName()
 inline std::wstring writeScript(const std::string& utf8)
 {
     const std::wstring path = temporaryDirectory() + L"standin_" + uniqueSuffix() + L".txt";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-        CloseHandle(file);
-    }
+    testing_support::writeFileBytes(path, utf8);
     return path;
 }
 
-inline std::string readFileBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return bytes;
-    }
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    return bytes;
-}
+using testing_support::readFileBytes;
 
 // Counts the lines of the stand-in's report that begin with the given record name.
 inline int countReportRecords(const std::wstring& reportPath, const std::string& record)

@@ -23,14 +23,7 @@ TempFile::TempFile(std::wstring_view stem)
 
 TempFile::~TempFile() { DeleteFileW(path_.c_str()); }
 
-void TempFile::write(std::string_view bytes) const
-{
-    win::UniqueHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file && !bytes.empty()) {
-        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    }
-}
+void TempFile::write(std::string_view bytes) const { writeFileBytes(path_, bytes); }
 
 std::string TempFile::read() const { return readFileBytes(path_); }
 
@@ -57,13 +50,19 @@ ScratchFolder::~ScratchFolder()
 std::wstring ScratchFolder::createFile(const std::wstring& name, std::string_view content) const
 {
     const std::wstring target = file(name);
-    const win::UniqueHandle handle(
-        CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (handle && !content.empty()) {
-        WriteFile(handle.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    }
+    writeFileBytes(target, content);
     return target;
+}
+
+bool writeFileBytes(const std::wstring& path, std::string_view bytes)
+{
+    const win::UniqueHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file
+        && (bytes.empty()
+            || (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+                && written == bytes.size()));
 }
 
 std::string readFileBytes(const std::wstring& path)

@@ -25,6 +25,8 @@ private:
 };
 
 std::string readFileBytes(const std::wstring& path);
+// Creates or replaces the file with these bytes; false when it cannot be written.
+bool writeFileBytes(const std::wstring& path, std::string_view bytes);
 
 // A fresh folder (named after the process and a counter), removed with its files.
 class ScratchFolder {
