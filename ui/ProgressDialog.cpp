@@ -56,7 +56,6 @@ converter::RunEnd ProgressDialog::present(converter::ConversionRun& run)
     run_ = &run;
     rowsUncounted_ = false;
     rowsCountedTick_ = 0;
-    lastSizeType_ = SIZE_RESTORED;
     const INT_PTR result = runModal(IDD_PROGRESS, GetActiveWindow());
     run_ = nullptr;
     // The dialog ends with a RunEnd; anything else means it could not be shown.
@@ -150,15 +149,7 @@ bool ProgressDialog::onInit()
     progressBar_.setRange(100);
     progressBar_.setPosition(0);
 
-    RECT window = {};
-    GetWindowRect(hwnd_, &window);
-    const RECT list = messages_.rectInParent();
-    POINT listTop = {list.left, list.top};
-    ClientToScreen(hwnd_, &listTop);
-    minimumWidth_ = laidOutWidth_ = window.right - window.left;
-    collapsedHeight_ = listTop.y - window.top;
-    minimumHeight_ = expandedHeight_ = window.bottom - window.top;
-    setDetailsCollapsed(false);
+    layout_.attach(hwnd_);
     sortColumn_ = -1;
     sortDirection_ = 1;
 
@@ -191,7 +182,7 @@ bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
         }
         return true;
     case IDC_PROGRESS_DETAILS:
-        setDetailsCollapsed(!detailsCollapsed_);
+        layout_.setDetailsCollapsed(!layout_.detailsCollapsed());
         return true;
     case IDC_PROGRESS_OPEN_LOG:
         ShellExecuteW(nullptr, nullptr, logPath_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -242,16 +233,16 @@ bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         return true;
     case WM_NCHITTEST:
         result = DefWindowProcW(hwnd_, message, wParam, lParam);
-        if (detailsCollapsed_ && result >= HTTOP && result <= HTBOTTOMRIGHT) {
+        if (layout_.detailsCollapsed() && result >= HTTOP && result <= HTBOTTOMRIGHT) {
             result = HTBORDER;
         }
         return true;
     case WM_SIZING:
-        onSizing(wParam, *reinterpret_cast<RECT*>(lParam));
+        layout_.onSizing(wParam, *reinterpret_cast<RECT*>(lParam));
         result = TRUE;
         return true;
     case WM_SIZE:
-        onSize(wParam);
+        layout_.onSize(wParam);
         return false;
     case WM_QUERYENDSESSION:
         result = run_ != nullptr && !run_->finished() ? FALSE : TRUE;
@@ -399,80 +390,6 @@ void ProgressDialog::stopForSessionEnd()
     }
     if (quit) {
         PostQuitMessage(quitCode);
-    }
-}
-
-// ---------------------------------------------------------------------------------------
-// Layout
-
-void ProgressDialog::setDetailsCollapsed(bool collapsed)
-{
-    LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
-    RECT window = {};
-    GetWindowRect(hwnd_, &window);
-    if (collapsed) {
-        style &= ~static_cast<LONG>(WS_MAXIMIZEBOX);
-    } else {
-        style |= WS_MAXIMIZEBOX;
-    }
-    MoveWindow(hwnd_, window.left, window.top, window.right - window.left,
-        collapsed ? collapsedHeight_ : expandedHeight_, TRUE);
-    control(IDC_PROGRESS_DETAILS).setText(win::loadString(collapsed ? IDS_DETAILS_SHOW : IDS_DETAILS_HIDE));
-    SetWindowLongW(hwnd_, GWL_STYLE, style);
-    DrawMenuBar(hwnd_);
-    detailsCollapsed_ = collapsed;
-}
-
-void ProgressDialog::onSizing(WPARAM edge, RECT& rect)
-{
-    if (rect.bottom - rect.top < minimumHeight_) {
-        if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) {
-            rect.top = rect.bottom - minimumHeight_;
-        } else if (edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT) {
-            rect.bottom = rect.top + minimumHeight_;
-        }
-    }
-    if (rect.right - rect.left < minimumWidth_) {
-        if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) {
-            rect.left = rect.right - minimumWidth_;
-        } else if (edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT) {
-            rect.right = rect.left + minimumWidth_;
-        }
-    }
-    relayoutControls(rect.right - rect.left, rect.bottom - rect.top);
-}
-
-void ProgressDialog::onSize(WPARAM type)
-{
-    if (type == SIZE_MAXIMIZED || (type == SIZE_RESTORED && lastSizeType_ == SIZE_MAXIMIZED)) {
-        RECT window = {};
-        GetWindowRect(hwnd_, &window);
-        relayoutControls(window.right - window.left, window.bottom - window.top);
-    }
-    control(IDC_PROGRESS_DETAILS).enable(type != SIZE_MAXIMIZED);
-    lastSizeType_ = static_cast<int>(type);
-}
-
-// Controls follow the window's right edge, the list and "Open Log" also its bottom edge
-// (while the details are shown); the new size is remembered.
-void ProgressDialog::relayoutControls(int width, int height)
-{
-    const int dx = width - laidOutWidth_;
-    const int dy = detailsCollapsed_ ? 0 : height - expandedHeight_;
-    if (dx == 0 && dy == 0) {
-        return;
-    }
-    status_.moveEdges(0, 0, dx, 0);
-    progressBar_.moveEdges(0, 0, dx, 0);
-    animation_.moveEdges(dx, 0, dx, 0);
-    stopButton_.moveEdges(dx, 0, dx, 0);
-    control(IDC_PROGRESS_DETAILS).moveEdges(dx, 0, dx, 0);
-    messages_.moveEdges(0, 0, dx, dy);
-    control(IDC_PROGRESS_OPEN_LOG).moveEdges(dx, dy, dx, dy);
-    InvalidateRect(hwnd_, nullptr, TRUE);
-    laidOutWidth_ = width;
-    if (!detailsCollapsed_) {
-        expandedHeight_ = height;
     }
 }
 

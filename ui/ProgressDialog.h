@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "converter/ConversionRun.h"
+#include "ui/ProgressLayout.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
 #include "win/ListView.h"
@@ -70,11 +71,7 @@ private:
     void loadIcons(UINT dpi);
     void prepareList(UINT dpi);
     void countRows();
-    void setDetailsCollapsed(bool collapsed);
-    void relayoutControls(int width, int height);
     void sortByColumn(int column);
-    void onSizing(WPARAM edge, RECT& rect);
-    void onSize(WPARAM type);
     void stopForSessionEnd();
 
     converter::ConversionRun* run_ = nullptr;
@@ -90,14 +87,7 @@ private:
     win::Window status_;
     win::Window stopButton_;
 
-    // Layout. The details pane starts shown.
-    bool detailsCollapsed_ = false;
-    int collapsedHeight_ = 0;
-    int expandedHeight_ = 0;
-    int laidOutWidth_ = 0;
-    int minimumWidth_ = 0;
-    int minimumHeight_ = 0;
-    int lastSizeType_ = SIZE_RESTORED;
+    ProgressLayout layout_; // the details pane starts shown
 
     // Sorting.
     int sortColumn_ = -1;
