@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-std::unique_ptr<ToolHost> makeWineRelayHost(const std::wstring& workFolder);
+std::unique_ptr<ToolHost> makeWineRelayHost(const std::wstring& workFolder, const std::wstring& leftovers);
 std::unique_ptr<ToolHost> makeWindowsToolHost();
 
 namespace {
@@ -16,13 +16,13 @@ bool runningUnderWine()
 
 } // namespace
 
-std::unique_ptr<ToolHost> makeToolHost(const std::wstring& workFolder)
+std::unique_ptr<ToolHost> makeToolHost(const std::wstring& workFolder, const std::wstring& leftovers)
 {
     // KORVELLO_TOOL_HOST=windows runs the Windows builds under Wine too (for trying them).
     wchar_t choice[16] = {};
     GetEnvironmentVariableW(L"KORVELLO_TOOL_HOST", choice, 16);
     if (runningUnderWine() && std::wstring(choice) != L"windows") {
-        if (auto host = makeWineRelayHost(workFolder)) {
+        if (auto host = makeWineRelayHost(workFolder, leftovers)) {
             return host;
         }
     }

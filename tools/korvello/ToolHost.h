@@ -38,11 +38,14 @@ public:
     // Starts the tool with the arguments (paths already converted by toolPath()).
     // nullptr when it could not be started.
     virtual std::unique_ptr<ToolJob> start(const std::string& tool, const std::vector<std::wstring>& arguments) = 0;
+    // Ends the host's own helpers (the jobs are stopped by their owners before).
+    virtual void shutDown() {}
 };
 
 // The host for this platform; workFolder is an existing private folder for the
-// relay files of the Wine host.
-std::unique_ptr<ToolHost> makeToolHost(const std::wstring& workFolder);
+// relay files of the Wine host, which removes it and leftovers (a file) when this
+// program is terminated by force.
+std::unique_ptr<ToolHost> makeToolHost(const std::wstring& workFolder, const std::wstring& leftovers = {});
 
 // Wide text to UTF-8 and back (the tools' arguments and file contents).
 std::string toUtf8(const std::wstring& text);

@@ -76,30 +76,143 @@ std::string shellWord(const std::string& word)
     return quoted + "'";
 }
 
-// Starts "/usr/bin/setsid /bin/sh <script>" (or "/bin/sh <script>") without waiting.
-// Wine finds the program by its DOS name and hands the other words to it as they are.
-bool startShellScript(const std::string& scriptUnixPath, bool ownSession)
+// Starts "/usr/bin/setsid /bin/sh <script> <arguments>" without waiting. Wine finds the
+// program by its DOS name and hands it the other words, split as Windows splits them. For a Linux program Wine's
+// CreateProcessW gives no process (process id 0, a null or stray handle): nothing it
+// returns is ours, so none of it is closed or used; closing a stray handle number would
+// close one of this program's own files.
+bool startShellScript(const std::vector<std::string>& scriptAndArguments)
 {
-    std::wstring commandLine = L"\"" + dosName(ownSession ? "/usr/bin/setsid" : "/bin/sh") + L"\" ";
-    if (ownSession) {
-        commandLine += L"/bin/sh ";
+    std::wstring commandLine = L"\"" + dosName("/usr/bin/setsid") + L"\" /bin/sh";
+    for (const auto& word : scriptAndArguments) {
+        commandLine += L" \"" + fromUtf8(word) + L"\"";
     }
-    commandLine += L"\"" + fromUtf8(scriptUnixPath) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (process.dwProcessId != 0 && process.hProcess != nullptr && GetProcessId(process.hProcess) == process.dwProcessId) {
+        CloseHandle(process.hThread); // a real Windows process after all
+        CloseHandle(process.hProcess);
+    }
     return true;
 }
 
+// The dispatcher: one Linux shell started once per run, which starts the jobs and sends
+// the signals the queue file asks for (one line each), so a job costs an appended line
+// instead of a Windows process start (about 40 ms under Wine). tail -f follows the queue
+// (inotify: no polling). A watchdog ends every job and removes the run's files when the
+// converter stops touching its heartbeat file (it was terminated by force).
+const char* const kDispatcher = R"SH(cd "$1" || exit 1
+fifo=$(mktemp -u /tmp/korvello-queue.XXXXXX) && mkfifo "$fifo" || exit 1
+tail -f -n +1 queue > "$fifo" &
+tail=$!
+(
+    while sleep 2; do
+        seen=$(stat -c %Y alive 2>/dev/null || echo 0)
+        [ $(( $(date +%s) - seen )) -gt 12 ] || continue
+        for group in "$1"/job*/pid; do [ -f "$group" ] && kill -KILL -"$(cat "$group")" 2>/dev/null; done
+        rm -rf "$1" "$2"
+        kill $tail
+        exit
+    done
+) &
+watchdog=$!
+while IFS= read -r line; do
+    case $line in
+    exit) break ;;
+    run\ *) setsid /bin/sh "${line#run }" < /dev/null > /dev/null 2>&1 & ;;
+    *) eval "$line" ;;
+    esac
+done < "$fifo"
+kill $tail $watchdog 2>/dev/null
+rm -f "$fifo"
+)SH";
+
+// The dispatcher's queue and the heartbeat that keeps its watchdog quiet.
+class Dispatcher {
+public:
+    Dispatcher(const std::wstring& workFolder, const std::wstring& leftovers)
+        : queuePath_(workFolder + L"\\queue"), alivePath_(workFolder + L"\\alive")
+    {
+        writeWholeFile(alivePath_, "1");
+        const std::wstring script = workFolder + L"\\dispatch.sh";
+        if (!writeWholeFile(queuePath_, "") || !writeWholeFile(script, kDispatcher)) {
+            return;
+        }
+        queue_ = CreateFileW(queuePath_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, 0, nullptr);
+        stopBeating_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (queue_ == INVALID_HANDLE_VALUE || stopBeating_ == nullptr
+            || !startShellScript({unixName(script), unixName(workFolder),
+                leftovers.empty() ? std::string("/nonexistent") : unixName(leftovers)})) {
+            return;
+        }
+        heartbeat_ = CreateThread(nullptr, 0, &Dispatcher::beat, this, 0, nullptr);
+        running_ = heartbeat_ != nullptr;
+    }
+    ~Dispatcher() { close(); }
+    Dispatcher(const Dispatcher&) = delete;
+    Dispatcher& operator=(const Dispatcher&) = delete;
+
+    bool running() const { return running_; }
+
+    // One line for the dispatcher, written whole in one append.
+    bool send(const std::string& line)
+    {
+        const std::string bytes = line + "\n";
+        DWORD written = 0;
+        return running_ && WriteFile(queue_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+            && written == bytes.size();
+    }
+
+    void close()
+    {
+        if (running_) {
+            send("exit");
+            running_ = false;
+        }
+        if (heartbeat_ != nullptr) {
+            SetEvent(stopBeating_);
+            WaitForSingleObject(heartbeat_, 2000);
+            CloseHandle(heartbeat_);
+            heartbeat_ = nullptr;
+        }
+        if (stopBeating_ != nullptr) {
+            CloseHandle(stopBeating_);
+            stopBeating_ = nullptr;
+        }
+        if (queue_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(queue_);
+            queue_ = INVALID_HANDLE_VALUE;
+        }
+    }
+
+private:
+    static DWORD WINAPI beat(void* self)
+    {
+        auto* dispatcher = static_cast<Dispatcher*>(self);
+        unsigned count = 0;
+        while (WaitForSingleObject(dispatcher->stopBeating_, 1000) == WAIT_TIMEOUT) {
+            writeWholeFile(dispatcher->alivePath_, std::to_string(++count));
+        }
+        return 0;
+    }
+
+    std::wstring queuePath_;
+    std::wstring alivePath_;
+    HANDLE queue_ = INVALID_HANDLE_VALUE;
+    HANDLE stopBeating_ = nullptr;
+    HANDLE heartbeat_ = nullptr;
+    bool running_ = false;
+};
+
 class WineRelayJob : public ToolJob {
 public:
-    explicit WineRelayJob(std::wstring folder)
-        : folder_(std::move(folder))
+    WineRelayJob(std::wstring folder, Dispatcher& dispatcher)
+        : folder_(std::move(folder)), dispatcher_(dispatcher)
     {
     }
     ~WineRelayJob() override
@@ -192,31 +305,21 @@ private:
         return group.find_first_not_of("0123456789") == std::string::npos ? group : std::string();
     }
 
-    // Sends a signal to the job's process group through a shell script, which leaves
-    // a marker file when done (and "marker" too when one is given).
+    // Sends a signal to the job's process group through the dispatcher, which handles
+    // its lines in order (a pause cannot overtake a resume) and leaves the marker file.
     void signal(const char* name, const char* marker)
     {
         const std::string group = processGroup();
         if (group.empty()) {
             return;
         }
-        const std::wstring previous = folder_ + L"\\signal" + std::to_wstring(signals_) + L".done";
-        for (int i = 0; i < 100 && signals_ > 0 && !fileExists(previous); ++i) {
-            Sleep(10);
-        }
-        const std::string unixFolder = unixName(folder_);
-        const std::string number = std::to_string(++signals_);
         // dash's kill takes a negative process id (the group) but no "--".
-        std::string script = "kill -" + std::string(name) + " -" + group + " 2>/dev/null\n"
-            "kill -" + std::string(name) + " " + group + " 2>/dev/null\n"
-            ": > " + shellWord(unixFolder + "/signal" + number + ".done") + "\n";
+        std::string line = "kill -" + std::string(name) + " -" + group + " 2>/dev/null; kill -" + name + " " + group
+            + " 2>/dev/null";
         if (marker != nullptr) {
-            script += ": > " + shellWord(unixFolder + "/" + marker) + "\n";
+            line += "; : > " + shellWord(unixName(folder_) + "/" + marker);
         }
-        const std::wstring scriptFile = folder_ + L"\\signal" + fromUtf8(number) + L".sh";
-        if (writeWholeFile(scriptFile, script)) {
-            startShellScript(unixFolder + "/signal" + number + ".sh", false);
-        }
+        dispatcher_.send(line);
     }
 
     void readNewOutput(std::vector<std::string>& lines)
@@ -236,6 +339,7 @@ private:
     }
 
     std::wstring folder_;
+    Dispatcher& dispatcher_;
     HANDLE output_ = INVALID_HANDLE_VALUE;
     LineSplitter splitter_;
     int exitCode_ = -1;
@@ -243,17 +347,20 @@ private:
     bool stopping_ = false;
     bool started_ = false;
     bool paused_ = false;
-    int signals_ = 0;
     DWORD startTick_ = GetTickCount();
     static constexpr DWORD kStartTimeoutMs = 20000;
 };
 
 class WineRelayHost : public ToolHost {
 public:
-    explicit WineRelayHost(std::wstring workFolder)
-        : workFolder_(std::move(workFolder))
+    WineRelayHost(std::wstring workFolder, const std::wstring& leftovers)
+        : workFolder_(std::move(workFolder)), dispatcher_(workFolder_, leftovers)
     {
     }
+
+    bool running() const { return dispatcher_.running(); }
+
+    void shutDown() override { dispatcher_.close(); }
 
     const char* name() const override { return "wine-relay"; }
 
@@ -280,10 +387,10 @@ public:
             "echo $$ > pid.tmp && mv pid.tmp pid\n"
             + command + " > out 2>&1 < /dev/null\n"
             "echo $? > rc.tmp && mv rc.tmp rc\n";
-        if (!writeWholeFile(folder + L"\\run.sh", script) || !startShellScript(unixFolder + "/run.sh", true)) {
+        if (!writeWholeFile(folder + L"\\run.sh", script) || !dispatcher_.send("run " + unixFolder + "/run.sh")) {
             return nullptr;
         }
-        return std::make_unique<WineRelayJob>(folder);
+        return std::make_unique<WineRelayJob>(folder, dispatcher_);
     }
 
 private:
@@ -299,17 +406,19 @@ private:
     }
 
     std::wstring workFolder_;
+    Dispatcher dispatcher_;
     int jobs_ = 0;
 };
 
 } // namespace
 
-std::unique_ptr<ToolHost> makeWineRelayHost(const std::wstring& workFolder)
+std::unique_ptr<ToolHost> makeWineRelayHost(const std::wstring& workFolder, const std::wstring& leftovers)
 {
     const WineNames& names = wineNames();
     if (names.toUnix == nullptr || names.toDos == nullptr || !fileExists(dosName("/bin/sh"))
         || !fileExists(dosName("/usr/bin/setsid")) || !fileExists(dosName("/usr/bin/stdbuf"))) {
         return nullptr;
     }
-    return std::make_unique<WineRelayHost>(workFolder);
+    auto host = std::make_unique<WineRelayHost>(workFolder, leftovers);
+    return host->running() ? std::move(host) : nullptr;
 }
