@@ -220,6 +220,12 @@ public:
         if (output_ != INVALID_HANDLE_VALUE) {
             CloseHandle(output_);
         }
+        if (ended_) { // a finished job's folder goes at once; a long run makes thousands
+            for (const wchar_t* name : {L"run.sh", L"out", L"pid", L"rc", L"gone"}) {
+                DeleteFileW((folder_ + L"\\" + name).c_str());
+            }
+            RemoveDirectoryW(folder_.c_str());
+        }
     }
     WineRelayJob(const WineRelayJob&) = delete;
     WineRelayJob& operator=(const WineRelayJob&) = delete;
@@ -370,30 +376,61 @@ public:
 
     std::unique_ptr<ToolJob> start(const std::string& tool, const std::vector<std::wstring>& arguments) override
     {
-        const std::string program = unixToolPath(tool);
-        const std::wstring folder = workFolder_ + L"\\job" + std::to_wstring(++jobs_);
-        if (program.empty() || !CreateDirectoryW(folder.c_str(), nullptr)) {
-            return nullptr;
+        const std::string command = commandLine({tool, arguments});
+        return command.empty() ? nullptr : startScript(command + " > out 2>&1 < /dev/null\n");
+    }
+
+    // One script for the whole chain: one job start instead of one per tool.
+    std::unique_ptr<ToolJob> startChain(const std::vector<Step>& steps) override
+    {
+        std::string body;
+        for (const auto& step : steps) {
+            const std::string command = commandLine(step);
+            if (command.empty()) {
+                return nullptr;
+            }
+            body += (body.empty() ? "{ " : " && ") + std::string("echo ") + shellWord(kChainMarker + step.tool) + " && "
+                + command;
         }
-        const std::string unixFolder = unixName(folder);
-        // Line-buffered output (stdbuf), so each line reaches the file as it is written.
+        return body.empty() ? nullptr : startScript(body + "; } > out 2>&1 < /dev/null\n");
+    }
+
+private:
+    // The tool's command, line-buffered (stdbuf) so each line reaches the output file as
+    // it is written; empty when the tool is missing.
+    static std::string commandLine(const Step& step)
+    {
+        const std::string program = unixToolPath(step.tool);
+        if (program.empty()) {
+            return {};
+        }
         std::string command = "stdbuf -oL -eL " + shellWord(program);
-        for (const auto& argument : arguments) {
+        for (const auto& argument : step.arguments) {
             command += ' ';
             command += shellWord(toUtf8(argument));
         }
-        // $$ leads its own process group (setsid), so one kill reaches the tool too.
+        return command;
+    }
+
+    // A job's script in a folder of its own: it writes its process-group id first and
+    // the exit code of its commands last.
+    std::unique_ptr<ToolJob> startScript(const std::string& commands)
+    {
+        const std::wstring folder = workFolder_ + L"\\job" + std::to_wstring(++jobs_);
+        if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+            return nullptr;
+        }
+        const std::string unixFolder = unixName(folder);
+        // $$ leads its own process group (setsid), so one kill reaches the tools too.
         const std::string script = "cd " + shellWord(unixFolder) + " || exit 1\n"
             "echo $$ > pid.tmp && mv pid.tmp pid\n"
-            + command + " > out 2>&1 < /dev/null\n"
-            "echo $? > rc.tmp && mv rc.tmp rc\n";
+            + commands + "echo $? > rc.tmp && mv rc.tmp rc\n";
         if (!writeWholeFile(folder + L"\\run.sh", script) || !dispatcher_.send("run " + unixFolder + "/run.sh")) {
             return nullptr;
         }
         return std::make_unique<WineRelayJob>(folder, dispatcher_);
     }
 
-private:
     static std::string unixToolPath(const std::string& tool)
     {
         for (const char* folder : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {

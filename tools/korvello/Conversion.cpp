@@ -1,0 +1,537 @@
+#include "Conversion.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr size_t kKeptLines = 40;      // of each tool's output, for the reason of a failure
+constexpr DWORD kMessageQuietMs = 300; // a renderer message may still go on this long
+constexpr DWORD kPollMs = 10;
+
+bool startsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
+
+// "Page 12": the renderer's own page line (the converter prints its own).
+bool isRendererPageLine(const std::string& line)
+{
+    return startsWith(line, "Page ") && line.size() > 5 && line.find_first_not_of("0123456789", 5) == std::string::npos;
+}
+
+// A line of a tool's error output worth passing on: DjVuLibre's "*** " prefix goes, its
+// source locations ("*** (GBitmap.cpp:214)", "*** 'void ...'") are left out.
+std::string meaningful(std::string line)
+{
+    while (!line.empty() && (line.front() == '*' || line.front() == ' ' || line.front() == '\t')) {
+        line.erase(line.begin());
+    }
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) {
+        line.pop_back();
+    }
+    if (line.empty() || line.front() == '(' || line.front() == '\'') {
+        return {};
+    }
+    return line;
+}
+
+bool isPostScript(const std::wstring& path)
+{
+    const std::string head = readWholeFile(path).substr(0, 1024);
+    return head.find("%PDF-") == std::string::npos
+        && (startsWith(head, "%!") || startsWith(head, "\xC5\xD0\xD3\xC6") || head.find("%!PS") != std::string::npos);
+}
+
+// The number after the last "%%Pages:" of the text, 0 when there is none.
+int pagesComment(const std::string& text)
+{
+    const size_t at = text.rfind("%%Pages:");
+    return at == std::string::npos ? 0 : std::atoi(text.c_str() + at + 8);
+}
+
+} // namespace
+
+void RunningTool::keep(const std::vector<std::string>& more)
+{
+    for (const auto& line : more) {
+        lines.push_back(line.substr(0, 1000));
+        if (lines.size() > kKeptLines) {
+            lines.pop_front();
+        }
+    }
+}
+
+Conversion::Conversion(const Options& options, ToolHost& host, const std::wstring& work, const std::wstring& part,
+    HANDLE stop)
+    : options_(options), host_(host), planner_(options, host, PageFiles{work}), files_{work}, work_(work), part_(part),
+      stop_(stop)
+{
+    SYSTEM_INFO system = {};
+    GetSystemInfo(&system);
+    workers_ = std::clamp(static_cast<int>(system.dwNumberOfProcessors) + 1, 1, 16);
+}
+
+std::vector<std::wstring> Conversion::rendererOptions() const
+{
+    std::vector<std::wstring> arguments = {L"-dNOPAUSE", L"-dBATCH", L"-dSAFER"};
+    if (options_.ignoreColorProfiles) {
+        arguments.push_back(L"-dUseFastColor=true");
+    }
+    if (options_.renderingIntent == "printed") {
+        arguments.push_back(L"-dPrinted=true");
+    } else if (options_.renderingIntent == "screen") {
+        arguments.push_back(L"-dPrinted=false");
+    }
+    if (!options_.resourceDir.empty()) {
+        arguments.push_back(L"-I" + tool(options_.resourceDir));
+    }
+    return arguments;
+}
+
+std::unique_ptr<ToolJob> Conversion::startTool(const Step& step)
+{
+    auto job = host_.start(step.tool, step.arguments);
+    if (!job) {
+        fail(kExitTools, step.tool + " could not be started", nullptr);
+    }
+    return job;
+}
+
+void Conversion::say(const std::string& line)
+{
+    ownLines_.push_back(line);
+    flushOwnLines(false);
+}
+
+// The converter's own lines wait while a message of the renderer may go on with more
+// lines, so they never split one.
+void Conversion::flushOwnLines(bool always)
+{
+    if (!always && GetTickCount() - lastRelayTick_ < kMessageQuietMs) {
+        return;
+    }
+    while (!ownLines_.empty()) {
+        writeLine(ownLines_.front());
+        ownLines_.pop_front();
+    }
+}
+
+void Conversion::announce(int pages)
+{
+    announced_ = pages;
+    say("Processing pages 1 through " + std::to_string(pages) + ".");
+}
+
+void Conversion::relay(const std::string& line)
+{
+    if (line.find('\0') != std::string::npos) {
+        fail(kExitRender, "the renderer's output reached the converter damaged (NUL bytes in a line); the conversion "
+            "was stopped", nullptr);
+    }
+    if (isRendererPageLine(line) || relayed_.count(line) != 0) {
+        return; // "Page N" is printed when page N is finished; a message of the counting pass once
+    }
+    if (startsWith(line, "Processing pages 1 through ")) {
+        countedByRenderer_ = true;
+        announce(std::atoi(line.c_str() + 27));
+        return;
+    }
+    const bool continuation = startsWith(line, "   ") && line.find("   **** ") == std::string::npos;
+    if (!continuation) {
+        flushOwnLines(true);
+    }
+    writeLine(line);
+    lastRelayTick_ = GetTickCount();
+}
+
+// Runs one tool to its end (watching the kill event); its exit code. Its lines are
+// kept in tool.
+int Conversion::runToEnd(const Step& step, const char* what)
+{
+    RunningTool run{step.tool, startTool(step), {}};
+    std::vector<std::string> lines;
+    while (!run.job->poll(lines)) {
+        if (WaitForSingleObject(stop_, kPollMs) == WAIT_OBJECT_0) {
+            run.job->stop();
+            run.job->waitGone(1000);
+            abandon(kExitStopped);
+        }
+    }
+    run.keep(lines);
+    if (run.job->exitCode() != 0) {
+        fail(kExitEncode, std::string(what) + " failed: " + step.tool + " ended with exit code "
+            + std::to_string(run.job->exitCode()), &run);
+    }
+    return 0;
+}
+
+// PostScript does not say its pages while it is rendered: "%%Pages:" does (at the start,
+// or at the end after "(atend)"); without it a quick pass with the bounding-box device
+// counts them.
+bool Conversion::countPostScriptPages()
+{
+    const std::string content = readWholeFile(options_.input);
+    int pages = pagesComment(content.substr(0, 65536));
+    if (pages <= 0 && content.size() > 65536) {
+        pages = pagesComment(content.substr(content.size() - 65536));
+    }
+    if (pages <= 0) {
+        std::vector<std::wstring> arguments = rendererOptions();
+        arguments.push_back(L"-sDEVICE=bbox");
+        arguments.push_back(tool(options_.input));
+        RunningTool run{"gs", startTool({"gs", arguments}), {}};
+        std::vector<std::string> lines;
+        while (!run.job->poll(lines)) {
+            if (WaitForSingleObject(stop_, kPollMs) == WAIT_OBJECT_0) {
+                run.job->stop();
+                run.job->waitGone(1000);
+                abandon(kExitStopped);
+            }
+        }
+        for (const auto& line : lines) {
+            if (startsWith(line, "%%BoundingBox:")) {
+                ++pages;
+            } else if (!startsWith(line, "%%HiResBoundingBox:")) {
+                relay(line);
+                relayed_.insert(line);
+            }
+        }
+    }
+    if (pages > 0) {
+        announce(pages);
+    }
+    return pages > 0;
+}
+
+void Conversion::startRenderers()
+{
+    if (isPostScript(options_.input)) {
+        countPostScriptPages();
+    }
+    const std::wstring resolution = L"-r" + std::to_wstring(options_.dpi);
+    if (options_.text != TextLevel::None) {
+        std::vector<std::wstring> arguments = rendererOptions();
+        arguments.insert(arguments.begin(), L"-q");
+        arguments.insert(arguments.end(), {resolution, L"-sDEVICE=txtwrite", L"-dTextFormat=0", L"-o",
+            tool(files_.folder + L"\\text%05d.xml"), tool(options_.input)});
+        textJob_ = {"gs", startTool({"gs", arguments}), {}};
+        texting_ = true;
+    }
+    // pnmraw writes a page of black and white only as a bitonal PBM, which is what the
+    // bitonal encoder takes, and shades or colour as PGM or PPM.
+    std::vector<std::wstring> arguments = rendererOptions();
+    arguments.insert(arguments.end(), {resolution, L"-sDEVICE=pnmraw", L"-o", tool(files_.folder + L"\\page%05d.pnm"),
+        tool(options_.input)});
+    renderer_ = {"gs", startTool({"gs", arguments}), {}};
+    rendering_ = true;
+}
+
+bool Conversion::pollRenderer()
+{
+    if (!rendering_) {
+        return false;
+    }
+    std::vector<std::string> lines;
+    const bool ended = renderer_.job->poll(lines);
+    renderer_.keep(lines);
+    for (const auto& line : lines) {
+        relay(line);
+    }
+    if (ended) {
+        rendering_ = false;
+        if (renderer_.job->exitCode() != 0) {
+            fail(kExitRender, "the renderer ended with exit code " + std::to_string(renderer_.job->exitCode()), nullptr);
+        }
+    }
+    while (fileExists(files_.image(rendered_ + 2)) || (!rendering_ && fileExists(files_.image(rendered_ + 1)))) {
+        ++rendered_;
+    }
+    return ended || !lines.empty();
+}
+
+bool Conversion::pollTextJob()
+{
+    if (!texting_) {
+        return false;
+    }
+    std::vector<std::string> lines;
+    const bool ended = textJob_.job->poll(lines);
+    textJob_.keep(lines); // its messages are the renderer's again: not relayed
+    if (ended) {
+        texting_ = false;
+        if (textJob_.job->exitCode() != 0) {
+            say("   **** Notice: the hidden text could not be made (the text pass ended with exit code "
+                + std::to_string(textJob_.job->exitCode()) + "); pages without it are kept.");
+        }
+    }
+    while (fileExists(files_.text(textDone_ + 2)) || (!texting_ && fileExists(files_.text(textDone_ + 1)))) {
+        ++textDone_;
+    }
+    return ended || !lines.empty();
+}
+
+// Rendered pages wait on disk for the encoders: the renderer is held while a few more
+// than the encoders can take are waiting, so the temporary folder stays small whatever
+// the page count.
+void Conversion::holdRenderer()
+{
+    if (!rendering_) {
+        return;
+    }
+    const int waiting = rendered_ - reported_;
+    if (!paused_ && waiting >= workers_ + 3) {
+        paused_ = true;
+        renderer_.job->pause(true);
+    } else if (paused_ && waiting <= workers_ + 1) {
+        paused_ = false;
+        renderer_.job->pause(false);
+    }
+}
+
+void Conversion::startPages()
+{
+    int active = 0;
+    for (const auto& [page, task] : pages_) {
+        active += task.done ? 0 : 1;
+    }
+    for (int started = active; started < workers_ && nextPage_ <= rendered_; ++started) {
+        PageTask task;
+        task.page = nextPage_++;
+        task.dpi = options_.dpi;
+        task.image = files_.image(task.page);
+        pages_.emplace(task.page, std::move(task));
+    }
+}
+
+// Reads the page's size; a page too large for DjVu is rendered again at the highest
+// resolution that fits; otherwise its encoding steps are planned.
+void Conversion::planPage(PageTask& task)
+{
+    int kind = 0;
+    if (!readPnmHeader(task.image, kind, task.width, task.height)) {
+        fail(kExitRender, "the rendered image of page " + std::to_string(task.page) + " could not be read", nullptr);
+    }
+    const int side = std::max(task.width, task.height);
+    if (side > kDjVuMaxSide) {
+        if (task.rerendered || task.dpi * static_cast<long long>(kDjVuMaxSide) / side < 1) {
+            fail(kExitEncode, "page " + std::to_string(task.page) + " is too large for DjVu at any resolution ("
+                + std::to_string(task.width) + " by " + std::to_string(task.height) + " pixels)", nullptr);
+        }
+        task.dpi = static_cast<int>(task.dpi * static_cast<long long>(kDjVuMaxSide) / side);
+        task.rerendered = true;
+        say("   **** Notice: page " + std::to_string(task.page) + " is too large for DjVu at "
+            + std::to_string(options_.dpi) + " dpi; it is encoded at " + std::to_string(task.dpi) + " dpi.");
+        DeleteFileW(task.image.c_str());
+        task.image = files_.file(L"large", task.page, L".pnm");
+        std::vector<std::wstring> arguments = rendererOptions();
+        arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi),
+            L"-dFirstPage=" + std::to_wstring(task.page), L"-dLastPage=" + std::to_wstring(task.page),
+            L"-sDEVICE=pnmraw", L"-o", tool(task.image), tool(options_.input)});
+        task.steps.push_back({"gs", arguments});
+        return;
+    }
+    std::string problem;
+    if (!planner_.planEncoding(task.page, task.image, task.dpi, task.steps, problem)) {
+        fail(kExitRender, problem, nullptr);
+    }
+    task.planned = true;
+}
+
+// The page's text and links, once the text pass has finished the page.
+bool Conversion::annotatePage(PageTask& task)
+{
+    if (options_.text != TextLevel::None && texting_ && textDone_ < task.page) {
+        return false;
+    }
+    const std::string script = planner_.annotationScript(readWholeFile(files_.text(task.page)), std::string(),
+        task.width, task.height, task.dpi);
+    if (!script.empty()) {
+        const std::wstring scriptFile = files_.file(L"annotations", task.page, L".djvused");
+        if (!writeWholeFile(scriptFile, script)) {
+            fail(kExitEncode, "the text of page " + std::to_string(task.page) + " could not be written", nullptr);
+        }
+        task.steps.push_back(planner_.annotationStep(task.page, scriptFile));
+    }
+    task.annotated = true;
+    return true;
+}
+
+void Conversion::finishPage(PageTask& task)
+{
+    DeleteFileW(task.image.c_str());
+    for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
+             {L"bg", L".ppm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"}, {L"annotations", L".djvused"}}) {
+        DeleteFileW(files_.file(stem, task.page, extension).c_str());
+    }
+    task.done = true;
+    finished_.insert(task.page);
+}
+
+// One step further for the page: its running tool polled, the next tool started, or
+// the next stage begun. True when something happened.
+bool Conversion::advancePage(PageTask& task)
+{
+    if (task.tool.job) {
+        std::vector<std::string> lines;
+        const bool ended = task.tool.job->poll(lines);
+        task.tool.keep(lines);
+        if (!ended) {
+            return !lines.empty();
+        }
+        if (task.tool.job->exitCode() != 0) {
+            fail(kExitEncode, "encoding page " + std::to_string(task.page) + " failed: " + task.tool.name
+                + " ended with exit code " + std::to_string(task.tool.job->exitCode()), &task.tool);
+        }
+        task.tool.job.reset();
+        task.tool.lines.clear();
+    }
+    if (!task.planned && task.steps.empty()) {
+        planPage(task);
+    }
+    if (task.planned && !task.annotated) {
+        annotatePage(task); // with the encoding when the page's text is there, else after it
+    }
+    if (!task.steps.empty()) {
+        // The page's tools run as one job, so a page costs one job start.
+        task.tool.name = task.steps.back().tool;
+        task.tool.job = host_.startChain({task.steps.begin(), task.steps.end()});
+        if (!task.tool.job) {
+            fail(kExitTools, task.tool.name + " could not be started", nullptr);
+        }
+        task.steps.clear();
+        return true;
+    }
+    if (task.planned && task.annotated) {
+        finishPage(task);
+        return true;
+    }
+    return false;
+}
+
+void Conversion::reportFinishedPages()
+{
+    while (finished_.count(reported_ + 1) != 0) {
+        ++reported_;
+        finished_.erase(reported_);
+        pages_.erase(reported_);
+        if (reported_ > announced_) {
+            announce(reported_); // the document had more pages than it said
+        }
+        say("Page " + std::to_string(reported_));
+    }
+}
+
+void Conversion::bundle()
+{
+    Step step{"djvm", {L"-c", tool(part_)}};
+    for (int page = 1; page <= reported_; ++page) {
+        step.arguments.push_back(tool(files_.djvu(page)));
+    }
+    runToEnd(step, "bundling the pages");
+}
+
+int Conversion::run()
+{
+    startRenderers();
+    for (;;) {
+        bool busy = pollRenderer();
+        busy = pollTextJob() || busy;
+        holdRenderer();
+        startPages();
+        for (auto& [page, task] : pages_) {
+            if (!task.done) {
+                busy = advancePage(task) || busy;
+            }
+        }
+        reportFinishedPages();
+        flushOwnLines(false);
+        if (!rendering_ && reported_ == rendered_ && nextPage_ > rendered_) {
+            break;
+        }
+        if (WaitForSingleObject(stop_, busy ? 0 : kPollMs) == WAIT_OBJECT_0) {
+            abandon(kExitStopped);
+        }
+    }
+    flushOwnLines(true);
+    if (rendered_ == 0) {
+        fail(kExitRender, "the renderer made no page; its messages above say why", nullptr);
+    }
+    if (countedByRenderer_ && rendered_ < announced_) {
+        fail(kExitRender, "the renderer ended after page " + std::to_string(rendered_) + " of " + std::to_string(announced_),
+            nullptr);
+    }
+    bundle();
+    if (stopRequested()) {
+        abandon(kExitStopped);
+    }
+    const DWORD flags = options_.force ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (!MoveFileExW(part_.c_str(), options_.output.c_str(), flags)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+            fail(kExitInput, "the output file appeared during the conversion and was left as it is (--force replaces "
+                "it): " + toAnsi(options_.output), nullptr);
+        }
+        fail(kExitOutput, "the output file could not be written (system error " + std::to_string(error) + "): "
+            + toAnsi(options_.output), nullptr);
+    }
+    renderer_.job.reset();
+    textJob_.job.reset();
+    host_.shutDown();
+    removeTree(work_);
+    return 0;
+}
+
+void Conversion::fail(int code, const std::string& what, const RunningTool* tool)
+{
+    // A chain's lines are headed by the name of the tool that wrote them: the reason is
+    // in the lines of the tool that failed, the last one.
+    std::string name = tool != nullptr ? tool->name : std::string();
+    size_t from = 0;
+    for (size_t i = 0; tool != nullptr && i < tool->lines.size(); ++i) {
+        if (startsWith(tool->lines[i], kChainMarker)) {
+            name = tool->lines[i].substr(3);
+            from = i + 1;
+        }
+    }
+    std::string said = what;
+    if (tool != nullptr && name != tool->name) {
+        said.replace(said.find(tool->name), tool->name.size(), name);
+    }
+    say("Error: " + said + ".");
+    int passed = 0;
+    for (size_t i = from; tool != nullptr && i < tool->lines.size() && passed < 4; ++i) {
+        const std::string reason = meaningful(tool->lines[i]);
+        if (!reason.empty()) {
+            say("Error: " + name + ": " + reason);
+            ++passed;
+        }
+    }
+    abandon(code);
+}
+
+void Conversion::abandon(int code)
+{
+    flushOwnLines(true);
+    std::vector<ToolJob*> jobs = {renderer_.job.get(), textJob_.job.get()};
+    for (auto& [page, task] : pages_) {
+        jobs.push_back(task.tool.job.get());
+    }
+    for (ToolJob* job : jobs) {
+        if (job != nullptr) {
+            job->stop();
+        }
+    }
+    for (ToolJob* job : jobs) {
+        if (job != nullptr) {
+            job->waitGone(1000);
+        }
+    }
+    pages_.clear(); // closes the relay files, so the folder can go
+    renderer_.job.reset();
+    textJob_.job.reset();
+    host_.shutDown();
+    DeleteFileW(part_.c_str());
+    removeTree(work_);
+    ExitProcess(static_cast<UINT>(code));
+}
