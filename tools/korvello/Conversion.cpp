@@ -218,6 +218,15 @@ void Conversion::startRenderers()
         textJob_ = {"gs", startTool({"gs", arguments}), {}};
         texting_ = true;
     }
+    if (options_.convertLinks) {
+        const std::wstring program = files_.folder + L"\\links.ps";
+        writeWholeFile(program, linkProgram());
+        // The PDF interpreter of old hands link annotations to the pdfmark procedure.
+        std::vector<std::wstring> arguments = {L"-q", L"-dNOPAUSE", L"-dBATCH", L"-dSAFER", L"-dNEWPDF=false",
+            L"-dDOPDFMARKS", L"-sDEVICE=nullpage", resolution, tool(program), tool(options_.input)};
+        linkJob_ = {"gs", startTool({"gs", arguments}), {}};
+        linking_ = true;
+    }
     // pnmraw writes a page of black and white only as a bitonal PBM, which is what the
     // bitonal encoder takes, and shades or colour as PGM or PPM.
     std::vector<std::wstring> arguments = rendererOptions();
@@ -267,6 +276,34 @@ bool Conversion::pollTextJob()
     }
     while (fileExists(files_.text(textDone_ + 2)) || (!texting_ && fileExists(files_.text(textDone_ + 1)))) {
         ++textDone_;
+    }
+    return ended || !lines.empty();
+}
+
+bool Conversion::pollLinkJob()
+{
+    if (!linking_) {
+        return false;
+    }
+    std::vector<std::string> lines;
+    const bool ended = linkJob_.job->poll(lines);
+    for (const auto& line : lines) {
+        int page = 0;
+        LinkArea area;
+        if (parseLinkLine(line, page, area)) {
+            links_[page].push_back(area);
+        } else if (const int done = linkPassPage(line); done > 0) {
+            linksDone_ = done;
+        } else {
+            linkJob_.keep({line});
+        }
+    }
+    if (ended) {
+        linking_ = false;
+        if (linkJob_.job->exitCode() != 0) {
+            say("   **** Notice: the links could not be read (the link pass ended with exit code "
+                + std::to_string(linkJob_.job->exitCode()) + "); pages without them are kept.");
+        }
     }
     return ended || !lines.empty();
 }
@@ -341,11 +378,14 @@ void Conversion::planPage(PageTask& task)
 // The page's text and links, once the text pass has finished the page.
 bool Conversion::annotatePage(PageTask& task)
 {
-    if (options_.text != TextLevel::None && texting_ && textDone_ < task.page) {
+    if ((options_.text != TextLevel::None && texting_ && textDone_ < task.page) || (linking_ && linksDone_ < task.page)) {
         return false;
     }
-    const std::string script = planner_.annotationScript(readWholeFile(files_.text(task.page)), std::string(),
-        task.width, task.height, task.dpi);
+    const auto links = links_.find(task.page);
+    const std::string areas = links == links_.end() ? std::string()
+        : mapAreas(links->second, task.height, static_cast<double>(task.dpi) / options_.dpi);
+    const std::string script = planner_.annotationScript(readWholeFile(files_.text(task.page)), areas, task.width,
+        task.height, task.dpi);
     if (!script.empty()) {
         const std::wstring scriptFile = files_.file(L"annotations", task.page, L".djvused");
         if (!writeWholeFile(scriptFile, script)) {
@@ -437,6 +477,7 @@ int Conversion::run()
     for (;;) {
         bool busy = pollRenderer();
         busy = pollTextJob() || busy;
+        busy = pollLinkJob() || busy;
         holdRenderer();
         startPages();
         for (auto& [page, task] : pages_) {
@@ -477,6 +518,7 @@ int Conversion::run()
     }
     renderer_.job.reset();
     textJob_.job.reset();
+    linkJob_.job.reset();
     host_.shutDown();
     removeTree(work_);
     return 0;
@@ -513,7 +555,7 @@ void Conversion::fail(int code, const std::string& what, const RunningTool* tool
 void Conversion::abandon(int code)
 {
     flushOwnLines(true);
-    std::vector<ToolJob*> jobs = {renderer_.job.get(), textJob_.job.get()};
+    std::vector<ToolJob*> jobs = {renderer_.job.get(), textJob_.job.get(), linkJob_.job.get()};
     for (auto& [page, task] : pages_) {
         jobs.push_back(task.tool.job.get());
     }
@@ -530,6 +572,7 @@ void Conversion::abandon(int code)
     pages_.clear(); // closes the relay files, so the folder can go
     renderer_.job.reset();
     textJob_.job.reset();
+    linkJob_.job.reset();
     host_.shutDown();
     DeleteFileW(part_.c_str());
     removeTree(work_);

@@ -5,6 +5,7 @@
 // output at the end. Exit codes are those of main.cpp.
 #pragma once
 
+#include "Links.h"
 #include "Options.h"
 #include "PagePlan.h"
 #include "ToolHost.h"
@@ -73,6 +74,7 @@ private:
 
     bool pollRenderer();
     bool pollTextJob();
+    bool pollLinkJob();
     void relay(const std::string& line);
     void say(const std::string& line);
     void flushOwnLines(bool always);
@@ -97,6 +99,10 @@ private:
 
     RunningTool renderer_;
     RunningTool textJob_;
+    RunningTool linkJob_;
+    bool linking_ = false;
+    int linksDone_ = 0;       // pages whose links are known
+    std::map<int, std::vector<LinkArea>> links_;
     bool rendering_ = false;
     bool texting_ = false;
     bool paused_ = false;

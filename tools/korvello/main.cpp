@@ -52,9 +52,14 @@ std::wstring folderOf(const std::wstring& path)
     return full;
 }
 
-// The notice naming what the converter does not carry out.
+// The notices naming what the converter does not carry out.
 void noticeIgnoredOptions(const Options& options)
 {
+    if (options.pagesPerDict > 1) {
+        // cjb2 encodes one page at a time: every page has its own shape dictionary.
+        writeLine("   **** Notice: shape dictionaries are not shared between pages (--pages-per-dict="
+            + std::to_string(options.pagesPerDict) + "); each page has its own.");
+    }
     if (options.ignored.empty()) {
         return;
     }
