@@ -66,6 +66,7 @@ public:
     }
 
     std::wstring path(const std::wstring& windowsPath) const { return host_->toolPath(windowsPath); }
+    bool has(const char* tool) const { return host_->hasTool(tool); }
 
     // The page count as the named tool reports it ("n" of djvused; pdfpagecount of gs).
     int djvuPages(const std::wstring& djvu)
@@ -332,6 +333,27 @@ TEST(ReferenceConverter, PostScriptPagesAreAnnouncedThenSaidOneByOneAndLinksKept
     const ToolResult links = tools.run("djvused", {L"-e", L"select 1; print-ant", tools.path(output)});
     ASSERT_FALSE(links.lines.empty());
     EXPECT_NE(std::string::npos, links.lines.front().find("(maparea \"https://example.org/korvello\""));
+}
+
+// As users start it from a Linux shell (wine korvello.exe ... > out.txt): the relay of
+// the tools' output stays whole to the last page.
+TEST(ReferenceConverter, StartedFromALinuxShellItSaysEveryPage)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    if (!tools.has("wine")) {
+        GTEST_SKIP() << "wine is not on the Linux side's PATH";
+    }
+    const std::wstring command = L"cd '" + tools.path(installation.folder()) + L"' && wine korvello.exe --dpi=100 "
+        L"--no-texts '" + samplePath(L"long.pdf") + L"' '" + installation.path(L"long.djvu") + L"' > out.txt 2>&1";
+    EXPECT_EQ(0, tools.run("sh", {L"-c", command}).exitCode) << installation.readFile(L"out.txt");
+    const std::string output = installation.readFile(L"out.txt");
+    EXPECT_EQ(std::string::npos, output.find('\0'));
+    for (int page = 1; page <= 100; ++page) {
+        ASSERT_NE(std::string::npos, output.find("\nPage " + std::to_string(page) + "\r\n")) << page << output;
+    }
+    EXPECT_EQ(100, tools.djvuPages(installation.path(L"long.djvu")));
 }
 
 TEST(ReferenceConverter, FailuresSayWhyAndLeaveNothing)
