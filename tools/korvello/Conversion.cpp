@@ -67,9 +67,11 @@ Conversion::Conversion(const Options& options, ToolHost& host, const std::wstrin
     : options_(options), host_(host), planner_(options, host, PageFiles{work}), files_{work}, work_(work), part_(part),
       stop_(stop)
 {
+    // A page's job spends part of its time waiting (for its start through the dispatcher,
+    // for its files to be seen), so two more pages than cores keep every core busy.
     SYSTEM_INFO system = {};
     GetSystemInfo(&system);
-    workers_ = std::clamp(static_cast<int>(system.dwNumberOfProcessors) + 1, 1, 16);
+    workers_ = std::clamp(static_cast<int>(system.dwNumberOfProcessors) + 2, 1, 16);
 }
 
 std::vector<std::wstring> Conversion::rendererOptions() const

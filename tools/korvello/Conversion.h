@@ -1,6 +1,6 @@
 // One conversion: the renderer makes the pages' images (and their text) one file per
 // page, a few pages ahead of the encoders; each page is encoded by its own chain of tool
-// runs, as many pages at once as there are cores; "Page N" is printed when page N and
+// runs, two more pages at once than there are cores; "Page N" is printed when page N and
 // every page before it is finished; the pages are bundled and the bundle renamed to the
 // output at the end. Exit codes are those of main.cpp.
 #pragma once
