@@ -36,17 +36,41 @@ std::string meaningful(std::string line)
     return line;
 }
 
+// Up to size bytes of the file from offset (from its end when offset is negative).
+std::string readPart(const std::wstring& path, long long offset, DWORD size)
+{
+    std::string bytes;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    LARGE_INTEGER length = {};
+    GetFileSizeEx(file, &length);
+    LARGE_INTEGER from = {};
+    from.QuadPart = offset >= 0 ? offset : std::max(0LL, length.QuadPart + offset);
+    bytes.resize(size);
+    DWORD read = 0;
+    if (!SetFilePointerEx(file, from, nullptr, FILE_BEGIN) || !ReadFile(file, bytes.data(), size, &read, nullptr)) {
+        read = 0;
+    }
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
+}
+
 bool isPostScript(const std::wstring& path)
 {
-    const std::string head = readWholeFile(path).substr(0, 1024);
+    const std::string head = readPart(path, 0, 1024);
     return head.find("%PDF-") == std::string::npos
         && (startsWith(head, "%!") || startsWith(head, "\xC5\xD0\xD3\xC6") || head.find("%!PS") != std::string::npos);
 }
 
-// The number after the last "%%Pages:" of the text, 0 when there is none.
-int pagesComment(const std::string& text)
+// The number after the first (or last) "%%Pages:" of the text, 0 when there is none
+// (or it is "(atend)"): the document's own comment, not one of a document it embeds.
+int pagesComment(const std::string& text, bool last)
 {
-    const size_t at = text.rfind("%%Pages:");
+    const size_t at = last ? text.rfind("%%Pages:") : text.find("%%Pages:");
     return at == std::string::npos ? 0 : std::atoi(text.c_str() + at + 8);
 }
 
@@ -173,10 +197,9 @@ int Conversion::runToEnd(const Step& step, const char* what)
 // counts them.
 bool Conversion::countPostScriptPages()
 {
-    const std::string content = readWholeFile(options_.input);
-    int pages = pagesComment(content.substr(0, 65536));
-    if (pages <= 0 && content.size() > 65536) {
-        pages = pagesComment(content.substr(content.size() - 65536));
+    int pages = pagesComment(readPart(options_.input, 0, 65536), false);
+    if (pages <= 0) {
+        pages = pagesComment(readPart(options_.input, -65536, 65536), true);
     }
     if (pages <= 0) {
         std::vector<std::wstring> arguments = rendererOptions();
