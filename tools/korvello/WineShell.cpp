@@ -99,8 +99,11 @@ namespace {
 // the signals the queue file asks for (one line each), so a job costs an appended line
 // instead of a Windows process start (about 40 ms under Wine). tail -f follows the queue
 // (inotify: no polling). A watchdog ends every job and removes the run's files when the
-// converter stops touching its heartbeat file (it was terminated by force).
-const char* const kDispatcher = R"SH(cd "$1" || exit 1
+// converter stops touching its heartbeat file (it was terminated by force). It lets go
+// of the standard handles it inherited, so a pipe the converter writes to ends when the
+// converter ends.
+const char* const kDispatcher = R"SH(exec < /dev/null > /dev/null 2>&1
+cd "$1" || exit 1
 fifo=$(mktemp -u /tmp/korvello-queue.XXXXXX) && mkfifo "$fifo" || exit 1
 tail -f -n +1 queue > "$fifo" &
 tail=$!
