@@ -19,7 +19,7 @@ fail() { echo "FAILED: $*"; exit 1; }
 cd "$src"
 "$check" converter/langmap.txt >"$out/shipped.out" || fail "the shipped rule file has lint errors: $(cat "$out/shipped.out")"
 "$check" --lang=ja converter/langmap.txt >"$out/shipped-ja.out" || fail "the shipped rule file has lint errors (ja)"
-grep -q "62 rules for en-us=, 0 errors" "$out/shipped.out" || fail "unexpected summary: $(cat "$out/shipped.out")"
+grep -q "63 rules for en-us=, 0 errors" "$out/shipped.out" || fail "unexpected summary: $(cat "$out/shipped.out")"
 
 cd "$here"
 status=0
@@ -63,6 +63,7 @@ expect_row en dict.txt Warning "Shape dictionaries are not shared between pages 
 expect_row en dict.txt Warning "Not carried out by this converter (ignored): --no-exact-color"
 expect_row en nofolder.txt Error "The output folder does not exist: Z:\\home\\user\\none\\"
 expect_row ja race.txt "エラー" "変換中に別のプログラムが出力ファイル"
+expect_row en folder-removed.txt Error "was the output folder removed?"
 "$check" --exit-code=0 --seconds=1 ../../../converter/langmap.txt default.txt >"$out/default.out"
 grep -q "warnings: 0" "$out/default.out" || fail "the front end's default options raise a warning: $(cat "$out/default.out")"
 grep -q "Finished in 1 second\.$" "$out/default.out" || fail "one second is not said right: $(cat "$out/default.out")"
