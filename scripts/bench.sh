@@ -13,5 +13,7 @@ cd "$build"
 wine bench/run/bench_run.exe 2>/dev/null | tee "$build/bench-run.txt"
 wine bench/monitor/bench_monitor.exe 2>/dev/null | tee "$build/bench-monitor.txt"
 KORVELLO_BUILD_DIR="$build" sh "$root/bench/startup/run.sh" 2>/dev/null | tee "$build/bench-startup.txt"
+KORVELLO_BUILD_DIR="$build" sh "$root/bench/reference/run.sh" 2>/dev/null | tee "$build/bench-reference.txt"
 echo
-grep -h '^figure ' "$build/bench-run.txt" "$build/bench-monitor.txt" "$build/bench-startup.txt" | tr -d '\r'
+grep -h '^figure ' "$build/bench-run.txt" "$build/bench-monitor.txt" "$build/bench-startup.txt" \
+    "$build/bench-reference.txt" | tr -d '\r'

@@ -19,7 +19,7 @@ fail() { echo "FAILED: $*"; exit 1; }
 cd "$src"
 "$check" converter/langmap.txt >"$out/shipped.out" || fail "the shipped rule file has lint errors: $(cat "$out/shipped.out")"
 "$check" --lang=ja converter/langmap.txt >"$out/shipped-ja.out" || fail "the shipped rule file has lint errors (ja)"
-grep -q "29 rules for en-us=, 0 errors" "$out/shipped.out" || fail "unexpected summary: $(cat "$out/shipped.out")"
+grep -q "63 rules for en-us=, 0 errors" "$out/shipped.out" || fail "unexpected summary: $(cat "$out/shipped.out")"
 
 cd "$here"
 status=0
@@ -42,6 +42,31 @@ cd "$src/tests/portable"
 "$check" --exit-code=1 --seconds=4 ../../converter/langmap.txt transcript.txt \
     | sed 's#^\.\./\.\./converter/##' >"$out/transcript.out"
 diff -u expected-transcript.txt "$out/transcript.out" || fail "transcript rows differ"
+
+# Real output of the reference converter (tools/korvello) in cases that go wrong: each
+# reason must be a warning or an error row, in both languages; the front end's default
+# options raise no warning.
+cd "$here/reference"
+expect_row() { # language transcript type text
+    "$check" --lang="$1" --exit-code=1 ../../../converter/langmap.txt "$2" >"$out/reference.out"
+    grep -qF "$4" "$out/reference.out" || fail "$2 ($1): no row \"$4\": $(cat "$out/reference.out")"
+    grep -F "$4" "$out/reference.out" | grep -q "^  $3" || fail "$2 ($1): \"$4\" is not a $3 row"
+}
+expect_row en locked.txt Error "The document is protected by a password"
+expect_row ja locked.txt "エラー" "文書はパスワードで保護されている"
+expect_row en wide.txt Warning "Page 1 is too large for DjVu at 300 dpi; it was encoded at 262 dpi."
+expect_row ja wide.txt "警告" "262 dpi で変換しました"
+expect_row en damaged.txt Warning "The document had errors that were repaired or ignored"
+expect_row en fontpdf.txt Warning "Font Korvello-NoSuchFace is not embedded in the document; NimbusSans-Regular is used"
+expect_row ja fontps.txt "警告" "フォント Korvello-NoSuchFace を Courier で代用します。"
+expect_row en dict.txt Warning "Shape dictionaries are not shared between pages (--pages-per-dict=5 is not carried out)"
+expect_row en dict.txt Warning "Not carried out by this converter (ignored): --no-exact-color"
+expect_row en nofolder.txt Error "The output folder does not exist: Z:\\home\\user\\none\\"
+expect_row ja race.txt "エラー" "変換中に別のプログラムが出力ファイル"
+expect_row en folder-removed.txt Error "was the output folder removed?"
+"$check" --exit-code=0 --seconds=1 ../../../converter/langmap.txt default.txt >"$out/default.out"
+grep -q "warnings: 0" "$out/default.out" || fail "the front end's default options raise a warning: $(cat "$out/default.out")"
+grep -q "Finished in 1 second\.$" "$out/default.out" || fail "one second is not said right: $(cat "$out/default.out")"
 
 if [ -n "$windows_checker" ]; then
     for lang in en ja; do

@@ -66,6 +66,7 @@ public:
     }
 
     std::wstring path(const std::wstring& windowsPath) const { return host_->toolPath(windowsPath); }
+    bool has(const char* tool) const { return host_->hasTool(tool); }
 
     // The page count as the named tool reports it ("n" of djvused; pdfpagecount of gs).
     int djvuPages(const std::wstring& djvu)
@@ -186,8 +187,6 @@ GuiRun convertWithTheFrontEnd(const Installation& installation, const std::wstri
         GTEST_SKIP() << "The sample PDFs were not made (the build needs ps2pdf from ghostscript)";           \
     }
 
-} // namespace
-
 TEST(ReferenceConverter, TheFrontEndTurnsTheSamplePdfIntoAMultiPageDjVu)
 {
     CleanSettingsKey settings;
@@ -214,7 +213,8 @@ TEST(ReferenceConverter, TheFrontEndTurnsTheSamplePdfIntoAMultiPageDjVu)
     const auto [dark, light] = darkAndLight(installation.readFile(L"first.pgm"));
     EXPECT_GT(dark, 1000u) << "the first page decodes blank";
     EXPECT_GT(light, dark);
-    EXPECT_FALSE(installation.exists(L"sample.djvu.korvello-part"));
+    WIN32_FIND_DATAW found = {};
+    EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileW(installation.path(L"*.korvello-part").c_str(), &found));
 }
 
 TEST(ReferenceConverter, RepairWarningsOfADamagedPdfBecomeRows)
@@ -237,6 +237,174 @@ TEST(ReferenceConverter, RepairWarningsOfADamagedPdfBecomeRows)
     EXPECT_EQ(5, tools.djvuPages(installation.path(L"damaged.djvu")));
 }
 
+// korvello.exe alone, its standard output and error in one pipe, as the front end runs it.
+class ConverterProcess {
+public:
+    ConverterProcess(const Installation& installation, const std::wstring& arguments)
+    {
+        std::wstring commandLine = L"\"" + installation.path(L"korvello.exe") + L"\" " + arguments;
+        SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        HANDLE readEnd = nullptr;
+        HANDLE writeEnd = nullptr;
+        CreatePipe(&readEnd, &writeEnd, &inheritable, 0);
+        reader_.reset(readEnd);
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = writeEnd;
+        startup.hStdError = writeEnd;
+        PROCESS_INFORMATION information = {};
+        started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+            &information) != FALSE;
+        CloseHandle(writeEnd);
+        process_.reset(information.hProcess);
+        thread_.reset(information.hThread);
+        id_ = information.dwProcessId;
+    }
+
+    bool started() const { return started_; }
+    DWORD id() const { return id_; }
+    HANDLE process() const { return process_.get(); }
+    const std::string& output() const { return output_; }
+
+    // Reads until the text has been written (true) or the output ends (false).
+    bool readUntil(const std::string& text)
+    {
+        char buffer[4096];
+        DWORD read = 0;
+        while (output_.find(text) == std::string::npos) {
+            if (!ReadFile(reader_.get(), buffer, sizeof(buffer), &read, nullptr) || read == 0) {
+                return false;
+            }
+            output_.append(buffer, read);
+        }
+        return true;
+    }
+
+    // Reads everything, then the exit code.
+    DWORD finish()
+    {
+        readUntil(std::string(1, '\0'));
+        WaitForSingleObject(process_.get(), 120000);
+        DWORD code = 12345;
+        GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
+
+private:
+    win::UniqueHandle reader_;
+    win::UniqueHandle process_;
+    win::UniqueHandle thread_;
+    DWORD id_ = 0;
+    bool started_ = false;
+    std::string output_;
+};
+
+std::wstring quoted(const std::wstring& path)
+{
+    return L"\"" + path + L"\"";
+}
+
+} // namespace
+
+TEST(ReferenceConverter, PostScriptPagesAreAnnouncedThenSaidOneByOneAndLinksKept)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    const std::wstring output = installation.path(L"sample.djvu");
+    ConverterProcess converter(installation, L"--dpi=100 --convert-links " + quoted(windowsPathOf(KORVELLO_SAMPLE_PS))
+        + L" " + quoted(output));
+    ASSERT_TRUE(converter.started());
+    EXPECT_EQ(0u, converter.finish()) << converter.output();
+    // The count before any page, then every page once and in order.
+    const std::string& text = converter.output();
+    size_t at = text.find("\nProcessing pages 1 through 5.\r\n");
+    ASSERT_NE(std::string::npos, at) << text;
+    for (int page = 1; page <= 5; ++page) {
+        const size_t next = text.find("\nPage " + std::to_string(page) + "\r\n");
+        ASSERT_NE(std::string::npos, next) << page << text;
+        EXPECT_LT(at, next);
+        at = next;
+    }
+    EXPECT_EQ(std::string::npos, text.find("\nPage 6")) << text;
+    EXPECT_EQ(5, tools.djvuPages(output));
+    const ToolResult links = tools.run("djvused", {L"-e", L"select 1; print-ant", tools.path(output)});
+    ASSERT_FALSE(links.lines.empty());
+    EXPECT_NE(std::string::npos, links.lines.front().find("(maparea \"https://example.org/korvello\""));
+}
+
+// As users start it from a Linux shell (wine korvello.exe ... > out.txt): the relay of
+// the tools' output stays whole to the last page.
+TEST(ReferenceConverter, StartedFromALinuxShellItSaysEveryPage)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    if (!tools.has("wine")) {
+        GTEST_SKIP() << "wine is not on the Linux side's PATH";
+    }
+    const std::wstring command = L"cd '" + tools.path(installation.folder()) + L"' && wine korvello.exe --dpi=100 "
+        L"--no-texts '" + samplePath(L"long.pdf") + L"' '" + installation.path(L"long.djvu") + L"' > out.txt 2>&1";
+    EXPECT_EQ(0, tools.run("sh", {L"-c", command}).exitCode) << installation.readFile(L"out.txt");
+    const std::string output = installation.readFile(L"out.txt");
+    EXPECT_EQ(std::string::npos, output.find('\0'));
+    for (int page = 1; page <= 100; ++page) {
+        ASSERT_NE(std::string::npos, output.find("\nPage " + std::to_string(page) + "\r\n")) << page << output;
+    }
+    EXPECT_EQ(100, tools.djvuPages(installation.path(L"long.djvu")));
+}
+
+TEST(ReferenceConverter, FailuresSayWhyAndLeaveNothing)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+
+    ConverterProcess locked(installation, quoted(samplePath(L"locked.pdf")) + L" " + quoted(installation.path(L"a.djvu")));
+    EXPECT_EQ(3u, locked.finish());
+    EXPECT_NE(std::string::npos, locked.output().find("   **** This file requires a password for access.")) << locked.output();
+    EXPECT_NE(std::string::npos, locked.output().find("\nError: the renderer made no page")) << locked.output();
+
+    ConverterProcess noFolder(installation, quoted(samplePath(L"sample.pdf")) + L" " + quoted(installation.path(L"none\\b.djvu")));
+    EXPECT_EQ(5u, noFolder.finish());
+    EXPECT_NE(std::string::npos, noFolder.output().find("\nError: the output folder does not exist: ")) << noFolder.output();
+    EXPECT_EQ(std::string::npos, noFolder.output().find("Processing pages")) << "rendered before the folder was checked";
+
+    // A page 125 inches wide is 37500 pixels at 300 dpi; DjVu takes at most 32767.
+    const std::wstring wide = installation.path(L"wide.djvu");
+    ConverterProcess tooWide(installation, L"--dpi=300 " + quoted(samplePath(L"wide.ps")) + L" " + quoted(wide));
+    EXPECT_EQ(0u, tooWide.finish()) << tooWide.output();
+    EXPECT_NE(std::string::npos, tooWide.output().find(
+        "   **** Notice: page 1 is too large for DjVu at 300 dpi; it is encoded at 262 dpi.")) << tooWide.output();
+    const ToolResult size = tools.run("djvused", {L"-e", L"select 1; size", tools.path(wide)});
+    ASSERT_FALSE(size.lines.empty());
+    EXPECT_EQ(0u, size.lines.front().find("width=32750 ")) << size.lines.front();
+    EXPECT_FALSE(installation.exists(L"a.djvu"));
+}
+
+TEST(ReferenceConverter, AnOutputThatAppearsDuringTheRunIsNotReplacedWithoutForce)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    ConverterProcess converter(installation, L"--dpi=150 " + quoted(samplePath(L"long.pdf")) + L" "
+        + quoted(installation.path(L"long.djvu")));
+    ASSERT_TRUE(converter.readUntil("\nPage 1\r\n")) << converter.output();
+    installation.writeFile(L"long.djvu", "another program's file");
+    EXPECT_EQ(2u, converter.finish());
+    EXPECT_NE(std::string::npos, converter.output().find("\nError: the output file appeared during the conversion"))
+        << converter.output();
+    EXPECT_EQ("another program's file", installation.readFile(L"long.djvu"));
+    WIN32_FIND_DATAW found = {};
+    const HANDLE search = FindFirstFileW(installation.path(L"*.korvello-part").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+}
+
 TEST(ReferenceConverter, TheKillEventStopsALongConversionAndLeavesNoOutput)
 {
     Installation installation(KORVELLO_REFERENCE_EXE);
@@ -244,56 +412,31 @@ TEST(ReferenceConverter, TheKillEventStopsALongConversionAndLeavesNoOutput)
     SKIP_WITHOUT_TOOLS(tools);
     const std::wstring output = installation.path(L"long.djvu");
     const std::wstring event = L"Korvello_GUI_test" + std::to_wstring(GetCurrentProcessId());
-    std::wstring commandLine = L"\"" + installation.path(L"korvello.exe") + L"\" --killevent=" + event
-        + L" --dpi=300 --words \"" + samplePath(L"long.pdf") + L"\" \"" + output + L"\"";
-
-    SECURITY_ATTRIBUTES inheritable = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inheritable, 0));
-    const win::UniqueHandle reader(readEnd);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION information = {};
-    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-        &startup, &information);
-    CloseHandle(writeEnd);
-    ASSERT_TRUE(started);
-    const win::UniqueHandle process(information.hProcess);
-    const win::UniqueHandle thread(information.hThread);
-
-    // Read until the renderer is well into the document.
-    std::string output_text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (output_text.find("\nPage 6") == std::string::npos
-        && ReadFile(reader.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        output_text.append(buffer, read);
-    }
-    ASSERT_NE(std::string::npos, output_text.find("Processing pages 1 through 100.")) << output_text;
-    ASSERT_NE(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 0)) << "the conversion ended before the stop";
+    ConverterProcess converter(installation, L"--killevent=" + event + L" --dpi=300 --words "
+        + quoted(samplePath(L"long.pdf")) + L" " + quoted(output));
+    ASSERT_TRUE(converter.started());
+    // Read until the conversion is well into the document.
+    ASSERT_TRUE(converter.readUntil("\nPage 6")) << converter.output();
+    ASSERT_NE(std::string::npos, converter.output().find("Processing pages 1 through 100.")) << converter.output();
+    ASSERT_NE(WAIT_OBJECT_0, WaitForSingleObject(converter.process(), 0)) << "the conversion ended before the stop";
 
     const win::UniqueHandle kill(CreateEventW(nullptr, FALSE, FALSE, event.c_str()));
     LARGE_INTEGER frequency = {}, before = {}, after = {};
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&before);
     SetEvent(kill.get());
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 30000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(converter.process(), 30000));
     QueryPerformanceCounter(&after);
     DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
+    GetExitCodeProcess(converter.process(), &code);
     EXPECT_EQ(5963u, code);
     EXPECT_FALSE(installation.exists(L"long.djvu"));
-    EXPECT_FALSE(installation.exists(L"long.djvu.korvello-part"));
+    EXPECT_FALSE(installation.exists(L"long.djvu." + std::to_wstring(converter.id()) + L".korvello-part"));
     // The working folder (named after the converter's process id) is gone too.
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
     WIN32_FIND_DATAW found = {};
-    const std::wstring pattern = std::wstring(temp) + L"korvello-" + std::to_wstring(information.dwProcessId) + L"-*";
+    const std::wstring pattern = std::wstring(temp) + L"korvello-" + std::to_wstring(converter.id()) + L"-*";
     const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search);
     if (search != INVALID_HANDLE_VALUE) {

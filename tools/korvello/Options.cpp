@@ -51,6 +51,7 @@ constexpr NumberOption kNumbers[] = {
     {L"--quality=", 0, 100, &Options::quality},
     {L"--fg-colors=", 0, 4000, &Options::fgColors},
     {L"--fg-image-colors=", 0, 4000, &Options::fgImageColors},
+    {L"--pages-per-dict=", 1, 99999, &Options::pagesPerDict},
 };
 
 } // namespace
@@ -104,6 +105,8 @@ Options parseOptions(const std::vector<std::wstring>& arguments)
             options.text = TextLevel::None;
         } else if (argument == L"--nosep") {
             options.noSpaces = true;
+        } else if (argument == L"--convert-links") {
+            options.convertLinks = true;
         } else if (argument == L"--fgbg-sep") {
             options.separate = true;
         } else if (argument == L"--ignore-color-profiles") {
@@ -115,7 +118,7 @@ Options parseOptions(const std::vector<std::wstring>& arguments)
         } else if (argument == L"--pdf=printed" || argument == L"--pdf=screen") {
             options.renderingIntent.assign(argument.begin() + 6, argument.end());
         } else {
-            // --convert-links, --pages-per-dict=, --no-exact-color and anything unknown.
+            // --no-exact-color and anything unknown.
             options.ignored.push_back(argument);
         }
     }

@@ -21,9 +21,11 @@ struct Options {
     TextLevel text = TextLevel::Words;
     bool noSpaces = false;        // --nosep: no blanks between the words of a text line
     bool separate = false;        // --fgbg-sep: picture pages as foreground and background
+    bool convertLinks = false;    // --convert-links: the document's links as DjVu map areas
     bool ignoreColorProfiles = false;
     int fgColors = 256;
     int fgImageColors = 256;
+    int pagesPerDict = 1;         // pages sharing a shape dictionary (only 1 is carried out)
     std::wstring bgSlices;
     std::wstring resourceDir;
     std::string renderingIntent;  // --pdf: "printed" or "screen"

@@ -65,16 +65,24 @@ bool PageImage::load(const std::wstring& path)
     CloseHandle(file);
     size_t at = 2;
     int maxValue = 0;
-    if (!ok || data.size() < 2 || data[0] != 'P' || data[1] != '6' || !headerNumber(data, at, width)
+    if (!ok || data.size() < 2 || data[0] != 'P' || (data[1] != '6' && data[1] != '5') || !headerNumber(data, at, width)
         || !headerNumber(data, at, height) || !headerNumber(data, at, maxValue) || maxValue != 255) {
         return false;
     }
     ++at; // the single blank after the header
-    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
-    if (data.size() - at < bytes) {
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    const size_t channels = data[1] == '6' ? 3 : 1;
+    if (data.size() - at < pixels * channels) {
         return false;
     }
-    rgb.assign(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + bytes));
+    if (channels == 3) {
+        rgb.assign(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + pixels * 3));
+        return true;
+    }
+    rgb.resize(pixels * 3); // grey: the same value in the three channels
+    for (size_t i = 0; i < pixels; ++i) {
+        rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = data[at + i];
+    }
     return true;
 }
 

@@ -1,4 +1,4 @@
-// A rendered page (binary PPM from the renderer) and what the encoders need of it:
+// A rendered page (binary PPM or PGM from the renderer) and what the encoders need of it:
 // whether it is bitonal, its black-and-white mask, a subsampled background and the
 // foreground colours.
 #pragma once

@@ -26,6 +26,15 @@ public:
     virtual bool waitGone(unsigned milliseconds) = 0;
 };
 
+// A tool (a name such as "gs" or "cjb2") and its arguments (paths in the tools' form).
+struct Step {
+    std::string tool;
+    std::vector<std::wstring> arguments;
+};
+
+// Before each tool's lines, a chain's output has the line kChainMarker + tool name.
+constexpr const char* kChainMarker = "@@ ";
+
 class ToolHost {
 public:
     virtual ~ToolHost() = default;
@@ -38,11 +47,17 @@ public:
     // Starts the tool with the arguments (paths already converted by toolPath()).
     // nullptr when it could not be started.
     virtual std::unique_ptr<ToolJob> start(const std::string& tool, const std::vector<std::wstring>& arguments) = 0;
+    // Runs the tools one after the other as one job, each once the one before ended
+    // with exit code 0; the job's exit code is that of the last tool run.
+    virtual std::unique_ptr<ToolJob> startChain(const std::vector<Step>& steps);
+    // Ends the host's own helpers (the jobs are stopped by their owners before).
+    virtual void shutDown() {}
 };
 
 // The host for this platform; workFolder is an existing private folder for the
-// relay files of the Wine host.
-std::unique_ptr<ToolHost> makeToolHost(const std::wstring& workFolder);
+// relay files of the Wine host, which removes it and leftovers (a file) when this
+// program is terminated by force.
+std::unique_ptr<ToolHost> makeToolHost(const std::wstring& workFolder, const std::wstring& leftovers = {});
 
 // Wide text to UTF-8 and back (the tools' arguments and file contents).
 std::string toUtf8(const std::wstring& text);

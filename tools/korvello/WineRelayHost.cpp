@@ -2,110 +2,38 @@
 // gets neither redirected standard handles nor a real exit code from Wine, so each job
 // is a small shell script in a folder of its own that redirects the tool's output into
 // a file (read here as it grows), writes its process-group id first and its exit code
-// last. Stopping (and pausing) signals that process group through another small
-// shell script.
+// last. Jobs are started, paused and stopped through the run's dispatcher shell
+// (WineShell.h).
 #include "LineSplitter.h"
 #include "ToolHost.h"
+#include "WineShell.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 
 namespace {
-
-using UnixNameFunction = char*(__cdecl*)(const wchar_t*);
-using DosNameFunction = wchar_t*(__cdecl*)(const char*);
-
-struct WineNames {
-    UnixNameFunction toUnix = nullptr;
-    DosNameFunction toDos = nullptr;
-};
-
-const WineNames& wineNames()
-{
-    static const WineNames names = [] {
-        WineNames found;
-        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-        found.toUnix = reinterpret_cast<UnixNameFunction>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
-        found.toDos = reinterpret_cast<DosNameFunction>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name")));
-        return found;
-    }();
-    return names;
-}
-
-std::string unixName(const std::wstring& windowsPath)
-{
-    char* name = wineNames().toUnix(windowsPath.c_str());
-    if (name == nullptr) {
-        return {};
-    }
-    std::string result = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-
-std::wstring dosName(const std::string& unixPath)
-{
-    wchar_t* name = wineNames().toDos(unixPath.c_str());
-    if (name == nullptr) {
-        return {};
-    }
-    std::wstring result = name;
-    HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-
 bool fileExists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A word for /bin/sh, in single quotes.
-std::string shellWord(const std::string& word)
-{
-    std::string quoted = "'";
-    for (const char c : word) {
-        if (c == '\'') {
-            quoted += "'\\''";
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "'";
-}
-
-// Starts "/usr/bin/setsid /bin/sh <script>" (or "/bin/sh <script>") without waiting.
-// Wine finds the program by its DOS name and hands the other words to it as they are.
-bool startShellScript(const std::string& scriptUnixPath, bool ownSession)
-{
-    std::wstring commandLine = L"\"" + dosName(ownSession ? "/usr/bin/setsid" : "/bin/sh") + L"\" ";
-    if (ownSession) {
-        commandLine += L"/bin/sh ";
-    }
-    commandLine += L"\"" + fromUtf8(scriptUnixPath) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-}
-
 class WineRelayJob : public ToolJob {
 public:
-    explicit WineRelayJob(std::wstring folder)
-        : folder_(std::move(folder))
+    WineRelayJob(std::wstring folder, Dispatcher& dispatcher)
+        : folder_(std::move(folder)), dispatcher_(dispatcher)
     {
     }
     ~WineRelayJob() override
     {
         if (output_ != INVALID_HANDLE_VALUE) {
             CloseHandle(output_);
+        }
+        if (ended_) { // a finished job's folder goes at once; a long run makes thousands
+            for (const wchar_t* name : {L"run.sh", L"out", L"pid", L"rc", L"gone"}) {
+                DeleteFileW((folder_ + L"\\" + name).c_str());
+            }
+            RemoveDirectoryW(folder_.c_str());
         }
     }
     WineRelayJob(const WineRelayJob&) = delete;
@@ -192,31 +120,21 @@ private:
         return group.find_first_not_of("0123456789") == std::string::npos ? group : std::string();
     }
 
-    // Sends a signal to the job's process group through a shell script, which leaves
-    // a marker file when done (and "marker" too when one is given).
+    // Sends a signal to the job's process group through the dispatcher, which handles
+    // its lines in order (a pause cannot overtake a resume) and leaves the marker file.
     void signal(const char* name, const char* marker)
     {
         const std::string group = processGroup();
         if (group.empty()) {
             return;
         }
-        const std::wstring previous = folder_ + L"\\signal" + std::to_wstring(signals_) + L".done";
-        for (int i = 0; i < 100 && signals_ > 0 && !fileExists(previous); ++i) {
-            Sleep(10);
-        }
-        const std::string unixFolder = unixName(folder_);
-        const std::string number = std::to_string(++signals_);
         // dash's kill takes a negative process id (the group) but no "--".
-        std::string script = "kill -" + std::string(name) + " -" + group + " 2>/dev/null\n"
-            "kill -" + std::string(name) + " " + group + " 2>/dev/null\n"
-            ": > " + shellWord(unixFolder + "/signal" + number + ".done") + "\n";
+        std::string line = "kill -" + std::string(name) + " -" + group + " 2>/dev/null; kill -" + name + " " + group
+            + " 2>/dev/null";
         if (marker != nullptr) {
-            script += ": > " + shellWord(unixFolder + "/" + marker) + "\n";
+            line += "; : > " + shellWord(unixName(folder_) + "/" + marker);
         }
-        const std::wstring scriptFile = folder_ + L"\\signal" + fromUtf8(number) + L".sh";
-        if (writeWholeFile(scriptFile, script)) {
-            startShellScript(unixFolder + "/signal" + number + ".sh", false);
-        }
+        dispatcher_.send(line);
     }
 
     void readNewOutput(std::vector<std::string>& lines)
@@ -236,6 +154,7 @@ private:
     }
 
     std::wstring folder_;
+    Dispatcher& dispatcher_;
     HANDLE output_ = INVALID_HANDLE_VALUE;
     LineSplitter splitter_;
     int exitCode_ = -1;
@@ -243,17 +162,20 @@ private:
     bool stopping_ = false;
     bool started_ = false;
     bool paused_ = false;
-    int signals_ = 0;
     DWORD startTick_ = GetTickCount();
     static constexpr DWORD kStartTimeoutMs = 20000;
 };
 
 class WineRelayHost : public ToolHost {
 public:
-    explicit WineRelayHost(std::wstring workFolder)
-        : workFolder_(std::move(workFolder))
+    WineRelayHost(std::wstring workFolder, const std::wstring& leftovers)
+        : workFolder_(std::move(workFolder)), dispatcher_(workFolder_, leftovers)
     {
     }
+
+    bool running() const { return dispatcher_.running(); }
+
+    void shutDown() override { dispatcher_.close(); }
 
     const char* name() const override { return "wine-relay"; }
 
@@ -263,30 +185,61 @@ public:
 
     std::unique_ptr<ToolJob> start(const std::string& tool, const std::vector<std::wstring>& arguments) override
     {
-        const std::string program = unixToolPath(tool);
-        const std::wstring folder = workFolder_ + L"\\job" + std::to_wstring(++jobs_);
-        if (program.empty() || !CreateDirectoryW(folder.c_str(), nullptr)) {
-            return nullptr;
+        const std::string command = commandLine({tool, arguments});
+        return command.empty() ? nullptr : startScript(command + " > out 2>&1 < /dev/null\n");
+    }
+
+    // One script for the whole chain: one job start instead of one per tool.
+    std::unique_ptr<ToolJob> startChain(const std::vector<Step>& steps) override
+    {
+        std::string body;
+        for (const auto& step : steps) {
+            const std::string command = commandLine(step);
+            if (command.empty()) {
+                return nullptr;
+            }
+            body += (body.empty() ? "{ " : " && ") + std::string("echo ") + shellWord(kChainMarker + step.tool) + " && "
+                + command;
         }
-        const std::string unixFolder = unixName(folder);
-        // Line-buffered output (stdbuf), so each line reaches the file as it is written.
-        std::string command = "stdbuf -oL -eL " + shellWord(program);
-        for (const auto& argument : arguments) {
-            command += ' ';
-            command += shellWord(toUtf8(argument));
-        }
-        // $$ leads its own process group (setsid), so one kill reaches the tool too.
-        const std::string script = "cd " + shellWord(unixFolder) + " || exit 1\n"
-            "echo $$ > pid.tmp && mv pid.tmp pid\n"
-            + command + " > out 2>&1 < /dev/null\n"
-            "echo $? > rc.tmp && mv rc.tmp rc\n";
-        if (!writeWholeFile(folder + L"\\run.sh", script) || !startShellScript(unixFolder + "/run.sh", true)) {
-            return nullptr;
-        }
-        return std::make_unique<WineRelayJob>(folder);
+        return body.empty() ? nullptr : startScript(body + "; } > out 2>&1 < /dev/null\n");
     }
 
 private:
+    // The tool's command, line-buffered (stdbuf) so each line reaches the output file as
+    // it is written; empty when the tool is missing.
+    static std::string commandLine(const Step& step)
+    {
+        const std::string program = unixToolPath(step.tool);
+        if (program.empty()) {
+            return {};
+        }
+        std::string command = "stdbuf -oL -eL " + shellWord(program);
+        for (const auto& argument : step.arguments) {
+            command += ' ';
+            command += shellWord(toUtf8(argument));
+        }
+        return command;
+    }
+
+    // A job's script in a folder of its own: it writes its process-group id first and
+    // the exit code of its commands last.
+    std::unique_ptr<ToolJob> startScript(const std::string& commands)
+    {
+        const std::wstring folder = workFolder_ + L"\\job" + std::to_wstring(++jobs_);
+        if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+            return nullptr;
+        }
+        const std::string unixFolder = unixName(folder);
+        // $$ leads its own process group (setsid), so one kill reaches the tools too.
+        const std::string script = "cd " + shellWord(unixFolder) + " || exit 1\n"
+            "echo $$ > pid.tmp && mv pid.tmp pid\n"
+            + commands + "echo $? > rc.tmp && mv rc.tmp rc\n";
+        if (!writeWholeFile(folder + L"\\run.sh", script) || !dispatcher_.send("run " + unixFolder + "/run.sh")) {
+            return nullptr;
+        }
+        return std::make_unique<WineRelayJob>(folder, dispatcher_);
+    }
+
     static std::string unixToolPath(const std::string& tool)
     {
         for (const char* folder : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
@@ -299,17 +252,18 @@ private:
     }
 
     std::wstring workFolder_;
+    Dispatcher dispatcher_;
     int jobs_ = 0;
 };
 
 } // namespace
 
-std::unique_ptr<ToolHost> makeWineRelayHost(const std::wstring& workFolder)
+std::unique_ptr<ToolHost> makeWineRelayHost(const std::wstring& workFolder, const std::wstring& leftovers)
 {
-    const WineNames& names = wineNames();
-    if (names.toUnix == nullptr || names.toDos == nullptr || !fileExists(dosName("/bin/sh"))
+    if (!wineFileNamesAvailable() || !fileExists(dosName("/bin/sh"))
         || !fileExists(dosName("/usr/bin/setsid")) || !fileExists(dosName("/usr/bin/stdbuf"))) {
         return nullptr;
     }
-    return std::make_unique<WineRelayHost>(workFolder);
+    auto host = std::make_unique<WineRelayHost>(workFolder, leftovers);
+    return host->running() ? std::move(host) : nullptr;
 }

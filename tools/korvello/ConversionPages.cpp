@@ -1,0 +1,159 @@
+// The pages of a conversion: each rendered page on its way to a finished DjVu page, and
+// the renderer held while enough of them wait.
+#include "Conversion.h"
+
+#include <algorithm>
+
+// Rendered pages wait on disk for the encoders: the renderer is held while a few more
+// than the encoders can take are waiting, so the temporary folder stays small whatever
+// the page count.
+void Conversion::holdRenderer()
+{
+    if (!rendering_) {
+        return;
+    }
+    const int waiting = rendered_ - reported_;
+    if (!paused_ && waiting >= workers_ + 3) {
+        paused_ = true;
+        renderer_.job->pause(true);
+    } else if (paused_ && waiting <= workers_ + 1) {
+        paused_ = false;
+        renderer_.job->pause(false);
+    }
+}
+
+void Conversion::startPages()
+{
+    int active = 0;
+    for (const auto& [page, task] : pages_) {
+        active += task.done ? 0 : 1;
+    }
+    for (int started = active; started < workers_ && nextPage_ <= rendered_; ++started) {
+        PageTask task;
+        task.page = nextPage_++;
+        task.dpi = options_.dpi;
+        task.image = files_.image(task.page);
+        pages_.emplace(task.page, std::move(task));
+    }
+}
+
+// Reads the page's size; a page too large for DjVu is rendered again at the highest
+// resolution that fits; otherwise its encoding steps are planned.
+void Conversion::planPage(PageTask& task)
+{
+    int kind = 0;
+    if (!readPnmHeader(task.image, kind, task.width, task.height)) {
+        fail(kExitRender, "the rendered image of page " + std::to_string(task.page) + " could not be read", nullptr);
+    }
+    const int side = std::max(task.width, task.height);
+    if (side > kDjVuMaxSide) {
+        if (task.rerendered || task.dpi * static_cast<long long>(kDjVuMaxSide) / side < 1) {
+            fail(kExitEncode, "page " + std::to_string(task.page) + " is too large for DjVu at any resolution ("
+                + std::to_string(task.width) + " by " + std::to_string(task.height) + " pixels)", nullptr);
+        }
+        task.dpi = static_cast<int>(task.dpi * static_cast<long long>(kDjVuMaxSide) / side);
+        task.rerendered = true;
+        say("   **** Notice: page " + std::to_string(task.page) + " is too large for DjVu at "
+            + std::to_string(options_.dpi) + " dpi; it is encoded at " + std::to_string(task.dpi) + " dpi.");
+        DeleteFileW(task.image.c_str());
+        task.image = files_.file(L"large", task.page, L".pnm");
+        std::vector<std::wstring> arguments = rendererOptions();
+        arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi),
+            L"-dFirstPage=" + std::to_wstring(task.page), L"-dLastPage=" + std::to_wstring(task.page),
+            L"-sDEVICE=pnmraw", L"-o", tool(task.image), tool(options_.input)});
+        task.steps.push_back({"gs", arguments});
+        return;
+    }
+    std::string problem;
+    if (!planner_.planEncoding(task.page, task.image, task.dpi, task.steps, problem)) {
+        fail(kExitRender, problem, nullptr);
+    }
+    task.planned = true;
+}
+
+// The page's text and links, once the text pass has finished the page.
+bool Conversion::annotatePage(PageTask& task)
+{
+    if ((options_.text != TextLevel::None && texting_ && textDone_ < task.page) || (linking_ && linksDone_ < task.page)) {
+        return false;
+    }
+    const auto links = links_.find(task.page);
+    const std::string areas = links == links_.end() ? std::string()
+        : mapAreas(links->second, task.height, static_cast<double>(task.dpi) / options_.dpi);
+    const std::string script = planner_.annotationScript(readWholeFile(files_.text(task.page)), areas, task.width,
+        task.height, task.dpi);
+    if (!script.empty()) {
+        const std::wstring scriptFile = files_.file(L"annotations", task.page, L".djvused");
+        if (!writeWholeFile(scriptFile, script)) {
+            fail(kExitEncode, "the text of page " + std::to_string(task.page) + " could not be written", nullptr);
+        }
+        task.steps.push_back(planner_.annotationStep(task.page, scriptFile));
+    }
+    task.annotated = true;
+    return true;
+}
+
+void Conversion::finishPage(PageTask& task)
+{
+    DeleteFileW(task.image.c_str());
+    for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
+             {L"bg", L".ppm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"}, {L"annotations", L".djvused"}}) {
+        DeleteFileW(files_.file(stem, task.page, extension).c_str());
+    }
+    task.done = true;
+    finished_.insert(task.page);
+}
+
+// One step further for the page: its running tool polled, the next tool started, or
+// the next stage begun. True when something happened.
+bool Conversion::advancePage(PageTask& task)
+{
+    if (task.tool.job) {
+        std::vector<std::string> lines;
+        const bool ended = task.tool.job->poll(lines);
+        task.tool.keep(lines);
+        if (!ended) {
+            return !lines.empty();
+        }
+        if (task.tool.job->exitCode() != 0) {
+            fail(kExitEncode, "encoding page " + std::to_string(task.page) + " failed: " + task.tool.name
+                + " ended with exit code " + std::to_string(task.tool.job->exitCode()), &task.tool);
+        }
+        task.tool.job.reset();
+        task.tool.lines.clear();
+    }
+    if (!task.planned && task.steps.empty()) {
+        planPage(task);
+    }
+    if (task.planned && !task.annotated) {
+        annotatePage(task); // with the encoding when the page's text is there, else after it
+    }
+    if (!task.steps.empty()) {
+        // The page's tools run as one job, so a page costs one job start.
+        task.tool.name = task.steps.back().tool;
+        task.tool.job = host_.startChain({task.steps.begin(), task.steps.end()});
+        if (!task.tool.job) {
+            fail(kExitTools, task.tool.name + " could not be started", nullptr);
+        }
+        task.steps.clear();
+        return true;
+    }
+    if (task.planned && task.annotated) {
+        finishPage(task);
+        return true;
+    }
+    return false;
+}
+
+void Conversion::reportFinishedPages()
+{
+    while (finished_.count(reported_ + 1) != 0) {
+        ++reported_;
+        finished_.erase(reported_);
+        pages_.erase(reported_);
+        if (reported_ > announced_) {
+            announce(reported_); // the document had more pages than it said
+        }
+        say("Page " + std::to_string(reported_));
+    }
+}

@@ -1,0 +1,200 @@
+#include "PagePlan.h"
+
+#include "PageImage.h"
+#include "ToolHost.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+bool readPnmHeader(const std::wstring& path, int& kind, int& width, int& height)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    char header[512] = {};
+    DWORD read = 0;
+    ReadFile(file, header, sizeof(header) - 1, &read, nullptr);
+    CloseHandle(file);
+    if (read < 2 || header[0] != 'P' || header[1] < '4' || header[1] > '6') {
+        return false;
+    }
+    kind = header[1] - '0';
+    int numbers[2] = {};
+    size_t at = 2;
+    for (int& number : numbers) {
+        while (at < read && (std::isspace(static_cast<unsigned char>(header[at])) || header[at] == '#')) {
+            if (header[at] == '#') {
+                while (at < read && header[at] != '\n') {
+                    ++at;
+                }
+            } else {
+                ++at;
+            }
+        }
+        if (at >= read || !std::isdigit(static_cast<unsigned char>(header[at]))) {
+            return false;
+        }
+        for (; at < read && std::isdigit(static_cast<unsigned char>(header[at])) && number < 10000000; ++at) {
+            number = number * 10 + (header[at] - '0');
+        }
+    }
+    width = numbers[0];
+    height = numbers[1];
+    return width > 0 && height > 0;
+}
+
+std::wstring PageFiles::file(const wchar_t* stem, int page, const wchar_t* extension) const
+{
+    wchar_t name[64] = {};
+    swprintf(name, 64, L"%ls%05d%ls", stem, page, extension);
+    return folder + L"\\" + name;
+}
+
+std::wstring PagePlanner::tool(const std::wstring& path) const
+{
+    return host_.toolPath(path);
+}
+
+std::vector<std::wstring> PagePlanner::bitonalQuality() const
+{
+    const std::string& level = options_.fgQuality;
+    if (level == "quasilossless") {
+        return {L"-clean"};
+    }
+    if (level == "conservative") {
+        return {L"-losslevel", L"50"};
+    }
+    if (level == "lossy") {
+        return {L"-lossy"};
+    }
+    if (level == "aggressive") {
+        return {L"-losslevel", L"200"};
+    }
+    return {};
+}
+
+std::vector<std::wstring> PagePlanner::pictureQuality() const
+{
+    if (!options_.bgSlices.empty()) {
+        return {L"-slice", options_.bgSlices};
+    }
+    return {L"-decibel", std::to_wstring(16 + options_.quality * 34 / 100)};
+}
+
+bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std::deque<Step>& steps,
+    std::string& problem) const
+{
+    const std::wstring pageFile = files_.djvu(page);
+    const std::vector<std::wstring> dpiArguments = {L"-dpi", std::to_wstring(std::clamp(dpi, 25, 6000))};
+    auto bitonalStep = [&](const std::wstring& pbm, const std::wstring& djvu) {
+        Step step{"cjb2", dpiArguments};
+        for (const auto& argument : bitonalQuality()) {
+            step.arguments.push_back(argument);
+        }
+        step.arguments.push_back(tool(pbm));
+        step.arguments.push_back(tool(djvu));
+        steps.push_back(step);
+    };
+    int kind = 0;
+    int width = 0;
+    int height = 0;
+    if (!readPnmHeader(image, kind, width, height)) {
+        problem = "the rendered image of page " + std::to_string(page) + " could not be read";
+        return false;
+    }
+    if (kind == 4) { // the renderer found only black and white: the image is the mask
+        bitonalStep(image, pageFile);
+        return true;
+    }
+    PageImage picture;
+    if (!picture.load(image)) {
+        problem = "the rendered image of page " + std::to_string(page) + " could not be read";
+        return false;
+    }
+    const std::wstring maskImage = files_.file(L"mask", page, L".pbm");
+    const std::wstring maskFile = files_.file(L"mask", page, L".djvu");
+    const std::wstring info = L"INFO=" + std::to_wstring(picture.width) + L"," + std::to_wstring(picture.height) + L","
+        + dpiArguments[1];
+    if (picture.isBitonal()) {
+        const std::vector<bool> marks = picture.mask(options_.thresholdLevel);
+        PageImage::writePbm(maskImage, marks, picture.width, picture.height);
+        if (options_.fgColors == 0 || picture.marksAreBlack(marks)) {
+            bitonalStep(maskImage, pageFile); // black marks only: cjb2's page is the page
+        } else {
+            bitonalStep(maskImage, maskFile);
+            steps.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile),
+                L"FGbz=" + fromUtf8(picture.foregroundZones(marks, options_.fgColors))}});
+        }
+    } else if (options_.separate) {
+        const std::vector<bool> marks = picture.mask(options_.thresholdLevel);
+        PageImage::writePbm(maskImage, marks, picture.width, picture.height);
+        bitonalStep(maskImage, maskFile);
+        const std::wstring background = files_.file(L"bg", page, L".ppm");
+        const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
+        picture.writeBackground(background, marks, options_.bgSubsample);
+        Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / options_.bgSubsample))}};
+        for (const auto& argument : pictureQuality()) {
+            step.arguments.push_back(argument);
+        }
+        step.arguments.push_back(tool(background));
+        step.arguments.push_back(tool(backgroundFile));
+        steps.push_back(step);
+        // djvumake takes the background as raw IW44 data, which djvuextract takes out
+        // of c44's single-page file.
+        const std::wstring backgroundData = files_.file(L"bg", page, L".iw44");
+        steps.push_back({"djvuextract", {tool(backgroundFile), L"BG44=" + tool(backgroundData)}});
+        steps.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile),
+            L"FGbz=" + fromUtf8(picture.foregroundZones(marks, options_.fgImageColors)), L"BG44=" + tool(backgroundData)}});
+    } else {
+        // c44 reads PPM and PGM; the renderer's file is one of them.
+        Step step{"c44", dpiArguments};
+        for (const auto& argument : pictureQuality()) {
+            step.arguments.push_back(argument);
+        }
+        step.arguments.push_back(tool(image));
+        step.arguments.push_back(tool(pageFile));
+        steps.push_back(step);
+    }
+    return true;
+}
+
+std::string PagePlanner::annotationScript(const std::string& textXml, const std::string& links, int width, int height,
+    int dpi) const
+{
+    std::string script;
+    if (options_.text != TextLevel::None && !textXml.empty()) {
+        std::vector<TextPage> pages = parseTextOutput(textXml);
+        if (!pages.empty()) {
+            // The text was laid out at the run's resolution; a page encoded at a lower one
+            // (too large for DjVu) takes its text scaled down.
+            if (dpi != options_.dpi) {
+                for (auto& span : pages.front().spans) {
+                    for (auto& c : span) {
+                        c.x0 = static_cast<int>(static_cast<long long>(c.x0) * dpi / options_.dpi);
+                        c.x1 = static_cast<int>(static_cast<long long>(c.x1) * dpi / options_.dpi);
+                        c.baseline = static_cast<int>(static_cast<long long>(c.baseline) * dpi / options_.dpi);
+                    }
+                }
+            }
+            const std::string expression = pageTextExpression(pages.front(), options_.text, width, height, dpi,
+                options_.noSpaces);
+            if (!expression.empty()) {
+                script += "select 1\nset-txt\n" + expression + "\n.\n";
+            }
+        }
+    }
+    if (!links.empty()) {
+        script += "select 1\nset-ant\n" + links + "\n.\n";
+    }
+    return script.empty() ? script : script + "save\n";
+}
+
+Step PagePlanner::annotationStep(int page, const std::wstring& script) const
+{
+    return {"djvused", {L"-f", tool(script), tool(files_.djvu(page))}};
+}

@@ -1,0 +1,54 @@
+// What is done to a rendered page: the encoders' runs that make its DjVu page, and the
+// djvused script that gives it its hidden text and its links.
+#pragma once
+
+#include "Options.h"
+#include "TextLayer.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ToolHost.h"
+
+// DjVu pages are at most this many pixels wide and high.
+constexpr int kDjVuMaxSide = 32767;
+
+// The kind and size of a PNM file from its header: 4 (bitonal), 5 (grey), 6 (colour);
+// false when the file is no PNM.
+bool readPnmHeader(const std::wstring& path, int& kind, int& width, int& height);
+
+// The folder of a run's files and the names of a page's files in it.
+struct PageFiles {
+    std::wstring folder;
+    std::wstring file(const wchar_t* stem, int page, const wchar_t* extension) const;
+    std::wstring image(int page) const { return file(L"page", page, L".pnm"); }
+    std::wstring djvu(int page) const { return file(L"page", page, L".djvu"); }
+    std::wstring text(int page) const { return file(L"text", page, L".xml"); }
+};
+
+class PagePlanner {
+public:
+    PagePlanner(const Options& options, ToolHost& host, PageFiles files)
+        : options_(options), host_(host), files_(std::move(files))
+    {
+    }
+
+    // Appends the steps that encode the page's rendered image at dpi; false (with the
+    // reason in problem) when the image cannot be read.
+    bool planEncoding(int page, const std::wstring& image, int dpi, std::deque<Step>& steps, std::string& problem) const;
+    // The djvused script giving the page its text (from the renderer's text of that page,
+    // rendered at the run's resolution) and links; empty when it has neither.
+    std::string annotationScript(const std::string& textXml, const std::string& links, int width, int height, int dpi) const;
+    // The djvused run of that script on the page.
+    Step annotationStep(int page, const std::wstring& script) const;
+
+private:
+    std::wstring tool(const std::wstring& path) const;
+    std::vector<std::wstring> bitonalQuality() const;
+    std::vector<std::wstring> pictureQuality() const;
+
+    const Options& options_;
+    ToolHost& host_;
+    PageFiles files_;
+};
