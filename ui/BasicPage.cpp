@@ -100,15 +100,11 @@ void BasicPage::setInputFile(const std::wstring& path)
     }
 }
 
-void BasicPage::takeArguments()
-{
-    options_.fillLists();
-    options_.applyArguments(arguments_);
-}
-
 bool BasicPage::onInit()
 {
     controls_.attach(hwnd());
+    options_.fillLists();
+    options_.applyArguments(arguments_);
 
     const auto& files = arguments_.fileArguments();
     if (!files.empty()) {
