@@ -159,7 +159,9 @@ bool PropertyPage::onNotify(const NMHDR& header, LRESULT& result)
 {
     switch (header.code) {
     case PSN_SETACTIVE:
-        result = onSetActive() ? 0 : -1;
+        // An activation that only makes the page is no activation of the user's: the
+        // page is not told, as where the platform makes it up front without one.
+        result = (sheet_ != nullptr && sheet_->creatingPages_) || onSetActive() ? 0 : -1;
         if (sheet_ != nullptr && !sheet_->shownPosted_) {
             // The first activation happens while the sheet is being created.
             sheet_->shownPosted_ = true;
@@ -256,10 +258,11 @@ bool PropertySheetBase::routeFromPage(PropertyPage& page, UINT message, WPARAM w
     }
 }
 
-void PropertySheetBase::createMissingPages() const
+void PropertySheetBase::createMissingPages()
 {
     // Not every platform honours PSP_PREMATURE for the pages a sheet starts with (Wine
     // makes only the start page); activating a page makes it. The start page is the first.
+    creatingPages_ = true;
     bool made = false;
     for (size_t index = 0; index < pages_.size(); ++index) {
         if (pages_[index]->hwnd() == nullptr) {
@@ -270,6 +273,7 @@ void PropertySheetBase::createMissingPages() const
     if (made) {
         showPage(0);
     }
+    creatingPages_ = false;
 }
 
 void PropertySheetBase::showPage(int index) const

@@ -136,14 +136,16 @@ private:
     static int CALLBACK sheetCallback(HWND hwnd, UINT message, LPARAM lParam);
     static LRESULT CALLBACK dropSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
         UINT_PTR id, DWORD_PTR data);
-    // Activates, in page order, every page the platform has not made yet.
-    void createMissingPages() const;
+    // Activates, in page order, every page the platform has not made yet (the pages'
+    // onSetActive is not called for these activations).
+    void createMissingPages();
     // Routes a page's message; true when it was the sheet's and is handled.
     bool routeFromPage(PropertyPage& page, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
     HWND hwnd_ = nullptr;
     std::vector<PropertyPage*> pages_;
     bool shownPosted_ = false;
+    bool creatingPages_ = false;
 };
 
 } // namespace win

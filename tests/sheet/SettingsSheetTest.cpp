@@ -88,6 +88,8 @@ TEST(SheetFrame, EveryPageExistsInOrderWithItsTitleBeforeTheFirstShow)
         EXPECT_NE(nullptr, shown.advancedPage().hwnd());
         EXPECT_NE(nullptr, shown.miscPage().hwnd());
         EXPECT_EQ(shown.basicPage().hwnd(), PropSheet_GetCurrentPageHwnd(hwnd));
+        // Made, not activated: the generated command line waits for the first activation.
+        EXPECT_TRUE(itemText(shown.miscPage().hwnd(), IDC_MISC_COMMAND_LINE).empty());
         EXPECT_EQ(3, TabCtrl_GetItemCount(PropSheet_GetTabControl(hwnd)));
         EXPECT_EQ(L"Basic", tabText(hwnd, 0));
         EXPECT_EQ(L"Advanced", tabText(hwnd, 1));
