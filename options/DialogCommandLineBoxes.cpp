@@ -28,38 +28,18 @@ std::wstring commandLineForDisplay(const std::wstring& text, size_t maxWord)
     return shown;
 }
 
-void DialogCommandLineBoxes::attach(HWND dialog)
-{
-    dialog_ = dialog;
-    if (dialog_ != nullptr) {
-        setAdditionalParameters(memory_.additional);
-        setGeneratedCommandLine(memory_.generated);
-    }
-}
-
 std::wstring DialogCommandLineBoxes::additionalParameters()
 {
-    if (dialog_ == nullptr) {
-        return memory_.additionalParameters();
-    }
     return win::Window(GetDlgItem(dialog_, IDC_MISC_ADDITIONAL)).text();
 }
 
 void DialogCommandLineBoxes::setAdditionalParameters(const std::wstring& text)
 {
-    if (dialog_ == nullptr) {
-        memory_.setAdditionalParameters(text);
-        return;
-    }
     win::Window(GetDlgItem(dialog_, IDC_MISC_ADDITIONAL)).setText(text);
 }
 
 void DialogCommandLineBoxes::setGeneratedCommandLine(const std::wstring& text)
 {
-    if (dialog_ == nullptr) {
-        memory_.setGeneratedCommandLine(text);
-        return;
-    }
     win::Window(GetDlgItem(dialog_, IDC_MISC_COMMAND_LINE)).setText(commandLineForDisplay(text));
 }
 

@@ -1,12 +1,10 @@
 // CommandLineBoxes over the Miscellaneous page's dialog: the "Additional Parameters"
-// box (1011) and the "Generated Command Line" box (1010). Until the page's window is
-// attached their texts are held here; attaching puts them into the boxes.
+// box (1011) and the "Generated Command Line" box (1010).
 #pragma once
 
 #include <windows.h>
 
 #include "options/CommandLineComposer.h"
-#include "options/MemoryCommandLineBoxes.h"
 
 namespace options {
 
@@ -18,8 +16,8 @@ std::wstring commandLineForDisplay(const std::wstring& text, size_t maxWord = 10
 
 class DialogCommandLineBoxes : public CommandLineBoxes {
 public:
-    DialogCommandLineBoxes() = default;
-    void attach(HWND dialog);
+    explicit DialogCommandLineBoxes(HWND dialog = nullptr) : dialog_(dialog) {}
+    void attach(HWND dialog) { dialog_ = dialog; }
 
     std::wstring additionalParameters() override;
     void setAdditionalParameters(const std::wstring& text) override;
@@ -27,7 +25,6 @@ public:
 
 private:
     HWND dialog_ = nullptr;
-    MemoryCommandLineBoxes memory_; // until the window is attached
 };
 
 } // namespace options

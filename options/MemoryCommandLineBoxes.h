@@ -1,4 +1,5 @@
-// The Miscellaneous page's two command-line boxes held in memory (a page not shown yet).
+// The Miscellaneous page's two command-line boxes held in memory, for the composer
+// without a window (the tests and the fuzz target).
 #pragma once
 
 #include <string>

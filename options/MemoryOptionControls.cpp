@@ -39,22 +39,17 @@ MemoryOptionControls::Control& MemoryOptionControls::at(int id) const
 
 void MemoryOptionControls::setText(int id, const std::wstring& text)
 {
-    Control& control = at(id);
-    control.text = text;
-    control.textSet = ++setCount_;
+    at(id).text = text;
 }
 
 void MemoryOptionControls::setChecked(int id, bool checked)
 {
-    Control& control = at(id);
-    control.checked = checked;
-    control.checkedSet = true;
+    at(id).checked = checked;
 }
 
 void MemoryOptionControls::setSelection(int id, int index)
 {
     Control& control = at(id);
-    control.selectionSet = ++setCount_;
     if (index < 0 || static_cast<size_t>(index) >= control.entries.size()) {
         control.selection = -1;
         control.text.clear();
@@ -76,9 +71,7 @@ void MemoryOptionControls::addEntry(int id, const std::wstring& text)
 
 void MemoryOptionControls::setEnabled(int id, bool enabled)
 {
-    Control& control = at(id);
-    control.enabled = enabled;
-    control.enabledSet = true;
+    at(id).enabled = enabled;
 }
 
 void MemoryOptionControls::setSpinRange(int id, int low, int high)
@@ -86,7 +79,6 @@ void MemoryOptionControls::setSpinRange(int id, int low, int high)
     Control& control = at(id);
     control.spinLow = low;
     control.spinHigh = high;
-    control.spinSet = true;
 }
 
 void MemoryOptionControls::setSpinPosition(int id, int position)
@@ -94,41 +86,8 @@ void MemoryOptionControls::setSpinPosition(int id, int position)
     Control& spin = at(id);
     spin.spinPosition =
         std::clamp(position, std::min(spin.spinLow, spin.spinHigh), std::max(spin.spinLow, spin.spinHigh));
-    spin.spinSet = true;
     if (spin.buddy != 0) {
         at(spin.buddy).text = std::to_wstring(spin.spinPosition);
-    }
-}
-
-void MemoryOptionControls::copyTo(OptionControls& target) const
-{
-    for (const auto& [id, control] : controls_) {
-        for (const std::wstring& entry : control.entries) {
-            target.addEntry(id, entry);
-        }
-        if (control.spinSet) {
-            target.setSpinRange(id, control.spinLow, control.spinHigh);
-            target.setSpinPosition(id, control.spinPosition);
-        }
-    }
-    // Texts after the spins, which write their buddies: a text set later stands.
-    for (const auto& [id, control] : controls_) {
-        // A text set after the selection (the edit part of a list that can be typed in)
-        // stands over it.
-        if (control.selectionSet != 0 && control.selectionSet > control.textSet) {
-            target.setSelection(id, control.selection);
-        } else if (control.textSet != 0) {
-            if (control.selectionSet != 0) {
-                target.setSelection(id, control.selection);
-            }
-            target.setText(id, control.text);
-        }
-        if (control.checkedSet) {
-            target.setChecked(id, control.checked);
-        }
-        if (control.enabledSet) {
-            target.setEnabled(id, control.enabled);
-        }
     }
 }
 

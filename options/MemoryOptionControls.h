@@ -1,7 +1,8 @@
-// A page's option controls held in memory: the state of a page whose window does not
-// exist yet. They behave like the real controls where the option engine relies on it:
-// a list selection shows the entry's text, a sorted list keeps its entries in order, and
-// an up-down control writes its (clamped) position into its buddy field as plain digits.
+// A page's option controls held in memory, for the option engine without a window (the
+// tests and the fuzz target). They behave like the real controls where the engine relies
+// on it: a list selection shows the entry's text, a sorted list keeps its entries in
+// order, and an up-down control writes its (clamped) position into its buddy field as
+// plain digits.
 #pragma once
 
 #include <map>
@@ -27,13 +28,6 @@ public:
         int spinHigh = 100;
         int spinPosition = 0;
         int buddy = 0; // up-down: the field it writes into
-        // What has been set, and is therefore given to the real control; a text and a
-        // selection in the order they were set (1, 2, ...; 0: never).
-        unsigned textSet = 0;
-        unsigned selectionSet = 0;
-        bool checkedSet = false;
-        bool enabledSet = false;
-        bool spinSet = false;
     };
 
     // Every control the table names, plus extra ids; sortedLists keep their entries sorted.
@@ -52,10 +46,6 @@ public:
     void setSpinRange(int id, int low, int high) override;
     void setSpinPosition(int id, int position) override;
 
-    // Gives every control's state to real controls (entries, then spin ranges and
-    // positions, then what was set of texts, selections, checks and enabling).
-    void copyTo(OptionControls& target) const;
-
 protected:
     // The control of an id; one the table (and the extra ids) did not name is made on
     // first use, after unknownControl has been told.
@@ -64,7 +54,6 @@ protected:
 
 private:
     mutable std::map<int, Control> controls_;
-    unsigned setCount_ = 0;
 };
 
 } // namespace options

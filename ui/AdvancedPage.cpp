@@ -46,28 +46,18 @@ std::optional<std::wstring> chooseFolder(HWND owner, const std::wstring& prompt,
     return std::wstring(path);
 }
 
-void AdvancedPage::takeArguments()
-{
-    options_.fillLists();
-    options_.applyArguments(arguments_);
-}
-
 bool AdvancedPage::onInit()
 {
     controls_.attach(hwnd());
-    if (autoComplete_) {
-        enableAutoComplete();
-    }
+    options_.fillLists();
+    options_.applyArguments(arguments_);
     return true;
 }
 
 void AdvancedPage::enableAutoComplete()
 {
-    autoComplete_ = true;
-    if (hwnd() != nullptr) {
-        SHAutoComplete(item(IDC_ADV_SLICES), SHACF_FILESYSTEM);
-        SHAutoComplete(item(IDC_ADV_RESOURCE_DIR), SHACF_FILESYSTEM);
-    }
+    SHAutoComplete(item(IDC_ADV_SLICES), SHACF_FILESYSTEM);
+    SHAutoComplete(item(IDC_ADV_RESOURCE_DIR), SHACF_FILESYSTEM);
 }
 
 bool AdvancedPage::onCommand(int id, int code, HWND control)

@@ -27,13 +27,10 @@ public:
 
     // The page's options, as the command-line composer reads them.
     options::AdvancedOptions& options() { return options_; }
-    // Fills the lists and takes the page's options from the arguments (before the
-    // page's window exists: the options are held until it is first shown).
-    void takeArguments();
 
     // File-system autocompletion for the slices and resource folder fields. The sheet
-    // calls it once it has been painted (loading the completion object takes longer
-    // than everything else the page does); a page shown later gets it when created.
+    // calls it once it has been painted: loading the completion object takes longer
+    // than everything else the page does.
     void enableAutoComplete();
 
 private:
@@ -43,9 +40,8 @@ private:
     void browseResourceFolder();
 
     options::ArgumentSet& arguments_;
-    options::DialogOptionControls controls_{options::advancedOptionTable(), {IDC_ADV_RENDER_INTENT}};
+    options::DialogOptionControls controls_;
     options::AdvancedOptions options_{controls_};
-    bool autoComplete_ = false;
 };
 
 } // namespace ui

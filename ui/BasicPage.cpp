@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "options/ArgumentQuoting.h"
+#include "win/Handle.h"
 #include "win/Strings.h"
 
 namespace ui {
@@ -13,6 +14,21 @@ namespace ui {
 namespace {
 
 constexpr size_t kPathBuffer = 260;
+
+// GetOpenFileNameW or GetSaveFileNameW from comdlg32.dll, loaded when a file dialog is
+// first asked for: imported at start, the library (with the print spooler it brings)
+// cost the sheet's start several milliseconds. FALSE when it cannot be loaded.
+BOOL showFileDialog(bool save, OPENFILENAMEW& dialog)
+{
+    using DialogFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+    static const win::UniqueLibrary library(L"comdlg32.dll");
+    const FARPROC function =
+        library ? GetProcAddress(library.get(), save ? "GetSaveFileNameW" : "GetOpenFileNameW") : nullptr;
+    if (function == nullptr) {
+        return FALSE;
+    }
+    return reinterpret_cast<DialogFunction>(reinterpret_cast<void (*)()>(function))(&dialog);
+}
 
 } // namespace
 
@@ -63,7 +79,7 @@ std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, con
     dialog.lpstrInitialDir = start.directory.empty() ? nullptr : start.directory.c_str();
     dialog.lpstrDefExt = defaultExtension;
     dialog.Flags = flags | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-    const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    const BOOL chosen = showFileDialog(save, dialog);
     if (!chosen) {
         return std::nullopt;
     }
@@ -100,15 +116,11 @@ void BasicPage::setInputFile(const std::wstring& path)
     }
 }
 
-void BasicPage::takeArguments()
-{
-    options_.fillLists();
-    options_.applyArguments(arguments_);
-}
-
 bool BasicPage::onInit()
 {
     controls_.attach(hwnd());
+    options_.fillLists();
+    options_.applyArguments(arguments_);
 
     const auto& files = arguments_.fileArguments();
     if (!files.empty()) {

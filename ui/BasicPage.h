@@ -56,9 +56,6 @@ public:
 
     // The page's options and quoted file names, as the command-line composer reads them.
     options::BasicOptions& options() { return options_; }
-    // Fills the lists and takes the page's options from the arguments (before the
-    // page's window exists: the options are held until it is created).
-    void takeArguments();
     // File-system autocompletion for both file boxes (called by the sheet once shown).
     void enableAutoComplete();
 
@@ -70,7 +67,7 @@ private:
     void browseOutput();
 
     options::ArgumentSet& arguments_;
-    options::DialogOptionControls controls_{options::basicOptionTable()};
+    options::DialogOptionControls controls_;
     options::BasicOptions options_{controls_};
 };
 

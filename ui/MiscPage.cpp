@@ -9,22 +9,10 @@
 
 namespace ui {
 
-void MiscPage::takeArguments()
-{
-    settings::SettingsStore store;
-    store.open();
-    stored_.load(store);
-    store.close();
-    composer_.showUnconsumedOptions(arguments_);
-}
-
 settings::GuiSettings MiscPage::settings() const
 {
-    if (hwnd() == nullptr) {
-        return stored_;
-    }
     settings::GuiSettings shown;
-    shown.logPath = settings::StoredPath{options::withoutSurroundingQuotes(logPathBox_.text()), stored_.logPath.expandable};
+    shown.logPath = settings::StoredPath{options::withoutSurroundingQuotes(logPathBox_.text()), logPathExpandable_};
     shown.logEnabled = logBox_.isChecked();
     shown.openAfterConversion = openAfterBox_.isChecked();
     return shown;
@@ -39,22 +27,23 @@ bool MiscPage::onInit()
     openAfterBox_ = win::CheckBox(item(IDC_MISC_OPEN_AFTER));
     boxes_.attach(hwnd());
 
-    logPathBox_.setText(stored_.logPath.text);
-    logBox_.setChecked(stored_.logEnabled);
-    openAfterBox_.setChecked(stored_.openAfterConversion);
+    settings::SettingsStore store;
+    store.open();
+    settings::GuiSettings stored;
+    stored.load(store);
+    store.close();
+    logPathExpandable_ = stored.logPath.expandable;
+    logPathBox_.setText(stored.logPath.text);
+    logBox_.setChecked(stored.logEnabled);
+    openAfterBox_.setChecked(stored.openAfterConversion);
     updateLogControls();
-    if (autoComplete_) {
-        enableAutoComplete();
-    }
+    composer_.showUnconsumedOptions(arguments_);
     return true;
 }
 
 void MiscPage::enableAutoComplete()
 {
-    autoComplete_ = true;
-    if (hwnd() != nullptr) {
-        SHAutoComplete(logPathBox_.hwnd(), SHACF_FILESYSTEM);
-    }
+    SHAutoComplete(logPathBox_.hwnd(), SHACF_FILESYSTEM);
 }
 
 bool MiscPage::onCommand(int id, int code, HWND /*control*/)

@@ -26,15 +26,10 @@ public:
     {
     }
 
-    // Reads the stored settings and puts the options no page has taken into the
-    // additional parameters (before the page's window exists: both are held until it is
-    // first shown).
-    void takeArguments();
     // What the page shows: the log path (pasted quotes removed; stored back with the
     // type the stored path had), the log switch and the open-after switch.
     settings::GuiSettings settings() const;
-    // File-system autocompletion for the log file box (called by the sheet once shown;
-    // a page shown later gets it when created).
+    // File-system autocompletion for the log file box (called by the sheet once shown).
     void enableAutoComplete();
 
 private:
@@ -53,9 +48,8 @@ private:
     win::Edit logPathBox_;
     win::CheckBox logBox_;
     win::CheckBox openAfterBox_;
-    // The settings as stored, until the page's window shows them.
-    settings::GuiSettings stored_;
-    bool autoComplete_ = false;
+    // The stored log path held environment references (REG_EXPAND_SZ).
+    bool logPathExpandable_ = false;
 };
 
 } // namespace ui

@@ -78,11 +78,6 @@ SettingsSheet::~SettingsSheet()
 
 INT_PTR SettingsSheet::show(HWND owner)
 {
-    // Every page takes its options before any window exists, in page order (the rest
-    // goes to the additional parameters); a page's window is made when it is first shown.
-    basic_.takeArguments();
-    advanced_.takeArguments();
-    misc_.takeArguments();
     const INT_PTR result = runModal(owner, win::loadString(IDS_APP_TITLE),
         {{&basic_, IDD_BASIC_PAGE}, {&advanced_, IDD_ADVANCED_PAGE}, {&misc_, IDD_MISC_PAGE}});
     historyButton_ = nullptr;

@@ -82,7 +82,7 @@ HPROPSHEETPAGE PropertyPage::createPage(int templateId, HINSTANCE module)
 {
     PROPSHEETPAGEW page = {};
     page.dwSize = sizeof(page);
-    page.dwFlags = PSP_DEFAULT; // made when first shown
+    page.dwFlags = PSP_DEFAULT | PSP_PREMATURE; // made with the sheet window
     page.hInstance = module != nullptr ? module : moduleInstance();
     page.pszTemplate = MAKEINTRESOURCEW(templateId);
     page.pfnDlgProc = &PropertyPage::pageProc;
@@ -96,6 +96,7 @@ namespace {
 // sheet's message loop once creation is complete. The sheet is created hidden and
 // shown after that handler, so it appears complete.
 constexpr UINT kSheetShownMessage = WM_APP + 0x5A1;
+constexpr UINT_PTR kDropSubclassId = 0x5A2;
 
 // DS_CONTEXTHELP and WS_VISIBLE removed from, and DS_CENTER added to, a DLGTEMPLATE
 // or DLGTEMPLATEEX.
@@ -126,9 +127,6 @@ INT_PTR CALLBACK PropertyPage::pageProc(HWND hwnd, UINT message, WPARAM wParam, 
         if (self->sheet_ != nullptr && self->sheet_->hwnd_ == nullptr) {
             self->sheet_->hwnd_ = GetParent(hwnd);
         }
-        if (self->sheet_ != nullptr && self->sheet_->acceptDrops_) {
-            DragAcceptFiles(hwnd, TRUE);
-        }
         return self->dispatchPage(message, wParam, lParam);
     }
     auto* self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -155,7 +153,9 @@ bool PropertyPage::onNotify(const NMHDR& header, LRESULT& result)
 {
     switch (header.code) {
     case PSN_SETACTIVE:
-        result = onSetActive() ? 0 : -1;
+        // An activation that only makes the page is no activation of the user's: the
+        // page is not told, as where the platform makes it up front without one.
+        result = (sheet_ != nullptr && sheet_->creatingPages_) || onSetActive() ? 0 : -1;
         if (sheet_ != nullptr && !sheet_->shownPosted_) {
             // The first activation happens while the sheet is being created.
             sheet_->shownPosted_ = true;
@@ -231,6 +231,7 @@ bool PropertySheetBase::routeFromPage(PropertyPage& page, UINT message, WPARAM w
     result = 0;
     switch (message) {
     case kSheetShownMessage:
+        createMissingPages();
         onShown();
         if (!IsWindowVisible(hwnd_)) {
             ShowWindow(hwnd_, SW_SHOW);
@@ -239,9 +240,6 @@ bool PropertySheetBase::routeFromPage(PropertyPage& page, UINT message, WPARAM w
         return true;
     case WM_COMMAND:
         return onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_DROPFILES:
-        onDropFiles(reinterpret_cast<HDROP>(wParam));
-        return true;
     case WM_TIMER:
         // Timers live on the first page, which exists as long as the sheet.
         if (&page == pages_.front()) {
@@ -252,6 +250,24 @@ bool PropertySheetBase::routeFromPage(PropertyPage& page, UINT message, WPARAM w
     default:
         return false;
     }
+}
+
+void PropertySheetBase::createMissingPages()
+{
+    // Not every platform honours PSP_PREMATURE for the pages a sheet starts with (Wine
+    // makes only the start page); activating a page makes it. The start page is the first.
+    creatingPages_ = true;
+    bool made = false;
+    for (size_t index = 0; index < pages_.size(); ++index) {
+        if (pages_[index]->hwnd() == nullptr) {
+            showPage(static_cast<int>(index));
+            made = true;
+        }
+    }
+    if (made) {
+        showPage(0);
+    }
+    creatingPages_ = false;
 }
 
 void PropertySheetBase::showPage(int index) const
@@ -275,12 +291,26 @@ void PropertySheetBase::killTimer(UINT_PTR id) const
 
 void PropertySheetBase::acceptDrops(bool accept)
 {
-    acceptDrops_ = accept;
-    for (const PropertyPage* page : pages_) {
-        if (page->hwnd() != nullptr) {
-            DragAcceptFiles(page->hwnd(), accept ? TRUE : FALSE);
-        }
+    if (accept) {
+        SetWindowSubclass(hwnd_, &PropertySheetBase::dropSubclassProc, kDropSubclassId,
+            reinterpret_cast<DWORD_PTR>(this));
+    } else {
+        RemoveWindowSubclass(hwnd_, &PropertySheetBase::dropSubclassProc, kDropSubclassId);
     }
+    DragAcceptFiles(hwnd_, accept ? TRUE : FALSE);
+}
+
+LRESULT CALLBACK PropertySheetBase::dropSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+    UINT_PTR id, DWORD_PTR data)
+{
+    if (message == WM_DROPFILES) {
+        reinterpret_cast<PropertySheetBase*>(data)->onDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &PropertySheetBase::dropSubclassProc, id);
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 } // namespace win

@@ -53,10 +53,10 @@ protected:
 
 class PropertySheetBase;
 
-// A page of a property sheet. Its PROPSHEETPAGEW carries the object in lParam. What
-// the page leaves unhandled of its sheet's business (commands of the sheet's own
-// controls, which the sheet forwards to the active page, dropped files, OK and
-// Cancel) goes on to the PropertySheetBase that shows it.
+// A page of a property sheet, created together with the sheet window. Its
+// PROPSHEETPAGEW carries the object in lParam. What the page leaves unhandled of its
+// sheet's business (commands of the sheet's own controls, which the sheet forwards to
+// the active page, OK and Cancel) goes on to the PropertySheetBase that shows it.
 class PropertyPage : public Dialog {
 public:
     // Creates the page handle for PropertySheetW (CreatePropertySheetPageW).
@@ -80,7 +80,9 @@ private:
 
 // A modal property sheet over PropertyPage objects. Its window procedure belongs to
 // the platform; the sheet's events reach the virtual methods through its pages, so
-// there is one dispatch for pages and sheet alike.
+// there is one dispatch for pages and sheet alike. Dropped files are the exception:
+// the platform's sheet window passes WM_DROPFILES to nobody, so while the sheet accepts
+// drops a subclass of the sheet window hands them to onDropFiles.
 class PropertySheetBase {
 public:
     PropertySheetBase() = default;
@@ -102,9 +104,8 @@ public:
     void showPage(int index) const;
 
 protected:
-    // Once, from the sheet's message loop, before the sheet appears: what is set here
-    // nobody sees happen. Only the first page exists; the others are made when first
-    // shown.
+    // Once, from the sheet's message loop, before the sheet appears: every page exists
+    // and every control can be set here, and nobody sees it happen.
     virtual void onShown() {}
     // Once, right after the sheet has appeared.
     virtual void onVisible() {}
@@ -114,7 +115,8 @@ protected:
     virtual bool onQueryCancel() { return true; }
     // WM_COMMAND of the sheet's own controls and menus; true when handled.
     virtual bool onCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
-    // Files dropped on a page (pages accept drops when the sheet asks them to).
+    // Files dropped anywhere on the sheet (pages, tabs, buttons, frame) while it accepts
+    // drops; the handler releases the drop.
     virtual void onDropFiles(HDROP /*drop*/) {}
     // WM_TIMER of a timer set with setTimer.
     virtual void onTimer(UINT_PTR /*id*/) {}
@@ -122,19 +124,26 @@ protected:
     // A timer whose WM_TIMER reaches onTimer, and its end.
     void setTimer(UINT_PTR id, UINT milliseconds) const;
     void killTimer(UINT_PTR id) const;
-    // Lets every page accept dropped files (or not), also those made later.
+    // Lets the sheet window accept dropped files (or not). Pages and the sheet's own
+    // controls accept none, so the platform hands a drop on any of them to the sheet
+    // window, the nearest window under the pointer that accepts files.
     void acceptDrops(bool accept);
 
 private:
     friend class PropertyPage;
     static int CALLBACK sheetCallback(HWND hwnd, UINT message, LPARAM lParam);
+    static LRESULT CALLBACK dropSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+        UINT_PTR id, DWORD_PTR data);
+    // Activates, in page order, every page the platform has not made yet (the pages'
+    // onSetActive is not called for these activations).
+    void createMissingPages();
     // Routes a page's message; true when it was the sheet's and is handled.
     bool routeFromPage(PropertyPage& page, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
     HWND hwnd_ = nullptr;
     std::vector<PropertyPage*> pages_;
     bool shownPosted_ = false;
-    bool acceptDrops_ = false; // pages made later accept drops too
+    bool creatingPages_ = false;
 };
 
 } // namespace win

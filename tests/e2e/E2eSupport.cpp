@@ -257,17 +257,7 @@ bool GuiProcess::showsNoWindow(DWORD timeMs) const
 
 HWND sheetPage(HWND sheet, int index)
 {
-    auto pageAt = [sheet](int at) {
-        return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(at), 0));
-    };
-    if (pageAt(index) == nullptr) {
-        // Not opened yet: opened as a user would, then back to the page that was shown.
-        const auto current = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-        const LRESULT currentIndex = SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(current), 0);
-        SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(currentIndex < 0 ? 0 : currentIndex), 0);
-    }
-    return pageAt(index);
+    return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(index), 0));
 }
 
 std::wstring textOf(HWND window)

@@ -74,8 +74,7 @@ private:
     DWORD processId_ = 0;
 };
 
-// Page hwnd of a sheet by index; a page not made yet is opened first (and the shown
-// page shown again), as a user clicking its tab.
+// Page hwnd of a sheet by index (PSM_INDEXTOHWND).
 HWND sheetPage(HWND sheet, int index);
 std::wstring textOf(HWND window);
 std::wstring itemTextOf(HWND dialog, int id);

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include "E2eSupport.h"
 #include "res/resource.h"
+#include "support/DropTarget.h"
 #include "win/Text.h"
 
 namespace {
@@ -185,7 +187,7 @@ TEST(EndToEnd, FailedRunBringsBackTheSheetWithTheSameFilesAndParameters)
     EXPECT_TRUE(checkedOf(basic, IDC_BASIC_NOSEP));
     EXPECT_EQ(L"--extra-option", itemTextOf(sheetPage(second, kMiscPage), IDC_MISC_ADDITIONAL));
     // Only the first sheet of a process started without files accepts drops.
-    EXPECT_EQ(0, GetWindowLongW(basic, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_EQ(nullptr, testing_support::dropTargetOf(PropSheet_GetTabControl(second)));
     pressButton(second, IDCANCEL);
     EXPECT_EQ(0u, gui.waitForExit().value_or(12345));
     EXPECT_EQ(1u, countOf(installation.readFile(L"report.txt"), "start "));
@@ -391,7 +393,10 @@ TEST(EndToEnd, AFolderAsInputIsRefusedAndAHugeFileArgumentShown)
     GuiProcess gui(installation.gui(), {huge});
     const HWND sheet = gui.waitForSheet();
     ASSERT_NE(nullptr, sheet);
-    EXPECT_LT(itemTextOf(sheetPage(sheet, kMiscPage), IDC_MISC_COMMAND_LINE).size(), 3000u);
+    SendMessageW(sheet, PSM_SETCURSEL, kMiscPage, 0);
+    const std::wstring shown = itemTextOf(sheetPage(sheet, kMiscPage), IDC_MISC_COMMAND_LINE);
+    EXPECT_LT(shown.size(), 3000u);
+    EXPECT_NE(std::wstring::npos, shown.find(L"...")) << shown.size();
     pressButton(sheet, IDCANCEL);
     EXPECT_EQ(0u, gui.waitForExit().value_or(12345));
 }
@@ -405,7 +410,10 @@ TEST(EndToEnd, FirstSheetWithoutFilesAcceptsDrops)
     GuiProcess gui(installation.gui(), {});
     const HWND sheet = gui.waitForSheet();
     ASSERT_NE(nullptr, sheet);
-    EXPECT_NE(0, GetWindowLongW(sheetPage(sheet, kBasicPage), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    // The sheet window takes drops on its tabs, buttons and pages alike.
+    EXPECT_EQ(sheet, testing_support::dropTargetOf(PropSheet_GetTabControl(sheet)));
+    EXPECT_EQ(sheet, testing_support::dropTargetOf(GetDlgItem(sheet, IDOK)));
+    EXPECT_EQ(sheet, testing_support::dropTargetOf(sheetPage(sheet, kBasicPage)));
     pressButton(sheet, IDCANCEL);
     EXPECT_EQ(0u, gui.waitForExit().value_or(12345));
 }

@@ -154,8 +154,8 @@ struct DialogParts {
     HWND basicDialog = nullptr;
     HWND advancedDialog = nullptr;
     HWND miscDialog = nullptr;
-    options::DialogOptionControls basicReal{options::basicOptionTable()};
-    options::DialogOptionControls advancedReal{options::advancedOptionTable(), {IDC_ADV_RENDER_INTENT}};
+    options::DialogOptionControls basicReal;
+    options::DialogOptionControls advancedReal;
     options::DialogCommandLineBoxes boxesReal;
 };
 

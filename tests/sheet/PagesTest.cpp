@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "SheetTestSupport.h"
 #include "settings/SettingsStore.h"
 #include "settings/TestKey.h"
@@ -89,6 +91,50 @@ TEST(BasicPage, NoFileArgumentsLeaveBothBoxesEmptyAndEditable)
         setItemText(basic, IDC_BASIC_OUTPUT, L"");
         setItemText(basic, IDC_BASIC_INPUT, L"C:\\typed.pdf");
         EXPECT_TRUE(itemText(basic, IDC_BASIC_OUTPUT).empty());
+    });
+}
+
+namespace {
+
+// From another thread (the page's waits in the dialog): the first visible dialog owned
+// by the sheet, given a file name and confirmed; nullptr when none appears.
+HWND answerFileDialog(HWND sheet, const std::wstring& fileName)
+{
+    constexpr int kFileNameBox = 0x47C; // the dialog's file name box (cmb13)
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        HWND found = nullptr;
+        while ((found = FindWindowExW(nullptr, found, L"#32770", nullptr)) != nullptr) {
+            if (GetWindow(found, GW_OWNER) == sheet && IsWindowVisible(found)) {
+                SetDlgItemTextW(found, kFileNameBox, fileName.c_str());
+                PostMessageW(found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                return found;
+            }
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The input Browse button shows the platform's open dialog; the chosen file fills the
+// input box and the output name derived from it.
+TEST(BasicPage, BrowseChoosesTheInputFile)
+{
+    ScratchSettingsKey scratch;
+    ScratchFolder folder;
+    const std::wstring input = folder.createFile(L"chosen.pdf");
+    auto arguments = argumentsOf({});
+    ui::SettingsSheet sheet(arguments);
+    runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        const HWND basic = shown.basicPage().hwnd();
+        HWND dialog = nullptr;
+        std::thread answer([&] { dialog = answerFileDialog(shown.hwnd(), input); });
+        click(basic, IDC_BASIC_INPUT_BROWSE);
+        answer.join();
+        EXPECT_NE(nullptr, dialog);
+        EXPECT_EQ(input, itemText(basic, IDC_BASIC_INPUT));
+        EXPECT_EQ(folder.file(L"chosen.djvu"), itemText(basic, IDC_BASIC_OUTPUT));
     });
 }
 

@@ -11,12 +11,15 @@
 #include <cstring>
 
 #include "SheetTestSupport.h"
+#include "support/DropTarget.h"
 #include "settings/SettingsStore.h"
 #include "settings/TestKey.h"
 #include "ui/FileChecks.h"
 #include "ui/SettingsSheet.h"
 #include "res/resource.h"
 #include "win/Window.h"
+
+using testing_support::dropTargetOf;
 
 namespace {
 
@@ -54,32 +57,45 @@ HDROP makeDrop(const std::vector<std::wstring>& paths)
     return static_cast<HDROP>(memory);
 }
 
+// Records which pages exist when the first-show steps begin.
+class RecordingSheet : public ui::SettingsSheet {
+public:
+    using SettingsSheet::SettingsSheet;
+    std::vector<HWND> pagesAtFirstShow;
+
+protected:
+    void onShown() override
+    {
+        for (int index = 0; index < 3; ++index) {
+            pagesAtFirstShow.push_back(PropSheet_IndexToHwnd(hwnd(), index));
+        }
+        SettingsSheet::onShown();
+    }
+};
+
 } // namespace
 
-// The sheet appears with its first page; the others are made when first opened.
-TEST(SheetFrame, OnlyTheFirstPageExistsAtFirstShowTheOthersWhenOpened)
+TEST(SheetFrame, EveryPageExistsInOrderWithItsTitleBeforeTheFirstShow)
 {
     ScratchSettingsKey scratch;
     auto arguments = argumentsOf({});
-    ui::SettingsSheet sheet(arguments);
+    RecordingSheet sheet(arguments);
     bool ran = false;
-    const INT_PTR result = runSheetAsShown(sheet, [&](ui::SettingsSheet& shown) {
+    const INT_PTR result = runSheet(sheet, [&](ui::SettingsSheet& shown) {
         ran = true;
         const HWND hwnd = shown.hwnd();
-        EXPECT_EQ(shown.basicPage().hwnd(), PropSheet_IndexToHwnd(hwnd, 0));
-        EXPECT_EQ(nullptr, shown.advancedPage().hwnd());
-        EXPECT_EQ(nullptr, shown.miscPage().hwnd());
+        EXPECT_EQ((std::vector<HWND>{shown.basicPage().hwnd(), shown.advancedPage().hwnd(), shown.miscPage().hwnd()}),
+            sheet.pagesAtFirstShow);
+        EXPECT_NE(nullptr, shown.advancedPage().hwnd());
+        EXPECT_NE(nullptr, shown.miscPage().hwnd());
         EXPECT_EQ(shown.basicPage().hwnd(), PropSheet_GetCurrentPageHwnd(hwnd));
+        // Made, not activated: the generated command line waits for the first activation.
+        EXPECT_TRUE(itemText(shown.miscPage().hwnd(), IDC_MISC_COMMAND_LINE).empty());
         EXPECT_EQ(3, TabCtrl_GetItemCount(PropSheet_GetTabControl(hwnd)));
         EXPECT_EQ(L"Basic", tabText(hwnd, 0));
         EXPECT_EQ(L"Advanced", tabText(hwnd, 1));
         EXPECT_EQ(L"Miscellaneous", tabText(hwnd, 2));
         EXPECT_EQ(L"Korvello Converter", windowText(hwnd));
-        openAllPages(shown);
-        EXPECT_EQ(shown.advancedPage().hwnd(), PropSheet_IndexToHwnd(hwnd, 1));
-        EXPECT_EQ(shown.miscPage().hwnd(), PropSheet_IndexToHwnd(hwnd, 2));
-        EXPECT_NE(nullptr, shown.miscPage().hwnd());
-        EXPECT_EQ(shown.basicPage().hwnd(), PropSheet_GetCurrentPageHwnd(hwnd));
     });
     EXPECT_TRUE(ran);
     EXPECT_NE(1, result);
@@ -87,37 +103,27 @@ TEST(SheetFrame, OnlyTheFirstPageExistsAtFirstShowTheOthersWhenOpened)
     EXPECT_TRUE(sheet.quotedOutputPath().empty());
 }
 
-// Pages never opened still hold what they took: OK hands over their options, the
-// additional parameters and the stored log settings; opened later, they show them.
-TEST(SheetFrame, PagesNeverOpenedGiveWhatTheyTook)
+// No tab clicked: every page's controls show what the page took, and OK hands it over.
+TEST(SheetFrame, PagesShowWhatTheyTookWithoutBeingOpened)
 {
     ScratchSettingsKey scratch;
     ScratchFolder folder;
     const std::wstring input = folder.createFile(L"in.pdf");
     auto arguments = argumentsOf({L"--pdf=screen", L"--fg-colors=12", L"--foo", input});
     ui::SettingsSheet sheet(arguments);
-    const INT_PTR result = runSheetAsShown(sheet, [&](ui::SettingsSheet& shown) {
-        EXPECT_EQ(nullptr, shown.advancedPage().hwnd());
+    const INT_PTR result = runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        const HWND advanced = shown.advancedPage().hwnd();
+        EXPECT_EQ(L"screen", itemText(advanced, IDC_ADV_RENDER_INTENT));
+        EXPECT_EQ(L"12", itemText(advanced, IDC_ADV_FG_COLORS));
+        EXPECT_EQ(L"--foo", itemText(shown.miscPage().hwnd(), IDC_MISC_ADDITIONAL));
+        EXPECT_EQ(settings::defaultLogPath(), itemText(shown.miscPage().hwnd(), IDC_MISC_LOG_PATH));
         pressOk(shown);
     });
     EXPECT_EQ(1, result);
     const std::wstring& request = sheet.converterArguments();
-    EXPECT_NE(std::wstring::npos, request.find(L"--pdf=screen")) << request;
-    EXPECT_NE(std::wstring::npos, request.find(L"--fg-colors=12")) << request;
-    EXPECT_NE(std::wstring::npos, request.find(L"--foo")) << request;
+    EXPECT_NE(std::wstring::npos, request.find(L"--pdf=screen --fg-colors=12")) << request;
+    EXPECT_NE(std::wstring::npos, request.find(L" --foo ")) << request;
     EXPECT_EQ(settings::defaultLogPath(), sheet.logPath());
-
-    auto again = argumentsOf({L"--pdf=screen", L"--fg-colors=12", L"--foo", input});
-    ui::SettingsSheet opened(again);
-    runSheetAsShown(opened, [&](ui::SettingsSheet& shown) {
-        shown.showPage(1);
-        const HWND advanced = shown.advancedPage().hwnd();
-        EXPECT_EQ(L"screen", itemText(advanced, IDC_ADV_RENDER_INTENT));
-        EXPECT_EQ(L"12", itemText(advanced, IDC_ADV_FG_COLORS));
-        shown.showPage(2);
-        EXPECT_EQ(L"--foo", itemText(shown.miscPage().hwnd(), IDC_MISC_ADDITIONAL));
-        EXPECT_EQ(settings::defaultLogPath(), itemText(shown.miscPage().hwnd(), IDC_MISC_LOG_PATH));
-    });
 }
 
 TEST(SheetFrame, ButtonsIconsAndStyle)
@@ -184,30 +190,35 @@ TEST(SheetCentring, PositionIsClampedToTheWorkArea)
     EXPECT_EQ(400 - 150, p.y);
 }
 
+// Drops reach the sheet wherever they land: on a page, a tab, a button or the frame.
 TEST(SheetDrops, FirstDroppedFileFillsInputAndDerivedOutput)
 {
     ScratchSettingsKey scratch;
     auto arguments = argumentsOf({});
     ui::SettingsSheet sheet(arguments);
     runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        const HWND hwnd = shown.hwnd();
         const HWND basic = shown.basicPage().hwnd();
-        // Every page takes drops.
-        EXPECT_NE(0, GetWindowLongW(basic, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-        EXPECT_NE(0, GetWindowLongW(shown.miscPage().hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-        SendMessageW(shown.miscPage().hwnd(), WM_DROPFILES,
-            reinterpret_cast<WPARAM>(makeDrop({L"C:\\y\\doc.pdf", L"C:\\y\\other.pdf"})), 0);
+        for (const HWND where : {PropSheet_GetTabControl(hwnd), GetDlgItem(hwnd, IDOK),
+                 GetDlgItem(hwnd, IDC_SHEET_HISTORY), GetDlgItem(basic, IDC_BASIC_DPI), shown.miscPage().hwnd()}) {
+            EXPECT_EQ(hwnd, dropTargetOf(where));
+        }
+        auto drop = [&](const HWND where, const std::vector<std::wstring>& paths) {
+            SendMessageW(dropTargetOf(where), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(paths)), 0);
+        };
+        drop(PropSheet_GetTabControl(hwnd), {L"C:\\y\\doc.pdf", L"C:\\y\\other.pdf"});
         EXPECT_EQ(L"C:\\y\\doc.pdf", itemText(basic, IDC_BASIC_INPUT));
         EXPECT_EQ(L"C:\\y\\doc.djvu", itemText(basic, IDC_BASIC_OUTPUT));
         // A non-empty output box is left alone.
-        SendMessageW(basic, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({L"C:\\z\\next.ps"})), 0);
+        drop(GetDlgItem(hwnd, IDOK), {L"C:\\z\\next.ps"});
         EXPECT_EQ(L"C:\\z\\next.ps", itemText(basic, IDC_BASIC_INPUT));
         EXPECT_EQ(L"C:\\y\\doc.djvu", itemText(basic, IDC_BASIC_OUTPUT));
         // Cleared output: derived again.
         setItemText(basic, IDC_BASIC_OUTPUT, L"");
-        SendMessageW(basic, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({L"C:\\z\\scan"})), 0);
+        drop(hwnd, {L"C:\\z\\scan"});
         EXPECT_EQ(L"C:\\z\\scan.djvu", itemText(basic, IDC_BASIC_OUTPUT));
         // A drop without files changes nothing.
-        SendMessageW(basic, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({})), 0);
+        drop(basic, {});
         EXPECT_EQ(L"C:\\z\\scan", itemText(basic, IDC_BASIC_INPUT));
     });
 }
@@ -218,7 +229,8 @@ TEST(SheetDrops, NotAcceptedWhenStartedWithAFile)
     auto arguments = argumentsOf({L"C:\\x\\in.pdf"});
     ui::SettingsSheet sheet(arguments);
     runSheet(sheet, [&](ui::SettingsSheet& shown) {
-        EXPECT_EQ(0, GetWindowLongW(shown.basicPage().hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+        EXPECT_EQ(nullptr, dropTargetOf(PropSheet_GetTabControl(shown.hwnd())));
+        EXPECT_EQ(nullptr, dropTargetOf(GetDlgItem(shown.basicPage().hwnd(), IDC_BASIC_INPUT)));
     });
 }
 

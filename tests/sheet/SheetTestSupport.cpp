@@ -7,22 +7,7 @@
 #include "win/Handle.h"
 #include "win/Window.h"
 
-void openAllPages(ui::SettingsSheet& sheet)
-{
-    sheet.showPage(1);
-    sheet.showPage(2);
-    sheet.showPage(0);
-}
-
 INT_PTR runSheet(ui::SettingsSheet& sheet, const std::function<void(ui::SettingsSheet&)>& script)
-{
-    return runSheetAsShown(sheet, [&script](ui::SettingsSheet& shown) {
-        openAllPages(shown);
-        script(shown);
-    });
-}
-
-INT_PTR runSheetAsShown(ui::SettingsSheet& sheet, const std::function<void(ui::SettingsSheet&)>& script)
 {
     // As the program does at start-up; the shell's completion objects need it.
     static const HRESULT com = CoInitialize(nullptr);

@@ -11,14 +11,9 @@
 #include "support/ScratchFiles.h"
 #include "ui/SettingsSheet.h"
 
-// Shows the sheet; script runs once the first-show steps are done and every page has
-// been opened once (as a user clicking through the tabs). When the script leaves the
-// sheet open, it is cancelled.
+// Shows the sheet; script runs once the first-show steps are done. When the script
+// leaves the sheet open, it is cancelled.
 INT_PTR runSheet(ui::SettingsSheet& sheet, const std::function<void(ui::SettingsSheet&)>& script);
-// The same without opening the pages: only the first page exists.
-INT_PTR runSheetAsShown(ui::SettingsSheet& sheet, const std::function<void(ui::SettingsSheet&)>& script);
-// Activates the second and third page and returns to the first.
-void openAllPages(ui::SettingsSheet& sheet);
 
 // Presses OK the way the button does.
 void pressOk(ui::SettingsSheet& sheet);
