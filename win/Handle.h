@@ -64,6 +64,25 @@ private:
     HMENU menu_;
 };
 
+// A module loaded with LoadLibraryW, released with FreeLibrary.
+class UniqueLibrary {
+public:
+    explicit UniqueLibrary(const wchar_t* name) : module_(LoadLibraryW(name)) {}
+    UniqueLibrary(const UniqueLibrary&) = delete;
+    UniqueLibrary& operator=(const UniqueLibrary&) = delete;
+    ~UniqueLibrary()
+    {
+        if (module_ != nullptr) {
+            FreeLibrary(module_);
+        }
+    }
+    HMODULE get() const { return module_; }
+    explicit operator bool() const { return module_ != nullptr; }
+
+private:
+    HMODULE module_;
+};
+
 // An icon made with LoadImageW (not a shared one), destroyed with DestroyIcon.
 class UniqueIcon {
 public:
