@@ -40,7 +40,9 @@ for name, pattern, message in [("inline-option", "(?i)warning|fatal", "Fatal: di
                                ("optional-interval", "a{2}?b", "b"), ("swapped-interval", "x{3,0}y", "y"),
                                ("braces-as-text", "^{1,2,3}x", "{1,2,3}x")]:
     write("rules", name, f"expression={pattern}\ntype=warn\ndefault=shown\n{message}")
-# Pattern choices: bytes that the pattern target reads as a sequence of choices.
+# Pattern choices: bytes that the pattern target reads as a sequence of choices. The
+# folder also keeps inputs that the target once found against an earlier first-byte
+# filter ("found-..."): an inline option across "|", intervals read wrongly.
 write("patterns", "counting", bytes(range(256)))
 write("patterns", "descending", bytes(range(255, -1, -1)))
 write("patterns", "sevens", bytes((7 * k) % 256 for k in range(512)))
