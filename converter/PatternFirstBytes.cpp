@@ -6,12 +6,40 @@ namespace {
 
 using ByteSet = std::bitset<256>;
 
-// What a piece of pattern can begin with, and whether it can match nothing at all.
+// What a piece of pattern can begin with, whether it can match nothing at all, and
+// whether it is an assertion that consumes nothing (which takes no quantifier).
 struct Start {
     ByteSet bytes;
     bool nullable = true;
+    bool zeroWidth = false;
 };
 
+bool isAsciiLetter(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isAsciiLetterOrDigit(unsigned char c)
+{
+    return isAsciiLetter(c) || (c >= '0' && c <= '9');
+}
+
+bool isOneOf(unsigned char c, std::string_view set)
+{
+    return c != 0 && c < 0x80 && set.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// Punctuation that a backslash turns into itself.
+constexpr std::string_view kEscapedLiterals = "\\^$.|?*+()[]{}-/:;,'\"!#%&=@~_<> `";
+
+// Reads a pattern as far as it is made of constructs whose meaning is certain: literal
+// characters, ".", a class without nesting, "\d" "\w" "\s" and their kin, "^" "$" "\b",
+// groups "(...)" "(?:...)" "(?<name>...)" "(?i:...)", look-ahead, alternatives at any
+// depth, and the quantifiers "?" "*" "+" (lazy or possessive). Anything else fails the
+// reading, and the pattern is then tried on every message: inline options such as
+// "(?i)" (which run to the end of their group, across "|"), intervals and braces (whose
+// reading depends on their contents), back references, look-behind, atomic groups,
+// escapes not listed, control characters, broken UTF-8.
 class FirstBytesReader {
 public:
     explicit FirstBytesReader(std::string_view pattern) : pattern_(pattern) {}
@@ -29,10 +57,17 @@ public:
     const std::optional<RequiredWords>& requiredWords() const { return required_; }
 
 private:
-    bool atEnd() const { return position_ >= pattern_.size(); }
-    char peek() const { return pattern_[position_]; }
+    static constexpr int kMaxDepth = 64;
 
-    void fail() { failed_ = true; }
+    bool atEnd() const { return position_ >= pattern_.size(); }
+    unsigned char peek() const { return static_cast<unsigned char>(pattern_[position_]); }
+    bool nextIs(std::string_view text) const { return pattern_.substr(position_, text.size()) == text; }
+
+    Start fail()
+    {
+        failed_ = true;
+        return Start();
+    }
 
     // alternative ("|" alternative)*, up to ")" or the end.
     Start alternatives(bool ignoreCase)
@@ -57,17 +92,14 @@ private:
     {
         Start result;
         while (!failed_ && !atEnd() && peek() != '|' && peek() != ')') {
-            if (pattern_.substr(position_, 4) == "(?i)") {
-                // "(?i)" switches the rest of the group to ignoring case.
-                position_ += 4;
-                ignoreCase = true;
-                continue;
-            }
             const size_t atomStart = position_;
             Start atom = this->atom(ignoreCase);
             const size_t atomEnd = position_;
             atom = quantified(atom);
-            if (depth_ == 0 && !topLevelAlternatives_ && !required_ && !failed_ && atomEnd == position_
+            if (failed_) {
+                break;
+            }
+            if (depth_ == 0 && !topLevelAlternatives_ && !required_ && atomEnd == position_
                 && pattern_[atomStart] == '(') {
                 required_ = literalAlternatives(pattern_.substr(atomStart, atomEnd - atomStart), ignoreCase);
             }
@@ -79,101 +111,90 @@ private:
         return result;
     }
 
-    // A quantifier after an atom may let it match nothing.
+    // "?", "*" or "+", optionally lazy ("?") or possessive ("+"). A brace after an atom
+    // is an interval or text depending on what it holds ("a{2}?" is an optional a{2},
+    // "x{3,0}" counts from 0 to 3, "^{1,2,3}" is text): not followed.
     Start quantified(Start atom)
     {
         if (atEnd()) {
             return atom;
         }
-        const char c = peek();
-        if (c == '?' || c == '*') {
-            ++position_;
-            atom.nullable = true;
-        } else if (c == '+') {
-            ++position_;
-        } else if (c == '{') {
-            const size_t close = pattern_.find('}', position_);
-            if (close == std::string_view::npos) {
-                fail();
-                return atom;
-            }
-            const std::string_view bounds = pattern_.substr(position_ + 1, close - position_ - 1);
-            // "{n}", "{n,}", "{n,m}", "{,m}": nothing unless the lower bound is at least 1.
-            const bool lowerAtLeastOne = !bounds.empty() && bounds.front() >= '1' && bounds.front() <= '9';
-            const bool digitsOnly = bounds.find_first_not_of("0123456789,") == std::string_view::npos;
-            if (!digitsOnly) {
-                fail();
-                return atom;
-            }
-            atom.nullable = atom.nullable || !lowerAtLeastOne;
-            position_ = close + 1;
-        } else {
+        const unsigned char c = peek();
+        if (c == '{' || c == '}') {
+            return fail();
+        }
+        if (c != '?' && c != '*' && c != '+') {
             return atom;
         }
-        // Lazy "?" or possessive "+" after a quantifier changes nothing here.
+        if (atom.zeroWidth) {
+            return fail();
+        }
+        ++position_;
+        atom.nullable = atom.nullable || c != '+';
         if (!atEnd() && (peek() == '?' || peek() == '+')) {
             ++position_;
+        }
+        if (!atEnd() && isOneOf(peek(), "?*+{}")) {
+            return fail(); // a repeat of a repeat
         }
         return atom;
     }
 
     Start atom(bool ignoreCase)
     {
-        const char c = peek();
-        switch (c) {
+        switch (peek()) {
         case '(':
             return group(ignoreCase);
         case '[':
             return characterClass();
-        case '*':
-        case '+':
-        case '?':
-        case '{':
-            fail(); // a character class, or a quantifier with nothing before it
-            return Start();
         case '.':
             ++position_;
             return anyByte();
         case '^':
         case '$':
             ++position_;
-            return Start(); // zero width
+            return assertion();
         case '\\':
             return escape(ignoreCase);
         default:
-            return literal(ignoreCase);
+            // A quantifier with nothing before it, or a brace or bracket standing alone.
+            return isOneOf(peek(), "*+?{}]") ? fail() : literal(ignoreCase);
         }
     }
 
-    // "[...]", possibly nested, read past: it may begin with any byte.
+    // "[...]" without nested classes, intersections or escapes beyond a few: it may begin
+    // with any byte, and only its end is needed.
     Start characterClass()
     {
-        int depth = 0;
-        while (!atEnd()) {
-            const char c = peek();
-            if (c == '\\') {
-                position_ += 2;
-                continue;
-            }
-            if (c == '[') {
-                ++depth;
-                ++position_;
-                // A "]" right after the opening "[" (or "[^") is a member, not the end.
-                if (!atEnd() && peek() == '^') {
-                    ++position_;
-                }
-                if (!atEnd() && peek() == ']') {
-                    ++position_;
-                }
-                continue;
-            }
+        ++position_; // "["
+        if (!atEnd() && peek() == '^') {
             ++position_;
-            if (c == ']' && --depth == 0) {
+        }
+        if (!atEnd() && peek() == ']') {
+            return fail(); // a leading "]"
+        }
+        while (!atEnd()) {
+            const unsigned char c = peek();
+            if (c == ']') {
+                ++position_;
                 return anyByte();
             }
+            if (c == '[' || c == '&' || c < 0x20) {
+                return fail();
+            }
+            if (c == '\\') {
+                if (position_ + 1 >= pattern_.size()) {
+                    return fail();
+                }
+                const auto e = static_cast<unsigned char>(pattern_[position_ + 1]);
+                if (!isOneOf(e, "dwshDWSH") && !isOneOf(e, kEscapedLiterals)) {
+                    return fail();
+                }
+                ++position_;
+            }
+            ++position_;
         }
-        fail();
-        return Start();
+        return fail();
     }
 
     static Start anyByte()
@@ -184,79 +205,80 @@ private:
         return start;
     }
 
+    static Start assertion()
+    {
+        Start start;
+        start.zeroWidth = true;
+        return start;
+    }
+
+    // One character: ASCII, or a whole UTF-8 sequence.
     Start literal(bool ignoreCase)
     {
-        const auto byte = static_cast<unsigned char>(peek());
-        // A character of several UTF-8 bytes begins with its lead byte.
-        size_t length = 1;
-        if (byte >= 0xF0) {
-            length = 4;
-        } else if (byte >= 0xE0) {
-            length = 3;
-        } else if (byte >= 0xC0) {
-            length = 2;
-        }
-        position_ += length;
-        if (position_ > pattern_.size()) {
-            fail();
-            return Start();
+        const unsigned char byte = peek();
+        if (byte < 0x20 || byte == 0x7F) {
+            return fail();
         }
         Start start;
         start.nullable = false;
-        if (ignoreCase && byte >= 0x80) {
-            return anyByte(); // case folding outside ASCII is not followed
+        if (byte < 0x80) {
+            ++position_;
+            start.bytes.set(byte);
+            if (ignoreCase) {
+                if (isAsciiLetter(byte)) {
+                    start.bytes.set(byte ^ 0x20);
+                }
+                // Case folding also meets characters outside ASCII (the Kelvin sign for
+                // k, the long s, ligatures such as "ff" or "st", the sharp s for "ss").
+                addNonAscii(start);
+            }
+            return start;
+        }
+        const size_t length = byte >= 0xF5 ? 0 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC2 ? 2 : 0;
+        if (length == 0 || position_ + length > pattern_.size()) {
+            return fail();
+        }
+        for (size_t i = 1; i < length; ++i) {
+            const auto next = static_cast<unsigned char>(pattern_[position_ + i]);
+            if (next < 0x80 || next > 0xBF) {
+                return fail();
+            }
+        }
+        position_ += length;
+        if (ignoreCase) {
+            return anyByte(); // folds to ASCII too: "ǰ" meets "J" with a combining caron
         }
         start.bytes.set(byte);
-        if (ignoreCase && ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z'))) {
-            start.bytes.set(byte ^ 0x20);
-            // Case folding also meets letters outside ASCII (the Kelvin sign for k, the
-            // long s, ligatures such as "ff" or "st", the sharp s for "ss").
-            addNonAscii(start);
-        }
         return start;
     }
 
     Start escape(bool ignoreCase)
     {
         if (position_ + 1 >= pattern_.size()) {
-            fail();
-            return Start();
+            return fail();
         }
-        const char e = pattern_[position_ + 1];
+        const auto e = static_cast<unsigned char>(pattern_[position_ + 1]);
+        if (isOneOf(e, kEscapedLiterals)) {
+            ++position_;
+            return literal(ignoreCase);
+        }
         position_ += 2;
-        Start start;
-        start.nullable = false;
-        switch (e) {
-        case 'd':
+        if (e == 'd') {
+            Start start;
+            start.nullable = false;
             for (int digit = '0'; digit <= '9'; ++digit) {
                 start.bytes.set(static_cast<size_t>(digit));
             }
             addNonAscii(start); // other scripts' digits
             return start;
-        case 'b':
-        case 'B':
-        case 'A':
-        case 'G':
-            return Start(); // zero width
-        case 's':
-        case 'S':
-        case 'w':
-        case 'W':
-        case 'D':
-        case 'h':
-        case 'H':
+        }
+        if (isOneOf(e, "DwWsSHh")) {
             return anyByte();
-        default:
-            break;
         }
-        const bool letterOrDigit = (e >= 'a' && e <= 'z') || (e >= 'A' && e <= 'Z') || (e >= '0' && e <= '9');
-        if (letterOrDigit) {
-            fail(); // \x, \u, \p, \k, back references, ... are not followed
-            return Start();
+        if (isOneOf(e, "bBAGzZ")) {
+            return assertion();
         }
-        // An escaped punctuation character stands for itself.
-        --position_;
-        return literal(ignoreCase);
+        return fail(); // \x, \u, \p, \k, \g, back references, \Q, \K, ...
     }
 
     // "(...)", "(?:...)" or "(?i:...)" holding only plain words separated by "|".
@@ -284,16 +306,14 @@ private:
                 continue;
             }
             const auto c = static_cast<unsigned char>(body[i]);
-            const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
             if (c == '\\' && i + 1 < body.size()) {
                 const auto e = static_cast<unsigned char>(body[i + 1]);
-                const bool escapedWord = (e >= 'a' && e <= 'z') || (e >= 'A' && e <= 'Z') || (e >= '0' && e <= '9');
-                if (escapedWord || e >= 0x80) {
+                if (isAsciiLetterOrDigit(e) || e >= 0x80) {
                     return std::nullopt;
                 }
                 word.push_back(static_cast<char>(e));
                 ++i;
-            } else if (letterOrDigit || c == ' ' || c == '-' || c == '_' || c == ':' || c == ',' || c == '\'') {
+            } else if (isAsciiLetterOrDigit(c) || isOneOf(c, " -_:,'")) {
                 word.push_back(static_cast<char>(c));
             } else {
                 return std::nullopt; // anything with a meaning of its own, or beyond ASCII
@@ -304,52 +324,60 @@ private:
 
     Start group(bool ignoreCase)
     {
+        if (depth_ >= kMaxDepth) {
+            return fail();
+        }
         ++depth_;
         const Start inner = groupBody(ignoreCase);
         --depth_;
         return inner;
     }
 
-    Start groupBody(bool ignoreCase)
+    // The kinds of group followed; false for any other "(?".
+    bool groupKind(bool& ignoreCase, bool& lookAhead)
     {
         ++position_; // "("
-        bool lookaround = false;
-        if (!atEnd() && peek() == '?') {
-            ++position_;
-            if (atEnd()) {
-                fail();
-                return Start();
-            }
-            const char kind = peek();
-            if (kind == ':') {
-                ++position_;
-            } else if (kind == '=' || kind == '!') {
-                ++position_;
-                lookaround = true;
-            } else if (kind == 'i' && position_ + 1 < pattern_.size() && pattern_[position_ + 1] == ':') {
-                position_ += 2;
-                ignoreCase = true;
-            } else if (kind == '<' && position_ + 1 < pattern_.size() && pattern_[position_ + 1] != '='
-                && pattern_[position_ + 1] != '!') {
-                const size_t close = pattern_.find('>', position_);
-                if (close == std::string_view::npos) {
-                    fail();
-                    return Start();
-                }
-                position_ = close + 1; // a named group
-            } else {
-                fail(); // look-behind, atomic groups, other options
-                return Start();
-            }
+        if (atEnd() || peek() != '?') {
+            return true; // a capturing group
+        }
+        if (nextIs("?:") || nextIs("?=") || nextIs("?!")) {
+            lookAhead = pattern_[position_ + 1] != ':';
+            position_ += 2;
+            return true;
+        }
+        if (nextIs("?i:")) {
+            position_ += 3;
+            ignoreCase = true;
+            return true;
+        }
+        if (!nextIs("?<")) {
+            return false; // inline options, atomic groups, comments, conditions, ...
+        }
+        // "(?<name>": a named group; "(?<=" and "(?<!" (look-behind) fail here.
+        size_t end = position_ + 2;
+        while (end < pattern_.size() && (isAsciiLetterOrDigit(static_cast<unsigned char>(pattern_[end])) || pattern_[end] == '_')) {
+            ++end;
+        }
+        if (end == position_ + 2 || end >= pattern_.size() || pattern_[end] != '>') {
+            return false;
+        }
+        position_ = end + 1;
+        return true;
+    }
+
+    Start groupBody(bool ignoreCase)
+    {
+        bool lookAhead = false;
+        if (!groupKind(ignoreCase, lookAhead)) {
+            return fail();
         }
         Start inner = alternatives(ignoreCase);
         if (failed_ || atEnd() || peek() != ')') {
-            fail();
-            return Start();
+            return fail();
         }
         ++position_;
         // A look-ahead consumes nothing: the next atom decides.
-        return lookaround ? Start() : inner;
+        return lookAhead ? assertion() : inner;
     }
 
     static void addNonAscii(Start& start)

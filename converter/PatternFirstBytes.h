@@ -13,9 +13,9 @@ namespace converter {
 
 // The first UTF-8 bytes that an anchored match of pattern (Ruby syntax) can start
 // with. nullopt when the pattern may match the empty text, or uses a construct this
-// reading does not follow (character classes, back references, options other than
-// "i", ...): such a pattern is always run. The answer is conservative: a byte that is
-// not in the set can never begin a match.
+// reading does not follow (inline options other than a "(?i:...)" group, intervals,
+// back references, look-behind, ...): such a pattern is always run. The answer is
+// conservative: a byte that is not in the set can never begin a match.
 std::optional<std::bitset<256>> patternFirstBytes(std::string_view pattern);
 
 // Words one of which every match of pattern must hold, as a group of plain literal

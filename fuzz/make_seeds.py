@@ -35,6 +35,17 @@ for i, message in enumerate(messages):
 write("rules", "readme-example", "expression=process_success (\\d+)\ntype=info\n"
       "default=Conversion took %1 seconds.\nja=変換にかかった時間: %1 秒\nprocess_success 7")
 write("rules", "named-groups", "expression=(?<a>x)(y)?\r\ntype=warn\r\ndefault=%1-%2-%3%%%n\nxz")
+# Patterns the first-byte filter once misread; each message is matched by its rule.
+for name, pattern, message in [("inline-option", "(?i)warning|fatal", "Fatal: disk full"),
+                               ("optional-interval", "a{2}?b", "b"), ("swapped-interval", "x{3,0}y", "y"),
+                               ("braces-as-text", "^{1,2,3}x", "{1,2,3}x")]:
+    write("rules", name, f"expression={pattern}\ntype=warn\ndefault=shown\n{message}")
+# Pattern choices: bytes that the pattern target reads as a sequence of choices. The
+# folder also keeps inputs that the target once found against an earlier first-byte
+# filter ("found-..."): an inline option across "|", intervals read wrongly.
+write("patterns", "counting", bytes(range(256)))
+write("patterns", "descending", bytes(range(255, -1, -1)))
+write("patterns", "sevens", bytes((7 * k) % 256 for k in range(512)))
 write("rules", "nul-and-misspelt", b"expression=ab\x00c\ntype=Warn\ndefault=t\nexpression=a\ntype=error\ndefault=e\nabc")
 
 # Templates (with insert bytes at the end, which the target reads first).

@@ -1,8 +1,10 @@
 // A rule file and one message: the input up to its last line break is the rule file,
 // the rest the message. The checker's lint reads the rule file too.
 // The filters that turn a message away before the matcher runs (literal prefix, first
-// bytes, required words) never turn away a message the matcher itself would match. Properties: the text shown is bounded, an undecided message
-// comes back unchanged (unless a rule without type decided it), classification takes bounded time.
+// bytes, required words, the first-byte index) never turn away a message the matcher
+// itself would match (fuzz_patterns makes the patterns for this). Properties: the text
+// shown is bounded, an undecided message comes back unchanged (unless a rule without
+// type decided it), classification takes bounded time.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -47,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         onig_free(regex);
         if (direct >= 0) {
             FUZZ_REQUIRE(matched);
+            FUZZ_REQUIRE(rule.mayBeginWith(subject.empty() ? converter::MessageRule::kNoByte
+                                                           : static_cast<unsigned char>(subject[0])));
         }
     }
 

@@ -13,7 +13,7 @@ cmake -S "$root/linux" -B "$out" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=c
 cmake --build "$out" -j"$(nproc)" -- --no-print-directory >/dev/null
 
 status=0
-for target in rules template output params multistring; do
+for target in rules patterns template output params multistring; do
     work="$out/corpus/$target"
     artifacts="$out/artifacts/$target"
     mkdir -p "$work" "$artifacts"

@@ -6,8 +6,10 @@
 
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "converter/MessageRuleSet.h"
 #include "converter/PatternFirstBytes.h"
 #include "support/ScratchFiles.h"
 #include "win/Module.h"
@@ -66,15 +68,30 @@ TEST(PatternFirstBytes, WhatAPatternCanBeginWith)
     EXPECT_EQ(bytesOf(*patternFirstBytes("^\\bx?y")), "xy");
     EXPECT_EQ(bytesOf(*patternFirstBytes("(?!Error)W")), "W");
     EXPECT_EQ(bytesOf(*patternFirstBytes("\\>>")), ">");
-    EXPECT_EQ(bytesOf(*patternFirstBytes("a{0,2}b")), "ab");
-    EXPECT_EQ(bytesOf(*patternFirstBytes("a{2}b")), "a");
+    EXPECT_EQ(bytesOf(*patternFirstBytes("(?<n>a|(?:b|c)?d)e")), "abcd");
     // Patterns that may match nothing, or that this reading does not follow, are always run.
     EXPECT_EQ(bytesOf(*patternFirstBytes("x'?([^'\\s]+)")), "x"); // a class later on is read past
-    EXPECT_EQ(patternFirstBytes("[]a-z]x")->count(), 256u);
     EXPECT_EQ(patternFirstBytes("[A-Z]?x")->count(), 256u);
+    EXPECT_EQ(patternFirstBytes("(?i:\xC7\xB0)")->count(), 256u); // meets "J" and a combining caron
+    // Inline options run to the end of their group, across "|"; braces are intervals or
+    // text by what they hold.
     for (const char* always : {"", "a?", "(?:x|)", ".*", "[unclosed", "\\u0041", "(?<=a)b", "(?x) a", "(?i)", "a|b?",
-             "(", "a)", "\\", "x{2,a}"}) {
+             "(", "a)", "\\", "x{2,a}", "(?i)warning|fatal", "(?i)w|f", "x(?i)a|b", "(?-i)a", "(?m)a", "a{2}?b",
+             "x{3,0}y", "^{1,2,3}x", "a{0,2}b", "a{2}b", "a}", "[]a-z]x", "[[:alpha:]]", "[a&&b]", "[\\x41]", "\\1a",
+             "(a)\\k<1>", "(?>a)", "(?~a)", "^*a", "a+*", "\xC3"}) {
         EXPECT_FALSE(patternFirstBytes(always).has_value()) << always;
+    }
+}
+
+// The examples of misread patterns: the message each rule matches is decided by it.
+TEST(PatternFirstBytes, MisreadPatternsOnceHidMessages)
+{
+    const std::pair<const char*, const wchar_t*> cases[] = {{"(?i)warning|fatal", L"Fatal: disk full"},
+        {"a{2}?b", L"b"}, {"x{3,0}y", L"y"}, {"^{1,2,3}x", L"{1,2,3}x"}, {"(?i:\xC7\xB0)", L"J\u030C"}};
+    for (const auto& [pattern, message] : cases) {
+        converter::MessageRuleSet rules("ja=");
+        rules.loadRulesFromText(std::string("expression=") + pattern + "\ntype=warn\ndefault=shown\n");
+        EXPECT_EQ(rules.classifyMessage(message).type, MessageType::Warn) << pattern;
     }
 }
 

@@ -43,6 +43,13 @@ cd "$src/tests/portable"
     | sed 's#^\.\./\.\./converter/##' >"$out/transcript.out"
 diff -u expected-transcript.txt "$out/transcript.out" || fail "transcript rows differ"
 
+# An inline option holds across "|": the rule decides a message that begins with the
+# second alternative in capitals.
+printf 'expression=(?i)warning|fatal\ntype=warn\ndefault=Disk problem\n' >"$out/inline-option.txt"
+printf 'Fatal: disk full\n' >"$out/inline-option-output.txt"
+"$check" "$out/inline-option.txt" "$out/inline-option-output.txt" >"$out/inline-option.out"
+grep -q "Warning  *Disk problem" "$out/inline-option.out" || fail "(?i)warning|fatal does not decide Fatal: $(cat "$out/inline-option.out")"
+
 # Real output of the reference converter (tools/korvello) in cases that go wrong: each
 # reason must be a warning or an error row, in both languages; the front end's default
 # options raise no warning.
