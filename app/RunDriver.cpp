@@ -8,14 +8,14 @@
 #include "win/ErrorMessage.h"
 #include "win/Handle.h"
 #include "win/Module.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 namespace app {
 
 std::wstring progressTitle(const std::wstring& quotedOutputPath)
 {
     // The path was quoted by the platform's argument rules; undo exactly that.
-    return win::formatString(IDS_PROGRESS_TITLE, { win::fileNamePart(options::unquotedArgument(quotedOutputPath)) });
+    return base::formatString(IDS_PROGRESS_TITLE, { win::fileNamePart(options::unquotedArgument(quotedOutputPath)) });
 }
 
 namespace {
@@ -53,7 +53,7 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
     std::unique_ptr<RunLauncher> launcher = services.createLauncher();
     setup.title = progressTitle(request.quotedOutputPath);
     setup.documentName = win::fileNamePart(options::unquotedArgument(request.quotedOutputPath));
-    setup.statusText = win::loadString(IDS_STARTING_CONVERSION);
+    setup.statusText = base::loadString(IDS_STARTING_CONVERSION);
 
     const converter::RunResult result = launcher->launch(setup);
 
@@ -69,9 +69,9 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
             }
         }
     } else if (result.end == converter::RunEnd::NotStarted) {
-        services.showError(win::formatString(IDS_OS_ERROR, { win::formatOsErrorText(result.osError) }));
+        services.showError(base::formatString(IDS_OS_ERROR, { base::formatOsErrorText(result.osError) }));
     } else {
-        services.showError(win::loadString(IDS_PROCESS_FAILED));
+        services.showError(base::loadString(IDS_PROCESS_FAILED));
     }
     launcher.reset();
     return endProgram;

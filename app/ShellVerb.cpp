@@ -3,7 +3,7 @@
 #include "res/resource.h"
 #include "win/Module.h"
 #include "win/RegKey.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 namespace app {
 
@@ -29,7 +29,7 @@ void registerVerbForProgId(const std::wstring& progId, const ShellVerbTarget& ta
         if (!verbKey) {
             return;
         }
-        verbKey.writeString(nullptr, win::loadString(IDS_SHELL_VERB));
+        verbKey.writeString(nullptr, base::loadString(IDS_SHELL_VERB));
     }
     keyPath += kCommandSuffix;
     const win::RegKey commandKey = win::RegKey::create(target.classesRoot, keyPath);

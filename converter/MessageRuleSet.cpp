@@ -6,10 +6,10 @@
 
 #include "converter/PatternFirstBytes.h"
 #include "res/resource.h"
-#include "win/MessageFormat.h"
-#include "win/StringTable.h"
-#include "win/Text.h"
-#include "win/TextHelpers.h"
+#include "base/MessageFormat.h"
+#include "base/StringTable.h"
+#include "base/Text.h"
+#include "base/TextHelpers.h"
 
 namespace converter {
 
@@ -42,7 +42,7 @@ bool initializeOniguruma()
 
 std::string_view trimLine(std::string_view line)
 {
-    return win::trimmed(line, win::isLineBlank<char>);
+    return base::trimmed(line, base::isLineBlank<char>);
 }
 
 // The rest of the line after the first occurrence of the keyword, or nothing.
@@ -231,7 +231,7 @@ MessageRule::Outcome MessageRule::apply(std::string_view subject, std::wstring& 
         if (onig_match(compiled_.get(), start, end, start, nullptr, ONIG_OPTION_NONE) < 0) {
             return Outcome::NoMatch;
         }
-        output = win::formatMessageText(win::fromUtf8(template_), {});
+        output = base::formatMessageText(base::fromUtf8(template_), {});
         return Outcome::Matched;
     }
     MatchRegion region;
@@ -242,7 +242,7 @@ MessageRule::Outcome MessageRule::apply(std::string_view subject, std::wstring& 
     if (result < 0) {
         return Outcome::NoMatch; // no match, or a match that gave up at a limit
     }
-    std::vector<win::MessageArg> groups;
+    std::vector<base::MessageArg> groups;
     const int groupCount = region.get()->num_regs - 1;
     groups.reserve(static_cast<size_t>(groupCount > 0 ? groupCount : 0));
     for (int group = 1; group <= groupCount; ++group) {
@@ -251,10 +251,10 @@ MessageRule::Outcome MessageRule::apply(std::string_view subject, std::wstring& 
         if (from == ONIG_REGION_NOTPOS || from < 0 || to < from || static_cast<size_t>(to) > subject.size()) {
             groups.emplace_back(std::wstring());
         } else {
-            groups.emplace_back(win::fromUtf8(subject.substr(static_cast<size_t>(from), static_cast<size_t>(to - from))));
+            groups.emplace_back(base::fromUtf8(subject.substr(static_cast<size_t>(from), static_cast<size_t>(to - from))));
         }
     }
-    output = win::formatMessageText(win::fromUtf8(template_), groups);
+    output = base::formatMessageText(base::fromUtf8(template_), groups);
     return Outcome::Matched;
 }
 
@@ -269,7 +269,7 @@ std::string MessageRuleSet::languageKeyOfResources()
     // The string table holds the language tag of its own language, so the rule texts are
     // chosen by the very lookup that chose the dialogs and messages, whatever the thread
     // locale says.
-    const std::string tag = win::toUtf8(win::loadString(IDS_RULE_LANGUAGE));
+    const std::string tag = base::toUtf8(base::loadString(IDS_RULE_LANGUAGE));
     if (tag.empty()) {
         return tag;
     }
@@ -389,7 +389,7 @@ MessageRuleSet::Classification MessageRuleSet::classifyMessage(std::wstring_view
     // Rules look at a bounded prefix of the message: a message of megabytes would
     // otherwise run the matcher into its limits, and a give-up is no match.
     subject_.clear();
-    win::appendUtf8(subject_, boundedPrefix(message, kMaxMatchCharacters));
+    base::appendUtf8(subject_, boundedPrefix(message, kMaxMatchCharacters));
     const int firstByte = subject_.empty() ? MessageRule::kNoByte : static_cast<unsigned char>(subject_.front());
     std::wstring output;
     for (const std::uint32_t index : rulesByFirstByte_[static_cast<size_t>(firstByte)]) {

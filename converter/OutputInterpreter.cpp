@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "res/resource.h"
-#include "win/StringTable.h"
-#include "win/Text.h"
-#include "win/TextHelpers.h"
+#include "base/StringTable.h"
+#include "base/Text.h"
+#include "base/TextHelpers.h"
 
 namespace converter {
 
@@ -26,22 +26,22 @@ static_assert(kPageCountPrefix.size() == 27);
 
 std::wstring_view trimMessage(std::wstring_view text)
 {
-    return win::trimmed(text, win::isLineBlank<wchar_t>);
+    return base::trimmed(text, base::isLineBlank<wchar_t>);
 }
 
 std::wstring_view trimWhiteSpace(std::wstring_view text)
 {
-    return win::trimmed(text, [](wchar_t c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; });
+    return base::trimmed(text, [](wchar_t c) { return std::iswspace(static_cast<std::wint_t>(c)) != 0; });
 }
 
 } // namespace
 
 OutputInterpreter::OutputInterpreter(ProgressView& view, MessageRuleSet& rules)
-    : view_(view), rules_(rules), pageStatusTemplate_(win::loadString(IDS_PROCESSING_PAGE))
+    : view_(view), rules_(rules), pageStatusTemplate_(base::loadString(IDS_PROCESSING_PAGE))
 {
 }
 
-void OutputInterpreter::reset(win::FileHandle logFile, const std::wstring& logPath, unsigned long logOpenError)
+void OutputInterpreter::reset(base::FileHandle logFile, const std::wstring& logPath, unsigned long logOpenError)
 {
     totalPages_ = 0;
     currentPage_ = 0;
@@ -51,20 +51,20 @@ void OutputInterpreter::reset(win::FileHandle logFile, const std::wstring& logPa
     errorCount_ = 0;
     warningCountText_.clear();
     errorCountText_.clear();
-    logFile_ = (logFile == win::invalidFileHandle()) ? nullptr : logFile;
+    logFile_ = (logFile == base::invalidFileHandle()) ? nullptr : logFile;
     logPath_ = logPath;
     logOpenError_ = logOpenError;
     logFailed_ = false;
-    outOfMemoryText_ = win::loadString(IDS_MESSAGE_OUT_OF_MEMORY);
+    outOfMemoryText_ = base::loadString(IDS_MESSAGE_OUT_OF_MEMORY);
     // Loaded once per run, on the thread that runs it, rather than for every page line.
-    pageStatusTemplate_ = win::loadString(IDS_PROCESSING_PAGE);
+    pageStatusTemplate_ = base::loadString(IDS_PROCESSING_PAGE);
     logBomWritten_ = false;
     logBuffer_.clear();
 }
 
 int OutputInterpreter::integerValue(std::wstring_view text)
 {
-    return win::saturatingInt32(text);
+    return base::saturatingInt32(text);
 }
 
 void OutputInterpreter::interpretLine(std::wstring_view line)
@@ -91,8 +91,8 @@ void OutputInterpreter::interpretOneLine(std::wstring_view line)
         // number overflows.
         const long long position = static_cast<long long>(currentPage_) - 1;
         view_.setProgressPosition(position < INT_MIN ? INT_MIN : static_cast<int>(position));
-        const win::MessageArg inserts[] = { currentPage_, totalPages_ };
-        view_.setStatusText(win::formatMessageText(pageStatusTemplate_, inserts));
+        const base::MessageArg inserts[] = { currentPage_, totalPages_ };
+        view_.setStatusText(base::formatMessageText(pageStatusTemplate_, inserts));
         kind = LineKind::Page;
     } else if ((at = line.find(kWarningMarker)) != std::wstring_view::npos) {
         flushPendingMessage();
@@ -126,7 +126,7 @@ void OutputInterpreter::writeLog(std::wstring_view line)
         logBuffer_.append("\xEF\xBB\xBF");
         logBomWritten_ = true;
     }
-    win::appendUtf8(logBuffer_, line);
+    base::appendUtf8(logBuffer_, line);
     logBuffer_.append("\r\n");
 }
 
@@ -140,11 +140,11 @@ void OutputInterpreter::flushLog()
     // it is said once and given up, so that "Open Log" does not offer a log with lines
     // missing.
     unsigned long error = 0;
-    if (!win::writeAll(logFile_, logBuffer_, error)) {
+    if (!base::writeAll(logFile_, logBuffer_, error)) {
         logFailed_ = true;
         logFile_ = nullptr;
         logBuffer_.clear();
-        addWarningRow(win::formatString(IDS_LOG_UNWRITABLE, {logPath_, win::formatOsErrorText(error)}));
+        addWarningRow(base::formatString(IDS_LOG_UNWRITABLE, {logPath_, base::formatOsErrorText(error)}));
         return;
     }
     logBuffer_.clear();
@@ -153,13 +153,13 @@ void OutputInterpreter::flushLog()
 void OutputInterpreter::reportStartWarnings()
 {
     if (rules_.loadError() != 0) {
-        addWarningRow(win::formatString(IDS_RULES_UNREADABLE,
-            {rules_.sourcePath(), win::formatOsErrorText(rules_.loadError())}));
+        addWarningRow(base::formatString(IDS_RULES_UNREADABLE,
+            {rules_.sourcePath(), base::formatOsErrorText(rules_.loadError())}));
     }
     if (!logPath_.empty() && logFile_ == nullptr && !logFailed_) {
         logFailed_ = true;
-        const unsigned long error = logOpenError_ != 0 ? logOpenError_ : win::kErrorOpenFailed;
-        addWarningRow(win::formatString(IDS_LOG_UNWRITABLE, {logPath_, win::formatOsErrorText(error)}));
+        const unsigned long error = logOpenError_ != 0 ? logOpenError_ : base::kErrorOpenFailed;
+        addWarningRow(base::formatString(IDS_LOG_UNWRITABLE, {logPath_, base::formatOsErrorText(error)}));
     }
 }
 
@@ -179,12 +179,12 @@ void OutputInterpreter::reportOutOfMemory() noexcept
     }
 }
 
-void OutputInterpreter::reportMessage(std::wstring_view templateText, std::span<const win::MessageArg> inserts)
+void OutputInterpreter::reportMessage(std::wstring_view templateText, std::span<const base::MessageArg> inserts)
 {
     if (templateText.empty()) {
         return;
     }
-    const std::wstring text = win::formatMessageText(templateText, inserts);
+    const std::wstring text = base::formatMessageText(templateText, inserts);
     flushPendingMessage();
     addMessage(text);
 }
@@ -227,12 +227,12 @@ void OutputInterpreter::countAndShow(MessageType type, const std::wstring& text)
         if (count == 1) {
             view_.showCounter(type);
         }
-        std::wstring counterText = win::formatString(warning ? IDS_WARNING_COUNT : IDS_ERROR_COUNT, { count });
+        std::wstring counterText = base::formatString(warning ? IDS_WARNING_COUNT : IDS_ERROR_COUNT, { count });
         view_.setCounterText(type, counterText);
         (warning ? warningCountText_ : errorCountText_) = std::move(counterText);
     }
     const std::wstring page = currentPage_ >= 1 ? std::to_wstring(currentPage_) : std::wstring();
-    view_.addMessageRow(type, page, win::shortenText(trimMessage(text), kMaxRowCharacters));
+    view_.addMessageRow(type, page, base::shortenText(trimMessage(text), kMaxRowCharacters));
 }
 
 } // namespace converter

@@ -10,8 +10,8 @@
 
 #include "converter/MessageRuleSet.h"
 #include "converter/ProgressView.h"
-#include "win/FileWrite.h"
-#include "win/MessageFormat.h"
+#include "base/FileWrite.h"
+#include "base/MessageFormat.h"
 
 namespace converter {
 
@@ -26,7 +26,7 @@ public:
     // Start values for a run. The log file is not owned; null or an invalid handle
     // (INVALID_HANDLE_VALUE): no log. logPath is where the log was to be (empty: no log asked for) and
     // logOpenError why it could not be created.
-    void reset(win::FileHandle logFile, const std::wstring& logPath = std::wstring(), unsigned long logOpenError = 0);
+    void reset(base::FileHandle logFile, const std::wstring& logPath = std::wstring(), unsigned long logOpenError = 0);
 
     // The warnings a run starts with, each one row counted as a warning: the rule file
     // could not be read, the log could not be created.
@@ -50,7 +50,7 @@ public:
     // A message of the front end's own (an end-of-run message): the template is formatted
     // with the inserts, then any pending message is emitted, then the text is added.
     // An empty template does nothing.
-    void reportMessage(std::wstring_view templateText, std::span<const win::MessageArg> inserts);
+    void reportMessage(std::wstring_view templateText, std::span<const base::MessageArg> inserts);
     // Converter text as a message: shown literally, never read as a template.
     void reportLiteralMessage(std::wstring_view text);
 
@@ -92,7 +92,7 @@ private:
     int errorCount_ = 0;
     std::wstring warningCountText_;
     std::wstring errorCountText_;
-    win::FileHandle logFile_ = nullptr;
+    base::FileHandle logFile_ = nullptr;
     std::wstring logPath_;
     unsigned long logOpenError_ = 0;
     bool logFailed_ = false; // a write failed: the log is given up and said so once

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "win/Text.h"
+#include "base/Text.h"
 
 namespace converter {
 
@@ -22,7 +22,7 @@ void OutputReader::deliver()
     // Decoded with the system's ANSI code page, the one the converter writes in (the
     // thread's locale may name another), with the platform's substitutions for invalid
     // sequences.
-    win::fromCodePageInto(codePage_, line_, decoded_);
+    base::fromCodePageInto(codePage_, line_, decoded_);
     line_.clear();
     if (deliverLine_) {
         deliverLine_(decoded_);

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "win/Text.h"
+#include "base/Text.h"
 
 namespace converter {
 
@@ -30,7 +30,7 @@ private:
     std::function<void(std::wstring_view)> deliverLine_;
     std::string line_;               // bytes of the current, unterminated line
     std::wstring decoded_;           // reused decoding buffer
-    unsigned int codePage_ = win::ansiCodePage(); // the system's ANSI code page, in which the converter writes
+    unsigned int codePage_ = base::ansiCodePage(); // the system's ANSI code page, in which the converter writes
     bool swallowLineFeed_ = false;   // the last byte ended a line: one LF right after it belongs to that break
 };
 

@@ -119,10 +119,10 @@ void ProcessRunner::reportEndOfRun(DWORD runSeconds)
     } else if (code == kExitTerminated) {
         interpreter_.reportMessage(L"process_terminated", {});
     } else if (code != 0) {
-        const std::array<win::MessageArg, 1> inserts = {win::MessageArg(static_cast<std::uint32_t>(code))};
+        const std::array<base::MessageArg, 1> inserts = {base::MessageArg(static_cast<std::uint32_t>(code))};
         interpreter_.reportMessage(L"process_error %1!u!", inserts);
     }
-    const std::array<win::MessageArg, 1> seconds = {win::MessageArg(static_cast<std::uint32_t>(runSeconds))};
+    const std::array<base::MessageArg, 1> seconds = {base::MessageArg(static_cast<std::uint32_t>(runSeconds))};
     interpreter_.reportMessage(L"process_success %1!u!", seconds);
 }
 
@@ -204,8 +204,8 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, OutputPipe& pipe)
         TerminateProcess(process.get(), kExitTerminated);
         drainToTheEnd(pipe);
         consumeFinal();
-        const std::array<win::MessageArg, 1> inserts = {
-            win::MessageArg(static_cast<std::uint32_t>(waitError != 0 ? waitError : ERROR_INVALID_HANDLE))};
+        const std::array<base::MessageArg, 1> inserts = {
+            base::MessageArg(static_cast<std::uint32_t>(waitError != 0 ? waitError : ERROR_INVALID_HANDLE))};
         reportSafely(L"process_abort %1!u!", inserts);
     } else {
         drainToTheEnd(pipe);
@@ -273,7 +273,7 @@ void ProcessRunner::consumeFinal()
     interpreter_.flushLog();
 }
 
-void ProcessRunner::reportSafely(std::wstring_view templateText, std::span<const win::MessageArg> inserts)
+void ProcessRunner::reportSafely(std::wstring_view templateText, std::span<const base::MessageArg> inserts)
 {
     try {
         interpreter_.reportMessage(templateText, inserts);

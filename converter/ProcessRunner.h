@@ -128,7 +128,7 @@ private:
     // Hands bytes to the reader; an allocation failure costs the line, not the run.
     void consume(std::string_view bytes);
     void consumeFinal();
-    void reportSafely(std::wstring_view templateText, std::span<const win::MessageArg> inserts);
+    void reportSafely(std::wstring_view templateText, std::span<const base::MessageArg> inserts);
     RunOutcome outcome(bool waitFailed) const;
 
     OutputInterpreter& interpreter_;

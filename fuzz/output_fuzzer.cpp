@@ -74,7 +74,7 @@ Outcome run(std::string_view output, const std::vector<size_t>& reads)
         }
         reader.finishOutput();
         interpreter.flushLog();
-        const win::MessageArg seconds[] = {std::uint32_t{3}};
+        const base::MessageArg seconds[] = {std::uint32_t{3}};
         interpreter.reportMessage(L"process_success %1!u!", seconds);
         interpreter.flushLog();
     }

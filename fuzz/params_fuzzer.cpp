@@ -15,7 +15,7 @@
 #include "options/CommandLineComposer.h"
 #include "options/OptionEngine.h"
 #include "res/resource.h"
-#include "win/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ struct Pages {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::wstring text = win::fromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
+    std::wstring text = base::fromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
     std::erase(text, L'\0'); // a text box never holds a null
 
     // Through the option engine, as a history entry is recalled and confirmed again:

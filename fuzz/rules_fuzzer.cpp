@@ -14,8 +14,8 @@
 
 #include "converter/MessageRuleSet.h"
 #include "tools/langmap-check/RuleLint.h"
-#include "win/MessageFormat.h"
-#include "win/Text.h"
+#include "base/MessageFormat.h"
+#include "base/Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -27,12 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     converter::MessageRuleSet rules("ja=");
     rules.loadRulesFromText(ruleText);
     FUZZ_REQUIRE(rules.ruleCount() <= ruleText.size() / 11 + 1); // every rule has its "expression=" line
-    const std::wstring message = win::fromUtf8(messageBytes);
+    const std::wstring message = base::fromUtf8(messageBytes);
     const fuzz::Stopwatch watch;
     const auto result = rules.classifyMessage(message);
     FUZZ_REQUIRE(watch.seconds() < fuzz::kSecondsPerInput * (1 + rules.ruleCount() / 8.0));
     // Every rule against the matcher alone, compiled as the rules compile their patterns.
-    const std::string subject = win::toUtf8(message);
+    const std::string subject = base::toUtf8(message);
     const auto* start = reinterpret_cast<const OnigUChar*>(subject.data());
     for (size_t i = 0; i < rules.ruleCount() && i < 64; ++i) {
         converter::MessageRule rule = rules.rule(i);
@@ -60,11 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (result.type == MessageType::None) {
         FUZZ_REQUIRE(result.text.empty() || untypedRule); // undecided: no text
-        FUZZ_REQUIRE(result.text.size() <= win::kMaxFormattedCharacters + 1);
+        FUZZ_REQUIRE(result.text.size() <= base::kMaxFormattedCharacters + 1);
     } else {
         FUZZ_REQUIRE(result.type == MessageType::Info || result.type == MessageType::Warn
             || result.type == MessageType::Error || result.type == MessageType::Ignore);
-        FUZZ_REQUIRE(result.text.size() <= win::kMaxFormattedCharacters + 1 || result.text == message);
+        FUZZ_REQUIRE(result.text.size() <= base::kMaxFormattedCharacters + 1 || result.text == message);
     }
     // The checker's lint: any rule file is read to its end, every finding names a line
     // of the file. Only small files: its reachability check tries every rule against

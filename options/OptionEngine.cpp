@@ -10,8 +10,8 @@
 #include "options/CommandLineComposer.h"
 #include "options/OptionControls.h"
 #include "res/resource.h"
-#include "win/StringTable.h"
-#include "win/TextHelpers.h"
+#include "base/StringTable.h"
+#include "base/TextHelpers.h"
 
 namespace options {
 
@@ -50,7 +50,7 @@ void appendNamed(std::wstring& text, std::wstring_view name, std::wstring_view v
 
 std::int32_t convertNumber(std::wstring_view text)
 {
-    return win::saturatingInt32(text);
+    return base::saturatingInt32(text);
 }
 
 void appendArgument(std::wstring& text, std::wstring_view item)
@@ -64,7 +64,7 @@ void appendArgument(std::wstring& text, std::wstring_view item)
 void fillOptionEntries(const OptionSpec& option, OptionControls& controls)
 {
     for (const OptionEntry& entry : option.entries) {
-        controls.addEntry(option.controlId, entry.stringId != 0 ? win::loadString(entry.stringId)
+        controls.addEntry(option.controlId, entry.stringId != 0 ? base::loadString(entry.stringId)
                                                                 : std::wstring(entry.keyword));
     }
 }

@@ -9,17 +9,12 @@
 #include <string>
 
 #include "options/ArgumentSet.h"
-#include "options/DialogOptionControls.h"
+#include "ui/DialogOptionControls.h"
 #include "options/OptionEngine.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
 
 namespace ui {
-
-// The shell's folder browser owned by owner, with a prompt, restricted to file-system
-// folders, with an edit box, in the resizable new style; it starts with initialFolder
-// selected when that is not empty. Nothing on cancel or for a folder without a path.
-std::optional<std::wstring> chooseFolder(HWND owner, const std::wstring& prompt, const std::wstring& initialFolder);
 
 class AdvancedPage : public win::PropertyPage {
 public:
@@ -40,7 +35,7 @@ private:
     void browseResourceFolder();
 
     options::ArgumentSet& arguments_;
-    options::DialogOptionControls controls_;
+    ui::DialogOptionControls controls_;
     options::AdvancedOptions options_{controls_};
 };
 

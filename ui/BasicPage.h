@@ -10,7 +10,8 @@
 #include <string_view>
 
 #include "options/ArgumentSet.h"
-#include "options/DialogOptionControls.h"
+#include "ui/DialogOptionControls.h"
+#include "ui/FileDialogs.h"
 #include "options/OptionEngine.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
@@ -19,26 +20,6 @@ namespace ui {
 
 // The input path cut at its extension (as PathFindExtensionW finds it) plus ".djvu".
 std::wstring deriveOutputName(const std::wstring& inputPath);
-
-// What a file dialog starts from, given a box's text: an existing directory opens in
-// that directory with an empty file name; anything else opens in the text's
-// directory part (its last component cut off) offering the whole text as file name.
-struct FileDialogStart {
-    std::wstring directory;
-    std::wstring fileName;
-};
-FileDialogStart fileDialogStart(const std::wstring& text);
-
-// The common open or save dialog, owned by owner, with the bar-separated filter of
-// string filterId (first pair selected), a default extension (without the dot) and the
-// given OFN_ flags. The path buffer holds 260 characters. Nothing on cancel or failure.
-std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, const wchar_t* defaultExtension,
-    DWORD flags, const std::wstring& startText);
-
-// A path box whose text arrived with surrounding double quotes (a path pasted from
-// the file manager's "Copy as path") loses them, the caret at the end. Path boxes
-// call it on every change.
-void dropPastedQuotes(const win::Edit& box);
 
 class BasicPage : public win::PropertyPage {
 public:
@@ -67,7 +48,7 @@ private:
     void browseOutput();
 
     options::ArgumentSet& arguments_;
-    options::DialogOptionControls controls_;
+    ui::DialogOptionControls controls_;
     options::BasicOptions options_{controls_};
 };
 

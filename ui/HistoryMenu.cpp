@@ -1,7 +1,7 @@
 #include "ui/HistoryMenu.h"
 
 #include "res/resource.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 namespace ui {
 
@@ -11,7 +11,7 @@ HMENU buildHistoryMenu(const settings::ParameterHistory& history)
     if (menu == nullptr) {
         return nullptr;
     }
-    AppendMenuW(menu, MF_STRING, IDM_HISTORY_REVERT, win::loadString(IDS_REVERT_TO_DEFAULT).c_str());
+    AppendMenuW(menu, MF_STRING, IDM_HISTORY_REVERT, base::loadString(IDS_REVERT_TO_DEFAULT).c_str());
     const auto items = history.menuItems();
     if (!items.empty()) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

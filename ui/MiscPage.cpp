@@ -5,7 +5,7 @@
 
 #include "options/ArgumentQuoting.h"
 #include "settings/SettingsStore.h"
-#include "ui/BasicPage.h"
+#include "ui/FileDialogs.h"
 
 namespace ui {
 

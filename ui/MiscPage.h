@@ -9,7 +9,7 @@
 
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
-#include "options/DialogCommandLineBoxes.h"
+#include "ui/DialogCommandLineBoxes.h"
 #include "settings/SettingsStore.h"
 #include "res/resource.h"
 #include "win/Dialog.h"
@@ -21,7 +21,7 @@ public:
     // The sheet's composer writes into boxes, which the page attaches to its own
     // "Additional Parameters" and "Generated Command Line" boxes.
     MiscPage(options::ArgumentSet& arguments, options::CommandLineComposer& composer,
-        options::DialogCommandLineBoxes& boxes)
+        ui::DialogCommandLineBoxes& boxes)
         : arguments_(arguments), composer_(composer), boxes_(boxes)
     {
     }
@@ -42,7 +42,7 @@ private:
 
     options::ArgumentSet& arguments_;
     options::CommandLineComposer& composer_;
-    options::DialogCommandLineBoxes& boxes_;
+    ui::DialogCommandLineBoxes& boxes_;
     win::Edit commandLineBox_;
     win::Edit additionalBox_;
     win::Edit logPathBox_;

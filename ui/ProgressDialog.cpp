@@ -6,7 +6,7 @@
 #include "res/resource.h"
 #include "win/Dpi.h"
 #include "win/Module.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 namespace ui {
 
@@ -78,13 +78,13 @@ void ProgressDialog::endWith(converter::RunEnd runEnd)
 std::wstring ProgressDialog::finalStatusText(const converter::RunOutcome& outcome)
 {
     if (!outcome.waitFailed && outcome.exitCode == converter::kExitSuccess) {
-        return win::loadString(outcome.warningCount != 0 || outcome.errorCount != 0 ? IDS_FINISHED_WITH_WARNINGS
+        return base::loadString(outcome.warningCount != 0 || outcome.errorCount != 0 ? IDS_FINISHED_WITH_WARNINGS
                                                                                      : IDS_FINISHED_SUCCESSFULLY);
     }
     if (outcome.exitCode == converter::kExitCanceled) {
-        return win::loadString(IDS_PROCESS_CANCELED);
+        return base::loadString(IDS_PROCESS_CANCELED);
     }
-    return win::formatString(IDS_CONVERSION_FAILED, {outcome.errorCountText});
+    return base::formatString(IDS_CONVERSION_FAILED, {outcome.errorCountText});
 }
 
 // ---------------------------------------------------------------------------------------
@@ -126,12 +126,12 @@ void ProgressDialog::prepareList(UINT dpi)
     messages_.setRowCount(0);
     int index = 0;
     for (const ColumnLayout& layout : kColumns) {
-        messages_.insertColumn(index++, win::loadString(layout.header), layout.format, win::scaleForDpi(layout.width, dpi));
+        messages_.insertColumn(index++, base::loadString(layout.header), layout.format, win::scaleForDpi(layout.width, dpi));
     }
     // The shown types are also the image indexes: Info 0, Warn 1, Error 2.
-    typeNames_[0] = win::loadString(IDS_TYPE_INFO);
-    typeNames_[1] = win::loadString(IDS_TYPE_WARNING);
-    typeNames_[2] = win::loadString(IDS_TYPE_ERROR);
+    typeNames_[0] = base::loadString(IDS_TYPE_INFO);
+    typeNames_[1] = base::loadString(IDS_TYPE_WARNING);
+    typeNames_[2] = base::loadString(IDS_TYPE_ERROR);
 }
 
 bool ProgressDialog::onInit()
@@ -158,13 +158,13 @@ bool ProgressDialog::onInit()
 
     taskbar_ = taskbarFactory_ ? taskbarFactory_(hwnd_) : std::make_unique<win::TaskbarButton>(hwnd_);
     if (!run_->start(taskbar_.get())) {
-        MessageBoxW(hwnd_, win::loadString(IDS_WORKER_FAILED).c_str(), win::loadString(IDS_APP_TITLE).c_str(),
+        MessageBoxW(hwnd_, base::loadString(IDS_WORKER_FAILED).c_str(), base::loadString(IDS_APP_TITLE).c_str(),
             MB_ICONHAND);
         endWith(converter::RunEnd::NotStarted);
         return true;
     }
     // While the converter runs, a log-off waits and Windows tells the user why.
-    blocksShutdown_ = ShutdownBlockReasonCreate(hwnd_, win::formatString(IDS_SHUTDOWN_REASON, {documentName_}).c_str()) != FALSE;
+    blocksShutdown_ = ShutdownBlockReasonCreate(hwnd_, base::formatString(IDS_SHUTDOWN_REASON, {documentName_}).c_str()) != FALSE;
     return true;
 }
 
@@ -333,7 +333,7 @@ void ProgressDialog::countRows()
 
 void ProgressDialog::offerAbort()
 {
-    stopButton_.setText(win::loadString(IDS_ABORT));
+    stopButton_.setText(base::loadString(IDS_ABORT));
     stopButton_.enable(true);
 }
 
@@ -347,7 +347,7 @@ void ProgressDialog::showFinalState(const converter::RunOutcome& outcome)
     progressBar_.setPosition(outcome.totalPages);
     progressBar_.enable(false);
 
-    stopButton_.setText(win::loadString(IDS_OK));
+    stopButton_.setText(base::loadString(IDS_OK));
     stopButton_.send(BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
     stopButton_.enable(true);
     SetFocus(stopButton_.hwnd());

@@ -1,7 +1,7 @@
 #include "ui/ProgressLayout.h"
 
 #include "res/resource.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 #include "win/Window.h"
 
 namespace ui {
@@ -39,7 +39,7 @@ void ProgressLayout::setDetailsCollapsed(bool collapsed)
     }
     MoveWindow(dialog_, window.left, window.top, window.right - window.left,
         collapsed ? collapsedHeight_ : expandedHeight_, TRUE);
-    itemOf(dialog_, IDC_PROGRESS_DETAILS).setText(win::loadString(collapsed ? IDS_DETAILS_SHOW : IDS_DETAILS_HIDE));
+    itemOf(dialog_, IDC_PROGRESS_DETAILS).setText(base::loadString(collapsed ? IDS_DETAILS_SHOW : IDS_DETAILS_HIDE));
     SetWindowLongW(dialog_, GWL_STYLE, style);
     DrawMenuBar(dialog_);
     detailsCollapsed_ = collapsed;

@@ -13,7 +13,7 @@
 #include "res/resource.h"
 #include "win/ErrorMessage.h"
 #include "win/Module.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 namespace ui {
 
@@ -78,7 +78,7 @@ SettingsSheet::~SettingsSheet()
 
 INT_PTR SettingsSheet::show(HWND owner)
 {
-    const INT_PTR result = runModal(owner, win::loadString(IDS_APP_TITLE),
+    const INT_PTR result = runModal(owner, base::loadString(IDS_APP_TITLE),
         {{&basic_, IDD_BASIC_PAGE}, {&advanced_, IDD_ADVANCED_PAGE}, {&misc_, IDD_MISC_PAGE}});
     historyButton_ = nullptr;
     // The platform may report "no changes" for an OK; the confirm procedure is what counts.
@@ -181,7 +181,7 @@ void SettingsSheet::createHistoryButton()
         return;
     }
     const RECT rect = win::Window(ok).rectInParent();
-    historyButton_ = CreateWindowExW(0, L"BUTTON", win::loadString(IDS_HISTORY_BUTTON).c_str(),
+    historyButton_ = CreateWindowExW(0, L"BUTTON", base::loadString(IDS_HISTORY_BUTTON).c_str(),
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kHistoryButtonLeft, rect.top, rect.right - rect.left,
         rect.bottom - rect.top, sheetWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SHEET_HISTORY)),
         win::moduleInstance(), nullptr);

@@ -12,7 +12,7 @@
 
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
-#include "options/DialogCommandLineBoxes.h"
+#include "ui/DialogCommandLineBoxes.h"
 #include "settings/ParameterHistory.h"
 #include "ui/AdvancedPage.h"
 #include "ui/BasicPage.h"
@@ -76,7 +76,7 @@ private:
     options::ArgumentSet& arguments_;
     BasicPage basic_;
     AdvancedPage advanced_;
-    options::DialogCommandLineBoxes boxes_;
+    ui::DialogCommandLineBoxes boxes_;
     options::CommandLineComposer composer_;
     MiscPage misc_;
     settings::ParameterHistory history_;

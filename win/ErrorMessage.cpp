@@ -5,13 +5,13 @@ namespace win {
 
 int showMessageText(HWND owner, UINT style, const std::wstring& text)
 {
-    const std::wstring title = loadString(kAppTitleStringId);
+    const std::wstring title = base::loadString(kAppTitleStringId);
     return MessageBoxW(owner, text.c_str(), title.c_str(), style);
 }
 
-int showErrorMessage(HWND owner, UINT style, UINT stringId, std::initializer_list<MessageArg> inserts)
+int showErrorMessage(HWND owner, UINT style, UINT stringId, std::initializer_list<base::MessageArg> inserts)
 {
-    return showMessageText(owner, style, formatString(stringId, inserts));
+    return showMessageText(owner, style, base::formatString(stringId, inserts));
 }
 
 } // namespace win

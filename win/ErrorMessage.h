@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 namespace win {
 
@@ -16,7 +16,7 @@ inline constexpr UINT kAppTitleStringId = 200;
 // Loads string stringId, fills in its positional inserts and shows it in a message
 // box with the given owner and style, titled with the application title (string 200).
 // Returns MessageBoxW's result.
-int showErrorMessage(HWND owner, UINT style, UINT stringId, std::initializer_list<MessageArg> inserts = {});
+int showErrorMessage(HWND owner, UINT style, UINT stringId, std::initializer_list<base::MessageArg> inserts = {});
 
 // The same with a text that is already formatted.
 int showMessageText(HWND owner, UINT style, const std::wstring& text);

@@ -31,7 +31,7 @@
 #include "ui/ProgressDialog.h"
 #include "res/resource.h"
 #include "win/Module.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 #include "support/BenchSupport.h"
 #include "support/DialogDriving.h"
 #include "support/ScratchFiles.h"
@@ -175,7 +175,7 @@ RunResult runDialog(const std::wstring& ruleFile, const std::string& script, Obs
     });
     RunResult result;
     converter::ConversionRun run(ruleFile);
-    ui::ProgressDialog dialog(L"Benchmark - Korvello Converter", win::loadString(IDS_STARTING_CONVERSION), L"");
+    ui::ProgressDialog dialog(L"Benchmark - Korvello Converter", base::loadString(IDS_STARTING_CONVERSION), L"");
     converter::RunSetup setup;
     setup.commandLine = commandLine;
     setup.killEventName = eventName;
@@ -363,7 +363,7 @@ void benchLatency(const std::wstring& ruleFile, const std::wstring& reportPath, 
         const std::string name = tag;
         if (name.rfind("page", 0) == 0) {
             const int page = std::atoi(name.c_str() + 4);
-            const std::wstring expected = win::formatString(IDS_PROCESSING_PAGE, {page, kPages});
+            const std::wstring expected = base::formatString(IDS_PROCESSING_PAGE, {page, kPages});
             for (const auto& [at, text] : seen.statusTexts) {
                 if (text == expected) {
                     statusLatencies.push_back(qpcToMs(at - ticks));
@@ -675,8 +675,8 @@ void demonstration(const std::wstring& shippedRules)
         }
     });
     converter::ConversionRun run(shippedRules);
-    ui::ProgressDialog dialog(win::formatString(IDS_PROGRESS_TITLE, {std::wstring(L"report.djvu")}),
-        win::loadString(IDS_STARTING_CONVERSION), logPath);
+    ui::ProgressDialog dialog(base::formatString(IDS_PROGRESS_TITLE, {std::wstring(L"report.djvu")}),
+        base::loadString(IDS_STARTING_CONVERSION), logPath);
     converter::RunSetup setup;
     setup.killEventName = converter::newKillEventName();
     setup.commandLine = L"\"" + directoryOfProgram() + L"korvello.exe\" --killevent=" + setup.killEventName
@@ -702,7 +702,7 @@ int main(int argc, char** argv)
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_WIN95_CLASSES;
     InitCommonControlsEx(&controls);
-    gOkText = win::loadString(IDS_OK);
+    gOkText = base::loadString(IDS_OK);
 
     // The shipped rules, after two rules for the benchmark's own lines.
     const std::wstring ruleFile = temporaryPath(L"langmap.txt");

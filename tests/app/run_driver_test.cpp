@@ -6,7 +6,7 @@
 
 #include "app/RunDriver.h"
 #include "converter/ConverterContract.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 namespace {
 
@@ -199,8 +199,8 @@ TEST(RunDriver, OutcomeTable)
     // The formatter turns the text's line break into CR LF, as the platform's formatter does.
     const std::wstring head = L"The process is failed due to the following OS error:\r\n";
     ASSERT_EQ(outcome.errors[0].substr(0, head.size()), head);
-    EXPECT_EQ(outcome.errors[0].substr(head.size()), win::formatOsErrorText(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(win::formatOsErrorText(ERROR_FILE_NOT_FOUND).empty());
+    EXPECT_EQ(outcome.errors[0].substr(head.size()), base::formatOsErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(base::formatOsErrorText(ERROR_FILE_NOT_FOUND).empty());
 
     outcome = runWith(request, record, converter::RunEnd::NotShown, 0);
     EXPECT_FALSE(outcome.endProgram);

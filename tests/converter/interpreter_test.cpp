@@ -9,8 +9,8 @@
 #include "support/ScratchFiles.h"
 #include "win/Handle.h"
 #include "res/resource.h"
-#include "win/Strings.h"
-#include "win/Text.h"
+#include "base/StringTable.h"
+#include "base/Text.h"
 
 using converter::LineKind;
 using converter::OutputInterpreter;
@@ -150,7 +150,7 @@ TEST(InterpreterReport, EndOfRunMessagesAreTemplatesAndFlushFirst)
 {
     Fixture f;
     f.lines({ L"Error: pending" });
-    const win::MessageArg code[] = { std::uint32_t(4294967295u) };
+    const base::MessageArg code[] = { std::uint32_t(4294967295u) };
     f.interpreter.reportMessage(L"Error %1!u!", code);
     f.interpreter.reportMessage(L"", code); // an empty template does nothing
     ASSERT_EQ(f.view.rows.size(), 2u);
@@ -172,7 +172,7 @@ TEST(InterpreterLog, BytesOfTheLog)
         Fixture f;
         f.interpreter.reset(file.get());
         f.lines({ L"A", L"", L"日本語 %1", L"Page 2", L"   dropped" });
-        const win::MessageArg none[] = { 0 };
+        const base::MessageArg none[] = { 0 };
         f.interpreter.reportMessage(L"process_success %1!u!", none); // not logged
     }
     EXPECT_EQ(log.read(), "\xEF\xBB\xBF" "A\r\n\r\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E %1\r\nPage 2\r\n   dropped\r\n");
@@ -213,7 +213,7 @@ TEST(InterpreterLog, BytesOfTheLog)
         f.interpreter.reset(file.get());
         f.lines({ odd });
     }
-    EXPECT_EQ(surrogates.read(), "\xEF\xBB\xBF" + win::toUtf8(odd) + "\r\n");
+    EXPECT_EQ(surrogates.read(), "\xEF\xBB\xBF" + base::toUtf8(odd) + "\r\n");
 }
 
 // A log that cannot be written, a log that could not be created and rules that could not
@@ -232,8 +232,8 @@ TEST(InterpreterWarnings, UnwritableLogAndUnreadableRulesAreSaidOnce)
     EXPECT_FALSE(f.interpreter.logComplete());
     EXPECT_EQ(f.interpreter.warningCount(), 1);
     ASSERT_EQ(f.view.rows.size(), 3u);
-    const std::wstring reason = win::formatOsErrorText(ERROR_ACCESS_DENIED);
-    EXPECT_EQ(f.view.rows[1], L"row warn [] " + win::formatString(IDS_LOG_UNWRITABLE, { log.path(), reason }));
+    const std::wstring reason = base::formatOsErrorText(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(f.view.rows[1], L"row warn [] " + base::formatString(IDS_LOG_UNWRITABLE, { log.path(), reason }));
 
     const std::wstring missing = log.path() + L"-missing\\run.log";
     ASSERT_FALSE(f.rules.loadRules(missing));
@@ -244,10 +244,10 @@ TEST(InterpreterWarnings, UnwritableLogAndUnreadableRulesAreSaidOnce)
     EXPECT_EQ(f.interpreter.warningCount(), 2);
     EXPECT_FALSE(f.interpreter.logComplete());
     ASSERT_EQ(f.view.rows.size(), 2u);
-    EXPECT_EQ(f.view.rows[0], L"row warn [] " + win::formatString(IDS_RULES_UNREADABLE,
-        { missing, win::formatOsErrorText(ERROR_PATH_NOT_FOUND) }));
-    EXPECT_EQ(f.view.rows[1], L"row warn [] " + win::formatString(IDS_LOG_UNWRITABLE,
-        { missing, win::formatOsErrorText(ERROR_PATH_NOT_FOUND) }));
+    EXPECT_EQ(f.view.rows[0], L"row warn [] " + base::formatString(IDS_RULES_UNREADABLE,
+        { missing, base::formatOsErrorText(ERROR_PATH_NOT_FOUND) }));
+    EXPECT_EQ(f.view.rows[1], L"row warn [] " + base::formatString(IDS_LOG_UNWRITABLE,
+        { missing, base::formatOsErrorText(ERROR_PATH_NOT_FOUND) }));
 }
 
 TEST(InterpreterMessages, LongRowTextsAreShortenedVisibly)
@@ -258,6 +258,6 @@ TEST(InterpreterMessages, LongRowTextsAreShortenedVisibly)
     ASSERT_EQ(f.view.rows.size(), 1u);
     const std::wstring& row = f.view.rows[0];
     EXPECT_EQ(row.size(), std::wstring(L"row error [] ").size() + OutputInterpreter::kMaxRowCharacters + 1);
-    EXPECT_EQ(row.back(), win::kCutMark);
+    EXPECT_EQ(row.back(), base::kCutMark);
     EXPECT_EQ(f.interpreter.errorCount(), 1);
 }

@@ -138,7 +138,7 @@ TEST(Langmap, SampleRunThroughInterpreter)
              L"Conversion done." }) {
         interpreter.interpretLine(line);
     }
-    const win::MessageArg seconds[] = { std::uint32_t(3) };
+    const base::MessageArg seconds[] = { std::uint32_t(3) };
     interpreter.reportMessage(L"process_success %1!u!", seconds);
     std::vector<std::wstring> expected = {
         L"row warn [3] Font Helv is not embedded in the document; a substitute font is used.",

@@ -11,7 +11,7 @@
 #include "converter/RecordingView.h"
 #include "support/ScratchFiles.h"
 #include "win/Handle.h"
-#include "win/Text.h"
+#include "base/Text.h"
 
 using converter::OutputReader;
 
@@ -146,7 +146,7 @@ TEST(ReaderDecoding, SystemCodePageWhateverTheThreadLocale)
     const Lines lines = linesOf(bytes + "\n");
     SetThreadLocale(saved);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], win::fromCodePage(GetACP(), bytes));
+    EXPECT_EQ(lines[0], base::fromCodePage(GetACP(), bytes));
 }
 
 TEST(ReaderDecodingJapanese, ShiftJisAcrossReadsAndPasses)

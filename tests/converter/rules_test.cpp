@@ -8,8 +8,8 @@
 #include "support/ScratchFiles.h"
 #include "res/resource.h"
 #include "win/Handle.h"
-#include "win/Strings.h"
-#include "win/Text.h"
+#include "base/StringTable.h"
+#include "base/Text.h"
 
 using converter::MessageRuleSet;
 using testing_support::TempFile;
@@ -398,8 +398,8 @@ TEST(RulesBadInput, HugeMessagesAndWidthInsertsStayBounded)
     rules.loadRulesFromText("expression=Error: (.*)\ntype=error\ndefault=" + templateText + "\n");
     const auto result = rules.classifyMessage(L"Error: " + std::wstring(5000000, L'e'));
     EXPECT_EQ(result.type, MessageType::Error);
-    EXPECT_EQ(result.text.size(), win::kMaxFormattedCharacters + 1);
-    EXPECT_EQ(result.text.back(), win::kCutMark);
+    EXPECT_EQ(result.text.size(), base::kMaxFormattedCharacters + 1);
+    EXPECT_EQ(result.text.back(), base::kCutMark);
 }
 
 // The rule texts follow the language of the string table that the dialogs use, whatever
@@ -410,7 +410,7 @@ TEST(RulesLanguage, KeyFollowsTheStringTable)
     for (const LCID locale : { MAKELCID(0x411, SORT_DEFAULT), MAKELCID(0x409, SORT_DEFAULT) }) {
         SetThreadLocale(locale);
         MessageRuleSet rules;
-        const bool japanese = win::loadString(IDS_TYPE_WARNING) == L"警告";
+        const bool japanese = base::loadString(IDS_TYPE_WARNING) == L"警告";
         EXPECT_EQ(rules.languageKey(), japanese ? "ja=" : "en-us=") << locale;
     }
     SetThreadLocale(saved);

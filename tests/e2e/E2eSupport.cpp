@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "win/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ bool acceptAnyVisible(HWND window)
 
 std::wstring windowsPathOf(const char* linuxPath)
 {
-    std::wstring path = L"Z:" + win::fromUtf8(linuxPath);
+    std::wstring path = L"Z:" + base::fromUtf8(linuxPath);
     for (auto& character : path) {
         if (character == L'/') {
             character = L'\\';

@@ -11,7 +11,7 @@
 #include "E2eSupport.h"
 #include "res/resource.h"
 #include "support/DropTarget.h"
-#include "win/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ TEST(EndToEnd, SuccessfulRunEndsWithOneAndStoresTheHistory)
 
     const std::string report = installation.readFile(L"report.txt");
     EXPECT_EQ(1u, countOf(report, "start "));
-    EXPECT_NE(std::string::npos, report.find(win::toUtf8(L"\"" + input + L"\" \"" + installation.path(L"in.djvu") + L"\"")));
+    EXPECT_NE(std::string::npos, report.find(base::toUtf8(L"\"" + input + L"\" \"" + installation.path(L"in.djvu") + L"\"")));
     EXPECT_EQ(0u, countOf(report, "--force"));
     ASSERT_EQ(1u, settings.history().size());
     EXPECT_EQ(std::wstring::npos, settings.history()[0].find(L"in.pdf"));

@@ -14,11 +14,11 @@
 #include "FakeOptionControls.h"
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
-#include "options/DialogCommandLineBoxes.h"
-#include "options/DialogOptionControls.h"
+#include "ui/DialogCommandLineBoxes.h"
+#include "ui/DialogOptionControls.h"
 #include "options/OptionEngine.h"
 #include "res/resource.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 #include "win/Window.h"
 
 namespace test_options {
@@ -154,9 +154,9 @@ struct DialogParts {
     HWND basicDialog = nullptr;
     HWND advancedDialog = nullptr;
     HWND miscDialog = nullptr;
-    options::DialogOptionControls basicReal;
-    options::DialogOptionControls advancedReal;
-    options::DialogCommandLineBoxes boxesReal;
+    ui::DialogOptionControls basicReal;
+    ui::DialogOptionControls advancedReal;
+    ui::DialogCommandLineBoxes boxesReal;
 };
 
 class DialogPages : private DialogParts, public Pages {

@@ -12,7 +12,7 @@
 #include "options/ArgumentQuoting.h"
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
-#include "options/DialogCommandLineBoxes.h"
+#include "ui/DialogCommandLineBoxes.h"
 #include "options/OptionEngine.h"
 #include "options/OptionTable.h"
 #include "res/resource.h"
@@ -317,10 +317,10 @@ TEST(ArgumentQuoting, TextSplitsBackIntoTheSameArgumentByThePlatformsRules)
 
 TEST(CommandLineDisplay, OnlyOverlongWordsAreCutInTheMiddle)
 {
-    EXPECT_EQ(options::commandLineForDisplay(L"--dpi=30  \"C:\\a b.pdf\"", 8), L"--dpi=30  \"C:\\a b.pdf\"");
-    EXPECT_EQ(options::commandLineForDisplay(L"--x \"C:\\abcdefghij.pdf\" --y", 8), L"--x \"C:\\...pdf\" --y");
+    EXPECT_EQ(ui::commandLineForDisplay(L"--dpi=30  \"C:\\a b.pdf\"", 8), L"--dpi=30  \"C:\\a b.pdf\"");
+    EXPECT_EQ(ui::commandLineForDisplay(L"--x \"C:\\abcdefghij.pdf\" --y", 8), L"--x \"C:\\...pdf\" --y");
     const std::wstring huge = L"\"C:\\" + std::wstring(30000, L'h') + L".pdf\"";
-    EXPECT_EQ(options::commandLineForDisplay(L"--a " + huge).size(), 4u + 1024u + 3u);
+    EXPECT_EQ(ui::commandLineForDisplay(L"--a " + huge).size(), 4u + 1024u + 3u);
 }
 
 TEST(ParameterText, PlainQuotesAreReadPlainlyWhereTheEscapeRulesLeaveAQuoteOpen)

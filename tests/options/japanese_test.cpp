@@ -14,12 +14,12 @@ TEST(OptionListsJapanese, ListsShowJapaneseTextsAndGenerateKeywords)
     for (int index = 0; index < 4; ++index) {
         pages.basicControls.setSelection(IDC_BASIC_TEXT_EXTRACTION, index);
         const std::wstring shown = pages.basicControls.text(IDC_BASIC_TEXT_EXTRACTION);
-        EXPECT_EQ(shown, win::loadString(IDS_TEXT_CHARS + index));
+        EXPECT_EQ(shown, base::loadString(IDS_TEXT_CHARS + index));
         EXPECT_FALSE(shown.empty());
     }
     pages.basicControls.setSelection(IDC_BASIC_FG_QUALITY, 2);
     const std::wstring shown = pages.basicControls.text(IDC_BASIC_FG_QUALITY);
-    EXPECT_EQ(shown, win::loadString(IDS_FG_CONSERVATIVE));
+    EXPECT_EQ(shown, base::loadString(IDS_FG_CONSERVATIVE));
     EXPECT_NE(shown, L"Conservative");
     EXPECT_NE(pages.optionsText().find(L"--fg-quality=conservative"), std::wstring::npos);
     // The keyword lists are the same in every language.

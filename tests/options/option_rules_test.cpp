@@ -88,9 +88,9 @@ TYPED_TEST(OptionRules, ListsShowTheirEntriesInOrder)
     this->advanced().setSelection(IDC_ADV_RENDER_INTENT, 1);
     EXPECT_EQ(this->advanced().text(IDC_ADV_RENDER_INTENT), L"screen");
     this->basic().setSelection(IDC_BASIC_TEXT_EXTRACTION, 3);
-    EXPECT_EQ(this->basic().text(IDC_BASIC_TEXT_EXTRACTION), win::loadString(IDS_TEXT_NONE));
+    EXPECT_EQ(this->basic().text(IDC_BASIC_TEXT_EXTRACTION), base::loadString(IDS_TEXT_NONE));
     this->basic().setSelection(IDC_BASIC_FG_QUALITY, 1);
-    EXPECT_EQ(this->basic().text(IDC_BASIC_FG_QUALITY), win::loadString(IDS_FG_QUASILOSSLESS));
+    EXPECT_EQ(this->basic().text(IDC_BASIC_FG_QUALITY), base::loadString(IDS_FG_QUASILOSSLESS));
     this->basic().setSelection(IDC_BASIC_DPI, 2);
     EXPECT_EQ(this->basic().text(IDC_BASIC_DPI), L"600");
     EXPECT_EQ(this->basicText(),

@@ -19,7 +19,7 @@
 #include "converter/OutputBatcher.h"
 #include "res/resource.h"
 #include "win/ErrorMessage.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 using namespace progress_test;
 
@@ -213,8 +213,8 @@ TEST(ConversionRunLog, AnUnwritableLogIsSaidAndNotOffered)
     EXPECT_EQ(harness.view.outcome.warningCount, 1);
     ASSERT_EQ(harness.view.rows.size(), 3u);
     EXPECT_EQ(harness.view.rows[0].type, MessageType::Warn);
-    EXPECT_EQ(harness.view.rows[0].description, win::formatString(IDS_LOG_UNWRITABLE,
-        {harness.setup.logPath, win::formatOsErrorText(harness.setup.logOpenError)}));
+    EXPECT_EQ(harness.view.rows[0].description, base::formatString(IDS_LOG_UNWRITABLE,
+        {harness.setup.logPath, base::formatOsErrorText(harness.setup.logOpenError)}));
 }
 
 namespace {

@@ -17,7 +17,7 @@
 #include "converter/OutputReader.h"
 #include "converter/ProcessRunner.h"
 #include "res/resource.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 using namespace progress_test;
 
@@ -388,7 +388,7 @@ TEST(ProcessRunnerEndOfRun, AnAllocationFailureGivesAnErrorRowAndTheRunGoesOn)
     run.startScriptWithEvent("line Info boom\nline Info after\nexit 0\n");
     ASSERT_TRUE(run.waitForEnd());
     run.join();
-    const std::vector<std::wstring> expected = {win::loadString(IDS_MESSAGE_OUT_OF_MEMORY), L"after",
+    const std::vector<std::wstring> expected = {base::loadString(IDS_MESSAGE_OUT_OF_MEMORY), L"after",
         L"Finished in 0 seconds."};
     EXPECT_EQ(run.view.descriptions(), expected);
     EXPECT_EQ(run.display.outcome().errorCount, 1);

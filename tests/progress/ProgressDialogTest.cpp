@@ -19,7 +19,7 @@
 #include "converter/ConversionRun.h"
 #include "ui/ProgressDialog.h"
 #include "res/resource.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
 using namespace progress_test;
 
@@ -87,7 +87,7 @@ int rowImage(HWND dialog, int row)
 
 bool runFinished(HWND dialog)
 {
-    return controlText(dialog, IDCANCEL) == win::loadString(IDS_OK) && controlEnabled(dialog, IDCANCEL);
+    return controlText(dialog, IDCANCEL) == base::loadString(IDS_OK) && controlEnabled(dialog, IDCANCEL);
 }
 
 void pressButton2(HWND dialog) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
@@ -145,7 +145,7 @@ public:
                 Sleep(50);
             }
         });
-        ui::ProgressDialog dialog(title_, win::loadString(IDS_STARTING_CONVERSION), logPath);
+        ui::ProgressDialog dialog(title_, base::loadString(IDS_STARTING_CONVERSION), logPath);
         if (taskbarFactory) {
             dialog.setTaskbarFactory(taskbarFactory);
         }
@@ -200,7 +200,7 @@ TEST(ProgressDialogRun, SuccessShowsTheFinalState)
     const converter::RunEnd result = harness.run(kPagesScript, [&](HWND dialog) {
         EXPECT_FALSE(controlEnabled(dialog, IDC_PROGRESS_OPEN_LOG));
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_FINISHED_SUCCESSFULLY));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), base::loadString(IDS_FINISHED_SUCCESSFULLY));
         EXPECT_EQ(focusOf(dialog), GetDlgItem(dialog, IDCANCEL));
         EXPECT_NE(GetWindowLongW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & BS_DEFPUSHBUTTON, 0);
         const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
@@ -215,7 +215,7 @@ TEST(ProgressDialogRun, SuccessShowsTheFinalState)
         EXPECT_EQ(columnTexts(dialog, 2), descriptions);
         const std::vector<std::wstring> pages = {L"1", L"3"};
         EXPECT_EQ(columnTexts(dialog, 1), pages);
-        EXPECT_EQ(cellText(dialog, 0, 0), win::loadString(IDS_TYPE_INFO));
+        EXPECT_EQ(cellText(dialog, 0, 0), base::loadString(IDS_TYPE_INFO));
         EXPECT_EQ(rowImage(dialog, 0), 0);
         checked = true;
         pressButton2(dialog);
@@ -232,14 +232,14 @@ TEST(ProgressDialogRun, WarningsGiveTheWarningStatusAndCounter)
     const converter::RunEnd result = harness.run("line    **** Warning: font missing\nline    substituted\nline Page 2\nexit 0\n",
         [&](HWND dialog) {
             ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-            EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_FINISHED_WITH_WARNINGS));
+            EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), base::loadString(IDS_FINISHED_WITH_WARNINGS));
             EXPECT_TRUE(controlVisible(dialog, IDC_PROGRESS_WARNING_COUNT));
             EXPECT_TRUE(controlVisible(dialog, IDC_PROGRESS_WARNING_ICON));
-            EXPECT_EQ(controlText(dialog, IDC_PROGRESS_WARNING_COUNT), win::formatString(IDS_WARNING_COUNT, {1}));
+            EXPECT_EQ(controlText(dialog, IDC_PROGRESS_WARNING_COUNT), base::formatString(IDS_WARNING_COUNT, {1}));
             EXPECT_FALSE(controlVisible(dialog, IDC_PROGRESS_ERROR_COUNT));
             ASSERT_GE(rowCount(dialog), 1);
             EXPECT_EQ(cellText(dialog, 0, 2), L"Warning: font missing substituted");
-            EXPECT_EQ(cellText(dialog, 0, 0), win::loadString(IDS_TYPE_WARNING));
+            EXPECT_EQ(cellText(dialog, 0, 0), base::loadString(IDS_TYPE_WARNING));
             EXPECT_EQ(rowImage(dialog, 0), 1);
             pressButton2(dialog);
         });
@@ -252,10 +252,10 @@ TEST(ProgressDialogRun, ErrorExitShowsConversionFailedWithTheErrorCounter)
     DialogHarness harness;
     harness.run("line Error: broken\nexit 3\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-        const std::wstring counter = win::formatString(IDS_ERROR_COUNT, {2}); // the line and "process_error 3"
+        const std::wstring counter = base::formatString(IDS_ERROR_COUNT, {2}); // the line and "process_error 3"
         EXPECT_EQ(controlText(dialog, IDC_PROGRESS_ERROR_COUNT), counter);
         EXPECT_TRUE(controlVisible(dialog, IDC_PROGRESS_ERROR_ICON));
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::formatString(IDS_CONVERSION_FAILED, {counter}));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), base::formatString(IDS_CONVERSION_FAILED, {counter}));
         const std::vector<std::wstring> descriptions = {L"Error: broken", L"Exit code 3.", L"Finished in 0 seconds."};
         EXPECT_EQ(columnTexts(dialog, 2), descriptions);
         EXPECT_EQ(rowImage(dialog, 1), 2);
@@ -275,7 +275,7 @@ TEST(ProgressDialogStop, CancelHonouredShowsCanceled)
         EXPECT_TRUE(controlEnabled(dialog, IDCANCEL));
         pressButton2(dialog);
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_PROCESS_CANCELED));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), base::loadString(IDS_PROCESS_CANCELED));
         EXPECT_EQ(columnTexts(dialog, 2).front(), L"Canceled by the user.");
         pressButton2(dialog);
     });
@@ -327,12 +327,12 @@ TEST(ProgressDialogStop, IgnoredKillOffersAbortAfterTenSecondsThenTerminates)
         EXPECT_EQ(controlText(dialog, IDCANCEL), L"&Cancel");
         harness.clock += converter::kGracefulStopMilliseconds + 1;
         ASSERT_TRUE(waitUntil([&] { return controlEnabled(dialog, IDCANCEL); }));
-        EXPECT_EQ(controlText(dialog, IDCANCEL), win::loadString(IDS_ABORT));
+        EXPECT_EQ(controlText(dialog, IDCANCEL), base::loadString(IDS_ABORT));
         EXPECT_FALSE(runFinished(dialog));
         pressButton2(dialog); // Abort
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-        const std::wstring counter = win::formatString(IDS_ERROR_COUNT, {1});
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::formatString(IDS_CONVERSION_FAILED, {counter}));
+        const std::wstring counter = base::formatString(IDS_ERROR_COUNT, {1});
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), base::formatString(IDS_CONVERSION_FAILED, {counter}));
         EXPECT_EQ(columnTexts(dialog, 2).front(), L"Terminated.");
         pressButton2(dialog);
     });
@@ -364,9 +364,9 @@ TEST(ProgressDialogStop, MissingConverterEndsWithThreeAndTheOsError)
     EXPECT_EQ(result, converter::RunEnd::NotStarted);
     EXPECT_EQ(harness.result.osError, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     // What the run driver shows for it: message 222 with the system's text for the error.
-    const std::wstring message = win::formatString(IDS_OS_ERROR, {win::formatOsErrorText(harness.result.osError)});
-    EXPECT_NE(message.find(win::formatOsErrorText(ERROR_FILE_NOT_FOUND)), std::wstring::npos);
-    EXPECT_FALSE(win::formatOsErrorText(ERROR_FILE_NOT_FOUND).empty());
+    const std::wstring message = base::formatString(IDS_OS_ERROR, {base::formatOsErrorText(harness.result.osError)});
+    EXPECT_NE(message.find(base::formatOsErrorText(ERROR_FILE_NOT_FOUND)), std::wstring::npos);
+    EXPECT_FALSE(base::formatOsErrorText(ERROR_FILE_NOT_FOUND).empty());
 }
 
 TEST(ProgressDialogStop, CloseBoxDuringTheRunCancelsAndEscapeAfterItCloses)
@@ -378,7 +378,7 @@ TEST(ProgressDialogStop, CloseBoxDuringTheRunCancelsAndEscapeAfterItCloses)
         ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_PROCESS_CANCELED));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), base::loadString(IDS_PROCESS_CANCELED));
         PostMessageW(GetDlgItem(dialog, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
         EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 5000));
     });
@@ -392,7 +392,7 @@ TEST(ProgressDialogStop, EscapeDuringTheRunCancels)
         ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_STATUS).find(L'1') != std::wstring::npos; }));
         PostMessageW(GetDlgItem(dialog, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), win::loadString(IDS_PROCESS_CANCELED));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_STATUS), base::loadString(IDS_PROCESS_CANCELED));
         pressButton2(dialog);
     });
     EXPECT_EQ(harness.result.exitCode, converter::kExitCanceled);
@@ -430,25 +430,25 @@ TEST(ProgressDialogLog, ACompleteLogIsOfferedAfterTheRun)
 TEST(ProgressDialogStatus, FinalStatusFollowsTheExitCode)
 {
     converter::RunOutcome outcome;
-    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_SUCCESSFULLY));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), base::loadString(IDS_FINISHED_SUCCESSFULLY));
     outcome.warningCount = 1;
-    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_WITH_WARNINGS));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), base::loadString(IDS_FINISHED_WITH_WARNINGS));
     outcome.warningCount = 0;
     outcome.errorCount = 2;
-    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::loadString(IDS_FINISHED_WITH_WARNINGS));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), base::loadString(IDS_FINISHED_WITH_WARNINGS));
     outcome.errorCountText = L"2 Errors";
     outcome.exitCode = converter::kExitCanceled;
-    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::loadString(IDS_PROCESS_CANCELED));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), base::loadString(IDS_PROCESS_CANCELED));
     outcome.exitCode = converter::kExitTerminated;
-    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring(L"2 Errors")}));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), base::formatString(IDS_CONVERSION_FAILED, {std::wstring(L"2 Errors")}));
     outcome.exitCode = 7;
     outcome.errorCountText.clear();
-    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), base::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
     // A failed wait is a failed run.
     outcome.waitFailed = true;
     outcome.exitCode = 0;
     outcome.errorCount = 0;
-    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), win::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
+    EXPECT_EQ(ui::ProgressDialog::finalStatusText(outcome), base::formatString(IDS_CONVERSION_FAILED, {std::wstring()}));
 }
 
 TEST(ProgressDialogLayout, CollapsedDialogEndsAtTheListAndExpandsToTheTemplateHeight)
@@ -457,12 +457,12 @@ TEST(ProgressDialogLayout, CollapsedDialogEndsAtTheListAndExpandsToTheTemplateHe
     harness.run("line Info collapsed\nexit 0\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
         // The details start shown; the button hides them.
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_DETAILS), win::loadString(IDS_DETAILS_HIDE));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_DETAILS), base::loadString(IDS_DETAILS_HIDE));
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_DETAILS, BN_CLICKED), 0);
         const RECT collapsed = windowRect(dialog);
         const RECT list = windowRect(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES));
         EXPECT_EQ(collapsed.bottom, list.top);
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_DETAILS), win::loadString(IDS_DETAILS_SHOW));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_DETAILS), base::loadString(IDS_DETAILS_SHOW));
         EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
         EXPECT_EQ(rowCount(dialog), 2); // the list keeps filling while hidden
 
@@ -477,7 +477,7 @@ TEST(ProgressDialogLayout, CollapsedDialogEndsAtTheListAndExpandsToTheTemplateHe
         const RECT expanded = windowRect(dialog);
         EXPECT_GT(expanded.bottom - expanded.top, collapsed.bottom - collapsed.top);
         EXPECT_GT(expanded.bottom, windowRect(GetDlgItem(dialog, IDC_PROGRESS_OPEN_LOG)).bottom);
-        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_DETAILS), win::loadString(IDS_DETAILS_HIDE));
+        EXPECT_EQ(controlText(dialog, IDC_PROGRESS_DETAILS), base::loadString(IDS_DETAILS_HIDE));
         EXPECT_NE(GetWindowLongW(dialog, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
         const LPARAM newBottom = MAKELPARAM((expanded.left + expanded.right) / 2, expanded.bottom - 1);
         EXPECT_EQ(SendMessageW(dialog, WM_NCHITTEST, 0, newBottom), HTBOTTOM);

@@ -20,7 +20,7 @@
 #include "ToolHost.h"
 #include "res/resource.h"
 #include "win/Handle.h"
-#include "win/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -200,7 +200,7 @@ TEST(ReferenceConverter, TheFrontEndTurnsTheSamplePdfIntoAMultiPageDjVu)
     const GuiRun run = convertWithTheFrontEnd(installation, input);
     EXPECT_EQ(1u, run.exitCode.value_or(12345));
     for (const auto& [type, text] : run.rows) {
-        EXPECT_NE(L"Error", type) << win::toUtf8(text);
+        EXPECT_NE(L"Error", type) << base::toUtf8(text);
     }
 
     const std::wstring output = installation.path(L"sample.djvu");

@@ -7,7 +7,8 @@
 
 #include "ResourceData.h"
 #include "res/resource.h"
-#include "win/Strings.h"
+#include "ui/FileDialogs.h"
+#include "base/StringTable.h"
 
 using restest::kEnglish;
 using restest::kJapanese;
@@ -169,12 +170,12 @@ TEST(ResourceStrings, NoUnlistedTextsBetween200And269)
 TEST(ResourceStrings, LoadInEnglishInterface)
 {
     for (const Text& text : kTexts) {
-        EXPECT_EQ(win::loadString(text.id), text.english) << "id " << text.id;
+        EXPECT_EQ(base::loadString(text.id), text.english) << "id " << text.id;
     }
-    EXPECT_EQ(win::formatString(IDS_PROCESSING_PAGE, { 3, 12 }), L"Now processing page 3/12...");
-    EXPECT_EQ(win::formatString(IDS_OS_ERROR, { std::wstring(L"Access is denied.") }),
+    EXPECT_EQ(base::formatString(IDS_PROCESSING_PAGE, { 3, 12 }), L"Now processing page 3/12...");
+    EXPECT_EQ(base::formatString(IDS_OS_ERROR, { std::wstring(L"Access is denied.") }),
         L"The process is failed due to the following OS error:\r\nAccess is denied."); // the formatter writes CR LF
-    EXPECT_EQ(win::formatString(IDS_WARNING_COUNT, { 2 }), L"2 Warnings");
+    EXPECT_EQ(base::formatString(IDS_WARNING_COUNT, { 2 }), L"2 Warnings");
 }
 
 TEST(ResourceStrings, InputFilterYieldsItsPairsInOrder)
@@ -189,7 +190,7 @@ TEST(ResourceStrings, InputFilterYieldsItsPairsInOrder)
     EXPECT_EQ(english.back(), L"*.*");
 
     // The list the file dialogs get: the same pairs, each ended by a null, and a final null.
-    const std::wstring list = win::fileDialogFilter(restest::stringIn(IDS_FILTER_INPUT, kEnglish));
+    const std::wstring list = ui::fileDialogFilter(restest::stringIn(IDS_FILTER_INPUT, kEnglish));
     EXPECT_EQ(list, withNulls(L"PDF Files (*.pdf)\0*.pdf\0PostScript Files (*.ps)\0*.ps\0All Files (*.*)\0*.*\0\0"));
 }
 
@@ -212,9 +213,9 @@ TEST(ResourceStrings, OutputAndLogFiltersArePairs)
 TEST(ResourceStringsJapanese, LoadInJapaneseInterface)
 {
     for (const Text& text : kTexts) {
-        EXPECT_EQ(win::loadString(text.id), text.japanese) << "id " << text.id;
+        EXPECT_EQ(base::loadString(text.id), text.japanese) << "id " << text.id;
     }
-    EXPECT_EQ(win::formatString(IDS_PROCESSING_PAGE, { 3, 12 }), L"ページ 3/12 を処理中です...");
-    EXPECT_EQ(win::formatString(IDS_ERROR_COUNT, { 4 }), L"4個のエラー");
-    EXPECT_EQ(win::formatString(IDS_FILE_NOT_EXISTS, { std::wstring(L"C:\\a.pdf") }), L"'C:\\a.pdf' は存在しないファイルです。");
+    EXPECT_EQ(base::formatString(IDS_PROCESSING_PAGE, { 3, 12 }), L"ページ 3/12 を処理中です...");
+    EXPECT_EQ(base::formatString(IDS_ERROR_COUNT, { 4 }), L"4個のエラー");
+    EXPECT_EQ(base::formatString(IDS_FILE_NOT_EXISTS, { std::wstring(L"C:\\a.pdf") }), L"'C:\\a.pdf' は存在しないファイルです。");
 }

@@ -1,19 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <cwchar>
 #include <string>
 #include <vector>
 
 #include "res/resource.h"
-#include "win/Strings.h"
+#include "base/StringTable.h"
 
-using win::MessageArg;
+using base::MessageArg;
 
 namespace {
 
 std::wstring format(std::wstring_view text, std::vector<MessageArg> args)
 {
-    return win::formatMessageText(text, args);
+    return base::formatMessageText(text, args);
 }
 
 } // namespace
@@ -149,12 +151,12 @@ TEST(MessageFormat, MissingInsertsAreEmpty)
 
 TEST(StringTable, EnglishTexts)
 {
-    EXPECT_EQ(win::loadString(IDS_APP_TITLE), L"Korvello Converter");
-    EXPECT_EQ(win::formatString(IDS_PROGRESS_TITLE, { std::wstring(L"book.djvu") }), L"book.djvu - Korvello Converter");
-    EXPECT_EQ(win::loadString(65000), L"");
+    EXPECT_EQ(base::loadString(IDS_APP_TITLE), L"Korvello Converter");
+    EXPECT_EQ(base::formatString(IDS_PROGRESS_TITLE, { std::wstring(L"book.djvu") }), L"book.djvu - Korvello Converter");
+    EXPECT_EQ(base::loadString(65000), L"");
 }
 
 TEST(StringTableJapanese, JapaneseTexts)
 {
-    EXPECT_EQ(win::loadString(IDS_SHELL_VERB), L"DjVu形式に変換...");
+    EXPECT_EQ(base::loadString(IDS_SHELL_VERB), L"DjVu形式に変換...");
 }

@@ -24,8 +24,8 @@
 #include "tools/dialogviewer/LayoutCheck.h"
 #include "res/resource.h"
 #include "win/Dpi.h"
-#include "win/Strings.h"
-#include "win/Text.h"
+#include "base/StringTable.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ std::wstring captionsOf(HWND dialog, const std::vector<layoutcheck::Finding>& fi
 
 void writeUtf8File(const std::wstring& path, const std::wstring& text)
 {
-    const std::string bytes = win::toUtf8(text);
+    const std::string bytes = base::toUtf8(text);
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
@@ -118,14 +118,14 @@ void fillBasicPage(HWND page)
     setItemText(page, IDC_BASIC_INPUT, L"C:\\Documents\\Annual report 2026.pdf");
     setItemText(page, IDC_BASIC_OUTPUT, L"C:\\Documents\\Annual report 2026.djvu");
     addComboItems(page, IDC_BASIC_TEXT_EXTRACTION,
-        { win::loadString(IDS_TEXT_CHARS), win::loadString(IDS_TEXT_WORDS), win::loadString(IDS_TEXT_LINES),
-            win::loadString(IDS_TEXT_NONE) },
+        { base::loadString(IDS_TEXT_CHARS), base::loadString(IDS_TEXT_WORDS), base::loadString(IDS_TEXT_LINES),
+            base::loadString(IDS_TEXT_NONE) },
         1);
     CheckDlgButton(page, IDC_BASIC_CONVERT_LINKS, BST_CHECKED);
     addComboItems(page, IDC_BASIC_DPI, { L"100", L"200", L"300", L"400", L"600" }, 2);
     addComboItems(page, IDC_BASIC_FG_QUALITY,
-        { win::loadString(IDS_FG_LOSSLESS), win::loadString(IDS_FG_QUASILOSSLESS),
-            win::loadString(IDS_FG_CONSERVATIVE), win::loadString(IDS_FG_LOSSY), win::loadString(IDS_FG_AGGRESSIVE) },
+        { base::loadString(IDS_FG_LOSSLESS), base::loadString(IDS_FG_QUASILOSSLESS),
+            base::loadString(IDS_FG_CONSERVATIVE), base::loadString(IDS_FG_LOSSY), base::loadString(IDS_FG_AGGRESSIVE) },
         3);
     setSpin(page, IDC_BASIC_QUALITY_SPIN, 0, 100, 75);
     setSpin(page, IDC_BASIC_THRESHOLD_SPIN, 1, 100, 80);
@@ -190,7 +190,7 @@ HWND showSheet(HINSTANCE instance, int frontPage)
         }
     }
     static std::wstring title;
-    title = win::loadString(IDS_APP_TITLE);
+    title = base::loadString(IDS_APP_TITLE);
     PROPSHEETHEADERW header = {};
     header.dwSize = sizeof(header);
     header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP;
@@ -209,7 +209,7 @@ HWND showSheet(HINSTANCE instance, int frontPage)
         RECT rect = {};
         GetWindowRect(ok, &rect);
         MapWindowPoints(HWND_DESKTOP, sheet, reinterpret_cast<POINT*>(&rect), 2);
-        const std::wstring caption = win::loadString(IDS_HISTORY_BUTTON);
+        const std::wstring caption = base::loadString(IDS_HISTORY_BUTTON);
         HWND history = CreateWindowExW(0, L"Button", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
             7, rect.top, rect.right - rect.left, rect.bottom - rect.top, sheet,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SHEET_HISTORY)), instance, nullptr);
@@ -245,7 +245,7 @@ void answerSampleRow(NMLVDISPINFOW& info)
     }
     const SampleRow& row = kSampleRows[info.item.iItem];
     const UINT typeNames[] = { IDS_TYPE_INFO, IDS_TYPE_WARNING, IDS_TYPE_ERROR };
-    const std::wstring text = info.item.iSubItem == 0 ? win::loadString(typeNames[row.type])
+    const std::wstring text = info.item.iSubItem == 0 ? base::loadString(typeNames[row.type])
         : info.item.iSubItem == 1                      ? std::wstring(row.page)
                                                        : std::wstring(row.text);
     if ((info.item.mask & LVIF_IMAGE) != 0) {
@@ -258,16 +258,16 @@ void answerSampleRow(NMLVDISPINFOW& info)
 
 void fillProgressDialog(HWND dialog, HINSTANCE instance)
 {
-    const std::wstring title = win::formatString(IDS_PROGRESS_TITLE, { std::wstring(L"Annual report 2026.djvu") });
+    const std::wstring title = base::formatString(IDS_PROGRESS_TITLE, { std::wstring(L"Annual report 2026.djvu") });
     SetWindowTextW(dialog, title.c_str());
-    setItemText(dialog, IDC_PROGRESS_STATUS, win::formatString(IDS_PROCESSING_PAGE, { 7, 12 }));
+    setItemText(dialog, IDC_PROGRESS_STATUS, base::formatString(IDS_PROCESSING_PAGE, { 7, 12 }));
     SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 12));
     SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, 7, 0);
     SendDlgItemMessageW(dialog, IDC_PROGRESS_ANIMATION, ACM_OPENW, reinterpret_cast<WPARAM>(instance),
         reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(IDR_BUSY_ANIMATION)));
-    setItemText(dialog, IDC_PROGRESS_DETAILS, win::loadString(IDS_DETAILS_HIDE));
-    setItemText(dialog, IDC_PROGRESS_WARNING_COUNT, win::formatString(IDS_WARNING_COUNT, { 2 }));
-    setItemText(dialog, IDC_PROGRESS_ERROR_COUNT, win::formatString(IDS_ERROR_COUNT, { 1 }));
+    setItemText(dialog, IDC_PROGRESS_DETAILS, base::loadString(IDS_DETAILS_HIDE));
+    setItemText(dialog, IDC_PROGRESS_WARNING_COUNT, base::formatString(IDS_WARNING_COUNT, { 2 }));
+    setItemText(dialog, IDC_PROGRESS_ERROR_COUNT, base::formatString(IDS_ERROR_COUNT, { 1 }));
     for (int id : { IDC_PROGRESS_WARNING_ICON, IDC_PROGRESS_WARNING_COUNT, IDC_PROGRESS_ERROR_ICON,
              IDC_PROGRESS_ERROR_COUNT }) {
         ShowWindow(GetDlgItem(dialog, id), SW_SHOW);
@@ -296,7 +296,7 @@ void fillProgressDialog(HWND dialog, HINSTANCE instance)
     } columns[] = { { IDS_COLUMN_TYPE, LVCFMT_LEFT | LVCFMT_IMAGE, 64 }, { IDS_COLUMN_PAGE, LVCFMT_RIGHT, 44 },
         { IDS_COLUMN_DESCRIPTION, LVCFMT_LEFT, 640 } };
     for (int i = 0; i < 3; ++i) {
-        std::wstring header = win::loadString(columns[i].header);
+        std::wstring header = base::loadString(columns[i].header);
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = columns[i].format;

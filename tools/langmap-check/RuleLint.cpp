@@ -6,8 +6,8 @@
 #include <set>
 
 #include "converter/MessageRuleSet.h"
-#include "win/MessageFormat.h"
-#include "win/Text.h"
+#include "base/MessageFormat.h"
+#include "base/Text.h"
 
 namespace langmap {
 
@@ -254,8 +254,8 @@ struct Linter {
                 }
             }
             if (!text.value.empty()) {
-                const std::vector<win::MessageArg> args(99, win::MessageArg(std::wstring(L"x")));
-                if (win::formatMessageText(win::fromUtf8(text.value), args).empty()) {
+                const std::vector<base::MessageArg> args(99, base::MessageArg(std::wstring(L"x")));
+                if (base::formatMessageText(base::fromUtf8(text.value), args).empty()) {
                     add(Finding::Level::Error, text.line, "the text comes out empty (a \"%\" at its end, a \"%0\" "
                         "at its start or a conversion without its closing \"!\"): the rule never decides");
                 }

@@ -22,8 +22,8 @@
 #include "converter/OutputReader.h"
 #include "tools/langmap-check/RuleLint.h"
 #include "res/resource.h"
-#include "win/StringTable.h"
-#include "win/Text.h"
+#include "base/StringTable.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ bool readFile(const std::string& path, std::string& bytes)
 
 std::string shown(const std::wstring& text)
 {
-    std::string out = win::toUtf8(text);
+    std::string out = base::toUtf8(text);
     for (size_t at = out.find("\r\n"); at != std::string::npos; at = out.find("\r\n", at)) {
         out.replace(at, 2, "\n        ");
     }
@@ -69,8 +69,8 @@ public:
     void setCounterText(MessageType, const std::wstring&) override {}
     void addMessageRow(MessageType type, const std::wstring& page, const std::wstring& description) override
     {
-        std::printf("  %-12s %5s  %s\n", win::toUtf8(win::loadString(typeNameId(type))).c_str(),
-            win::toUtf8(page).c_str(), shown(description).c_str());
+        std::printf("  %-12s %5s  %s\n", base::toUtf8(base::loadString(typeNameId(type))).c_str(),
+            base::toUtf8(page).c_str(), shown(description).c_str());
     }
     const std::wstring& status() const { return status_; }
 
@@ -98,26 +98,26 @@ void runTranscript(const std::string& path, const std::string& bytes, converter:
     } else if (exitCode == kExitTerminated) {
         interpreter.reportMessage(L"process_terminated", {});
     } else if (exitCode != 0) {
-        const win::MessageArg code[] = {static_cast<std::uint32_t>(exitCode)};
+        const base::MessageArg code[] = {static_cast<std::uint32_t>(exitCode)};
         interpreter.reportMessage(L"process_error %1!u!", code);
     }
-    const win::MessageArg time[] = {seconds};
+    const base::MessageArg time[] = {seconds};
     interpreter.reportMessage(L"process_success %1!u!", time);
     rules.setUndecidedObserver(nullptr);
 
     std::printf("  pages: %d, last page: %d\n", interpreter.totalPages(), interpreter.currentPage());
     std::printf("  warnings: %d%s%s\n", interpreter.warningCount(), interpreter.warningCount() ? " - " : "",
-        win::toUtf8(interpreter.warningCountText()).c_str());
+        base::toUtf8(interpreter.warningCountText()).c_str());
     std::printf("  errors: %d%s%s\n", interpreter.errorCount(), interpreter.errorCount() ? " - " : "",
-        win::toUtf8(interpreter.errorCountText()).c_str());
+        base::toUtf8(interpreter.errorCountText()).c_str());
     std::wstring status;
     if (exitCode == 0) {
-        status = win::loadString(interpreter.warningCount() != 0 || interpreter.errorCount() != 0
+        status = base::loadString(interpreter.warningCount() != 0 || interpreter.errorCount() != 0
                 ? IDS_FINISHED_WITH_WARNINGS : IDS_FINISHED_SUCCESSFULLY);
     } else if (exitCode == kExitCanceled) {
-        status = win::loadString(IDS_PROCESS_CANCELED);
+        status = base::loadString(IDS_PROCESS_CANCELED);
     } else {
-        status = win::formatString(IDS_CONVERSION_FAILED, {interpreter.errorCountText()});
+        status = base::formatString(IDS_CONVERSION_FAILED, {interpreter.errorCountText()});
     }
     std::printf("  status: %s\n", shown(status).c_str());
     std::printf("  messages no rule decided: %zu\n", undecided.size());
@@ -164,9 +164,9 @@ int main(int argc, char** argv)
     SetThreadUILanguage(id);
     SetThreadLocale(MAKELCID(id, SORT_DEFAULT));
 #else
-    win::selectStringLanguage(language);
+    base::selectStringLanguage(language);
 #endif
-    const std::string languageKey = win::toUtf8(win::loadString(IDS_RULE_LANGUAGE)) + "=";
+    const std::string languageKey = base::toUtf8(base::loadString(IDS_RULE_LANGUAGE)) + "=";
 
     std::string ruleBytes;
     if (!readFile(files[0], ruleBytes)) {

@@ -1,4 +1,4 @@
-#include "win/MessageFormat.h"
+#include "base/MessageFormat.h"
 
 #include <cstdint>
 #include <cwchar>
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "win/Text.h"
+#include "base/Text.h"
 
-namespace win {
+namespace base {
 
 namespace {
 
@@ -443,4 +443,4 @@ std::wstring shortenText(std::wstring_view text, size_t maxCharacters)
     return result;
 }
 
-} // namespace win
+} // namespace base

@@ -5,9 +5,9 @@
 
 #include "options/OptionControls.h"
 
-namespace options {
+namespace ui {
 
-class DialogOptionControls : public OptionControls {
+class DialogOptionControls : public options::OptionControls {
 public:
     explicit DialogOptionControls(HWND dialog = nullptr) : dialog_(dialog) {}
     void attach(HWND dialog) { dialog_ = dialog; }
@@ -31,4 +31,4 @@ private:
     HWND dialog_ = nullptr;
 };
 
-} // namespace options
+} // namespace ui

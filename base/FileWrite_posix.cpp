@@ -1,9 +1,9 @@
-#include "win/FileWrite.h"
+#include "base/FileWrite.h"
 
 #include <cerrno>
 #include <cstdio>
 
-namespace win {
+namespace base {
 
 FileHandle invalidFileHandle()
 {
@@ -28,4 +28,4 @@ bool writeAll(FileHandle file, std::string_view bytes, unsigned long& error)
     return true;
 }
 
-} // namespace win
+} // namespace base

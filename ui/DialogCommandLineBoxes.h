@@ -6,7 +6,7 @@
 
 #include "options/CommandLineComposer.h"
 
-namespace options {
+namespace ui {
 
 // The command line as the read-only "Generated Command Line" box shows it: a word
 // longer than maxWord characters is cut in its middle to its beginning, "...", and
@@ -14,7 +14,7 @@ namespace options {
 // word, so a 30,000-character file name would freeze the sheet for many seconds.
 std::wstring commandLineForDisplay(const std::wstring& text, size_t maxWord = 1024);
 
-class DialogCommandLineBoxes : public CommandLineBoxes {
+class DialogCommandLineBoxes : public options::CommandLineBoxes {
 public:
     explicit DialogCommandLineBoxes(HWND dialog = nullptr) : dialog_(dialog) {}
     void attach(HWND dialog) { dialog_ = dialog; }
@@ -27,4 +27,4 @@ private:
     HWND dialog_ = nullptr;
 };
 
-} // namespace options
+} // namespace ui

@@ -1,13 +1,13 @@
 // The string table for systems without the platform's resources: the texts of the
 // resource scripts, compiled in by the build (see tools/make_string_table.py).
-#include "win/StringTable.h"
+#include "base/StringTable.h"
 
 #include <string>
 
-#include "win/Text.h"
-#include "win/string_table.inc"
+#include "base/Text.h"
+#include "base/string_table.inc"
 
-namespace win {
+namespace base {
 
 namespace {
 
@@ -48,4 +48,4 @@ std::wstring formatOsErrorText(unsigned long code)
     return L"System error " + std::to_wstring(code) + L".";
 }
 
-} // namespace win
+} // namespace base

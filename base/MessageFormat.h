@@ -8,7 +8,7 @@
 #include <string_view>
 #include <variant>
 
-namespace win {
+namespace base {
 
 // One insert of a message: a text, a signed or an unsigned 32-bit number.
 using MessageArg = std::variant<std::wstring, std::int32_t, std::uint32_t>;
@@ -31,4 +31,4 @@ std::wstring formatMessageText(std::wstring_view templateText, std::span<const M
 // maxCharacters (less half a surrogate pair) followed by kCutMark.
 std::wstring shortenText(std::wstring_view text, size_t maxCharacters);
 
-} // namespace win
+} // namespace base

@@ -2,11 +2,11 @@
 // UTF-8 is decoded as the platform decodes it: every byte that does not begin a
 // complete, shortest, valid sequence gives one U+FFFD. Other code pages are read as
 // Latin-1, byte for character.
-#include "win/Text.h"
+#include "base/Text.h"
 
 #include <cstdint>
 
-namespace win {
+namespace base {
 
 namespace {
 
@@ -121,4 +121,4 @@ unsigned int ansiCodePage()
     return kUtf8CodePage;
 }
 
-} // namespace win
+} // namespace base

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace win {
+namespace base {
 
 // The text without leading and trailing characters for which isBlank is true.
 template <class Char, class Predicate>
@@ -88,4 +88,4 @@ inline void appendUtf8(std::string& out, std::wstring_view text)
     }
 }
 
-} // namespace win
+} // namespace base

@@ -1,8 +1,10 @@
-#include "win/Strings.h"
+#include "base/StringTable.h"
+
+#include <windows.h>
 
 #include <string>
 
-namespace win {
+namespace base {
 
 std::wstring loadString(unsigned int id)
 {
@@ -44,17 +46,4 @@ std::wstring formatOsErrorText(unsigned long code)
     return text;
 }
 
-std::wstring fileDialogFilter(std::wstring_view barSeparated)
-{
-    std::wstring filter(barSeparated);
-    for (wchar_t& c : filter) {
-        if (c == L'|') {
-            c = L'\0';
-        }
-    }
-    filter.push_back(L'\0');
-    filter.push_back(L'\0');
-    return filter;
-}
-
-} // namespace win
+} // namespace base

@@ -1,9 +1,9 @@
-#include "options/DialogCommandLineBoxes.h"
+#include "ui/DialogCommandLineBoxes.h"
 
 #include "res/resource.h"
 #include "win/Window.h"
 
-namespace options {
+namespace ui {
 
 std::wstring commandLineForDisplay(const std::wstring& text, size_t maxWord)
 {
@@ -43,4 +43,4 @@ void DialogCommandLineBoxes::setGeneratedCommandLine(const std::wstring& text)
     win::Window(GetDlgItem(dialog_, IDC_MISC_COMMAND_LINE)).setText(commandLineForDisplay(text));
 }
 
-} // namespace options
+} // namespace ui

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "win/MessageFormat.h"
+#include "base/MessageFormat.h"
 
-namespace win {
+namespace base {
 
 // The text of a string-table entry in the thread's interface language; empty when missing.
 std::wstring loadString(unsigned int id);
@@ -26,4 +26,4 @@ std::wstring formatOsErrorText(unsigned long code);
 bool selectStringLanguage(std::string_view tag);
 #endif
 
-} // namespace win
+} // namespace base

@@ -1,10 +1,10 @@
-#include "options/DialogOptionControls.h"
+#include "ui/DialogOptionControls.h"
 
 #include <commctrl.h>
 
 #include "win/Window.h"
 
-namespace options {
+namespace ui {
 
 std::wstring DialogOptionControls::text(int id) const
 {
@@ -62,4 +62,4 @@ void DialogOptionControls::setSpinPosition(int id, int position)
     win::UpDown(item(id)).setPosition(position);
 }
 
-} // namespace options
+} // namespace ui

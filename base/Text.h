@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace win {
+namespace base {
 
 // The code page number of UTF-8.
 inline constexpr unsigned int kUtf8CodePage = 65001;
@@ -23,4 +23,4 @@ void fromCodePageInto(unsigned int codePage, std::string_view bytes, std::wstrin
 // The system's ANSI code page, in which console programs write (UTF-8 off Windows).
 unsigned int ansiCodePage();
 
-} // namespace win
+} // namespace base

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace win {
+namespace base {
 
 using FileHandle = void*;
 
@@ -19,4 +19,4 @@ inline constexpr unsigned long kErrorOpenFailed = 110; // ERROR_OPEN_FAILED
 // system's error code (kErrorWriteFault when the system gives none).
 bool writeAll(FileHandle file, std::string_view bytes, unsigned long& error);
 
-} // namespace win
+} // namespace base

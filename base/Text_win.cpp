@@ -1,10 +1,10 @@
-#include "win/Text.h"
+#include "base/Text.h"
 
 #include <windows.h>
 
 #include <climits>
 
-namespace win {
+namespace base {
 
 std::wstring fromCodePage(unsigned int codePage, std::string_view bytes)
 {
@@ -87,4 +87,4 @@ unsigned int ansiCodePage()
     return GetACP();
 }
 
-} // namespace win
+} // namespace base

@@ -1,8 +1,8 @@
-#include "win/FileWrite.h"
+#include "base/FileWrite.h"
 
 #include <windows.h>
 
-namespace win {
+namespace base {
 
 FileHandle invalidFileHandle()
 {
@@ -28,4 +28,4 @@ bool writeAll(FileHandle file, std::string_view bytes, unsigned long& error)
     return true;
 }
 
-} // namespace win
+} // namespace base
