@@ -66,7 +66,7 @@ std::wstring pad(std::wstring body, const Conversion& c, bool numeric)
     return body;
 }
 
-std::wstring convertNumber(std::uint64_t magnitude, bool negative, const Conversion& c)
+std::wstring formatNumber(std::uint64_t magnitude, bool negative, const Conversion& c)
 {
     unsigned base = 10;
     const wchar_t* alphabet = L"0123456789abcdef";
@@ -178,9 +178,9 @@ std::wstring convertArg(const MessageArg& arg, const Conversion& c)
             const bool negative = value < 0;
             const std::uint64_t magnitude = negative ? static_cast<std::uint64_t>(0) - static_cast<std::uint64_t>(value)
                                                      : static_cast<std::uint64_t>(value);
-            return convertNumber(magnitude, negative, c);
+            return formatNumber(magnitude, negative, c);
         }
-        return convertNumber(word, false, c);
+        return formatNumber(word, false, c);
     }
     case L'c':
     case L'C': {

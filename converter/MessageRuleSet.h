@@ -175,5 +175,3 @@ private:
 };
 
 } // namespace converter
-
-using converter::MessageRuleSet;

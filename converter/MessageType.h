@@ -2,6 +2,8 @@
 // message row and select its type name.
 #pragma once
 
+namespace converter {
+
 enum class MessageType : int {
     None = -1,
     Info = 0,
@@ -9,3 +11,5 @@ enum class MessageType : int {
     Error = 2,
     Ignore = 3,
 };
+
+} // namespace converter

@@ -1,7 +1,8 @@
 // Gives meaning to the converter's output lines: page count and page progress, messages
 // that span several lines, classification through the rule set, the warning and error
 // counters, the message rows, and the processing log (UTF-8 with a byte-order mark).
-// Runs on the conversion worker thread; it changes the dialog only through ProgressView.
+// Runs on the conversion worker thread; what it shows goes through a ProgressView (the
+// run's batcher), never to a window.
 #pragma once
 
 #include <span>
@@ -103,6 +104,3 @@ private:
 };
 
 } // namespace converter
-
-using converter::LineKind;
-using converter::OutputInterpreter;

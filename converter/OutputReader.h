@@ -35,5 +35,3 @@ private:
 };
 
 } // namespace converter
-
-using converter::OutputReader;

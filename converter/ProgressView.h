@@ -1,10 +1,12 @@
-// What the output interpreter changes in the progress dialog. The progress dialog
-// implements it; tests implement it with a recorder.
+// What the output interpreter changes in the display of a run: the batcher collects
+// it into the run's updates; tests implement it with a recorder.
 #pragma once
 
 #include <string>
 
 #include "converter/MessageType.h"
+
+namespace converter {
 
 class ProgressView {
 public:
@@ -20,3 +22,5 @@ public:
     // A row of the message list: type name and image from the type, page text, description.
     virtual void addMessageRow(MessageType type, const std::wstring& page, const std::wstring& description) = 0;
 };
+
+} // namespace converter

@@ -18,17 +18,17 @@
 
 namespace {
 
-class RecordingView : public ProgressView {
+class RecordingView : public converter::ProgressView {
 public:
     void setProgressRange(int totalPages) override { record(L"range " + std::to_wstring(totalPages)); }
     void setProgressPosition(int position) override { record(L"position " + std::to_wstring(position)); }
     void setStatusText(const std::wstring& text) override { record(L"status " + text); }
-    void showCounter(MessageType type) override { record(L"counter " + std::to_wstring(static_cast<int>(type))); }
-    void setCounterText(MessageType type, const std::wstring& text) override
+    void showCounter(converter::MessageType type) override { record(L"counter " + std::to_wstring(static_cast<int>(type))); }
+    void setCounterText(converter::MessageType type, const std::wstring& text) override
     {
         record(L"count " + std::to_wstring(static_cast<int>(type)) + L" " + text);
     }
-    void addMessageRow(MessageType type, const std::wstring& page, const std::wstring& description) override
+    void addMessageRow(converter::MessageType type, const std::wstring& page, const std::wstring& description) override
     {
         FUZZ_REQUIRE(description.size() <= converter::OutputInterpreter::kMaxRowCharacters + 1);
         record(L"row " + std::to_wstring(static_cast<int>(type)) + L" " + page + L" " + description);

@@ -330,7 +330,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(onig_new(&regex, begin, begin + pattern.size(), ONIG_OPTION_SINGLELINE | ONIG_OPTION_CAPTURE_GROUP,
                      ONIG_ENCODING_UTF8, ONIG_SYNTAX_DEFAULT, &errorInfo)
         == ONIG_NORMAL);
-    converter::MessageRule rule(pattern, "x", MessageType::Info);
+    converter::MessageRule rule(pattern, "x", converter::MessageType::Info);
     if (!filtersSomething(rule)) {
         onig_free(regex);
         return -1; // the filters let every message through: nothing to find, not kept

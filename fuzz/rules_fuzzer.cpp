@@ -56,14 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     bool untypedRule = false; // a rule with texts and no type decides without a type
     for (size_t i = 0; i < rules.ruleCount(); ++i) {
-        untypedRule = untypedRule || rules.rule(i).type() == MessageType::None;
+        untypedRule = untypedRule || rules.rule(i).type() == converter::MessageType::None;
     }
-    if (result.type == MessageType::None) {
+    if (result.type == converter::MessageType::None) {
         FUZZ_REQUIRE(result.text.empty() || untypedRule); // undecided: no text
         FUZZ_REQUIRE(result.text.size() <= base::kMaxFormattedCharacters + 1);
     } else {
-        FUZZ_REQUIRE(result.type == MessageType::Info || result.type == MessageType::Warn
-            || result.type == MessageType::Error || result.type == MessageType::Ignore);
+        FUZZ_REQUIRE(result.type == converter::MessageType::Info || result.type == converter::MessageType::Warn
+            || result.type == converter::MessageType::Error || result.type == converter::MessageType::Ignore);
         FUZZ_REQUIRE(result.text.size() <= base::kMaxFormattedCharacters + 1 || result.text == message);
     }
     // The checker's lint: any rule file is read to its end, every finding names a line

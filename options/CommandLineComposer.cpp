@@ -1,6 +1,8 @@
 #include "options/CommandLineComposer.h"
 
-#include "options/ArgumentProvider.h"
+#include "options/ArgumentQuoting.h"
+#include "options/OptionEngine.h"
+
 #include "options/ArgumentSet.h"
 
 namespace options {
@@ -45,14 +47,14 @@ std::wstring lineBreaksToSpaces(std::wstring_view text)
 std::wstring CommandLineComposer::composeParameterText(bool includeAdditional)
 {
     std::vector<std::wstring> texts;
-    texts.reserve(providers_.size());
-    for (ArgumentProvider* provider : providers_) {
-        texts.push_back(provider->generateArguments());
+    texts.reserve(pages_.size());
+    for (const OptionPage* page : pages_) {
+        texts.push_back(page->generateArguments());
     }
     // A later page may override options of an earlier one; its own text stays as it is.
-    for (size_t later = 1; later < providers_.size(); ++later) {
+    for (size_t later = 1; later < pages_.size(); ++later) {
         for (size_t earlier = 0; earlier < later; ++earlier) {
-            providers_[later]->suppressOverriddenOptions(texts[earlier]);
+            pages_[later]->suppressOverriddenOptions(texts[earlier]);
         }
     }
     std::wstring result;
@@ -77,15 +79,13 @@ std::wstring CommandLineComposer::composeParameterText(bool includeAdditional)
 std::wstring CommandLineComposer::composeCommandLine(bool includeAdditional)
 {
     std::wstring result = composeParameterText(includeAdditional);
-    if (providers_.empty()) {
-        return result;
-    }
+    const FileNames files = fileNames_ ? fileNames_() : FileNames{};
     if (!result.empty()) {
         result.push_back(L' ');
     }
-    result += providers_.front()->inputPathArgument();
+    result += quotedArgument(files.input);
     result.push_back(L' ');
-    result += providers_.front()->outputPathArgument();
+    result += quotedArgument(files.output);
     return result;
 }
 
@@ -97,8 +97,8 @@ void CommandLineComposer::refreshGeneratedCommandLine()
 void CommandLineComposer::applyParameterText(std::wstring_view text)
 {
     ArgumentSet arguments = ArgumentSet::fromParameterText(text);
-    for (ArgumentProvider* provider : providers_) {
-        provider->applyArguments(arguments);
+    for (OptionPage* page : pages_) {
+        page->applyArguments(arguments);
     }
     showUnconsumedOptions(arguments);
     refreshGeneratedCommandLine();

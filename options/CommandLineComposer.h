@@ -2,6 +2,7 @@
 // and applies a parameter text back to the pages.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -9,8 +10,8 @@
 
 namespace options {
 
-class ArgumentProvider;
 class ArgumentSet;
+class OptionPage;
 
 // Removes the first occurrence of name (case-sensitive substring) from text: with its
 // "=value" up to the next space or tab when "=" follows, the name alone when a blank
@@ -27,31 +28,41 @@ public:
     virtual void setGeneratedCommandLine(const std::wstring& text) = 0;
 };
 
+// The input and the output file name as the user gave them (without quotes).
+struct FileNames {
+    std::wstring input;
+    std::wstring output;
+};
+
 class CommandLineComposer {
 public:
-    // providers: the Basic page first, the Advanced page second.
-    CommandLineComposer(std::vector<ArgumentProvider*> providers, CommandLineBoxes& boxes)
-        : providers_(std::move(providers)), boxes_(boxes)
+    using FileNameSource = std::function<FileNames()>;
+
+    // pages: the Basic page first, the Advanced page second; fileNames gives the file
+    // names for the command line (none: two empty names).
+    CommandLineComposer(std::vector<OptionPage*> pages, CommandLineBoxes& boxes, FileNameSource fileNames = {})
+        : pages_(std::move(pages)), boxes_(boxes), fileNames_(std::move(fileNames))
     {
     }
 
-    // The options text of all providers, later providers stripping what they override
-    // from earlier texts; then, when asked, the additional parameters with line breaks
+    // The options text of all pages, later pages stripping what they override from
+    // earlier texts; then, when asked, the additional parameters with line breaks
     // turned into spaces.
     std::wstring composeParameterText(bool includeAdditional);
-    // The options text, then the first provider's quoted input and output file names.
+    // The options text, then the input and the output file name, each quoted.
     std::wstring composeCommandLine(bool includeAdditional);
     // The "Generated Command Line" box becomes composeCommandLine(false).
     void refreshGeneratedCommandLine();
     // Applies a parameter text (a history entry, or "" for the defaults) to every
-    // provider, shows what none of them took and refreshes the generated command line.
+    // page, shows what none of them took and refreshes the generated command line.
     void applyParameterText(std::wstring_view text);
     // The "Additional Parameters" box becomes the set's unconsumed options.
     void showUnconsumedOptions(const ArgumentSet& arguments);
 
 private:
-    std::vector<ArgumentProvider*> providers_;
+    std::vector<OptionPage*> pages_;
     CommandLineBoxes& boxes_;
+    FileNameSource fileNames_;
 };
 
 // Turns CR LF, then lone CR and LF, into single spaces.

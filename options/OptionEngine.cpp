@@ -48,7 +48,7 @@ void appendNamed(std::wstring& text, std::wstring_view name, std::wstring_view v
 
 } // namespace
 
-std::int32_t convertNumber(std::wstring_view text)
+std::int32_t parseOptionNumber(std::wstring_view text)
 {
     return base::saturatingInt32(text);
 }
@@ -108,7 +108,7 @@ void generateOption(const OptionSpec& option, const OptionControls& controls, st
         if (field.empty()) {
             return;
         }
-        const std::int32_t value = convertNumber(field);
+        const std::int32_t value = parseOptionNumber(field);
         if (inRange(option, value)) {
             appendNamed(text, option.name, std::to_wstring(value));
         }
@@ -163,7 +163,7 @@ void takeOption(const OptionSpec& option, ArgumentSet& arguments, OptionControls
             if (valueAfterName(option, argument, value)) {
                 arguments.markConsumed(i);
                 // In range: the text exactly as written, not the converted number.
-                if (inRange(option, convertNumber(value))) {
+                if (inRange(option, parseOptionNumber(value))) {
                     controls.setText(option.controlId, std::wstring(value));
                 }
             }
@@ -228,7 +228,7 @@ void OptionPage::reset()
     }
 }
 
-std::wstring OptionPage::generateArguments()
+std::wstring OptionPage::generateArguments() const
 {
     std::wstring text;
     for (const OptionSpec& option : table_) {
@@ -265,7 +265,7 @@ void OptionPage::applyArguments(ArgumentSet& arguments)
     applyEnablingRule();
 }
 
-bool OptionPage::suppressOverriddenOptions(std::wstring& earlierText)
+bool OptionPage::suppressOverriddenOptions(std::wstring& earlierText) const
 {
     bool overrides = false;
     for (const OptionSpec& option : table_) {
@@ -278,21 +278,6 @@ bool OptionPage::suppressOverriddenOptions(std::wstring& earlierText)
         overrides = true;
     }
     return overrides;
-}
-
-std::wstring BasicOptions::inputPathArgument()
-{
-    return quotedPath(withoutSurroundingQuotes(controls().text(IDC_BASIC_INPUT)));
-}
-
-std::wstring BasicOptions::outputPathArgument()
-{
-    return quotedPath(withoutSurroundingQuotes(controls().text(IDC_BASIC_OUTPUT)));
-}
-
-std::wstring quotedPath(std::wstring_view path)
-{
-    return quotedArgument(path);
 }
 
 } // namespace options

@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "options/ArgumentProvider.h"
 #include "options/OptionTable.h"
 
 namespace options {
@@ -19,7 +18,7 @@ class OptionControls;
 // Skips leading white space, reads an optional sign and the decimal digits up to
 // the first other character; 0 without digits. Values beyond 32 bits saturate at
 // the nearest 32-bit limit, which lies outside every option's range.
-std::int32_t convertNumber(std::wstring_view text);
+std::int32_t parseOptionNumber(std::wstring_view text);
 
 // Appends item to text, with one space before it when text is not empty.
 void appendArgument(std::wstring& text, std::wstring_view item);
@@ -34,9 +33,8 @@ void generateOption(const OptionSpec& option, const OptionControls& controls, st
 // Consumes the set's options that this option recognises and sets the controls from them.
 void takeOption(const OptionSpec& option, ArgumentSet& arguments, OptionControls& controls);
 
-// The options of one page: its table applied to its controls. It is also the
-// page's ArgumentProvider, so a settings page can hand every provider operation on.
-class OptionPage : public ArgumentProvider {
+// The options of one page: its table applied to its controls.
+class OptionPage {
 public:
     OptionPage(std::span<const OptionSpec> table, OptionControls& controls) : table_(table), controls_(controls) {}
 
@@ -53,29 +51,22 @@ public:
     void applyEnablingRule();
 
     // The page's options text in table order.
-    std::wstring generateArguments() override;
+    std::wstring generateArguments() const;
     // Removes from earlierText the options that a checked Text option overrides;
     // true when one of them is checked.
-    bool suppressOverriddenOptions(std::wstring& earlierText) override;
-    // Pages without file names give empty texts.
-    std::wstring inputPathArgument() override { return std::wstring(); }
-    std::wstring outputPathArgument() override { return std::wstring(); }
+    bool suppressOverriddenOptions(std::wstring& earlierText) const;
     // reset, take, then the enabling rule.
-    void applyArguments(ArgumentSet& arguments) override;
+    void applyArguments(ArgumentSet& arguments);
 
 private:
     std::span<const OptionSpec> table_;
     OptionControls& controls_;
 };
 
-// The nine options of the Basic page and its two file name boxes (1010 input,
-// 1011 output), which give the file arguments in double quotes, as typed.
+// The nine options of the Basic page.
 class BasicOptions : public OptionPage {
 public:
     explicit BasicOptions(OptionControls& controls) : OptionPage(basicOptionTable(), controls) {}
-
-    std::wstring inputPathArgument() override;
-    std::wstring outputPathArgument() override;
 };
 
 // The Advanced page: "--pdf" first, the enabling rule of the "--bg-slices" and
@@ -85,7 +76,5 @@ public:
     explicit AdvancedOptions(OptionControls& controls) : OptionPage(advancedOptionTable(), controls) {}
 };
 
-// A path between double quotes, as the converter's file arguments are written.
-std::wstring quotedPath(std::wstring_view path);
 
 } // namespace options

@@ -47,9 +47,4 @@ std::span<const OptionSpec> basicOptionTable();
 // The Advanced page (dialog 108): generation and reading order, "--pdf" first.
 std::span<const OptionSpec> advancedOptionTable();
 
-// The options text of both pages with every control at its default.
-inline constexpr std::wstring_view kDefaultOptionsText =
-    L"--dpi=300 --threshold-level=80 --fg-quality=lossless --bg-subsample=3 --quality=65 "
-    L"--words --fg-colors=256 --fg-image-colors=256 --pages-per-dict=20";
-
 } // namespace options

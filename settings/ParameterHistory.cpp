@@ -32,7 +32,7 @@ std::vector<ParameterHistory::MenuItem> ParameterHistory::menuItems() const
     items.reserve(count);
     for (size_t k = 0; k < count; ++k) {
         MenuItem item;
-        item.command = kHistoryFirstCommand + static_cast<unsigned int>(k);
+        item.command = IDM_HISTORY_FIRST + static_cast<unsigned int>(k);
         item.text = L"&" + std::to_wstring((k + 1) % 10) + L", " + entries_[entries_.size() - 1 - k];
         items.push_back(std::move(item));
     }
@@ -41,10 +41,10 @@ std::vector<ParameterHistory::MenuItem> ParameterHistory::menuItems() const
 
 std::optional<std::wstring> ParameterHistory::entryForCommand(unsigned int command) const
 {
-    if (command < kHistoryFirstCommand || command > kHistoryLastCommand) {
+    if (command < IDM_HISTORY_FIRST || command > IDM_HISTORY_LAST) {
         return std::nullopt;
     }
-    const size_t k = command - kHistoryFirstCommand;
+    const size_t k = command - IDM_HISTORY_FIRST;
     if (k >= entries_.size()) {
         return std::nullopt;
     }

@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
+
 namespace settings {
 
 class SettingsStore;
 
-// Menu command ids of the history popup.
-inline constexpr unsigned int kHistoryRevertCommand = 1026;
-inline constexpr unsigned int kHistoryFirstCommand = 1027; // the newest entry
-inline constexpr unsigned int kHistoryLastCommand = 1036;
 
 class ParameterHistory {
 public:
@@ -46,7 +44,7 @@ public:
     void load(const SettingsStore& store);
 
     // The popup items after "&Revert to the default": the min(size, 10) newest entries,
-    // newest first, with commands 1027.. and texts "&<(k + 1) mod 10>, <entry>".
+    // newest first, with commands IDM_HISTORY_FIRST.. and texts "&<(k + 1) mod 10>, <entry>".
     std::vector<MenuItem> menuItems() const;
     // The entry that the popup showed under a history command; nullopt for other
     // commands and for numbers beyond the list.

@@ -1,5 +1,5 @@
-// CommandLineBoxes over the Miscellaneous page's dialog: the "Additional Parameters"
-// box (1011) and the "Generated Command Line" box (1010).
+// CommandLineBoxes over the Miscellaneous page's dialog: its "Additional Parameters"
+// and "Generated Command Line" boxes.
 #pragma once
 
 #include <windows.h>

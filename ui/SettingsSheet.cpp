@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "converter/ConverterContract.h"
+#include "options/ArgumentQuoting.h"
 #include "settings/SettingsStore.h"
 #include "ui/FileChecks.h"
 #include "ui/HistoryMenu.h"
@@ -60,21 +61,14 @@ SettingsSheet::SettingsSheet(options::ArgumentSet& arguments)
     : arguments_(arguments),
       basic_(arguments),
       advanced_(arguments),
-      composer_({&basic_.options(), &advanced_.options()}, boxes_),
+      composer_({&basic_.options(), &advanced_.options()}, boxes_,
+          [this] { return options::FileNames{basic_.inputText(), basic_.outputText()}; }),
       misc_(arguments, composer_, boxes_),
       messageBox_(&defaultMessageBox)
 {
 }
 
-SettingsSheet::~SettingsSheet()
-{
-    if (largeIcon_ != nullptr) {
-        DestroyIcon(largeIcon_);
-    }
-    if (smallIcon_ != nullptr) {
-        DestroyIcon(smallIcon_);
-    }
-}
+SettingsSheet::~SettingsSheet() = default;
 
 INT_PTR SettingsSheet::show(HWND owner)
 {
@@ -165,12 +159,12 @@ void SettingsSheet::setIcons()
 {
     const HWND sheetWindow = hwnd();
     const HINSTANCE module = win::moduleInstance();
-    largeIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-        GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-    smallIcon_ = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    SendMessageW(sheetWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_));
-    SendMessageW(sheetWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    largeIcon_.reset(static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+        GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR)));
+    smallIcon_.reset(static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+    SendMessageW(sheetWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
+    SendMessageW(sheetWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 }
 
 void SettingsSheet::createHistoryButton()
@@ -207,7 +201,7 @@ bool SettingsSheet::onApply()
     converterArguments_ = composer_.composeCommandLine(true);
     const settings::GuiSettings chosen = misc_.settings();
     logPath_ = chosen.runLogPath();
-    quotedOutputPath_ = basic_.options().outputPathArgument();
+    quotedOutputPath_ = options::quotedArgument(basic_.outputText());
     openAfterConversion_ = chosen.openAfterConversion;
 
     if (!validate()) {

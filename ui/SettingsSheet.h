@@ -19,6 +19,7 @@
 #include "ui/FileChecks.h"
 #include "ui/MiscPage.h"
 #include "win/Dialog.h"
+#include "win/Handle.h"
 
 namespace ui {
 
@@ -86,8 +87,8 @@ private:
     bool openAfterConversion_ = false;
 
     HWND historyButton_ = nullptr;
-    HICON largeIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    win::UniqueIcon largeIcon_;
+    win::UniqueIcon smallIcon_;
     bool confirmed_ = false;
     MessageBoxFunction messageBox_;
     std::function<void(SettingsSheet&)> shownHandler_;

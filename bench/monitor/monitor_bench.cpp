@@ -86,14 +86,14 @@ void writeAll(HANDLE writeEnd, const std::string& text)
     }
 }
 
-class NullView : public ProgressView {
+class NullView : public converter::ProgressView {
 public:
     void setProgressRange(int) override {}
     void setProgressPosition(int) override { ++updates; }
     void setStatusText(const std::wstring&) override {}
-    void showCounter(MessageType) override {}
-    void setCounterText(MessageType, const std::wstring&) override {}
-    void addMessageRow(MessageType, const std::wstring&, const std::wstring&) override { ++rows; }
+    void showCounter(converter::MessageType) override {}
+    void setCounterText(converter::MessageType, const std::wstring&) override {}
+    void addMessageRow(converter::MessageType, const std::wstring&, const std::wstring&) override { ++rows; }
     long updates = 0;
     long rows = 0;
 };
@@ -146,9 +146,9 @@ Result runFull(const std::string& text, const std::wstring& logPath, bool withLo
     win::UniqueHandle log(withLog ? CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
                                   : nullptr);
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     if (withRules) {
-        rules.loadRules(MessageRuleSet::defaultRuleFilePath());
+        rules.loadRules(converter::MessageRuleSet::defaultRuleFilePath());
     }
     NullView view;
     converter::OutputInterpreter interpreter(view, rules);
@@ -225,8 +225,8 @@ int main()
 
 
     // Classification cost per message early and late in a long run.
-    MessageRuleSet rules("en-us=");
-    rules.loadRules(MessageRuleSet::defaultRuleFilePath());
+    converter::MessageRuleSet rules("en-us=");
+    rules.loadRules(converter::MessageRuleSet::defaultRuleFilePath());
     const std::wstring samples[] = { L"Warning: The font Helv is not embedded. A substitute font is used for it.",
         L"This file had errors that were repaired or ignored.", L"Error: /undefinedresource in findresource",
         L"Substituting font Times-Roman for TimesNewRoman.", L"Some unknown chatter from the converter",

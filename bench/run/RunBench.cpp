@@ -578,14 +578,14 @@ void benchRowMemory(const std::wstring& ruleFile)
 
 // ---- 6. Interpretation alone -----------------------------------------------------------
 
-class NullView : public ProgressView {
+class NullView : public converter::ProgressView {
 public:
     void setProgressRange(int) override {}
     void setProgressPosition(int) override {}
     void setStatusText(const std::wstring&) override {}
-    void showCounter(MessageType) override {}
-    void setCounterText(MessageType, const std::wstring&) override {}
-    void addMessageRow(MessageType, const std::wstring&, const std::wstring&) override { ++rows; }
+    void showCounter(converter::MessageType) override {}
+    void setCounterText(converter::MessageType, const std::wstring&) override {}
+    void addMessageRow(converter::MessageType, const std::wstring&, const std::wstring&) override { ++rows; }
     int rows = 0;
 };
 
@@ -596,16 +596,16 @@ void benchInterpretation(const std::wstring& ruleFile)
         bytes += (k % 20 == 0 ? "Flood message " : "flood filler ") + std::to_string(k) + "\r\n";
     }
     NullView view;
-    MessageRuleSet rules;
+    converter::MessageRuleSet rules;
     rules.loadRules(ruleFile);
-    OutputInterpreter interpreter(view, rules);
+    converter::OutputInterpreter interpreter(view, rules);
     interpreter.reset(nullptr);
     size_t lines = 0;
-    OutputReader reader([&](std::wstring_view) { ++lines; });
+    converter::OutputReader reader([&](std::wstring_view) { ++lines; });
     long long start = qpcNow();
     reader.consumeBytes(bytes);
     const double assemblyMs = qpcToMs(qpcNow() - start);
-    OutputReader interpreting([&](std::wstring_view line) { interpreter.interpretLine(line); });
+    converter::OutputReader interpreting([&](std::wstring_view line) { interpreter.interpretLine(line); });
     start = qpcNow();
     interpreting.consumeBytes(bytes);
     const double interpretMs = qpcToMs(qpcNow() - start);
@@ -631,13 +631,13 @@ void benchRunnerWithoutDialog(const std::wstring& ruleFile, bool withRules)
     const std::wstring scriptPath = temporaryPath(L"nodialog.txt");
     testing_support::writeFileBytes(scriptPath, "flood 100000 5\nexit 0\n");
     NullView view;
-    MessageRuleSet rules;
+    converter::MessageRuleSet rules;
     if (withRules) {
         rules.loadRules(ruleFile);
     }
-    OutputInterpreter interpreter(view, rules);
+    converter::OutputInterpreter interpreter(view, rules);
     interpreter.reset(nullptr);
-    OutputReader reader([&](std::wstring_view line) { interpreter.interpretLine(line); });
+    converter::OutputReader reader([&](std::wstring_view line) { interpreter.interpretLine(line); });
     converter::ProcessRunner runner(interpreter, reader);
     runner.reset(L"\"" + directoryOfProgram() + L"korvello.exe\" --standin-script=" + scriptPath
         + L" \"input.pdf\" \"" + temporaryPath(L"nodialog.djvu") + L"\"", nullptr, L"");

@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "support/BenchSupport.h"
 #include "win/Handle.h"
+
+using bench::median;
 
 namespace {
 
@@ -97,16 +100,6 @@ Sample measure(const std::wstring& program)
         WaitForSingleObject(process.hProcess, 5000);
     }
     return sample;
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // The start below which a quarter of the starts lie: on a busy machine the less

@@ -91,7 +91,7 @@ TEST(PatternFirstBytes, MisreadPatternsOnceHidMessages)
     for (const auto& [pattern, message] : cases) {
         converter::MessageRuleSet rules("ja=");
         rules.loadRulesFromText(std::string("expression=") + pattern + "\ntype=warn\ndefault=shown\n");
-        EXPECT_EQ(rules.classifyMessage(message).type, MessageType::Warn) << pattern;
+        EXPECT_EQ(rules.classifyMessage(message).type, converter::MessageType::Warn) << pattern;
     }
 }
 

@@ -40,8 +40,8 @@ struct Fixture {
         }
     }
     RecordingView view;
-    MessageRuleSet rules;
-    OutputInterpreter interpreter;
+    converter::MessageRuleSet rules;
+    converter::OutputInterpreter interpreter;
 };
 
 } // namespace
@@ -56,7 +56,7 @@ TEST(InterpreterLines, PageCountAndPageLines)
     EXPECT_EQ(f.view.calls[0], L"range 12");
     EXPECT_EQ(f.view.calls[1], L"position 2");
     EXPECT_EQ(f.view.calls[2], L"status Now processing page 3/12...");
-    EXPECT_EQ(f.interpreter.previousLineKind(), LineKind::Page);
+    EXPECT_EQ(f.interpreter.previousLineKind(), converter::LineKind::Page);
 }
 
 TEST(InterpreterLines, NotPageLinesAreMessages)
@@ -71,10 +71,10 @@ TEST(InterpreterLines, NotPageLinesAreMessages)
     EXPECT_EQ(f.view.calls[2], L"position -1");
     EXPECT_EQ(f.view.calls[3], L"status Now processing page 0/0...");
     EXPECT_EQ(f.interpreter.currentPage(), 2147483647);
-    EXPECT_EQ(OutputInterpreter::integerValue(L"  -42abc"), -42);
-    EXPECT_EQ(OutputInterpreter::integerValue(L"+7"), 7);
-    EXPECT_EQ(OutputInterpreter::integerValue(L"x7"), 0);
-    EXPECT_EQ(OutputInterpreter::integerValue(L"-99999999999"), -2147483647 - 1);
+    EXPECT_EQ(converter::OutputInterpreter::integerValue(L"  -42abc"), -42);
+    EXPECT_EQ(converter::OutputInterpreter::integerValue(L"+7"), 7);
+    EXPECT_EQ(converter::OutputInterpreter::integerValue(L"x7"), 0);
+    EXPECT_EQ(converter::OutputInterpreter::integerValue(L"-99999999999"), -2147483647 - 1);
 }
 
 TEST(InterpreterMessages, WarningWithContinuationsIsOneRow)
@@ -106,7 +106,7 @@ TEST(InterpreterMessages, NoticeLinesAndContinuationAfterPage)
     EXPECT_EQ(f.view.rows[0], L"row info [1] after page");
     // Without its first eight characters, shown literally: no insert is read for "%1".
     EXPECT_EQ(f.view.rows[1], L"row info [1] * Note 50% done %1 %0 x");
-    EXPECT_EQ(f.interpreter.previousLineKind(), LineKind::Notice);
+    EXPECT_EQ(f.interpreter.previousLineKind(), converter::LineKind::Notice);
     f.lines({ L"   continues notice" });
     f.interpreter.flushPendingMessage();
     ASSERT_EQ(f.view.rows.size(), 3u);
@@ -159,7 +159,7 @@ TEST(InterpreterReport, EndOfRunMessagesAreTemplatesAndFlushFirst)
     f.interpreter.reset(nullptr);
     EXPECT_EQ(f.interpreter.errorCount(), 0);
     EXPECT_EQ(f.interpreter.errorCountText(), L"");
-    EXPECT_EQ(f.interpreter.previousLineKind(), LineKind::Other);
+    EXPECT_EQ(f.interpreter.previousLineKind(), converter::LineKind::Other);
 }
 
 TEST(InterpreterLog, BytesOfTheLog)
@@ -257,7 +257,7 @@ TEST(InterpreterMessages, LongRowTextsAreShortenedVisibly)
     f.interpreter.flushPendingMessage();
     ASSERT_EQ(f.view.rows.size(), 1u);
     const std::wstring& row = f.view.rows[0];
-    EXPECT_EQ(row.size(), std::wstring(L"row error [] ").size() + OutputInterpreter::kMaxRowCharacters + 1);
+    EXPECT_EQ(row.size(), std::wstring(L"row error [] ").size() + converter::OutputInterpreter::kMaxRowCharacters + 1);
     EXPECT_EQ(row.back(), base::kCutMark);
     EXPECT_EQ(f.interpreter.errorCount(), 1);
 }

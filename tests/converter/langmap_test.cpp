@@ -10,14 +10,14 @@
 
 namespace {
 
-MessageRuleSet& shippedRules(const char* key)
+converter::MessageRuleSet& shippedRules(const char* key)
 {
     // Loaded from beside the test program, where the build copies the shipped file.
-    static MessageRuleSet english("en-us=");
-    static MessageRuleSet japanese("ja=");
+    static converter::MessageRuleSet english("en-us=");
+    static converter::MessageRuleSet japanese("ja=");
     static bool loaded = [] {
-        english.loadRules(MessageRuleSet::defaultRuleFilePath());
-        japanese.loadRules(MessageRuleSet::defaultRuleFilePath());
+        english.loadRules(converter::MessageRuleSet::defaultRuleFilePath());
+        japanese.loadRules(converter::MessageRuleSet::defaultRuleFilePath());
         return true;
     }();
     (void)loaded;
@@ -26,11 +26,11 @@ MessageRuleSet& shippedRules(const char* key)
 
 struct Expect {
     const wchar_t* message;
-    MessageType type;
+    converter::MessageType type;
     const wchar_t* text; // nullptr: any text
 };
 
-void check(MessageRuleSet& rules, const Expect& e)
+void check(converter::MessageRuleSet& rules, const Expect& e)
 {
     const auto result = rules.classifyMessage(e.message);
     EXPECT_EQ(result.type, e.type) << std::string(e.message, e.message + wcslen(e.message));
@@ -43,15 +43,15 @@ void check(MessageRuleSet& rules, const Expect& e)
 
 TEST(Langmap, EndOfRunMessagesEnglish)
 {
-    MessageRuleSet& rules = shippedRules("en-us=");
+    converter::MessageRuleSet& rules = shippedRules("en-us=");
     ASSERT_GT(rules.ruleCount(), 20u);
     for (const Expect& e : {
-             Expect{ L"process_success 12", MessageType::Info, L"Finished in 12 seconds." },
-             Expect{ L"process_canceled", MessageType::Info, L"The conversion was canceled at your request." },
-             Expect{ L"process_terminated", MessageType::Error,
+             Expect{ L"process_success 12", converter::MessageType::Info, L"Finished in 12 seconds." },
+             Expect{ L"process_canceled", converter::MessageType::Info, L"The conversion was canceled at your request." },
+             Expect{ L"process_terminated", converter::MessageType::Error,
                  L"The converter did not stop when asked and was terminated." },
-             Expect{ L"process_error 3", MessageType::Error, L"The converter stopped with error code 3." },
-             Expect{ L"process_abort 0", MessageType::Error,
+             Expect{ L"process_error 3", converter::MessageType::Error, L"The converter stopped with error code 3." },
+             Expect{ L"process_abort 0", converter::MessageType::Error,
                  L"The converter could not be followed to its end; the result is unknown." },
          }) {
         check(rules, e);
@@ -60,56 +60,56 @@ TEST(Langmap, EndOfRunMessagesEnglish)
 
 TEST(Langmap, EndOfRunMessagesJapanese)
 {
-    MessageRuleSet& rules = shippedRules("ja=");
-    check(rules, { L"process_success 12", MessageType::Info, L"処理時間: 12 秒" });
-    check(rules, { L"process_canceled", MessageType::Info, L"要求により変換を中止しました。" });
-    check(rules, { L"process_terminated", MessageType::Error, L"コンバータが停止の要求に応じなかったため、強制終了しました。" });
-    check(rules, { L"process_error 4294967295", MessageType::Error, L"コンバータがエラーコード 4294967295 で終了しました。" });
-    check(rules, { L"process_abort 0", MessageType::Error, L"コンバータの終了を確認できませんでした。結果は不明です。" });
+    converter::MessageRuleSet& rules = shippedRules("ja=");
+    check(rules, { L"process_success 12", converter::MessageType::Info, L"処理時間: 12 秒" });
+    check(rules, { L"process_canceled", converter::MessageType::Info, L"要求により変換を中止しました。" });
+    check(rules, { L"process_terminated", converter::MessageType::Error, L"コンバータが停止の要求に応じなかったため、強制終了しました。" });
+    check(rules, { L"process_error 4294967295", converter::MessageType::Error, L"コンバータがエラーコード 4294967295 で終了しました。" });
+    check(rules, { L"process_abort 0", converter::MessageType::Error, L"コンバータの終了を確認できませんでした。結果は不明です。" });
 }
 
 TEST(Langmap, ConverterMessagesGraded)
 {
-    MessageRuleSet& rules = shippedRules("en-us=");
+    converter::MessageRuleSet& rules = shippedRules("en-us=");
     for (const Expect& e : {
              // Errors that stop a page.
-             Expect{ L"Error: /undefined in pdfmark", MessageType::Error,
+             Expect{ L"Error: /undefined in pdfmark", converter::MessageType::Error,
                  L"Unknown operator or name pdfmark; the page could not be rendered completely." },
-             Expect{ L"Error: /undefinedresource in findresource", MessageType::Error,
+             Expect{ L"Error: /undefinedresource in findresource", converter::MessageType::Error,
                  L"A resource the document needs (a font, CMap or encoding) is missing (in findresource)." },
-             Expect{ L"Error: /invalidfont in definefont", MessageType::Error, nullptr },
-             Expect{ L"Error: /rangecheck in --get--", MessageType::Error,
+             Expect{ L"Error: /invalidfont in definefont", converter::MessageType::Error, nullptr },
+             Expect{ L"Error: /rangecheck in --get--", converter::MessageType::Error,
                  L"PostScript error rangecheck in --get--; the page could not be rendered completely." },
-             Expect{ L"Error: /stackunderflow", MessageType::Error, nullptr },
-             Expect{ L"Error: something unexpected happened", MessageType::Error, L"something unexpected happened" },
+             Expect{ L"Error: /stackunderflow", converter::MessageType::Error, nullptr },
+             Expect{ L"Error: something unexpected happened", converter::MessageType::Error, L"something unexpected happened" },
              // Repairs are warnings.
-             Expect{ L"Error: An error occurred while reading an XREF table.", MessageType::Warn,
+             Expect{ L"Error: An error occurred while reading an XREF table.", converter::MessageType::Warn,
                  L"The document's cross-reference table is damaged; it was rebuilt." },
              Expect{ L"Warning: The xref table has the wrong number of entries. The file will be reconstructed.",
-                 MessageType::Warn, nullptr },
-             Expect{ L"This file had errors that were repaired or ignored.", MessageType::Warn, nullptr },
-             Expect{ L"Warning: stream Length incorrect.", MessageType::Warn, nullptr },
-             Expect{ L"Warning: unknown operator 'BDCx' skipped", MessageType::Warn,
+                 converter::MessageType::Warn, nullptr },
+             Expect{ L"This file had errors that were repaired or ignored.", converter::MessageType::Warn, nullptr },
+             Expect{ L"Warning: stream Length incorrect.", converter::MessageType::Warn, nullptr },
+             Expect{ L"Warning: unknown operator 'BDCx' skipped", converter::MessageType::Warn,
                  L"Unknown operator BDCx in the page content was skipped." },
              // Fonts.
              Expect{ L"Warning: The font Helv is not embedded. A substitute font is used for it. The output may look "
                      L"different.",
-                 MessageType::Warn, L"Font Helv is not embedded in the document; a substitute font is used." },
-             Expect{ L"Substituting font Times-Roman for TimesNewRoman.", MessageType::Warn,
+                 converter::MessageType::Warn, L"Font Helv is not embedded in the document; a substitute font is used." },
+             Expect{ L"Substituting font Times-Roman for TimesNewRoman.", converter::MessageType::Warn,
                  L"Font TimesNewRoman is replaced by Times-Roman." },
-             Expect{ L"Can't find the font MS-Mincho.", MessageType::Warn, L"MS-Mincho was not found; a substitute is used." },
-             Expect{ L"Warning: something else odd", MessageType::Warn, L"something else odd" },
+             Expect{ L"Can't find the font MS-Mincho.", converter::MessageType::Warn, L"MS-Mincho was not found; a substitute is used." },
+             Expect{ L"Warning: something else odd", converter::MessageType::Warn, L"something else odd" },
              // Notices worth knowing, and chatter.
-             Expect{ L"This file was produced by: SomeWriter 2.0", MessageType::Info,
+             Expect{ L"This file was produced by: SomeWriter 2.0", converter::MessageType::Info,
                  L"The document was produced by SomeWriter 2.0." },
-             Expect{ L"Korvello 1.0 (stand-in) converting the document", MessageType::Ignore, nullptr },
-             Expect{ L"Loading the colour profile for the page.", MessageType::Ignore, nullptr },
-             Expect{ L"Page 3 (612 x 792)", MessageType::Ignore, nullptr },
-             Expect{ L"Processing pages 2 through 5.", MessageType::Ignore, nullptr },
-             Expect{ L"Conversion done.", MessageType::Ignore, nullptr },
-             Expect{ L"The file will be reconstructed.", MessageType::Ignore, nullptr },
-             Expect{ L"Copyright (C) 2026 Veltrana", MessageType::Ignore, nullptr },
-             Expect{ L"Some unknown chatter", MessageType::None, nullptr },
+             Expect{ L"Korvello 1.0 (stand-in) converting the document", converter::MessageType::Ignore, nullptr },
+             Expect{ L"Loading the colour profile for the page.", converter::MessageType::Ignore, nullptr },
+             Expect{ L"Page 3 (612 x 792)", converter::MessageType::Ignore, nullptr },
+             Expect{ L"Processing pages 2 through 5.", converter::MessageType::Ignore, nullptr },
+             Expect{ L"Conversion done.", converter::MessageType::Ignore, nullptr },
+             Expect{ L"The file will be reconstructed.", converter::MessageType::Ignore, nullptr },
+             Expect{ L"Copyright (C) 2026 Veltrana", converter::MessageType::Ignore, nullptr },
+             Expect{ L"Some unknown chatter", converter::MessageType::None, nullptr },
          }) {
         check(rules, e);
     }
@@ -117,11 +117,11 @@ TEST(Langmap, ConverterMessagesGraded)
 
 TEST(Langmap, ConverterMessagesJapaneseTexts)
 {
-    MessageRuleSet& rules = shippedRules("ja=");
-    check(rules, { L"Warning: The font Helv is not embedded.", MessageType::Warn,
+    converter::MessageRuleSet& rules = shippedRules("ja=");
+    check(rules, { L"Warning: The font Helv is not embedded.", converter::MessageType::Warn,
                      L"フォント Helv は文書に埋め込まれていません。代替フォントを使用します。" });
-    check(rules, { L"Error: /ioerror in readstring", MessageType::Error, L"文書を読み込めませんでした（readstring）。" });
-    check(rules, { L"Warning: odd", MessageType::Warn, L"odd" });
+    check(rules, { L"Error: /ioerror in readstring", converter::MessageType::Error, L"文書を読み込めませんでした（readstring）。" });
+    check(rules, { L"Warning: odd", converter::MessageType::Warn, L"odd" });
 }
 
 // The default run of the stand-in converter, through the interpreter with the shipped rules.
@@ -154,14 +154,14 @@ TEST(Langmap, SampleRunThroughInterpreter)
 // Long messages (a warning with many continuation lines) are matched on their start.
 TEST(Langmap, LongMessagesStillMatch)
 {
-    MessageRuleSet& rules = shippedRules("en-us=");
+    converter::MessageRuleSet& rules = shippedRules("en-us=");
     const std::wstring detail(300000, L'd');
     const auto result = rules.classifyMessage(L"Warning: " + detail);
-    EXPECT_EQ(result.type, MessageType::Warn);
-    EXPECT_EQ(result.text, detail.substr(0, MessageRuleSet::kMaxMatchCharacters - 9));
+    EXPECT_EQ(result.type, converter::MessageType::Warn);
+    EXPECT_EQ(result.text, detail.substr(0, converter::MessageRuleSet::kMaxMatchCharacters - 9));
     const auto error = rules.classifyMessage(L"Error: /typecheck in " + detail);
-    EXPECT_EQ(error.type, MessageType::Error);
+    EXPECT_EQ(error.type, converter::MessageType::Error);
     // A message of megabytes is graded on its start, not lost at the matcher's limits.
     const auto huge = rules.classifyMessage(L"Error: " + std::wstring(1200000, L'h'));
-    EXPECT_EQ(huge.type, MessageType::Error);
+    EXPECT_EQ(huge.type, converter::MessageType::Error);
 }

@@ -24,14 +24,14 @@ struct Pipe {
     std::string pending;
 };
 
-void drain(Pipe& pipe, OutputReader& reader)
+void drain(Pipe& pipe, converter::OutputReader& reader)
 {
     reader.consumeBytes(pipe.pending);
     pipe.pending.clear();
 }
 
 struct Collector {
-    OutputReader reader{ [this](std::wstring_view line) { lines.emplace_back(line); } };
+    converter::OutputReader reader{ [this](std::wstring_view line) { lines.emplace_back(line); } };
     std::vector<std::wstring> lines;
 };
 
@@ -171,7 +171,7 @@ TEST(ReaderChunking, RandomChunkingGivesSameLinesAndLog)
     std::mt19937 random(424242);
     const char* pieces[] = { "Page 1", "Processing pages 1 through 9.", "   **** Warning: w", "   cont", "Error: e",
         "text %1 %", "\r", "\n", "\r\n", "\n\r", "\r\r", "\0", "\xFF", "\x95", "x" };
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText("expression=(.+)\ntype=info\ndefault=%1\n");
     for (int round = 0; round < 40; ++round) {
         std::string stream;
@@ -196,7 +196,7 @@ TEST(ReaderChunking, RandomChunkingGivesSameLinesAndLog)
                 win::UniqueHandle file(CreateFileW(log.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
                 interpreter.reset(file.get());
-                OutputReader reader([&](std::wstring_view line) {
+                converter::OutputReader reader([&](std::wstring_view line) {
                     lines.emplace_back(line);
                     interpreter.interpretLine(line);
                 });
@@ -240,7 +240,7 @@ TEST(ReaderChunking, RandomChunkingGivesSameLinesAndLog)
 TEST(ReaderDecodingJapanese, ShiftJisLinesReachTheLogAsUtf8)
 {
     testing_support::TempFile log(L"sjis_log");
-    MessageRuleSet rules("ja=");
+    converter::MessageRuleSet rules("ja=");
     rules.loadRulesFromText("expression=Warning: (.*)\ntype=warn\ndefault=W %1\nja=\xE8\xAD\xA6\xE5\x91\x8A %1\n");
     RecordingView view;
     converter::OutputInterpreter interpreter(view, rules);
@@ -248,7 +248,7 @@ TEST(ReaderDecodingJapanese, ShiftJisLinesReachTheLogAsUtf8)
         win::UniqueHandle file(CreateFileW(log.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
             FILE_ATTRIBUTE_NORMAL, nullptr));
         interpreter.reset(file.get());
-        OutputReader reader([&](std::wstring_view line) { interpreter.interpretLine(line); });
+        converter::OutputReader reader([&](std::wstring_view line) { interpreter.interpretLine(line); });
         Pipe pipe;
         // "   **** Warning: 変換" and a plain "変換" line, in code page 932.
         pipe.write("   **** Warning: \x95\xCF\x8A\xB7\r\n\x95\xCF\x8A\xB7\r\n");

@@ -21,7 +21,7 @@ const char kExampleRules[] = "expression=process_success (\\d+)\n"
                              "default=Finished in %1 seconds.\n"
                              "ja=\xE5\x87\xA6\xE7\x90\x86\xE6\x99\x82\xE9\x96\x93 %1 \xE7\xA7\x92\n";
 
-MessageRuleSet::Classification classify(MessageRuleSet& rules, const std::wstring& text)
+converter::MessageRuleSet::Classification classify(converter::MessageRuleSet& rules, const std::wstring& text)
 {
     return rules.classifyMessage(text);
 }
@@ -30,23 +30,23 @@ MessageRuleSet::Classification classify(MessageRuleSet& rules, const std::wstrin
 
 TEST(RulesParsing, ExampleRuleEnglishAndJapaneseKeys)
 {
-    MessageRuleSet english("en-us=");
+    converter::MessageRuleSet english("en-us=");
     english.loadRulesFromText(kExampleRules);
     ASSERT_EQ(english.ruleCount(), 1u);
     auto result = classify(english, L"process_success 12");
     EXPECT_EQ(result.text, L"Finished in 12 seconds.");
-    EXPECT_EQ(result.type, MessageType::Info);
+    EXPECT_EQ(result.type, converter::MessageType::Info);
 
-    MessageRuleSet japanese("ja=");
+    converter::MessageRuleSet japanese("ja=");
     japanese.loadRulesFromText(kExampleRules);
     result = classify(japanese, L"process_success 12");
     EXPECT_EQ(result.text, L"処理時間 12 秒");
-    EXPECT_EQ(result.type, MessageType::Info);
+    EXPECT_EQ(result.type, converter::MessageType::Info);
 }
 
 TEST(RulesParsing, TypeKeywordsAndOrderOfLines)
 {
-    MessageRuleSet rules("ja=");
+    converter::MessageRuleSet rules("ja=");
     rules.loadRulesFromText("before=\n"
                             "expression=A\n"
                             "ja=japanese A\n"
@@ -72,16 +72,16 @@ TEST(RulesParsing, TypeKeywordsAndOrderOfLines)
     ASSERT_EQ(rules.ruleCount(), 5u);
     EXPECT_EQ(rules.rule(0).pattern(), "A");
     EXPECT_EQ(rules.rule(0).templateText(), "japanese A");
-    EXPECT_EQ(rules.rule(0).type(), MessageType::Error);
+    EXPECT_EQ(rules.rule(0).type(), converter::MessageType::Error);
     EXPECT_EQ(rules.rule(1).templateText(), "first B");
-    EXPECT_EQ(rules.rule(1).type(), MessageType::Warn);
+    EXPECT_EQ(rules.rule(1).type(), converter::MessageType::Warn);
     EXPECT_EQ(rules.rule(2).templateText(), "last C");
-    EXPECT_EQ(rules.rule(2).type(), MessageType::Info);
+    EXPECT_EQ(rules.rule(2).type(), converter::MessageType::Info);
     EXPECT_EQ(rules.rule(3).pattern(), "E");
-    EXPECT_EQ(rules.rule(3).type(), MessageType::Ignore);
+    EXPECT_EQ(rules.rule(3).type(), converter::MessageType::Ignore);
     EXPECT_EQ(rules.rule(3).templateText(), "");
     EXPECT_EQ(rules.rule(4).pattern(), "F");
-    EXPECT_EQ(rules.rule(4).type(), MessageType::None);
+    EXPECT_EQ(rules.rule(4).type(), converter::MessageType::None);
 }
 
 TEST(RulesParsing, LineBreaksWhitespaceAndUnterminatedLastLine)
@@ -102,18 +102,18 @@ TEST(RulesParsing, LineBreaksWhitespaceAndUnterminatedLastLine)
         }
     }
     for (const std::string& text : { lf, crlf, cr, lf.substr(0, lf.size() - 1) }) {
-        MessageRuleSet rules("ja=");
+        converter::MessageRuleSet rules("ja=");
         rules.loadRulesFromText(text);
         ASSERT_EQ(rules.ruleCount(), 1u);
         EXPECT_EQ(rules.rule(0).pattern(), "^Warn(ing)");
         EXPECT_EQ(rules.rule(0).templateText(), "  W%1"); // leading blanks after the keyword stay
-        EXPECT_EQ(rules.rule(0).type(), MessageType::Warn);
+        EXPECT_EQ(rules.rule(0).type(), converter::MessageType::Warn);
     }
 }
 
 TEST(RulesParsing, KeywordsInsideTextsAndLinesBeforeTheFirstExpression)
 {
-    MessageRuleSet rules("ja=");
+    converter::MessageRuleSet rules("ja=");
     rules.loadRulesFromText("default=orphan\n"
                             "expression=X\n"
                             "ja=a text with type=error inside\n" // taken as a type line (invalid value)
@@ -129,7 +129,7 @@ TEST(RulesParsing, KeywordsInsideTextsAndLinesBeforeTheFirstExpression)
 
 TEST(RulesParsing, EmptyLanguageKeyUsesOnlyDefaultTexts)
 {
-    MessageRuleSet rules("");
+    converter::MessageRuleSet rules("");
     rules.loadRulesFromText("expression=A\r\ntype=info\r\ndefault=the default\r\nja=japanese\r\nsome comment\r\n"
                             "expression=B\r\ntype=info\r\nja=only japanese\r\n");
     ASSERT_EQ(rules.ruleCount(), 1u);
@@ -139,7 +139,7 @@ TEST(RulesParsing, EmptyLanguageKeyUsesOnlyDefaultTexts)
 TEST(RulesParsing, LongLinesAndZeroBytes)
 {
     std::string longText(3000000, 'x');
-    MessageRuleSet rules("ja=");
+    converter::MessageRuleSet rules("ja=");
     rules.loadRulesFromText("expression=L\ntype=warn\ndefault=" + longText + "\n");
     ASSERT_EQ(rules.ruleCount(), 1u);
     EXPECT_EQ(rules.rule(0).templateText().size(), longText.size());
@@ -161,11 +161,11 @@ TEST(RulesParsing, AnUnknownTypeSkipsTheRule)
 {
     // A misspelt type must not hide what the rule matches: the later rules decide.
     for (const char* type : { "Warn", " warn", "warning", "" }) {
-        MessageRuleSet rules("en-us=");
+        converter::MessageRuleSet rules("en-us=");
         rules.loadRulesFromText(std::string("expression=E\ntype=") + type + "\ndefault=hidden\n"
             "expression=E\ntype=error\ndefault=shown\n");
         const auto result = rules.classifyMessage(L"E");
-        EXPECT_EQ(result.type, MessageType::Error) << type;
+        EXPECT_EQ(result.type, converter::MessageType::Error) << type;
         EXPECT_EQ(result.text, L"shown") << type;
     }
 }
@@ -174,7 +174,7 @@ TEST(RulesFile, LoadsFromDiskAndMissingFileGivesNoRules)
 {
     TempFile file(L"rules");
     file.write(kExampleRules);
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRules(file.path());
     EXPECT_EQ(rules.ruleCount(), 1u);
 
@@ -201,50 +201,50 @@ TEST(RulesFile, LoadsFromDiskAndMissingFileGivesNoRules)
     EXPECT_EQ(rules.loadError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(rules.sourcePath(), file.path() + L".missing");
     auto result = rules.classifyMessage(L"process_success 3");
-    EXPECT_EQ(result.type, MessageType::None);
+    EXPECT_EQ(result.type, converter::MessageType::None);
     EXPECT_TRUE(result.text.empty());
 
-    const std::wstring path = MessageRuleSet::defaultRuleFilePath();
+    const std::wstring path = converter::MessageRuleSet::defaultRuleFilePath();
     ASSERT_GE(path.size(), 11u);
     EXPECT_EQ(path.substr(path.size() - 12), L"\\langmap.txt");
 }
 
 TEST(RulesClassify, AnchoredFirstRuleDecidesAndUnmatchedIsNone)
 {
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText("expression=Warning\ntype=warn\ndefault=first\n"
                             "expression=Warning: (.*)\ntype=error\ndefault=second %1\n"
                             "expression=Hidden\ndefault=hidden text\n");
     EXPECT_EQ(rules.classifyMessage(L"Warning: x").text, L"first");
-    EXPECT_EQ(rules.classifyMessage(L"Warning: x").type, MessageType::Warn);
-    EXPECT_EQ(rules.classifyMessage(L"A Warning: x").type, MessageType::None);
-    EXPECT_EQ(rules.classifyMessage(L"warning: x").type, MessageType::None); // case-sensitive
+    EXPECT_EQ(rules.classifyMessage(L"Warning: x").type, converter::MessageType::Warn);
+    EXPECT_EQ(rules.classifyMessage(L"A Warning: x").type, converter::MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"warning: x").type, converter::MessageType::None); // case-sensitive
     auto hidden = rules.classifyMessage(L"Hidden thing");
-    EXPECT_EQ(hidden.type, MessageType::None); // a rule with text but no type hides the message
+    EXPECT_EQ(hidden.type, converter::MessageType::None); // a rule with text but no type hides the message
     EXPECT_EQ(hidden.text, L"hidden text");
 }
 
 TEST(RulesClassify, EmptyOutputPassesOnAndIgnoreWithoutTextDecides)
 {
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText("expression=M(\\d*)\ntype=error\ndefault=%1\n"
                             "expression=M\ntype=ignore\n"
                             "expression=M\ntype=info\ndefault=never\n"
                             "expression=N(x)?\ntype=warn\ndefault=[%1][%2][%9]\n");
     auto digits = rules.classifyMessage(L"M42");
-    EXPECT_EQ(digits.type, MessageType::Error);
+    EXPECT_EQ(digits.type, converter::MessageType::Error);
     EXPECT_EQ(digits.text, L"42");
     auto ignored = rules.classifyMessage(L"M");
-    EXPECT_EQ(ignored.type, MessageType::Ignore);
+    EXPECT_EQ(ignored.type, converter::MessageType::Ignore);
     // A group that did not take part and inserts beyond the groups give empty text.
     auto missing = rules.classifyMessage(L"N");
-    EXPECT_EQ(missing.type, MessageType::Warn);
+    EXPECT_EQ(missing.type, converter::MessageType::Warn);
     EXPECT_EQ(missing.text, L"[][][]");
 }
 
 TEST(RulesClassify, LazyCompilationBadPatternsAndCopies)
 {
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText("expression=(unclosed\ntype=error\ndefault=bad\n"
                             "expression=Good\ntype=info\ndefault=good\n"
                             "expression=Unreached\ntype=info\ndefault=u\n");
@@ -263,11 +263,11 @@ TEST(RulesClassify, LazyCompilationBadPatternsAndCopies)
 
 TEST(RulesClassify, CaretDollarAndInlineCaseFolding)
 {
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText("expression=^(?i:error) (\\w+)$\ntype=error\ndefault=E %1\n");
     EXPECT_EQ(rules.classifyMessage(L"ERROR code").text, L"E code");
-    EXPECT_EQ(rules.classifyMessage(L"ERROR code more").type, MessageType::None);
-    EXPECT_EQ(rules.classifyMessage(L"error a\nb").type, MessageType::None); // $ is the end of the text
+    EXPECT_EQ(rules.classifyMessage(L"ERROR code more").type, converter::MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"error a\nb").type, converter::MessageType::None); // $ is the end of the text
 }
 
 TEST(RulesClassify, LiteralPrefixTurnsAwayOnlyWhatCannotMatch)
@@ -287,23 +287,23 @@ TEST(RulesClassify, LiteralPrefixTurnsAwayOnlyWhatCannotMatch)
 
     // The same decisions with and without the shortcut: patterns whose prefix is long
     // against messages that share some of it.
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText("expression=Warnings?: (.*)\ntype=warn\ndefault=W %1\n"
                             "expression=ab+c\ntype=info\ndefault=abc\n"
                             "expression=Error: (\\w+)\ntype=error\ndefault=E %1\n");
     EXPECT_EQ(rules.classifyMessage(L"Warning: x").text, L"W x");
     EXPECT_EQ(rules.classifyMessage(L"Warnings: y").text, L"W y");
-    EXPECT_EQ(rules.classifyMessage(L"Warn").type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"Warn").type, converter::MessageType::None);
     EXPECT_EQ(rules.classifyMessage(L"abbbc").text, L"abc");
-    EXPECT_EQ(rules.classifyMessage(L"ac").type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"ac").type, converter::MessageType::None);
     EXPECT_EQ(rules.classifyMessage(L"Error: font").text, L"E font");
-    EXPECT_EQ(rules.classifyMessage(L"Error:").type, MessageType::None);
-    EXPECT_EQ(rules.classifyMessage(L"").type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"Error:").type, converter::MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"").type, converter::MessageType::None);
 }
 
 TEST(RulesBadInput, PercentInConverterTextAndTemplates)
 {
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText("expression=Msg (.*)\ntype=warn\ndefault=got %1 and %2\n"
                             "expression=Trail\ntype=error\ndefault=rejected %\n"
                             "expression=Tr\ntype=info\ndefault=next rule\n"
@@ -319,16 +319,16 @@ TEST(RulesBadInput, PercentInConverterTextAndTemplates)
 
 TEST(RulesBadInput, CatastrophicPatternsGiveUp)
 {
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText("expression=(a+)+b\ntype=error\ndefault=slow\n"
                             "expression=(x|x)*y\ntype=error\ndefault=slow2\n"
                             "expression=a\ntype=info\ndefault=fallback\n");
     const std::wstring subject(5000, L'a');
     auto result = rules.classifyMessage(subject);
     EXPECT_EQ(result.text, L"fallback");
-    EXPECT_EQ(rules.classifyMessage(std::wstring(100000, L'x')).type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(std::wstring(100000, L'x')).type, converter::MessageType::None);
     // Patterns with huge or nested repeats compile (or fail) quickly and never match wrongly.
-    MessageRuleSet repeats("en-us=");
+    converter::MessageRuleSet repeats("en-us=");
     repeats.loadRulesFromText("expression=(((a{1,1000}){1,1000}){1,1000})b\ntype=error\ndefault=r1\n"
                               "expression=a{100000}{100000}\ntype=error\ndefault=r2\n"
                               "expression=(?:x{9999}){9999}\ntype=error\ndefault=r3\n"
@@ -336,7 +336,7 @@ TEST(RulesBadInput, CatastrophicPatternsGiveUp)
                               "expression=a\ntype=info\ndefault=plain\n");
     EXPECT_EQ(repeats.classifyMessage(std::wstring(3000, L'a')).text, L"plain");
     // A 10 MB message through a pattern that scans it.
-    MessageRuleSet scan("en-us=");
+    converter::MessageRuleSet scan("en-us=");
     scan.loadRulesFromText("expression=.*Z\ntype=error\ndefault=z\nexpression=.\ntype=info\ndefault=any\n");
     EXPECT_EQ(scan.classifyMessage(std::wstring(10 * 1024 * 1024, L'q')).text, L"any");
 }
@@ -345,15 +345,15 @@ TEST(RulesBadInput, InvalidUtf8AndNulBytesInFile)
 {
     std::string file = "expression=Bad\xFF\xFE(.)\ntype=warn\ndefault=t\xC3\n"
                        "expression=\xE3\x81\xAB(.)\ntype=info\ndefault=\xC0\xAFok %1\n";
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText(file);
     ASSERT_EQ(rules.ruleCount(), 2u);
-    EXPECT_EQ(rules.classifyMessage(L"Bad\xFFFD\xFFFDx").type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(L"Bad\xFFFD\xFFFDx").type, converter::MessageType::None);
     auto result = rules.classifyMessage(L"にx");
-    EXPECT_EQ(result.type, MessageType::Info);
+    EXPECT_EQ(result.type, converter::MessageType::Info);
     EXPECT_NE(result.text.find(L"ok x"), std::wstring::npos);
     // Lone surrogates in a message are encoded with substitutions and never crash.
-    EXPECT_EQ(rules.classifyMessage(std::wstring(L"\xD800\xDC00\xDFFF", 3)).type, MessageType::None);
+    EXPECT_EQ(rules.classifyMessage(std::wstring(L"\xD800\xDC00\xDFFF", 3)).type, converter::MessageType::None);
 }
 
 TEST(RulesBadInput, RandomRuleFilesAndMessagesNeverCrash)
@@ -377,11 +377,11 @@ TEST(RulesBadInput, RandomRuleFilesAndMessagesNeverCrash)
                 file.push_back(static_cast<char>(random() % 256));
             }
         }
-        MessageRuleSet rules((round % 2) == 0 ? "ja=" : "");
+        converter::MessageRuleSet rules((round % 2) == 0 ? "ja=" : "");
         rules.loadRulesFromText(file);
         for (const std::wstring& message : messages) {
             auto result = rules.classifyMessage(message);
-            EXPECT_TRUE(result.type >= MessageType::None && result.type <= MessageType::Ignore);
+            EXPECT_TRUE(result.type >= converter::MessageType::None && result.type <= converter::MessageType::Ignore);
         }
     }
 }
@@ -394,10 +394,10 @@ TEST(RulesBadInput, HugeMessagesAndWidthInsertsStayBounded)
     for (int i = 0; i < 200; ++i) {
         templateText += "%1!9999s!";
     }
-    MessageRuleSet rules("en-us=");
+    converter::MessageRuleSet rules("en-us=");
     rules.loadRulesFromText("expression=Error: (.*)\ntype=error\ndefault=" + templateText + "\n");
     const auto result = rules.classifyMessage(L"Error: " + std::wstring(5000000, L'e'));
-    EXPECT_EQ(result.type, MessageType::Error);
+    EXPECT_EQ(result.type, converter::MessageType::Error);
     EXPECT_EQ(result.text.size(), base::kMaxFormattedCharacters + 1);
     EXPECT_EQ(result.text.back(), base::kCutMark);
 }
@@ -409,7 +409,7 @@ TEST(RulesLanguage, KeyFollowsTheStringTable)
     const LCID saved = GetThreadLocale();
     for (const LCID locale : { MAKELCID(0x411, SORT_DEFAULT), MAKELCID(0x409, SORT_DEFAULT) }) {
         SetThreadLocale(locale);
-        MessageRuleSet rules;
+        converter::MessageRuleSet rules;
         const bool japanese = base::loadString(IDS_TYPE_WARNING) == L"警告";
         EXPECT_EQ(rules.languageKey(), japanese ? "ja=" : "en-us=") << locale;
     }
@@ -418,7 +418,7 @@ TEST(RulesLanguage, KeyFollowsTheStringTable)
 
 TEST(RulesLanguageJapanese, JapaneseKeyFromTheResources)
 {
-    MessageRuleSet rules;
+    converter::MessageRuleSet rules;
     EXPECT_EQ(rules.languageKey(), "ja=");
     rules.loadRulesFromText(kExampleRules);
     EXPECT_EQ(rules.classifyMessage(L"process_success 7").text, L"処理時間 7 秒");

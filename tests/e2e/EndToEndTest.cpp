@@ -401,7 +401,7 @@ TEST(EndToEnd, AFolderAsInputIsRefusedAndAHugeFileArgumentShown)
     EXPECT_EQ(0u, gui.waitForExit().value_or(12345));
 }
 
-// Dropped files are covered inside the process (tests/sheet): a WM_DROPFILES posted from
+// Dropped files are covered inside the process (tests/ui): a WM_DROPFILES posted from
 // another process carries a memory handle of the sender, which the receiver cannot read.
 TEST(EndToEnd, FirstSheetWithoutFilesAcceptsDrops)
 {

@@ -31,7 +31,7 @@ public:
         const std::wstring buddyText = at(spin.buddy).text;
         const bool numeric = !buddyText.empty()
             && std::all_of(buddyText.begin(), buddyText.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
-        const int current = numeric ? options::convertNumber(buddyText) : spin.spinPosition;
+        const int current = numeric ? options::parseOptionNumber(buddyText) : spin.spinPosition;
         setSpinPosition(id, current + delta);
     }
 };

@@ -13,6 +13,7 @@
 
 #include "FakeOptionControls.h"
 #include "options/ArgumentSet.h"
+#include "options/ArgumentQuoting.h"
 #include "options/CommandLineComposer.h"
 #include "ui/DialogCommandLineBoxes.h"
 #include "ui/DialogOptionControls.h"
@@ -32,7 +33,10 @@ public:
         , advancedControls(advancedControls)
         , basic(basicControls)
         , advanced(advancedControls)
-        , composer({&basic, &advanced}, boxes)
+        , composer({&basic, &advanced}, boxes, [this] {
+              return options::FileNames{options::withoutSurroundingQuotes(this->basicControls.text(IDC_BASIC_INPUT)),
+                  options::withoutSurroundingQuotes(this->basicControls.text(IDC_BASIC_OUTPUT))};
+          })
     {
     }
     virtual ~Pages() = default;

@@ -202,32 +202,32 @@ TEST(LineBreaks, BecomeSingleSpaces)
 
 TEST(NumberConversion, LeadingBlanksSignDigitsThenStop)
 {
-    using options::convertNumber;
-    EXPECT_EQ(convertNumber(L"050"), 50);
-    EXPECT_EQ(convertNumber(L"7x"), 7);
-    EXPECT_EQ(convertNumber(L"abc"), 0);
-    EXPECT_EQ(convertNumber(L""), 0);
-    EXPECT_EQ(convertNumber(L" \t\r\n+12"), 12);
-    EXPECT_EQ(convertNumber(L"-5"), -5);
-    EXPECT_EQ(convertNumber(L"+"), 0);
-    EXPECT_EQ(convertNumber(L"- 5"), 0);
-    EXPECT_EQ(convertNumber(L"065abc"), 65);
-    EXPECT_EQ(convertNumber(L"1,000"), 1);
+    using options::parseOptionNumber;
+    EXPECT_EQ(parseOptionNumber(L"050"), 50);
+    EXPECT_EQ(parseOptionNumber(L"7x"), 7);
+    EXPECT_EQ(parseOptionNumber(L"abc"), 0);
+    EXPECT_EQ(parseOptionNumber(L""), 0);
+    EXPECT_EQ(parseOptionNumber(L" \t\r\n+12"), 12);
+    EXPECT_EQ(parseOptionNumber(L"-5"), -5);
+    EXPECT_EQ(parseOptionNumber(L"+"), 0);
+    EXPECT_EQ(parseOptionNumber(L"- 5"), 0);
+    EXPECT_EQ(parseOptionNumber(L"065abc"), 65);
+    EXPECT_EQ(parseOptionNumber(L"1,000"), 1);
 }
 
 TEST(NumberConversion, LongDigitRunsSaturate)
 {
-    using options::convertNumber;
-    EXPECT_EQ(convertNumber(L"2147483647"), INT_MAX);
-    EXPECT_EQ(convertNumber(L"2147483648"), INT_MAX);
-    EXPECT_EQ(convertNumber(L"-2147483648"), INT_MIN);
-    EXPECT_EQ(convertNumber(L"-2147483649"), INT_MIN);
+    using options::parseOptionNumber;
+    EXPECT_EQ(parseOptionNumber(L"2147483647"), INT_MAX);
+    EXPECT_EQ(parseOptionNumber(L"2147483648"), INT_MAX);
+    EXPECT_EQ(parseOptionNumber(L"-2147483648"), INT_MIN);
+    EXPECT_EQ(parseOptionNumber(L"-2147483649"), INT_MIN);
     // 2^32 + 65 would wrap to 65 in 32 bits.
-    EXPECT_EQ(convertNumber(L"4294967361"), INT_MAX);
-    EXPECT_EQ(convertNumber(L"18446744073709551681"), INT_MAX);
-    EXPECT_EQ(convertNumber(std::wstring(5000, L'9')), INT_MAX);
-    EXPECT_EQ(convertNumber(L"-" + std::wstring(5000, L'9')), INT_MIN);
-    EXPECT_EQ(convertNumber(L"000000000000000000000000042"), 42);
+    EXPECT_EQ(parseOptionNumber(L"4294967361"), INT_MAX);
+    EXPECT_EQ(parseOptionNumber(L"18446744073709551681"), INT_MAX);
+    EXPECT_EQ(parseOptionNumber(std::wstring(5000, L'9')), INT_MAX);
+    EXPECT_EQ(parseOptionNumber(L"-" + std::wstring(5000, L'9')), INT_MIN);
+    EXPECT_EQ(parseOptionNumber(L"000000000000000000000000042"), 42);
 }
 
 TEST(OptionTableData, BasicPageOrderKindsAndRanges)

@@ -2,6 +2,7 @@
 // generated keywords stay the same.
 #include <gtest/gtest.h>
 
+#include "support/DefaultOptions.h"
 #include "Harness.h"
 
 using namespace test_options;
@@ -10,7 +11,7 @@ TEST(OptionListsJapanese, ListsShowJapaneseTextsAndGenerateKeywords)
 {
     DialogPages pages;
     pages.create();
-    EXPECT_EQ(pages.optionsText(), std::wstring(options::kDefaultOptionsText));
+    EXPECT_EQ(pages.optionsText(), std::wstring(testing_support::kDefaultOptionsText));
     for (int index = 0; index < 4; ++index) {
         pages.basicControls.setSelection(IDC_BASIC_TEXT_EXTRACTION, index);
         const std::wstring shown = pages.basicControls.text(IDC_BASIC_TEXT_EXTRACTION);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TestKey.h"
+#include "res/resource.h"
 #include "settings/ParameterHistory.h"
 #include "settings/SettingsStore.h"
 
@@ -137,7 +138,7 @@ TEST(ParameterHistoryMenu, EmptyHistoryHasNoItems)
 {
     ParameterHistory history;
     EXPECT_TRUE(history.menuItems().empty());
-    EXPECT_FALSE(history.entryForCommand(settings::kHistoryFirstCommand).has_value());
+    EXPECT_FALSE(history.entryForCommand(IDM_HISTORY_FIRST).has_value());
 }
 
 TEST(ParameterHistoryMenu, TwelveEntriesShowTheTenNewestNumberedOneToZero)

@@ -320,7 +320,7 @@ struct Linter {
                         continue;
                     }
                     if (!output.empty()
-                        || (earlier.type() == MessageType::Ignore && earlier.templateText().empty())) {
+                        || (earlier.type() == converter::MessageType::Ignore && earlier.templateText().empty())) {
                         decided = true;
                         shadowedBy = e;
                     }

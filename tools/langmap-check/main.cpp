@@ -50,24 +50,24 @@ std::string shown(const std::wstring& text)
     return out;
 }
 
-unsigned int typeNameId(MessageType type)
+unsigned int typeNameId(converter::MessageType type)
 {
     switch (type) {
-    case MessageType::Warn: return IDS_TYPE_WARNING;
-    case MessageType::Error: return IDS_TYPE_ERROR;
+    case converter::MessageType::Warn: return IDS_TYPE_WARNING;
+    case converter::MessageType::Error: return IDS_TYPE_ERROR;
     default: return IDS_TYPE_INFO;
     }
 }
 
 // Prints what the progress dialog shows.
-class PrintingView : public ProgressView {
+class PrintingView : public converter::ProgressView {
 public:
     void setProgressRange(int totalPages) override { totalPages_ = totalPages; }
     void setProgressPosition(int) override {}
     void setStatusText(const std::wstring& text) override { status_ = text; }
-    void showCounter(MessageType) override {}
-    void setCounterText(MessageType, const std::wstring&) override {}
-    void addMessageRow(MessageType type, const std::wstring& page, const std::wstring& description) override
+    void showCounter(converter::MessageType) override {}
+    void setCounterText(converter::MessageType, const std::wstring&) override {}
+    void addMessageRow(converter::MessageType type, const std::wstring& page, const std::wstring& description) override
     {
         std::printf("  %-12s %5s  %s\n", base::toUtf8(base::loadString(typeNameId(type))).c_str(),
             base::toUtf8(page).c_str(), shown(description).c_str());

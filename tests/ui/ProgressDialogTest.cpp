@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "ProgressTestSupport.h"
-#include "RecordingTaskbar.h"
+#include "support/StandInRun.h"
+#include "support/RecordingTaskbar.h"
 #include "support/DialogDriving.h"
 #include "converter/ConversionRun.h"
 #include "ui/ProgressDialog.h"

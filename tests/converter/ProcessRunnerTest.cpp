@@ -1,5 +1,5 @@
 // The process runner without a dialog: the stand-in converter through the real pipe,
-// a recording ProgressView, a fake RunDisplay and a controllable tick counter.
+// a recording converter::ProgressView, a fake RunDisplay and a controllable tick counter.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "ProgressTestSupport.h"
+#include "support/StandInRun.h"
 #include "converter/MessageRuleSet.h"
 #include "converter/OutputInterpreter.h"
 #include "converter/OutputReader.h"
@@ -24,19 +24,19 @@ using namespace progress_test;
 namespace {
 
 struct RecordedRow {
-    MessageType type;
+    converter::MessageType type;
     std::wstring page;
     std::wstring description;
 };
 
-class RecordingView : public ProgressView {
+class RecordingView : public converter::ProgressView {
 public:
     void setProgressRange(int totalPages) override { std::lock_guard lock(mutex_); range_ = totalPages; }
     void setProgressPosition(int position) override { std::lock_guard lock(mutex_); position_ = position; }
     void setStatusText(const std::wstring& text) override { std::lock_guard lock(mutex_); status_ = text; }
-    void showCounter(MessageType) override {}
-    void setCounterText(MessageType, const std::wstring&) override {}
-    void addMessageRow(MessageType type, const std::wstring& page, const std::wstring& description) override
+    void showCounter(converter::MessageType) override {}
+    void setCounterText(converter::MessageType, const std::wstring&) override {}
+    void addMessageRow(converter::MessageType type, const std::wstring& page, const std::wstring& description) override
     {
         if (description == failingRow) {
             throw std::bad_alloc(); // as an allocation for this row would
@@ -103,10 +103,10 @@ private:
 
 class ProcessRunnerHarness {
     // Declared first: the runner refers to them.
-    MessageRuleSet rules_;
+    converter::MessageRuleSet rules_;
     RecordingView view_;
-    OutputInterpreter interpreter_;
-    OutputReader reader_;
+    converter::OutputInterpreter interpreter_;
+    converter::OutputReader reader_;
     converter::OutputPipe pipe_;
     std::thread worker_;
 
@@ -117,7 +117,7 @@ public:
           display(runner), view(view_)
     {
         display.signals = &signals;
-        rules_.loadRules(testDirectory() + L"langmap.txt");
+        rules_.loadRules(testDirectory() + L"test-langmap.txt");
     }
     ~ProcessRunnerHarness()
     {

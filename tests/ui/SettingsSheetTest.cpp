@@ -10,6 +10,7 @@
 
 #include <cstring>
 
+#include "support/DefaultOptions.h"
 #include "SheetTestSupport.h"
 #include "support/DropTarget.h"
 #include "settings/SettingsStore.h"
@@ -341,7 +342,7 @@ TEST(SheetConfirm, OverwriteYesAddsExactlyOneForceAndHandsOverTheRequest)
     });
     EXPECT_EQ(1, result);
     ASSERT_EQ(1u, recorder.messages.size());
-    const std::wstring options = std::wstring(options::kDefaultOptionsText) + L" --foo --bar";
+    const std::wstring options = std::wstring(testing_support::kDefaultOptionsText) + L" --foo --bar";
     EXPECT_EQ(options + L" \"" + input + L"\" \"" + output + L"\" --force", sheet.converterArguments());
     EXPECT_EQ(L"\"" + output + L"\"", sheet.quotedOutputPath());
     EXPECT_EQ(settings::defaultLogPath(), sheet.logPath());

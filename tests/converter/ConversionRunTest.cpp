@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "ProgressTestSupport.h"
-#include "RecordingTaskbar.h"
+#include "support/StandInRun.h"
+#include "support/RecordingTaskbar.h"
 #include "converter/ConversionRun.h"
 #include "converter/OutputBatcher.h"
 #include "res/resource.h"
@@ -121,7 +121,7 @@ struct RunHarness {
             temporaryDirectory() + L"conversion_run_out.djvu");
         return run.run(setup, view);
     }
-    converter::ConversionRun run{testDirectory() + L"langmap.txt"};
+    converter::ConversionRun run{testDirectory() + L"test-langmap.txt"};
     converter::RunSetup setup;
     RecordingRunView view;
 };
@@ -212,7 +212,7 @@ TEST(ConversionRunLog, AnUnwritableLogIsSaidAndNotOffered)
     EXPECT_FALSE(harness.view.outcome.logComplete);
     EXPECT_EQ(harness.view.outcome.warningCount, 1);
     ASSERT_EQ(harness.view.rows.size(), 3u);
-    EXPECT_EQ(harness.view.rows[0].type, MessageType::Warn);
+    EXPECT_EQ(harness.view.rows[0].type, converter::MessageType::Warn);
     EXPECT_EQ(harness.view.rows[0].description, base::formatString(IDS_LOG_UNWRITABLE,
         {harness.setup.logPath, base::formatOsErrorText(harness.setup.logOpenError)}));
 }
@@ -232,10 +232,10 @@ TEST(OutputBatcher, HandsOverAtTheRowLimitAndWhenTheFirstChangeIsOld)
 {
     Batches b;
     for (size_t i = 0; i < converter::OutputBatcher::kMaxRowsPerBatch - 1; ++i) {
-        b.batcher.addMessageRow(MessageType::Info, L"", L"row");
+        b.batcher.addMessageRow(converter::MessageType::Info, L"", L"row");
     }
     EXPECT_TRUE(b.handed.empty());
-    b.batcher.addMessageRow(MessageType::Info, L"", L"row");
+    b.batcher.addMessageRow(converter::MessageType::Info, L"", L"row");
     ASSERT_EQ(b.handed.size(), 1u);
     EXPECT_EQ(b.handed[0].rows.size(), converter::OutputBatcher::kMaxRowsPerBatch);
     EXPECT_TRUE(b.handed[0].moreComing);
@@ -257,7 +257,7 @@ TEST(OutputBatcher, APauseAfterFlowingOutputHandsOverOnceEvenWhenEmpty)
     Batches b;
     b.batcher.flush(false);
     EXPECT_TRUE(b.handed.empty()); // nothing collected, nothing pending
-    b.batcher.addMessageRow(MessageType::Warn, L"3", L"w");
+    b.batcher.addMessageRow(converter::MessageType::Warn, L"3", L"w");
     b.batcher.flush(true);
     ASSERT_EQ(b.handed.size(), 1u);
     b.batcher.flush(true);
@@ -280,14 +280,14 @@ TEST(OutputBatcher, AMergedBatchShowsWhatTheTwoWouldShowInTurn)
     first.statusSet = true;
     first.status = L"Page 1";
     first.showWarningCounter = true;
-    first.rows.push_back({MessageType::Warn, L"1", L"one"});
+    first.rows.push_back({converter::MessageType::Warn, L"1", L"one"});
     first.moreComing = true;
     converter::RunUpdate later;
     later.positionSet = true;
     later.position = 2;
     later.statusSet = true;
     later.status = L"Page 2";
-    later.rows.push_back({MessageType::Info, L"2", L"two"});
+    later.rows.push_back({converter::MessageType::Info, L"2", L"two"});
     first.absorb(later);
     EXPECT_TRUE(first.rangeSet && first.positionSet && first.showWarningCounter);
     EXPECT_EQ(first.range, 3);

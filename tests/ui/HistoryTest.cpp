@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/DefaultOptions.h"
 #include "SheetTestSupport.h"
 #include "settings/SettingsStore.h"
 #include "settings/TestKey.h"
@@ -144,7 +145,7 @@ TEST(HistorySheet, ConfirmMovesAnExistingEntryToNewestAndTheNextSheetStartsFromI
     ScratchSettingsKey scratch;
     ScratchFolder folder;
     const std::wstring input = folder.createFile(L"in.pdf");
-    const std::wstring defaults(options::kDefaultOptionsText);
+    const std::wstring defaults(testing_support::kDefaultOptionsText);
     storeHistory(scratch, {defaults + L" ", L"--nosep"});
     auto arguments = argumentsOf({});
     {
@@ -198,7 +199,7 @@ TEST(HistorySheet, EleventhDistinctSetDropsTheOldest)
     ASSERT_EQ(10u, history.size());
     EXPECT_EQ(L"--e=2", history.entries()[0]);
     // The applied newest entry was --e=10, which stayed among the additional parameters.
-    EXPECT_EQ(std::wstring(options::kDefaultOptionsText) + L" --e=10", *history.newest());
+    EXPECT_EQ(std::wstring(testing_support::kDefaultOptionsText) + L" --e=10", *history.newest());
 }
 
 TEST(HistorySheet, HugeStoredHistoryIsLoadedAndTheSheetStaysUsable)

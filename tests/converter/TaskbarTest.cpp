@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "RecordingTaskbar.h"
+#include "support/RecordingTaskbar.h"
 #include "converter/ConversionRun.h"
 #include "converter/RunTaskbarState.h"
 #include "win/TaskbarProgress.h"

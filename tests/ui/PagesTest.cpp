@@ -56,8 +56,8 @@ TEST(BasicPage, OneFileArgumentIsReadOnlyWithDerivedOutput)
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(basic, IDC_BASIC_INPUT_BROWSE)));
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(basic, IDC_BASIC_OUTPUT_BROWSE)));
         EXPECT_EQ(L"C:\\x\\in.djvu", itemText(basic, IDC_BASIC_OUTPUT));
-        EXPECT_EQ(L"\"C:\\x\\in.pdf\"", shown.basicPage().options().inputPathArgument());
-        EXPECT_EQ(L"\"C:\\x\\in.djvu\"", shown.basicPage().options().outputPathArgument());
+        EXPECT_EQ(L"C:\\x\\in.pdf", shown.basicPage().inputText());
+        EXPECT_EQ(L"C:\\x\\in.djvu", shown.basicPage().outputText());
     });
 }
 
