@@ -101,7 +101,7 @@ private:
             }
             if (depth_ == 0 && !topLevelAlternatives_ && !required_ && atomEnd == position_
                 && pattern_[atomStart] == '(') {
-                required_ = literalAlternatives(pattern_.substr(atomStart, atomEnd - atomStart), ignoreCase);
+                required_ = requiredWordsOfGroup(pattern_.substr(atomStart, atomEnd - atomStart), ignoreCase);
             }
             if (result.nullable) {
                 result.bytes |= atom.bytes;
@@ -281,47 +281,6 @@ private:
         return fail(); // \x, \u, \p, \k, \g, back references, \Q, \K, ...
     }
 
-    // "(...)", "(?:...)" or "(?i:...)" holding only plain words separated by "|".
-    static std::optional<RequiredWords> literalAlternatives(std::string_view group, bool ignoreCase)
-    {
-        std::string_view body = group.substr(1, group.size() - 2);
-        if (body.substr(0, 2) == "?:") {
-            body.remove_prefix(2);
-        } else if (body.substr(0, 3) == "?i:") {
-            body.remove_prefix(3);
-            ignoreCase = true;
-        } else if (!body.empty() && body.front() == '?') {
-            return std::nullopt;
-        }
-        RequiredWords required;
-        required.ignoreCase = ignoreCase;
-        std::string word;
-        for (size_t i = 0; i <= body.size(); ++i) {
-            if (i == body.size() || body[i] == '|') {
-                if (word.empty()) {
-                    return std::nullopt;
-                }
-                required.words.push_back(word);
-                word.clear();
-                continue;
-            }
-            const auto c = static_cast<unsigned char>(body[i]);
-            if (c == '\\' && i + 1 < body.size()) {
-                const auto e = static_cast<unsigned char>(body[i + 1]);
-                if (isAsciiLetterOrDigit(e) || e >= 0x80) {
-                    return std::nullopt;
-                }
-                word.push_back(static_cast<char>(e));
-                ++i;
-            } else if (isAsciiLetterOrDigit(c) || isOneOf(c, " -_:,'")) {
-                word.push_back(static_cast<char>(c));
-            } else {
-                return std::nullopt; // anything with a meaning of its own, or beyond ASCII
-            }
-        }
-        return required;
-    }
-
     Start group(bool ignoreCase)
     {
         if (depth_ >= kMaxDepth) {
@@ -395,11 +354,6 @@ private:
     std::optional<RequiredWords> required_;
 };
 
-char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 } // namespace
 
 std::optional<std::bitset<256>> patternFirstBytes(std::string_view pattern)
@@ -418,33 +372,6 @@ std::optional<RequiredWords> patternRequiredWords(std::string_view pattern)
         return std::nullopt;
     }
     return reader.requiredWords();
-}
-
-bool RequiredWords::mayMatch(std::string_view text) const
-{
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return true;
-        }
-    }
-    for (const std::string& word : words) {
-        if (!ignoreCase) {
-            if (text.find(word) != std::string_view::npos) {
-                return true;
-            }
-            continue;
-        }
-        for (size_t at = 0; at + word.size() <= text.size(); ++at) {
-            size_t i = 0;
-            while (i < word.size() && lowerAscii(text[at + i]) == lowerAscii(word[i])) {
-                ++i;
-            }
-            if (i == word.size()) {
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 } // namespace converter

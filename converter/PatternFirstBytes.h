@@ -32,4 +32,8 @@ struct RequiredWords {
 };
 std::optional<RequiredWords> patternRequiredWords(std::string_view pattern);
 
+// The words an unquantified group that every match passes through requires (the pattern
+// reader asks it for such groups); ignoreCase: the group stands in a "(?i:...)" part.
+std::optional<RequiredWords> requiredWordsOfGroup(std::string_view group, bool ignoreCase);
+
 } // namespace converter

@@ -111,9 +111,18 @@ TEST(PatternRequiredWords, AGroupOfPlainWordsThePatternRequires)
     EXPECT_TRUE(plain->mayMatch("all done"));
     // Optional or repeated groups, groups with meaning inside, and alternatives at the
     // top level require nothing.
-    for (const char* none : {".*(?:a|b)?", ".*(a|b)+", ".*(a.|b)", "x|.*(a|b)", ".*(a|b)|y", "(?=ab)c", ".*(a|)"}) {
+    for (const char* none : {".*(?:a|b)?", ".*(a|b)+", ".*(a.|b)", "x|.*(a|b)", ".*(a|b)|y", "(?=ab)c", ".*(a|)",
+             "(x|.*(a|b))", "(.*(a|b)?)", "(.*(a|b)*c)", "((?=.*(a|b)).*)", "(?:.*(a|b)|c)"}) {
         EXPECT_FALSE(patternRequiredWords(none).has_value()) << none;
     }
+    // Inside a group that every match passes through (a capture for the template).
+    const auto inside = patternRequiredWords("(?:Warning: |Error: )?(.*(?i:not supported|unsupported).*)");
+    ASSERT_TRUE(inside.has_value());
+    EXPECT_EQ(inside->words, (std::vector<std::string>{"not supported", "unsupported"}));
+    EXPECT_TRUE(inside->ignoreCase);
+    const auto nested = patternRequiredWords("(x[(|]((?:q|r)) y)");
+    ASSERT_TRUE(nested.has_value());
+    EXPECT_EQ(nested->words, (std::vector<std::string>{"q", "r"}));
 }
 
 // Soundness against the matcher itself: whatever the matcher accepts begins with a byte
