@@ -20,8 +20,9 @@ char lowerAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// "(...)", "(?:...)" or "(?i:...)" holding only plain words separated by "|".
-std::optional<RequiredWords> literalAlternatives(std::string_view group, bool ignoreCase)
+// The content of a "(...)", "(?:...)" or "(?i:...)" group (the last turning ignoreCase
+// on); nothing for other groups.
+std::optional<std::string_view> groupBody(std::string_view group, bool& ignoreCase)
 {
     std::string_view body = group.substr(1, group.size() - 2);
     if (body.substr(0, 2) == "?:") {
@@ -32,6 +33,17 @@ std::optional<RequiredWords> literalAlternatives(std::string_view group, bool ig
     } else if (!body.empty() && body.front() == '?') {
         return std::nullopt;
     }
+    return body;
+}
+
+// "(...)", "(?:...)" or "(?i:...)" holding only plain words separated by "|".
+std::optional<RequiredWords> literalAlternatives(std::string_view group, bool ignoreCase)
+{
+    const std::optional<std::string_view> inside = groupBody(group, ignoreCase);
+    if (!inside) {
+        return std::nullopt;
+    }
+    const std::string_view body = *inside;
     RequiredWords required;
     required.ignoreCase = ignoreCase;
     std::string word;
@@ -72,15 +84,11 @@ std::optional<RequiredWords> requiredWordsOfGroup(std::string_view group, bool i
     if (auto words = literalAlternatives(group, ignoreCase)) {
         return words;
     }
-    std::string_view body = group.substr(1, group.size() - 2);
-    if (body.substr(0, 2) == "?:") {
-        body.remove_prefix(2);
-    } else if (body.substr(0, 3) == "?i:") {
-        body.remove_prefix(3);
-        ignoreCase = true;
-    } else if (!body.empty() && body.front() == '?') {
+    const std::optional<std::string_view> inside = groupBody(group, ignoreCase);
+    if (!inside) {
         return std::nullopt;
     }
+    const std::string_view body = *inside;
     std::optional<RequiredWords> found;
     int depth = 0;
     size_t start = 0;
