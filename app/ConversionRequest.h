@@ -2,6 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "options/QueuedDocument.h"
 
 namespace app {
 
@@ -10,6 +13,11 @@ struct ConversionRequest {
     std::wstring converterArguments; // the complete converter argument text, file names included
     std::wstring logPath;       // empty: no log
     bool openAfterConversion = false;
+    // Two or more documents: converted one after another with the same options (the
+    // fields above then describe none of them). Documents that join later are made
+    // with the recipe.
+    std::vector<options::QueuedDocument> documents;
+    options::QueueRecipe recipe;
 };
 
 } // namespace app
