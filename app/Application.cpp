@@ -2,12 +2,18 @@
 
 #include <shellapi.h>
 
+#include <set>
+
+#include "app/DocumentCollector.h"
 #include "app/MainLoop.h"
+#include "app/QueueDriver.h"
 #include "converter/ConversionRun.h"
 #include "options/ArgumentSet.h"
 #include "ui/ProgressDialog.h"
+#include "ui/DocumentQueue.h"
 #include "ui/SettingsSheet.h"
 #include "win/ErrorMessage.h"
+#include "win/FileSystem.h"
 
 namespace app {
 
@@ -29,8 +35,25 @@ private:
 
 class SheetPass : public SettingsPass {
 public:
-    explicit SheetPass(options::ArgumentSet& arguments) : sheet_(arguments) {}
-    INT_PTR show(HWND owner) override { return sheet_.show(owner); }
+    SheetPass(options::ArgumentSet& arguments, ui::DocumentSelection& documents, DocumentCollector* collector)
+        : sheet_(arguments, &documents), collector_(collector)
+    {
+    }
+    INT_PTR show(HWND owner) override
+    {
+        if (collector_ != nullptr && collector_->collecting()) {
+            // Files handed over while the sheet is open join its documents.
+            collector_->setAccepting(true);
+            sheet_.setShownHandler([this](ui::SettingsSheet&) {
+                collector_->setListener([this] { sheet_.addDocuments(collector_->takeArrived()); });
+            });
+        }
+        const INT_PTR result = sheet_.show(owner);
+        if (collector_ != nullptr) {
+            collector_->setListener(nullptr);
+        }
+        return result;
+    }
     ConversionRequest request() const override
     {
         ConversionRequest request;
@@ -38,12 +61,111 @@ public:
         request.converterArguments = sheet_.converterArguments();
         request.quotedOutputPath = sheet_.quotedOutputPath();
         request.openAfterConversion = sheet_.openAfterConversion();
+        request.documents = sheet_.queuedDocuments();
+        request.recipe = sheet_.queueRecipe();
         return request;
     }
 
 private:
     ui::SettingsSheet sheet_;
+    DocumentCollector* collector_;
 };
+
+// Files handed over while a queue runs join it, made by the queue's recipe. When the
+// queue stops listening, newcomers are refused and run on their own.
+class CollectedArrivals : public QueueArrivals {
+public:
+    CollectedArrivals(DocumentCollector& collector, const ConversionRequest& request)
+        : collector_(collector), recipe_(request.recipe)
+    {
+        for (const options::QueuedDocument& document : request.documents) {
+            if (!document.logPath.empty()) {
+                usedLogs_.insert(win::pathKey(document.logPath));
+            }
+        }
+    }
+    void setListener(std::function<void()> onArrival) override
+    {
+        collector_.setAccepting(onArrival != nullptr);
+        collector_.setListener(std::move(onArrival));
+    }
+    std::vector<options::QueuedDocument> take() override
+    {
+        std::vector<options::QueuedDocument> documents;
+        for (const std::wstring& input : collector_.takeArrived()) {
+            documents.push_back(ui::makeQueuedDocument(recipe_, input, usedLogs_));
+        }
+        return documents;
+    }
+
+private:
+    DocumentCollector& collector_;
+    options::QueueRecipe recipe_;
+    std::set<std::wstring> usedLogs_;
+};
+
+// A single document confirmed while other files were handed over becomes a queue of
+// them all, so that none is lost.
+void queueLateArrivals(ConversionRequest& request, const options::ArgumentSet& arguments, DocumentCollector& collector)
+{
+    const std::vector<std::wstring> late = collector.takeArrived();
+    if (!request.documents.empty() || late.empty() || arguments.fileArgumentCount() < 2) {
+        return;
+    }
+    options::QueuedDocument first;
+    first.input = arguments.fileArguments()[0];
+    first.output = arguments.fileArguments()[1];
+    first.converterArguments = request.converterArguments;
+    first.logPath = request.logPath;
+    request.documents.push_back(first);
+    std::set<std::wstring> usedLogs;
+    if (!first.logPath.empty()) {
+        usedLogs.insert(win::pathKey(first.logPath));
+    }
+    for (const std::wstring& input : late) {
+        request.documents.push_back(ui::makeQueuedDocument(request.recipe, input, usedLogs));
+    }
+}
+
+// The next sheet holds the documents a queue did not convert.
+void bringBack(const std::vector<std::wstring>& notConverted, options::ArgumentSet& arguments, ui::DocumentSelection& documents)
+{
+    if (notConverted.size() >= 2) {
+        documents.inputs = notConverted;
+    } else if (notConverted.size() == 1) {
+        documents.inputs.clear();
+        arguments.setFileArgument(0, notConverted.front());
+        arguments.setFileArgument(1, ui::queuedOutputPath(documents.outputFolder, notConverted.front()));
+    }
+}
+
+// One confirmed sheet's conversion: one document, or a queue of them.
+bool convert(ConversionRequest request, const RunDriverServices& services, options::ArgumentSet& arguments,
+    ui::DocumentSelection& documents, DocumentCollector* collector)
+{
+    if (collector != nullptr && collector->collecting()) {
+        queueLateArrivals(request, arguments, *collector);
+    }
+    if (request.documents.empty()) {
+        // One document runs alone; later newcomers gather among themselves.
+        if (collector != nullptr) {
+            collector->stop();
+        }
+        return runConversion(request, services);
+    }
+    QueueResult result;
+    if (collector != nullptr && collector->collecting()) {
+        CollectedArrivals arrivals(*collector, request);
+        result = runQueue(request, services, &arrivals);
+        collector->stop();
+    } else {
+        result = runQueue(request, services, nullptr);
+    }
+    if (!result.endProgram) {
+        bringBack(result.notConverted, arguments, documents);
+    }
+    return result.endProgram;
+}
 
 } // namespace
 
@@ -60,13 +182,14 @@ RunDriverServices defaultRunDriverServices()
     return services;
 }
 
-int runApplication(options::ArgumentSet& arguments)
+int runApplication(options::ArgumentSet& arguments, DocumentCollector* collector)
 {
     const RunDriverServices runServices = defaultRunDriverServices();
+    ui::DocumentSelection documents;
     MainLoopServices loop;
-    loop.createSheet = [&arguments] { return std::make_unique<SheetPass>(arguments); };
-    loop.runConversion = [&runServices](const ConversionRequest& request) {
-        return runConversion(request, runServices);
+    loop.createSheet = [&] { return std::make_unique<SheetPass>(arguments, documents, collector); };
+    loop.runConversion = [&](const ConversionRequest& request) {
+        return convert(request, runServices, arguments, documents, collector);
     };
     return runMainLoop(loop);
 }

@@ -9,7 +9,11 @@ class ArgumentSet;
 
 namespace app {
 
-// Runs the main loop with the real settings sheets over the process's arguments.
-int runApplication(options::ArgumentSet& arguments);
+class DocumentCollector;
+
+// Runs the main loop with the real settings sheets over the process's arguments. A
+// collector (null: none) adds the files other front ends hand over to the open sheet
+// or to the running queue.
+int runApplication(options::ArgumentSet& arguments, DocumentCollector* collector);
 
 } // namespace app

@@ -30,6 +30,9 @@ void registerVerbForProgId(const std::wstring& progId, const ShellVerbTarget& ta
             return;
         }
         verbKey.writeString(nullptr, base::loadString(IDS_SHELL_VERB));
+        // Without it the file manager shows a command verb for at most 15 selected files;
+        // the front ends it starts then gather their files into one sheet.
+        verbKey.writeString(L"MultiSelectModel", L"Player");
     }
     keyPath += kCommandSuffix;
     const win::RegKey commandKey = win::RegKey::create(target.classesRoot, keyPath);

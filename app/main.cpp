@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "app/DocumentCollector.h"
 #include "app/ShellVerb.h"
 #include "options/ArgumentSet.h"
 #include "win/CommandLine.h"
@@ -39,6 +40,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int)
         return 0;
     }
 
+    // The file manager starts one front end per selected file: the first collects them
+    // all into one sheet, the others hand their file over and end.
+    app::DocumentCollector collector;
+    const bool mayCollect = arguments.size() == 1 && !arguments[0].empty() && arguments[0].front() != L'-';
+    if (mayCollect && collector.join(arguments[0]) == app::DocumentCollector::Role::HandedOver) {
+        return 0;
+    }
+
     const HRESULT comResult = CoInitialize(nullptr);
 
     INITCOMMONCONTROLSEX bars = {};
@@ -55,7 +64,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int)
     int exitCode = 0;
     {
         options::ArgumentSet argumentSet = options::ArgumentSet::fromCommandLine(arguments);
-        exitCode = app::runApplication(argumentSet);
+        exitCode = app::runApplication(argumentSet, collector.collecting() ? &collector : nullptr);
     }
 
     if (SUCCEEDED(comResult)) {

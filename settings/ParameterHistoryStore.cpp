@@ -7,6 +7,7 @@
 
 #include "settings/SettingsStore.h"
 #include "win/Handle.h"
+#include "win/Module.h"
 
 namespace settings {
 
@@ -21,12 +22,7 @@ class HistoryLock {
 public:
     HistoryLock()
     {
-        wchar_t user[257] = {};
-        DWORD length = static_cast<DWORD>(std::size(user));
-        if (!GetUserNameW(user, &length)) {
-            user[0] = L'\0';
-        }
-        const std::wstring name = std::wstring(L"Local\\Korvello_GUI_ParamHistory_") + user;
+        const std::wstring name = L"Local\\Korvello_GUI_ParamHistory_" + win::userName();
         mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
         if (mutex_) {
             const DWORD wait = WaitForSingleObject(mutex_.get(), kLockWaitMilliseconds);

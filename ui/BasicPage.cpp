@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "options/ArgumentQuoting.h"
+#include "ui/DocumentQueue.h"
 #include "ui/FileDialogs.h"
 #include "base/StringTable.h"
+#include "win/Handle.h"
 
 namespace ui {
 
@@ -41,6 +43,14 @@ bool BasicPage::onInit()
     controls_.attach(hwnd());
     options_.fillLists();
     options_.applyArguments(arguments_);
+    for (int i = 0; i < 2; ++i) {
+        labels_[i] = win::Window(GetWindow(item(i == 0 ? IDC_BASIC_INPUT : IDC_BASIC_OUTPUT), GW_HWNDPREV)).text();
+    }
+    browseText_ = control(IDC_BASIC_INPUT_BROWSE).text();
+    if (showsSeveral()) {
+        showSeveralBoxes(pendingOutputFolder_);
+        return true;
+    }
 
     const auto& files = arguments_.fileArguments();
     if (!files.empty()) {
@@ -56,6 +66,71 @@ bool BasicPage::onInit()
         control(IDC_BASIC_OUTPUT).setText(std::wstring());
     }
     return true;
+}
+
+void BasicPage::showDocuments(std::vector<std::wstring> inputs, const std::wstring& outputFolder)
+{
+    const bool wasSeveral = showsSeveral();
+    documents_ = std::move(inputs);
+    if (hwnd() == nullptr) {
+        pendingOutputFolder_ = outputFolder;
+        return;
+    }
+    if (showsSeveral()) {
+        showSeveralBoxes(outputFolder);
+        return;
+    }
+    if (wasSeveral) {
+        showSingleBoxes();
+    }
+    if (documents_.size() == 1) {
+        control(IDC_BASIC_INPUT).setText(documents_.front());
+        control(IDC_BASIC_OUTPUT).setText(queuedOutputPath(outputFolder, documents_.front()));
+    }
+}
+
+void BasicPage::showSeveralBoxes(const std::wstring& outputFolder)
+{
+    const std::wstring count = std::to_wstring(documents_.size());
+    control(IDC_BASIC_INPUT).setText(base::formatString(IDS_DOCUMENT_COUNT, {count}));
+    win::Edit(item(IDC_BASIC_INPUT)).setReadOnly(true);
+    control(IDC_BASIC_INPUT_BROWSE).setText(base::loadString(IDS_DOCUMENT_LIST_BUTTON));
+    control(IDC_BASIC_INPUT_BROWSE).enable(true);
+    control(IDC_BASIC_OUTPUT).setText(outputFolder);
+    SendMessageW(item(IDC_BASIC_OUTPUT), EM_SETCUEBANNER, TRUE,
+        reinterpret_cast<LPARAM>(base::loadString(IDS_BESIDE_EACH_DOCUMENT).c_str()));
+    SetWindowTextW(GetWindow(item(IDC_BASIC_INPUT), GW_HWNDPREV), base::loadString(IDS_INPUT_FILES_LABEL).c_str());
+    SetWindowTextW(GetWindow(item(IDC_BASIC_OUTPUT), GW_HWNDPREV), base::loadString(IDS_OUTPUT_FOLDER_LABEL).c_str());
+}
+
+void BasicPage::showSingleBoxes()
+{
+    win::Edit(item(IDC_BASIC_INPUT)).setReadOnly(false);
+    control(IDC_BASIC_INPUT_BROWSE).setText(browseText_);
+    SendMessageW(item(IDC_BASIC_OUTPUT), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L""));
+    SetWindowTextW(GetWindow(item(IDC_BASIC_INPUT), GW_HWNDPREV), labels_[0].c_str());
+    SetWindowTextW(GetWindow(item(IDC_BASIC_OUTPUT), GW_HWNDPREV), labels_[1].c_str());
+}
+
+void BasicPage::showDocumentList()
+{
+    // The documents, one menu item each, under the button: a look, not a choice.
+    const win::UniqueMenu menu(CreatePopupMenu());
+    UINT id = 1;
+    for (const std::wstring& document : documents_) {
+        AppendMenuW(menu.get(), MF_STRING, id++, document.c_str());
+    }
+    RECT button = {};
+    GetWindowRect(item(IDC_BASIC_INPUT_BROWSE), &button);
+    TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY, button.left, button.bottom,
+        0, hwnd(), nullptr);
+}
+
+void BasicPage::browseOutputFolder()
+{
+    if (const auto folder = chooseFolder(hwnd(), base::loadString(IDS_PICK_OUTPUT_FOLDER), outputText())) {
+        control(IDC_BASIC_OUTPUT).setText(*folder);
+    }
 }
 
 void BasicPage::enableAutoComplete()
@@ -75,10 +150,10 @@ bool BasicPage::onCommand(int id, int code, HWND control)
     }
     switch (id) {
     case IDC_BASIC_INPUT_BROWSE:
-        browseInput();
+        showsSeveral() ? showDocumentList() : browseInput();
         return true;
     case IDC_BASIC_OUTPUT_BROWSE:
-        browseOutput();
+        showsSeveral() ? browseOutputFolder() : browseOutput();
         return true;
     default:
         return false;

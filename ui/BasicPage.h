@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "options/ArgumentSet.h"
 #include "ui/DialogOptionControls.h"
@@ -30,8 +31,16 @@ public:
     // name derived from it into the output box.
     void setInputFile(const std::wstring& path);
 
+    // Several documents: the input box names their number with their list one click
+    // away, and the output box holds the folder for the DjVu files (empty: beside each
+    // document). One document: the boxes as for a file given at start. Before the page
+    // exists, what its first showing shows.
+    void showDocuments(std::vector<std::wstring> inputs, const std::wstring& outputFolder);
+    bool showsSeveral() const { return documents_.size() >= 2; }
+    const std::vector<std::wstring>& documents() const { return documents_; }
+
     // The boxes as typed, without quotes around a pasted path (the settings sheet
-    // validates them).
+    // validates them). With several documents the output box is the output folder.
     std::wstring inputText() const;
     std::wstring outputText() const;
 
@@ -46,10 +55,18 @@ private:
 
     void browseInput();
     void browseOutput();
+    void showDocumentList();
+    void browseOutputFolder();
+    void showSeveralBoxes(const std::wstring& outputFolder);
+    void showSingleBoxes();
 
     options::ArgumentSet& arguments_;
     ui::DialogOptionControls controls_;
     options::BasicOptions options_{controls_};
+    std::vector<std::wstring> documents_;
+    std::wstring pendingOutputFolder_; // shown with the documents at the first showing
+    std::wstring labels_[2];           // the input and output labels for one document
+    std::wstring browseText_;          // the input button's text for one document
 };
 
 } // namespace ui

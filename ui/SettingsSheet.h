@@ -9,11 +9,14 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
+#include "options/QueuedDocument.h"
 #include "ui/DialogCommandLineBoxes.h"
 #include "settings/ParameterHistory.h"
+#include "settings/SettingsStore.h"
 #include "ui/AdvancedPage.h"
 #include "ui/BasicPage.h"
 #include "ui/FileChecks.h"
@@ -23,13 +26,21 @@
 
 namespace ui {
 
+// The documents of a sheet for several at once, kept across the passes of the main loop
+// (a queue that did not convert them all brings back those it did not).
+struct DocumentSelection {
+    std::vector<std::wstring> inputs; // two or more: several documents (else the file arguments count)
+    std::wstring outputFolder;        // empty: each DjVu file beside its document
+};
+
 // Where the sheet's top-left corner goes so that its centre meets the reference
 // rectangle's centre, kept inside the work area.
 POINT centredPosition(const RECT& sheet, const RECT& reference, const RECT& workArea);
 
 class SettingsSheet : public win::PropertySheetBase {
 public:
-    explicit SettingsSheet(options::ArgumentSet& arguments);
+    // documents: kept by the caller across sheets; null: this sheet's own.
+    explicit SettingsSheet(options::ArgumentSet& arguments, DocumentSelection* documents = nullptr);
     ~SettingsSheet() override;
 
     // Shows the sheet modally. 1: confirmed with OK; anything else: cancelled, closed
@@ -43,6 +54,13 @@ public:
     const std::wstring& quotedOutputPath() const { return quotedOutputPath_; }
     const std::wstring& logPath() const { return logPath_; }
     bool openAfterConversion() const { return openAfterConversion_; }
+    // Several documents confirmed: each one to convert (or to skip) and the recipe for
+    // documents joining later; empty for one document.
+    const std::vector<options::QueuedDocument>& queuedDocuments() const { return queued_; }
+    const options::QueueRecipe& queueRecipe() const { return recipe_; }
+
+    // Files handed over by other front ends join the documents shown (none twice).
+    void addDocuments(const std::vector<std::wstring>& paths);
 
     BasicPage& basicPage() { return basic_; }
     AdvancedPage& advancedPage() { return advanced_; }
@@ -52,7 +70,7 @@ public:
 
     // Message boxes of the OK check: (owner, style, string id, insert) -> MessageBoxW
     // result. The default shows them; tests answer them.
-    using MessageBoxFunction = std::function<int(HWND, UINT, UINT, const std::wstring&)>;
+    using MessageBoxFunction = std::function<int(HWND, UINT, UINT, const std::vector<std::wstring>&)>;
     void setMessageBoxFunction(MessageBoxFunction function) { messageBox_ = std::move(function); }
     // Called once, from the sheet's message loop, after the first-show steps are done.
     void setShownHandler(std::function<void(SettingsSheet&)> handler) { shownHandler_ = std::move(handler); }
@@ -71,6 +89,12 @@ private:
     void createHistoryButton();
     void onHistoryCommand(UINT command);
     bool validate();
+    bool confirmSeveral();
+    void leaveOut(const std::vector<size_t>& refused);
+    void storeChoices(const settings::GuiSettings& chosen);
+    options::FileNames composedFileNames() const;
+    // Several documents shown, or the one in the input box (none when it is empty).
+    std::vector<std::wstring> shownDocuments() const;
     // Shows the page of the box to fix and puts the focus into it.
     void failAt(CheckPage page, int controlId);
 
@@ -85,6 +109,10 @@ private:
     std::wstring quotedOutputPath_;
     std::wstring converterArguments_;
     bool openAfterConversion_ = false;
+    DocumentSelection ownDocuments_;
+    DocumentSelection& documents_;
+    std::vector<options::QueuedDocument> queued_;
+    options::QueueRecipe recipe_;
 
     HWND historyButton_ = nullptr;
     win::UniqueIcon largeIcon_;

@@ -52,6 +52,15 @@ std::wstring namePart(const std::wstring& path)
 
 } // namespace
 
+std::wstring pathKey(const std::wstring& path)
+{
+    std::wstring key = fullPath(path);
+    if (!key.empty()) {
+        CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    }
+    return key;
+}
+
 std::wstring fullPath(const std::wstring& path)
 {
     if (path.empty()) {

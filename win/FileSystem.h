@@ -7,6 +7,9 @@ namespace win {
 
 // The absolute form of a path (GetFullPathNameW); the path itself when that fails.
 std::wstring fullPath(const std::wstring& path);
+// The form in which two spellings of a path that differ only in case, or as relative
+// and absolute names, compare equal: the full path in upper case.
+std::wstring pathKey(const std::wstring& path);
 bool pathExists(const std::wstring& path);
 bool isDirectory(const std::wstring& path);
 // The folder a path's file lies in (of its full path; a root keeps its separator).

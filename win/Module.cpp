@@ -37,4 +37,11 @@ std::wstring pathBesideModule(const std::wstring& fileName)
     return path.substr(0, path.size() - fileNamePart(path).size()) + fileName;
 }
 
+std::wstring userName()
+{
+    wchar_t user[257] = {};
+    DWORD length = static_cast<DWORD>(std::size(user));
+    return GetUserNameW(user, &length) ? std::wstring(user) : std::wstring();
+}
+
 } // namespace win

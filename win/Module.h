@@ -14,5 +14,8 @@ std::wstring modulePath();
 std::wstring pathBesideModule(const std::wstring& fileName);
 // What follows the last backslash or slash of a path.
 std::wstring fileNamePart(const std::wstring& path);
+// The name of the user the program runs as; empty when it cannot be read. Names of
+// objects shared by one user's processes end with it.
+std::wstring userName();
 
 } // namespace win

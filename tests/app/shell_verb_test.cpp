@@ -48,6 +48,8 @@ TEST_F(ShellVerbTest, WritesVerbAndCommandForAssociatedTypeAndFixedType)
         EXPECT_EQ(defaultValue(progId + L"\\shell\\korvello\\command").value_or(L"?"),
             L"\"C:\\Tools\\Gui\\korvello-gui.exe\" \"%l\"")
             << progId;
+        const auto model = win::RegKey::open(root_.get(), progId + L"\\shell\\korvello").readString(L"MultiSelectModel", 64);
+        EXPECT_EQ(model.value_or(L"?"), L"Player") << progId;
     }
     // The stored size includes the terminating zero.
     const auto raw = win::RegKey::open(root_.get(), L"Viewer.PdfDoc\\shell\\korvello").readRaw(nullptr);

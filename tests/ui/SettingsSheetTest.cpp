@@ -21,6 +21,7 @@
 #include "win/Window.h"
 
 using testing_support::dropTargetOf;
+using testing_support::makeDrop;
 
 namespace {
 
@@ -35,27 +36,6 @@ std::wstring tabText(HWND sheet, int index)
     item.cchTextMax = 128;
     TabCtrl_GetItem(PropSheet_GetTabControl(sheet), index, &item);
     return buffer;
-}
-
-// An HDROP with the given paths, as the shell builds it.
-HDROP makeDrop(const std::vector<std::wstring>& paths)
-{
-    size_t characters = 1;
-    for (const auto& path : paths) {
-        characters += path.size() + 1;
-    }
-    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + characters * sizeof(wchar_t));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    auto* text = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(header) + sizeof(DROPFILES));
-    for (const auto& path : paths) {
-        std::memcpy(text, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
-        text += path.size() + 1;
-    }
-    *text = L'\0';
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
 }
 
 // Records which pages exist when the first-show steps begin.
@@ -192,7 +172,7 @@ TEST(SheetCentring, PositionIsClampedToTheWorkArea)
 }
 
 // Drops reach the sheet wherever they land: on a page, a tab, a button or the frame.
-TEST(SheetDrops, FirstDroppedFileFillsInputAndDerivedOutput)
+TEST(SheetDrops, DroppedFileFillsInputAndDerivedOutputSeveralMakeASet)
 {
     ScratchSettingsKey scratch;
     auto arguments = argumentsOf({});
@@ -207,7 +187,7 @@ TEST(SheetDrops, FirstDroppedFileFillsInputAndDerivedOutput)
         auto drop = [&](const HWND where, const std::vector<std::wstring>& paths) {
             SendMessageW(dropTargetOf(where), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(paths)), 0);
         };
-        drop(PropSheet_GetTabControl(hwnd), {L"C:\\y\\doc.pdf", L"C:\\y\\other.pdf"});
+        drop(PropSheet_GetTabControl(hwnd), {L"C:\\y\\doc.pdf"});
         EXPECT_EQ(L"C:\\y\\doc.pdf", itemText(basic, IDC_BASIC_INPUT));
         EXPECT_EQ(L"C:\\y\\doc.djvu", itemText(basic, IDC_BASIC_OUTPUT));
         // A non-empty output box is left alone.
@@ -221,6 +201,9 @@ TEST(SheetDrops, FirstDroppedFileFillsInputAndDerivedOutput)
         // A drop without files changes nothing.
         drop(basic, {});
         EXPECT_EQ(L"C:\\z\\scan", itemText(basic, IDC_BASIC_INPUT));
+        // Files dropped together are the documents to convert.
+        drop(GetDlgItem(hwnd, IDC_SHEET_HISTORY), {L"C:\\y\\doc.pdf", L"C:\\y\\other.pdf"});
+        EXPECT_EQ(L"2 documents", itemText(basic, IDC_BASIC_INPUT));
     });
 }
 

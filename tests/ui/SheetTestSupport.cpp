@@ -40,8 +40,8 @@ bool sheetOpen(ui::SettingsSheet& sheet)
 
 MessageRecorder::MessageRecorder(ui::SettingsSheet& sheet, int scriptedAnswer) : answer(scriptedAnswer)
 {
-    sheet.setMessageBoxFunction([this](HWND, UINT style, UINT id, const std::wstring& insert) {
-        messages.push_back(RecordedMessage{id, style, insert});
+    sheet.setMessageBoxFunction([this](HWND, UINT style, UINT id, const std::vector<std::wstring>& inserts) {
+        messages.push_back(RecordedMessage{id, style, inserts.empty() ? std::wstring() : inserts.front(), inserts});
         return answer;
     });
 }

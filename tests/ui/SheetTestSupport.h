@@ -24,7 +24,8 @@ bool sheetOpen(ui::SettingsSheet& sheet);
 struct RecordedMessage {
     UINT stringId = 0;
     UINT style = 0;
-    std::wstring insert;
+    std::wstring insert; // the first
+    std::vector<std::wstring> inserts;
 };
 class MessageRecorder {
 public:

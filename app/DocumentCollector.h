@@ -1,0 +1,69 @@
+// Front ends started together by the file manager, one per selected file, gather their
+// files into one: the first becomes the collector and shows its sheet, the others hand
+// their file to it and end. The collector is found by a per-user, per-session name: a
+// mutex says one exists, a message-only window of that name takes files by WM_COPYDATA.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "win/Handle.h"
+
+namespace app {
+
+class DocumentCollector {
+public:
+    // scope: what the names end with (by default the user's name; tests pick their own).
+    explicit DocumentCollector(std::wstring scope = defaultScope());
+    ~DocumentCollector();
+    DocumentCollector(const DocumentCollector&) = delete;
+    DocumentCollector& operator=(const DocumentCollector&) = delete;
+
+    static std::wstring defaultScope();
+
+    // How long a newcomer tries to reach the collector before it runs on its own.
+    static constexpr DWORD kPatienceMilliseconds = 2000;
+
+    enum class Role {
+        Collector,  // this process collects (and has its own file)
+        HandedOver, // the collector took the file: this process ends
+        Alone,      // no collector answered or it refused: this process runs on its own
+    };
+    // Hands the file (made absolute against the working folder) to the running collector,
+    // or becomes the collector when there is none.
+    Role join(const std::wstring& path, DWORD patienceMilliseconds = kPatienceMilliseconds);
+
+    // Collector: files handed over are taken while accepting, refused otherwise (the
+    // newcomer then runs on its own). A file seen before is taken but not kept again.
+    void setAccepting(bool accepting) { accepting_ = accepting; }
+    // Collector: called on this thread, from its message loop, after files arrived (also
+    // soon after it is set, when files wait).
+    void setListener(std::function<void()> listener);
+    // Collector: the files that arrived since the last call, in their order.
+    std::vector<std::wstring> takeArrived();
+    // Ends collecting: newcomers from now on find no collector (the first becomes one).
+    void stop();
+
+    bool collecting() const { return window_ != nullptr; }
+    HWND window() const { return window_; }
+
+private:
+    bool becomeCollector();
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT onCopyData(const COPYDATASTRUCT& data);
+    bool remember(const std::wstring& path);
+
+    std::wstring name_;
+    win::UniqueHandle mutex_;
+    HWND window_ = nullptr;
+    bool accepting_ = true;
+    std::function<void()> listener_;
+    std::vector<std::wstring> arrived_;
+    std::set<std::wstring> seen_; // upper-cased full paths of every file taken
+};
+
+} // namespace app

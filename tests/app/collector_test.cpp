@@ -1,0 +1,93 @@
+// Front ends gathering their files: who collects, what is handed over and when a
+// newcomer runs on its own. Newcomers here are further collectors of this process (a
+// message to a window of one's own thread is a plain call); tests/e2e races processes.
+#include <gtest/gtest.h>
+
+#include "app/DocumentCollector.h"
+#include "support/ScratchFiles.h"
+
+using Role = app::DocumentCollector::Role;
+
+namespace {
+
+std::wstring scope()
+{
+    return L"test" + std::to_wstring(GetCurrentProcessId());
+}
+
+// Lets the collector's posted notices reach its listener.
+void pumpMessages()
+{
+    MSG message = {};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+}
+
+} // namespace
+
+TEST(DocumentCollector, FirstCollectsOthersHandOverOnceEachResolvedAgainstTheirFolder)
+{
+    testing_support::ScratchFolder folder;
+    app::DocumentCollector collector(scope());
+    ASSERT_EQ(Role::Collector, collector.join(folder.file(L"first.pdf")));
+    int told = 0;
+    collector.setListener([&] { ++told; });
+
+    SetCurrentDirectoryW(folder.path().c_str());
+    for (const wchar_t* file : {L"second.pdf", L"Third file ü.pdf", L"SECOND.PDF", L"first.pdf"}) {
+        app::DocumentCollector newcomer(scope());
+        EXPECT_EQ(Role::HandedOver, newcomer.join(file)) << file;
+        EXPECT_FALSE(newcomer.collecting());
+    }
+    pumpMessages();
+    EXPECT_GE(told, 1);
+    // Relative names made absolute; a file given twice (in any case) is taken once.
+    EXPECT_EQ((std::vector<std::wstring>{folder.file(L"second.pdf"), folder.file(L"Third file ü.pdf")}),
+        collector.takeArrived());
+    EXPECT_TRUE(collector.takeArrived().empty());
+}
+
+TEST(DocumentCollector, RefusingOrStoppedCollectorLetsNewcomersGoTheirWay)
+{
+    app::DocumentCollector collector(scope());
+    ASSERT_EQ(Role::Collector, collector.join(L"C:\\a.pdf"));
+    collector.setAccepting(false);
+    {
+        app::DocumentCollector newcomer(scope());
+        EXPECT_EQ(Role::Alone, newcomer.join(L"C:\\b.pdf", 300));
+    }
+    EXPECT_TRUE(collector.takeArrived().empty());
+    collector.stop();
+    app::DocumentCollector next(scope());
+    EXPECT_EQ(Role::Collector, next.join(L"C:\\c.pdf"));
+    app::DocumentCollector last(scope());
+    EXPECT_EQ(Role::HandedOver, last.join(L"C:\\d.pdf"));
+    EXPECT_EQ(std::vector<std::wstring>{L"C:\\d.pdf"}, next.takeArrived());
+}
+
+TEST(DocumentCollector, FilesWaitingForAListenerAreToldOfWhenOneComes)
+{
+    app::DocumentCollector collector(scope());
+    ASSERT_EQ(Role::Collector, collector.join(L"C:\\a.pdf"));
+    app::DocumentCollector newcomer(scope());
+    ASSERT_EQ(Role::HandedOver, newcomer.join(L"C:\\b.pdf"));
+    pumpMessages(); // nobody listens yet
+    std::vector<std::wstring> heard;
+    collector.setListener([&] { heard = collector.takeArrived(); });
+    pumpMessages();
+    EXPECT_EQ(std::vector<std::wstring>{L"C:\\b.pdf"}, heard);
+}
+
+TEST(DocumentCollector, ForeignMessagesAreNotTaken)
+{
+    app::DocumentCollector collector(scope());
+    ASSERT_EQ(Role::Collector, collector.join(L"C:\\a.pdf"));
+    const wchar_t text[] = L"C:\\x.pdf"; // no terminating zero sent, then another kind of data
+    COPYDATASTRUCT data = {0x4B564631, static_cast<DWORD>(wcslen(text) * sizeof(wchar_t)), const_cast<wchar_t*>(text)};
+    EXPECT_EQ(0, SendMessageW(collector.window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
+    data.dwData = 1;
+    data.cbData = sizeof(text);
+    EXPECT_EQ(0, SendMessageW(collector.window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
+    EXPECT_TRUE(collector.takeArrived().empty());
+}

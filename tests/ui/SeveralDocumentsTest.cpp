@@ -1,0 +1,184 @@
+// The settings sheet with several documents: how they are shown, joined and dropped, and
+// what OK checks and hands over for each of them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "SheetTestSupport.h"
+#include "converter/ConverterContract.h"
+#include "res/resource.h"
+#include "settings/SettingsStore.h"
+#include "settings/TestKey.h"
+#include "support/DropTarget.h"
+#include "ui/DocumentQueue.h"
+#include "ui/SettingsSheet.h"
+
+#include <set>
+#include "win/FileSystem.h"
+
+namespace {
+
+bool endsWith(const std::wstring& text, const std::wstring& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+} // namespace
+
+TEST(SeveralDocuments, ShownAsOneSetAndConfirmedEachWithItsOwnOutputAndLog)
+{
+    ScratchSettingsKey scratch;
+    ScratchFolder folder;
+    ui::DocumentSelection selection;
+    selection.inputs = {folder.createFile(L"a.pdf"), folder.createFile(L"b c.pdf"), folder.createFile(L"d.ps")};
+    auto arguments = argumentsOf({});
+    ui::SettingsSheet sheet(arguments, &selection);
+    const INT_PTR result = runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        const HWND basic = shown.basicPage().hwnd();
+        EXPECT_EQ(L"3 documents", itemText(basic, IDC_BASIC_INPUT));
+        EXPECT_EQ(L"&List...", itemText(basic, IDC_BASIC_INPUT_BROWSE));
+        EXPECT_EQ(L"&Output Folder:", windowText(GetWindow(GetDlgItem(basic, IDC_BASIC_OUTPUT), GW_HWNDPREV)));
+        EXPECT_EQ(L"", itemText(basic, IDC_BASIC_OUTPUT)); // beside each document
+        pressOk(shown);
+    });
+    ASSERT_EQ(1, result);
+    const auto& queued = sheet.queuedDocuments();
+    ASSERT_EQ(3u, queued.size());
+    const std::wstring log = settings::defaultLogPath();
+    const std::wstring logStem = log.substr(0, log.size() - 4); // without ".log"
+    EXPECT_EQ(folder.file(L"b c.djvu"), queued[1].output);
+    EXPECT_EQ(logStem + L"-b c.log", queued[1].logPath);
+    EXPECT_EQ(logStem + L"-d.log", queued[2].logPath);
+    EXPECT_TRUE(endsWith(queued[1].converterArguments, L" \"" + queued[1].input + L"\" \"" + queued[1].output + L"\""))
+        << queued[1].converterArguments;
+    EXPECT_EQ(sheet.queueRecipe().parameterText + L" \"" + queued[0].input + L"\" \"" + queued[0].output + L"\"",
+        queued[0].converterArguments);
+    EXPECT_FALSE(queued[0].skip);
+    EXPECT_EQ(selection.inputs.size(), 3u);
+    EXPECT_EQ(1u, sheet.history().size()); // the options once
+}
+
+TEST(SeveralDocuments, ExistingOutputsAskOnceYesReplacesNoSkipsCancelStays)
+{
+    for (const int answer : {IDYES, IDNO, IDCANCEL}) {
+        ScratchSettingsKey scratch;
+        ScratchFolder folder;
+        ui::DocumentSelection selection;
+        selection.inputs = {folder.createFile(L"a.pdf"), folder.createFile(L"b.pdf"), folder.createFile(L"c.pdf")};
+        folder.createFile(L"b.djvu", "AT&T");
+        auto arguments = argumentsOf({});
+        ui::SettingsSheet sheet(arguments, &selection);
+        MessageRecorder recorder(sheet, answer);
+        bool stayedOpen = false;
+        const INT_PTR result = runSheet(sheet, [&](ui::SettingsSheet& shown) {
+            pressOk(shown);
+            stayedOpen = sheetOpen(shown);
+        });
+        ASSERT_EQ(1u, recorder.messages.size());
+        EXPECT_EQ(static_cast<UINT>(IDS_OUTPUTS_EXIST), recorder.messages[0].stringId);
+        EXPECT_EQ((std::vector<std::wstring>{L"1", L"3"}), recorder.messages[0].inserts);
+        if (answer == IDCANCEL) {
+            EXPECT_TRUE(stayedOpen);
+            EXPECT_NE(1, result);
+            continue;
+        }
+        ASSERT_EQ(1, result);
+        const auto& queued = sheet.queuedDocuments();
+        EXPECT_EQ(answer == IDNO, queued[1].skip);
+        EXPECT_EQ(answer == IDYES, endsWith(queued[1].converterArguments, converter::kForceOption));
+        EXPECT_FALSE(queued[0].skip || endsWith(queued[0].converterArguments, converter::kForceOption));
+        EXPECT_EQ(answer == IDYES, sheet.queueRecipe().replaceExisting);
+    }
+}
+
+TEST(SeveralDocuments, RefusedDocumentsNamedInOneMessageAndLeftOutOnYes)
+{
+    ScratchSettingsKey scratch;
+    ScratchFolder folder;
+    ui::DocumentSelection selection;
+    // A missing document, and two documents that would write one output.
+    selection.inputs = {folder.createFile(L"a.pdf"), folder.file(L"gone.pdf"), folder.createFile(L"r.pdf"),
+        folder.createFile(L"r.ps")};
+    auto arguments = argumentsOf({});
+    ui::SettingsSheet sheet(arguments, &selection);
+    MessageRecorder recorder(sheet, IDYES);
+    std::wstring shownAfter;
+    const INT_PTR result = runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        pressOk(shown);
+        shownAfter = itemText(shown.basicPage().hwnd(), IDC_BASIC_INPUT);
+        pressOk(shown);
+    });
+    ASSERT_GE(recorder.messages.size(), 1u);
+    const auto& refusal = recorder.messages[0];
+    EXPECT_EQ(static_cast<UINT>(IDS_DOCUMENTS_REFUSED), refusal.stringId);
+    ASSERT_EQ(3u, refusal.inserts.size());
+    EXPECT_EQ(L"2", refusal.inserts[0]);
+    EXPECT_EQ(L"4", refusal.inserts[1]);
+    EXPECT_NE(std::wstring::npos, refusal.inserts[2].find(L"gone.pdf: ")) << refusal.inserts[2];
+    EXPECT_NE(std::wstring::npos, refusal.inserts[2].find(L"r.ps: ")) << refusal.inserts[2];
+    EXPECT_EQ(L"2 documents", shownAfter);
+    ASSERT_EQ(1, result);
+    ASSERT_EQ(2u, sheet.queuedDocuments().size());
+    EXPECT_EQ(folder.file(L"r.pdf"), sheet.queuedDocuments()[1].input);
+}
+
+TEST(SeveralDocuments, MissingOutputFolderRefusedAtTheBox)
+{
+    ScratchSettingsKey scratch;
+    ScratchFolder folder;
+    ui::DocumentSelection selection;
+    selection.inputs = {folder.createFile(L"a.pdf"), folder.createFile(L"b.pdf")};
+    selection.outputFolder = folder.file(L"no such folder");
+    auto arguments = argumentsOf({});
+    ui::SettingsSheet sheet(arguments, &selection);
+    MessageRecorder recorder(sheet, IDOK);
+    runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        EXPECT_EQ(selection.outputFolder, itemText(shown.basicPage().hwnd(), IDC_BASIC_OUTPUT));
+        pressOk(shown);
+        EXPECT_TRUE(sheetOpen(shown));
+        EXPECT_EQ(GetDlgItem(shown.basicPage().hwnd(), IDC_BASIC_OUTPUT), GetFocus());
+    });
+    ASSERT_EQ(1u, recorder.messages.size());
+    EXPECT_EQ(static_cast<UINT>(IDS_OUTPUT_FOLDER_MISSING), recorder.messages[0].stringId);
+}
+
+TEST(SeveralDocuments, HandedOverFilesJoinOnceAndDroppedFilesReplace)
+{
+    ScratchSettingsKey scratch;
+    ScratchFolder folder;
+    const std::wstring a = folder.createFile(L"a.pdf");
+    const std::wstring b = folder.createFile(L"b.pdf");
+    const std::wstring c = folder.createFile(L"c.pdf");
+    {
+        auto arguments = argumentsOf({a});
+        ui::SettingsSheet sheet(arguments);
+        runSheet(sheet, [&](ui::SettingsSheet& shown) {
+            shown.addDocuments({b, a});
+            EXPECT_EQ(L"2 documents", itemText(shown.basicPage().hwnd(), IDC_BASIC_INPUT));
+            EXPECT_EQ(L"", itemText(shown.basicPage().hwnd(), IDC_BASIC_OUTPUT)); // the derived name: beside
+            shown.addDocuments({c, b});
+            EXPECT_EQ((std::vector<std::wstring>{a, b, c}), shown.basicPage().documents());
+        });
+    }
+    {
+        auto arguments = argumentsOf({});
+        ui::SettingsSheet sheet(arguments);
+        runSheet(sheet, [&](ui::SettingsSheet& shown) {
+            SendMessageW(shown.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(testing_support::makeDrop({a, b, c})), 0);
+            EXPECT_EQ(L"3 documents", itemText(shown.basicPage().hwnd(), IDC_BASIC_INPUT));
+            SendMessageW(shown.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(testing_support::makeDrop({b})), 0);
+            EXPECT_EQ(b, itemText(shown.basicPage().hwnd(), IDC_BASIC_INPUT));
+            EXPECT_EQ(folder.file(L"b.djvu"), itemText(shown.basicPage().hwnd(), IDC_BASIC_OUTPUT));
+        });
+    }
+}
+
+TEST(SeveralDocuments, LogNamesStayApart)
+{
+    std::set<std::wstring> used;
+    EXPECT_EQ(L"C:\\t\\_k-report.log", ui::documentLogPath(L"C:\\t\\_k.log", L"D:\\x\\report.pdf", used));
+    EXPECT_EQ(L"C:\\t\\_k-report.ps.log", ui::documentLogPath(L"C:\\t\\_k.log", L"D:\\y\\report.ps", used));
+    EXPECT_EQ(L"C:\\t\\_k-REPORT.ps-3.log", ui::documentLogPath(L"C:\\t\\_k.log", L"D:\\z\\REPORT.ps", used));
+    EXPECT_EQ(L"", ui::documentLogPath(L"", L"D:\\x\\report.pdf", used));
+    EXPECT_EQ(L"E:\\out\\a.djvu", ui::queuedOutputPath(L"E:\\out\\", L"D:\\x\\a.pdf"));
+}
