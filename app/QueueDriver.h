@@ -1,4 +1,6 @@
-// Several documents converted one after another with the same options.
+// Carries out a confirmed queue: several documents converted one after another with the
+// same options in one progress window, documents joining while it runs, and a summary
+// at the end.
 #pragma once
 
 #include <functional>
@@ -7,6 +9,7 @@
 
 #include "app/ConversionRequest.h"
 #include "app/RunDriver.h"
+#include "options/QueuedDocument.h"
 
 namespace app {
 
@@ -21,10 +24,14 @@ public:
 };
 
 struct QueueResult {
-    bool endProgram = false;                // every document converted (skipped ones count)
-    std::vector<std::wstring> notConverted; // inputs failed, cancelled or never reached (not skipped), in order
+    bool endProgram = false;                  // every document converted (skipped ones count)
+    std::vector<std::wstring> notConverted;   // inputs failed, cancelled or never reached (not skipped), in order
 };
 
+// Runs request.documents (and the arrivals, which may be null) in order behind one
+// progress window, then shows the summary. With "open after conversion" the folder of the
+// first converted document is opened once (services.openOutput), which also opens what
+// the summary is asked to open. The converter lies beside services.frontEndPath.
 QueueResult runQueue(const ConversionRequest& request, const RunDriverServices& services, QueueArrivals* arrivals);
 
 } // namespace app

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "converter/ConverterContract.h"
+#include "converter/RunLog.h"
 #include "options/ArgumentQuoting.h"
 #include "res/resource.h"
 #include "win/ErrorMessage.h"
@@ -18,27 +19,6 @@ std::wstring progressTitle(const std::wstring& quotedOutputPath)
     return base::formatString(IDS_PROGRESS_TITLE, { win::fileNamePart(options::unquotedArgument(quotedOutputPath)) });
 }
 
-namespace {
-
-// The log is replaced at every run; others may read it while the converter writes.
-// A log that cannot be created leaves its OS error in error (the run goes on and says so).
-win::UniqueHandle createLogFile(const std::wstring& logPath, DWORD& error)
-{
-    error = 0;
-    if (logPath.empty()) {
-        return win::UniqueHandle();
-    }
-    HANDLE file = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        error = GetLastError();
-        return win::UniqueHandle();
-    }
-    return win::UniqueHandle(file);
-}
-
-} // namespace
-
 bool runConversion(const ConversionRequest& request, const RunDriverServices& services)
 {
     LaunchSetup setup;
@@ -46,7 +26,7 @@ bool runConversion(const ConversionRequest& request, const RunDriverServices& se
     const std::wstring frontEndPath = services.frontEndPath.empty() ? win::modulePath() : services.frontEndPath;
     setup.run.commandLine = converter::converterCommandLine(frontEndPath, setup.run.killEventName, request.converterArguments);
 
-    win::UniqueHandle logFile = createLogFile(request.logPath, setup.run.logOpenError);
+    win::UniqueHandle logFile = converter::createRunLog(request.logPath, setup.run.logOpenError);
     setup.run.logFile = logFile.get();
     setup.run.logPath = request.logPath;
 

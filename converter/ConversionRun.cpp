@@ -33,6 +33,16 @@ ConversionRun::~ConversionRun() = default;
 
 RunResult ConversionRun::run(const RunSetup& setup, RunView& view)
 {
+    RunResult result;
+    if (!begin(setup, view, result.osError)) {
+        result.end = RunEnd::NotStarted;
+        return result;
+    }
+    return finish(view.present(*this));
+}
+
+bool ConversionRun::begin(const RunSetup& setup, RunView& view, DWORD& osError)
+{
     view_ = &view;
     runner_.reset(setup.commandLine, killSignaller_, setup.killEventName);
     interpreter_.reset(setup.logFile, setup.logPath, setup.logOpenError);
@@ -44,14 +54,17 @@ RunResult ConversionRun::run(const RunSetup& setup, RunView& view)
         mailbox_ = RunUpdate();
         mailboxFull_ = false;
     }
-
-    RunResult result;
-    if (!pipe_.create(result.osError)) {
-        result.end = RunEnd::NotStarted;
+    if (!pipe_.create(osError)) {
         view_ = nullptr;
-        return result;
+        return false;
     }
-    result.end = view.present(*this);
+    return true;
+}
+
+RunResult ConversionRun::finish(RunEnd end)
+{
+    RunResult result;
+    result.end = end;
     if (worker_) {
         WaitForSingleObject(worker_.get(), INFINITE);
         worker_.reset();

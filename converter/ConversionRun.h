@@ -90,6 +90,13 @@ public:
     // One run behind the view; returns when the view has closed and the worker has ended.
     RunResult run(const RunSetup& setup, RunView& view);
 
+    // The two halves of run() around the view, for a view that shows several runs one
+    // after another: begin prepares a run for the view (false when the pipe could not be
+    // made, its OS error in osError), the view starts it; finish waits for the worker's
+    // end, closes the pipe and returns what the run left. Called again, finish only reports.
+    bool begin(const RunSetup& setup, RunView& view, DWORD& osError);
+    RunResult finish(RunEnd end);
+
     // Replacements for tests: how the converter is asked to stop, the wait on the
     // converter, the millisecond tick counter of the stop handling and the run time.
     void setKillSignaller(KillSignaller signaller) { killSignaller_ = std::move(signaller); }

@@ -56,7 +56,7 @@ converter::RunEnd ProgressDialog::present(converter::ConversionRun& run)
     run_ = &run;
     rowsUncounted_ = false;
     rowsCountedTick_ = 0;
-    const INT_PTR result = runModal(IDD_PROGRESS, GetActiveWindow());
+    const INT_PTR result = runModal(templateId_ != 0 ? templateId_ : IDD_PROGRESS, GetActiveWindow());
     run_ = nullptr;
     // The dialog ends with a RunEnd; anything else means it could not be shown.
     const auto closed = static_cast<INT_PTR>(converter::RunEnd::Closed);
@@ -141,6 +141,7 @@ bool ProgressDialog::onInit()
     animation_ = win::Animation(item(IDC_PROGRESS_ANIMATION));
     status_ = win::Window(item(IDC_PROGRESS_STATUS));
     stopButton_ = win::Window(item(IDCANCEL));
+    stopText_ = stopButton_.text();
 
     const UINT dpi = win::windowDpi(hwnd_);
     loadIcons(dpi);
@@ -157,7 +158,7 @@ bool ProgressDialog::onInit()
     animation_.play(win::moduleInstance(), IDR_BUSY_ANIMATION);
 
     taskbar_ = taskbarFactory_ ? taskbarFactory_(hwnd_) : std::make_unique<win::TaskbarButton>(hwnd_);
-    if (!run_->start(taskbar_.get())) {
+    if (!startRun()) {
         MessageBoxW(hwnd_, base::loadString(IDS_WORKER_FAILED).c_str(), base::loadString(IDS_APP_TITLE).c_str(),
             MB_ICONHAND);
         endWith(converter::RunEnd::NotStarted);
@@ -177,6 +178,9 @@ bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
         } else if (stopButton_.isEnabled()) {
             // Escape and the close box send this command even while the button is
             // disabled; a stop already under way must not restart its ten seconds.
+            if (!confirmStop()) {
+                return true;
+            }
             run_->requestStop();
             stopButton_.enable(false);
         }
@@ -279,10 +283,10 @@ void ProgressDialog::showUpdate(const converter::RunUpdate& update)
     if (update.abortOffered) {
         offerAbort();
     }
-    if (update.outcome) {
+    if (update.outcome && !goOnAfterRun(&*update.outcome)) {
         showFinalState(*update.outcome);
     }
-    if (update.startFailed) {
+    if (update.startFailed && !goOnAfterRun(nullptr)) {
         endWith(converter::RunEnd::NotStarted);
     }
 }
@@ -359,6 +363,26 @@ void ProgressDialog::showFinalState(const converter::RunOutcome& outcome)
     UpdateWindow(hwnd_);
     MessageBeep(outcome.exitCode != 0 || outcome.waitFailed ? MB_ICONHAND : MB_ICONASTERISK);
     FlashWindow(hwnd_, TRUE);
+}
+
+void ProgressDialog::showNextRun(const std::wstring& title, const std::wstring& logPath)
+{
+    title_ = title;
+    logPath_ = logPath;
+    SetWindowTextW(hwnd_, title_.c_str());
+    status_.setText(statusText_);
+    progressBar_.setRange(100);
+    progressBar_.setPosition(0);
+    for (int id : {IDC_PROGRESS_WARNING_COUNT, IDC_PROGRESS_WARNING_ICON, IDC_PROGRESS_ERROR_COUNT, IDC_PROGRESS_ERROR_ICON}) {
+        control(id).show(SW_HIDE);
+    }
+    messages_.setRowCount(0);
+    rowsUncounted_ = false;
+    sortColumn_ = -1;
+    sortDirection_ = 1;
+    stopButton_.setText(stopText_);
+    stopButton_.enable(true);
+    control(IDC_PROGRESS_OPEN_LOG).enable(false);
 }
 
 void ProgressDialog::stopForSessionEnd()

@@ -57,6 +57,22 @@ public:
     void wakeViewThread() override;
 
 protected:
+    // Hooks of a window that shows several runs one after another (the defaults show one).
+    // The stop button was pressed while the run goes on: false leaves the run running.
+    virtual bool confirmStop() { return true; }
+    // The run has ended (outcome null: the converter could not be started): true when
+    // the hook has taken over (it began the next run, or ended the window).
+    virtual bool goOnAfterRun(const converter::RunOutcome* /*outcome*/) { return false; }
+    // Starts the run that run() holds; the window's taskbar button is taskbar().
+    virtual bool startRun() { return run_->start(taskbar_.get()); }
+    converter::ConversionRun& run() const { return *run_; }
+    win::TaskbarProgress* taskbar() const { return taskbar_.get(); }
+    // Shows the next run (begun on run()) from the start: caption, status, an empty list,
+    // hidden counters, the stop button as at first; its log is logPath.
+    void showNextRun(const std::wstring& title, const std::wstring& logPath);
+    void endWith(converter::RunEnd runEnd);
+    int templateId_ = 0; // the window's template; 0: the one of a single run
+
     bool onInit() override;
     bool onCommand(int id, int code, HWND control) override;
     bool onNotify(const NMHDR& header, LRESULT& result) override;
@@ -67,7 +83,6 @@ private:
     void showOutput(const converter::RunUpdate& update);
     void offerAbort();
     void showFinalState(const converter::RunOutcome& outcome);
-    void endWith(converter::RunEnd runEnd);
     void loadIcons(UINT dpi);
     void prepareList(UINT dpi);
     void countRows();
@@ -86,6 +101,7 @@ private:
     win::Animation animation_;
     win::Window status_;
     win::Window stopButton_;
+    std::wstring stopText_; // the stop button's first text
 
     ProgressLayout layout_; // the details pane starts shown
 

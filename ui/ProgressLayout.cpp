@@ -84,6 +84,7 @@ void ProgressLayout::relayoutControls(int width, int height)
     if (dx == 0 && dy == 0) {
         return;
     }
+    itemOf(dialog_, IDC_QUEUE_DOCUMENT).moveEdges(0, 0, dx, 0); // only in a queue's window
     itemOf(dialog_, IDC_PROGRESS_STATUS).moveEdges(0, 0, dx, 0);
     itemOf(dialog_, IDC_PROGRESS_BAR).moveEdges(0, 0, dx, 0);
     itemOf(dialog_, IDC_PROGRESS_ANIMATION).moveEdges(dx, 0, dx, 0);

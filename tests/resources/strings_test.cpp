@@ -2,6 +2,7 @@
 // the file-dialog filters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -218,4 +219,48 @@ TEST(ResourceStringsJapanese, LoadInJapaneseInterface)
     EXPECT_EQ(base::formatString(IDS_PROCESSING_PAGE, { 3, 12 }), L"ページ 3/12 を処理中です...");
     EXPECT_EQ(base::formatString(IDS_ERROR_COUNT, { 4 }), L"4個のエラー");
     EXPECT_EQ(base::formatString(IDS_FILE_NOT_EXISTS, { std::wstring(L"C:\\a.pdf") }), L"'C:\\a.pdf' は存在しないファイルです。");
+}
+
+// Several documents in one go: the queue's texts, 300 to 313, and nothing else up to 329.
+namespace {
+
+const Text kQueueTexts[] = {
+    { 300, L"Document %1!d! of %2!d!: %3", L"ドキュメント %1!d!/%2!d!: %3" },
+    { 301, L"Stop the whole queue?\n\nYes: stop the whole queue; the documents not converted yet are left as they are.\nNo: stop only '%1' and go on with the next document.\nCancel: go on converting.",
+        L"キュー全体を停止しますか？\n\nはい: キュー全体を停止します。まだ変換していないドキュメントはそのままです。\nいいえ: '%1' だけを停止し、次のドキュメントに進みます。\nキャンセル: 変換を続けます。" },
+    { 302, L"Converted", L"変換完了" },
+    { 303, L"Converted with warnings", L"変換完了 (警告あり)" },
+    { 304, L"Failed", L"失敗" },
+    { 305, L"Skipped (existing file kept)", L"スキップ (既存のファイルを保持)" },
+    { 306, L"Cancelled", L"キャンセル" },
+    { 307, L"Not converted (queue stopped)", L"未変換 (キューを停止)" },
+    { 308, L"Document", L"ドキュメント" },
+    { 309, L"Outcome", L"結果" },
+    { 310, L"Warnings", L"警告" },
+    { 311, L"Errors", L"エラー" },
+    { 312, L"Output", L"出力" },
+    { 313, L"%1!d! of %2!d! documents converted.", L"%2!d! 個中 %1!d! 個のドキュメントを変換しました。" },
+};
+
+} // namespace
+
+TEST(ResourceStrings, QueueTextsExistInBothLanguagesWithTheSameInserts)
+{
+    for (const Text& text : kQueueTexts) {
+        bool found = false;
+        EXPECT_EQ(restest::stringIn(text.id, kEnglish, &found), text.english) << "id " << text.id;
+        EXPECT_TRUE(found) << "English id " << text.id;
+        EXPECT_EQ(restest::stringIn(text.id, kJapanese, &found), text.japanese) << "id " << text.id;
+        EXPECT_TRUE(found) << "Japanese id " << text.id;
+        auto english = restest::insertsOf(text.english);
+        auto japanese = restest::insertsOf(text.japanese);
+        std::sort(english.begin(), english.end());
+        std::sort(japanese.begin(), japanese.end());
+        EXPECT_EQ(english, japanese) << "id " << text.id;
+    }
+    for (UINT id = 314; id <= 329; ++id) {
+        bool found = true;
+        restest::stringIn(id, kEnglish, &found);
+        EXPECT_FALSE(found) << "English id " << id;
+    }
 }

@@ -1,4 +1,4 @@
-// The dialog templates 103, 107, 108 and 109 in both languages: controls, order, kinds,
+// The dialog templates 103, 107, 108, 109, 110 and 111 in both languages: controls, order, kinds,
 // styles, captions and rectangles; created dialogs; captions that fit.
 #include <gtest/gtest.h>
 
@@ -541,3 +541,41 @@ TEST(ResourceLayoutJapanese, CaptionsFitAndControlsDoNotOverlap)
         }
     }
 }
+
+// Several documents in one go: the queue's progress window (111) is the progress dialog
+// with the document line on top, and the summary (110) lays out in both languages.
+namespace {
+
+void checkQueueTemplates(LANGID language)
+{
+    const restest::DialogTemplate single = loadTemplate(IDD_PROGRESS, language);
+    const restest::DialogTemplate queue = loadTemplate(IDD_QUEUE_PROGRESS, language);
+    ASSERT_EQ(queue.controls.size(), single.controls.size() + 1);
+    EXPECT_EQ(queue.controls[0].id, static_cast<DWORD>(IDC_QUEUE_DOCUMENT));
+    EXPECT_EQ(queue.cy, single.cy + 12);
+    for (size_t i = 0; i < single.controls.size(); ++i) {
+        const restest::TemplateControl& moved = queue.controls[i + 1];
+        EXPECT_EQ(moved.id, single.controls[i].id);
+        EXPECT_EQ(moved.text, single.controls[i].text);
+        EXPECT_EQ(moved.style, single.controls[i].style);
+        EXPECT_EQ(moved.x, single.controls[i].x);
+        EXPECT_EQ(moved.y, single.controls[i].y + 12) << "id " << moved.id;
+    }
+    for (int id : {IDD_QUEUE_PROGRESS, IDD_QUEUE_SUMMARY}) {
+        const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, quietDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << id;
+        for (const layoutcheck::Finding& finding : layoutcheck::clippedCaptions(dialog)) {
+            EXPECT_LE(finding.needed, finding.available + 4) << "template " << id << " id " << finding.id;
+        }
+        for (const layoutcheck::Finding& finding : layoutcheck::overlappingControls(dialog)) {
+            ADD_FAILURE() << "template " << id << ": overlap of id " << finding.id;
+        }
+        DestroyWindow(dialog);
+    }
+}
+
+} // namespace
+
+TEST(ResourceTemplates, QueueTemplatesFollowTheProgressDialogAndFit) { checkQueueTemplates(kEnglish); }
+
+TEST(ResourceTemplatesJapanese, QueueTemplatesFollowTheProgressDialogAndFit) { checkQueueTemplates(kJapanese); }

@@ -1,0 +1,167 @@
+#include "ui/QueueSummaryDialog.h"
+
+#include <commctrl.h>
+
+#include "base/StringTable.h"
+#include "res/resource.h"
+#include "win/Dpi.h"
+#include "win/FileSystem.h"
+#include "win/ListView.h"
+#include "win/Module.h"
+
+namespace ui {
+
+namespace {
+
+struct Column {
+    UINT header;
+    int format;
+    int width;
+};
+constexpr Column kColumns[] = {
+    {IDS_SUMMARY_COLUMN_DOCUMENT, LVCFMT_LEFT, 120},
+    {IDS_SUMMARY_COLUMN_OUTCOME, LVCFMT_LEFT, 150},
+    {IDS_SUMMARY_COLUMN_WARNINGS, LVCFMT_RIGHT, 72},
+    {IDS_SUMMARY_COLUMN_ERRORS, LVCFMT_RIGHT, 56},
+    {IDS_SUMMARY_COLUMN_OUTPUT, LVCFMT_LEFT, 260},
+};
+
+void setCell(HWND list, int row, int column, const std::wstring& text)
+{
+    LVITEMW cell = {};
+    cell.iSubItem = column;
+    cell.pszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+}
+
+} // namespace
+
+QueueSummaryDialog::QueueSummaryDialog(std::vector<DocumentResult> results, Opener opener)
+    : results_(std::move(results)), opener_(std::move(opener))
+{
+}
+
+INT_PTR QueueSummaryDialog::show(HWND owner) { return runModal(IDD_QUEUE_SUMMARY, owner); }
+
+std::wstring QueueSummaryDialog::outcomeText(DocumentOutcome outcome)
+{
+    switch (outcome) {
+    case DocumentOutcome::Converted: return base::loadString(IDS_OUTCOME_CONVERTED);
+    case DocumentOutcome::ConvertedWithWarnings: return base::loadString(IDS_OUTCOME_WITH_WARNINGS);
+    case DocumentOutcome::Failed: return base::loadString(IDS_OUTCOME_FAILED);
+    case DocumentOutcome::Skipped: return base::loadString(IDS_OUTCOME_SKIPPED);
+    case DocumentOutcome::Cancelled: return base::loadString(IDS_OUTCOME_CANCELLED);
+    case DocumentOutcome::NotConverted: break;
+    }
+    return base::loadString(IDS_OUTCOME_NOT_CONVERTED);
+}
+
+bool QueueSummaryDialog::outputMade(DocumentOutcome outcome)
+{
+    return outcome == DocumentOutcome::Converted || outcome == DocumentOutcome::ConvertedWithWarnings;
+}
+
+bool QueueSummaryDialog::onInit()
+{
+    int converted = 0;
+    for (const DocumentResult& result : results_) {
+        converted += outputMade(result.outcome) ? 1 : 0;
+    }
+    control(IDC_SUMMARY_HEADLINE).setText(base::formatString(IDS_SUMMARY_HEADLINE,
+        {converted, static_cast<int>(results_.size())}));
+    const HICON icon = static_cast<HICON>(LoadImageW(win::moduleInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+        0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    fillList();
+    updateButtons();
+    MessageBeep(converted + 0u == results_.size() ? MB_ICONASTERISK : MB_ICONHAND);
+    return true;
+}
+
+void QueueSummaryDialog::fillList()
+{
+    const win::ListView list(item(IDC_SUMMARY_LIST));
+    list.setExtendedStyles(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    const UINT dpi = win::windowDpi(hwnd_);
+    int index = 0;
+    for (const Column& column : kColumns) {
+        list.insertColumn(index++, base::loadString(column.header), column.format, win::scaleForDpi(column.width, dpi));
+    }
+    for (size_t i = 0; i < results_.size(); ++i) {
+        const DocumentResult& result = results_[i];
+        const int row = static_cast<int>(i);
+        const std::wstring name = win::fileNamePart(result.input);
+        LVITEMW entry = {};
+        entry.mask = LVIF_TEXT;
+        entry.iItem = row;
+        entry.pszText = const_cast<wchar_t*>(name.c_str());
+        SendMessageW(list.hwnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
+        const bool ran = result.outcome != DocumentOutcome::Skipped && result.outcome != DocumentOutcome::NotConverted;
+        setCell(list.hwnd(), row, 1, outcomeText(result.outcome));
+        setCell(list.hwnd(), row, 2, ran ? std::to_wstring(result.warningCount) : std::wstring());
+        setCell(list.hwnd(), row, 3, ran ? std::to_wstring(result.errorCount) : std::wstring());
+        setCell(list.hwnd(), row, 4, result.output);
+    }
+    if (!results_.empty()) {
+        LVITEMW state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list.hwnd(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    }
+}
+
+int QueueSummaryDialog::selectedRow() const
+{
+    const int row = static_cast<int>(SendMessageW(item(IDC_SUMMARY_LIST), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return row >= 0 && static_cast<size_t>(row) < results_.size() ? row : -1;
+}
+
+// The buttons offer what the selected document has: its output once made, the folder
+// it is in, and its log when the run wrote one.
+void QueueSummaryDialog::updateButtons()
+{
+    const int row = selectedRow();
+    const DocumentResult* result = row >= 0 ? &results_[static_cast<size_t>(row)] : nullptr;
+    control(IDC_SUMMARY_OPEN_OUTPUT).enable(result != nullptr && win::pathExists(result->output)
+        && (outputMade(result->outcome) || result->outcome == DocumentOutcome::Skipped));
+    control(IDC_SUMMARY_OPEN_FOLDER).enable(result != nullptr && win::isDirectory(win::folderOf(result->output)));
+    control(IDC_SUMMARY_OPEN_LOG).enable(result != nullptr && !result->logPath.empty() && win::pathExists(result->logPath));
+}
+
+bool QueueSummaryDialog::onCommand(int id, int /*code*/, HWND /*control*/)
+{
+    const int row = selectedRow();
+    switch (id) {
+    case IDCANCEL:
+        end(IDCANCEL);
+        return true;
+    case IDC_SUMMARY_OPEN_OUTPUT:
+    case IDC_SUMMARY_OPEN_FOLDER:
+    case IDC_SUMMARY_OPEN_LOG:
+        if (row >= 0 && control(id).isEnabled()) {
+            const DocumentResult& result = results_[static_cast<size_t>(row)];
+            opener_(id == IDC_SUMMARY_OPEN_OUTPUT ? result.output
+                    : id == IDC_SUMMARY_OPEN_FOLDER ? win::folderOf(result.output)
+                                                    : result.logPath);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool QueueSummaryDialog::onNotify(const NMHDR& header, LRESULT& result)
+{
+    if (header.idFrom != IDC_SUMMARY_LIST) {
+        return false;
+    }
+    if (header.code == LVN_ITEMCHANGED) {
+        updateButtons();
+    } else if (header.code == NM_DBLCLK && control(IDC_SUMMARY_OPEN_OUTPUT).isEnabled()) {
+        onCommand(IDC_SUMMARY_OPEN_OUTPUT, BN_CLICKED, nullptr);
+    }
+    result = 0;
+    return true;
+}
+
+} // namespace ui

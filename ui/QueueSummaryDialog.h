@@ -1,0 +1,44 @@
+// The summary at the end of a queue (template 110): every document with its outcome,
+// its warning and error counts and its output; the selected document's output, its
+// folder or its log open on request.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/QueueOutcome.h"
+#include "win/Dialog.h"
+
+namespace ui {
+
+class QueueSummaryDialog : public win::Dialog {
+public:
+    // opener opens a file or a folder with the program the user has for it.
+    using Opener = std::function<void(const std::wstring& path)>;
+    QueueSummaryDialog(std::vector<DocumentResult> results, Opener opener);
+
+    // Shows the summary modally until it is closed.
+    INT_PTR show(HWND owner);
+
+    static std::wstring outcomeText(DocumentOutcome outcome);
+    // The documents whose output is there to open: converted, with or without warnings.
+    static bool outputMade(DocumentOutcome outcome);
+
+protected:
+    bool onInit() override;
+    bool onCommand(int id, int code, HWND control) override;
+    bool onNotify(const NMHDR& header, LRESULT& result) override;
+
+private:
+    void fillList();
+    int selectedRow() const;
+    void updateButtons();
+
+    std::vector<DocumentResult> results_;
+    Opener opener_;
+};
+
+} // namespace ui
