@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shlwapi.h>
 
+#include <utility>
 #include <vector>
 
 #include "options/ArgumentQuoting.h"
@@ -99,8 +100,16 @@ void BasicPage::showSeveralBoxes(const std::wstring& outputFolder)
     control(IDC_BASIC_OUTPUT).setText(outputFolder);
     SendMessageW(item(IDC_BASIC_OUTPUT), EM_SETCUEBANNER, TRUE,
         reinterpret_cast<LPARAM>(base::loadString(IDS_BESIDE_EACH_DOCUMENT).c_str()));
-    SetWindowTextW(GetWindow(item(IDC_BASIC_INPUT), GW_HWNDPREV), base::loadString(IDS_INPUT_FILES_LABEL).c_str());
-    SetWindowTextW(GetWindow(item(IDC_BASIC_OUTPUT), GW_HWNDPREV), base::loadString(IDS_OUTPUT_FOLDER_LABEL).c_str());
+    const std::pair<int, UINT> labels[] = {{IDC_BASIC_INPUT, IDS_INPUT_FILES_LABEL}, {IDC_BASIC_OUTPUT, IDS_OUTPUT_FOLDER_LABEL}};
+    for (const auto& [box, text] : labels) {
+        // The label before the box, as wide as the room up to the box.
+        const HWND label = GetWindow(item(box), GW_HWNDPREV);
+        SetWindowTextW(label, base::loadString(text).c_str());
+        const RECT labelRect = win::Window(label).rectInParent();
+        const RECT boxRect = win::Window(item(box)).rectInParent();
+        SetWindowPos(label, nullptr, 0, 0, boxRect.left - labelRect.left - 1, labelRect.bottom - labelRect.top,
+            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void BasicPage::showSingleBoxes()

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "base/Text.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -34,7 +35,18 @@ bool acceptSheet(HWND window)
 
 bool acceptMessageBox(HWND window)
 {
-    return isDialog(window) && tabControlOf(window) == nullptr && GetDlgItem(window, kProgressStatusId) == nullptr;
+    return isDialog(window) && tabControlOf(window) == nullptr && GetDlgItem(window, kProgressStatusId) == nullptr
+        && GetDlgItem(window, IDC_SUMMARY_LIST) == nullptr && GetDlgItem(window, IDC_QUEUE_DOCUMENT) == nullptr;
+}
+
+bool acceptSummary(HWND window)
+{
+    return isDialog(window) && GetDlgItem(window, IDC_SUMMARY_LIST) != nullptr;
+}
+
+bool acceptQueueProgress(HWND window)
+{
+    return isDialog(window) && GetDlgItem(window, IDC_QUEUE_DOCUMENT) != nullptr;
 }
 
 bool acceptFinishedProgress(HWND window)
@@ -146,6 +158,13 @@ void CleanSettingsKey::setDword(const wchar_t* name, DWORD value) const
     RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, REG_DWORD, &value, sizeof(value));
 }
 
+void CleanSettingsKey::setHistory(const std::wstring& newest) const
+{
+    const std::wstring data = newest + L'\0' + L'\0';
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"ParamHistory", REG_MULTI_SZ, data.c_str(),
+        static_cast<DWORD>(data.size() * sizeof(wchar_t)));
+}
+
 std::optional<DWORD> CleanSettingsKey::dword(const wchar_t* name) const
 {
     DWORD value = 0;
@@ -240,6 +259,24 @@ HWND GuiProcess::waitForFinishedProgress(DWORD timeoutMs) const
     return waitFor(&acceptFinishedProgress, timeoutMs);
 }
 
+HWND GuiProcess::waitForSummary(DWORD timeoutMs) const
+{
+    return waitFor(&acceptSummary, timeoutMs);
+}
+
+HWND GuiProcess::waitForQueueProgress(DWORD timeoutMs) const
+{
+    return waitFor(&acceptQueueProgress, timeoutMs);
+}
+
+void GuiProcess::terminate()
+{
+    if (process_) {
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 10000);
+    }
+}
+
 std::optional<DWORD> GuiProcess::waitForExit(DWORD timeoutMs)
 {
     if (!process_ || WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
@@ -265,6 +302,43 @@ std::wstring textOf(HWND window)
     wchar_t buffer[2048] = {};
     SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000, nullptr);
     return buffer;
+}
+
+std::vector<std::vector<std::wstring>> listRowsOf(HWND list, int columns)
+{
+    std::vector<std::vector<std::wstring>> rows;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    const win::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+    if (!process) {
+        return rows;
+    }
+    // The list view's texts are fetched through memory allocated in that process.
+    constexpr size_t kTextChars = 1024;
+    auto* remote = static_cast<char*>(VirtualAllocEx(process.get(), nullptr, sizeof(LVITEMW) + kTextChars * 2,
+        MEM_COMMIT, PAGE_READWRITE));
+    auto cell = [&](int row, int column) {
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+        item.cchTextMax = kTextChars;
+        WriteProcessMemory(process.get(), remote, &item, sizeof(item), nullptr);
+        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+        std::wstring text(kTextChars, L'\0');
+        ReadProcessMemory(process.get(), remote + sizeof(LVITEMW), text.data(), kTextChars * 2, nullptr);
+        text.resize(wcslen(text.c_str()));
+        return text;
+    };
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        std::vector<std::wstring> cells;
+        for (int column = 0; column < columns; ++column) {
+            cells.push_back(cell(row, column));
+        }
+        rows.push_back(std::move(cells));
+    }
+    VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    return rows;
 }
 
 std::wstring itemTextOf(HWND dialog, int id)

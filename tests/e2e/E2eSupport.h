@@ -43,6 +43,8 @@ public:
     CleanSettingsKey(const CleanSettingsKey&) = delete;
     CleanSettingsKey& operator=(const CleanSettingsKey&) = delete;
     void setDword(const wchar_t* name, DWORD value) const;
+    // A history of one parameter set: a sheet started without options applies it.
+    void setHistory(const std::wstring& newest) const;
     std::optional<DWORD> dword(const wchar_t* name) const;
     std::vector<std::wstring> history() const;
 };
@@ -61,6 +63,11 @@ public:
     HWND waitForMessageBox(DWORD timeoutMs = 20000) const;
     // The progress dialog once its run has ended (its button reads "OK").
     HWND waitForFinishedProgress(DWORD timeoutMs = 60000) const;
+    // The summary at the end of a queue, and the progress window of a queue.
+    HWND waitForSummary(DWORD timeoutMs = 120000) const;
+    HWND waitForQueueProgress(DWORD timeoutMs = 20000) const;
+    // Ends the process by force and waits until it has ended.
+    void terminate();
     // Waits for the process to end; nullopt on timeout (then it is terminated).
     std::optional<DWORD> waitForExit(DWORD timeoutMs = 30000);
     // True when no visible window of the process appeared within the time.
@@ -78,6 +85,8 @@ private:
 HWND sheetPage(HWND sheet, int index);
 std::wstring textOf(HWND window);
 std::wstring itemTextOf(HWND dialog, int id);
+// The texts of a list view of another process, row by row, of the first columns.
+std::vector<std::vector<std::wstring>> listRowsOf(HWND list, int columns);
 void setItemTextOf(HWND dialog, int id, const std::wstring& text);
 bool checkedOf(HWND dialog, int id);
 // Posts a button click (WM_COMMAND with BN_CLICKED) to the button's parent.

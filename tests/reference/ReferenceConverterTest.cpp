@@ -115,38 +115,13 @@ std::pair<size_t, size_t> darkAndLight(const std::string& pgm)
     return {dark, light};
 }
 
-// The message rows of another process's progress dialog: (type, description). The
-// list view's texts are fetched through memory allocated in that process.
+// The message rows of another process's progress dialog: (type, description).
 std::vector<std::pair<std::wstring, std::wstring>> messageRows(HWND progress)
 {
     std::vector<std::pair<std::wstring, std::wstring>> rows;
-    const HWND list = GetDlgItem(progress, IDC_PROGRESS_MESSAGES);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(list, &processId);
-    const win::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
-    if (!process) {
-        return rows;
+    for (const auto& cells : listRowsOf(GetDlgItem(progress, IDC_PROGRESS_MESSAGES), 3)) {
+        rows.emplace_back(cells[0], cells[2]);
     }
-    constexpr size_t kTextChars = 1024;
-    auto* remote = static_cast<char*>(VirtualAllocEx(process.get(), nullptr, sizeof(LVITEMW) + kTextChars * 2,
-        MEM_COMMIT, PAGE_READWRITE));
-    auto cell = [&](int row, int column) {
-        LVITEMW item = {};
-        item.iSubItem = column;
-        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
-        item.cchTextMax = kTextChars;
-        WriteProcessMemory(process.get(), remote, &item, sizeof(item), nullptr);
-        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
-        std::wstring text(kTextChars, L'\0');
-        ReadProcessMemory(process.get(), remote + sizeof(LVITEMW), text.data(), kTextChars * 2, nullptr);
-        text.resize(wcslen(text.c_str()));
-        return text;
-    };
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        rows.emplace_back(cell(row, 0), cell(row, 2));
-    }
-    VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
     return rows;
 }
 
@@ -235,6 +210,62 @@ TEST(ReferenceConverter, RepairWarningsOfADamagedPdfBecomeRows)
         L"The document had errors that were repaired or ignored; check the result."};
     EXPECT_NE(run.rows.end(), std::find(run.rows.begin(), run.rows.end(), repaired));
     EXPECT_EQ(5, tools.djvuPages(installation.path(L"damaged.djvu")));
+}
+
+// Three front ends started as the file manager starts them: one sheet, the documents
+// converted one after another, the damaged one failed while the others convert, and the
+// sheet brought back with only the failed one.
+TEST(ReferenceConverter, SeveralDocumentsStartedTogetherConvertAndTheFailedOneComesBack)
+{
+    CleanSettingsKey settings;
+    settings.setDword(L"OpenDjVuAfterConversion", 0);
+    settings.setHistory(L"--dpi=75");
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    std::vector<std::wstring> inputs = {installation.path(L"one.pdf"), installation.path(L"two.pdf")};
+    for (const std::wstring& input : inputs) {
+        ASSERT_TRUE(CopyFileW(samplePath(L"sample.pdf").c_str(), input.c_str(), FALSE));
+    }
+    inputs.push_back(installation.writeFile(L"broken.pdf", "%PDF-1.4\nnot a document\n"));
+
+    std::vector<std::unique_ptr<GuiProcess>> processes;
+    for (const std::wstring& input : inputs) {
+        processes.push_back(std::make_unique<GuiProcess>(installation.gui(), std::vector<std::wstring>{input}));
+    }
+    GuiProcess* collector = nullptr;
+    HWND sheet = nullptr;
+    for (const DWORD start = GetTickCount(); collector == nullptr && GetTickCount() - start < 30000; Sleep(20)) {
+        for (auto& process : processes) {
+            if ((sheet = process->waitForSheet(0)) != nullptr) {
+                collector = process.get();
+                break;
+            }
+        }
+    }
+    ASSERT_NE(nullptr, collector);
+    for (const DWORD start = GetTickCount();
+         GetTickCount() - start < 5000 && itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT) != L"3 documents";) {
+        Sleep(20);
+    }
+    ASSERT_EQ(L"3 documents", itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT));
+    pressButton(sheet, IDOK);
+
+    const HWND summary = collector->waitForSummary(300000);
+    ASSERT_NE(nullptr, summary);
+    for (const auto& row : listRowsOf(GetDlgItem(summary, IDC_SUMMARY_LIST), 2)) {
+        EXPECT_EQ(row[0] == L"broken.pdf" ? L"Failed" : L"Converted", row[1]) << base::toUtf8(row[0]);
+    }
+    pressButton(summary, IDCANCEL);
+    EXPECT_EQ(5, tools.djvuPages(installation.path(L"one.djvu")));
+    EXPECT_EQ(5, tools.djvuPages(installation.path(L"two.djvu")));
+    EXPECT_FALSE(installation.exists(L"broken.djvu"));
+
+    const HWND again = collector->waitForSheet();
+    ASSERT_NE(nullptr, again);
+    EXPECT_EQ(inputs[2], itemTextOf(sheetPage(again, 0), IDC_BASIC_INPUT));
+    pressButton(again, IDCANCEL);
+    EXPECT_TRUE(collector->waitForExit().has_value());
 }
 
 // korvello.exe alone, its standard output and error in one pipe, as the front end runs it.
