@@ -51,6 +51,7 @@ public:
         const INT_PTR result = sheet_.show(owner);
         if (collector_ != nullptr) {
             collector_->setListener(nullptr);
+            collector_->putBack(sheet_.lateDocuments());
         }
         return result;
     }

@@ -116,6 +116,11 @@ std::vector<std::wstring> DocumentCollector::takeArrived()
     return files;
 }
 
+void DocumentCollector::putBack(const std::vector<std::wstring>& files)
+{
+    arrived_.insert(arrived_.begin(), files.begin(), files.end());
+}
+
 bool DocumentCollector::remember(const std::wstring& path)
 {
     return seen_.insert(win::pathKey(path)).second;

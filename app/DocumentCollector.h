@@ -45,6 +45,8 @@ public:
     void setListener(std::function<void()> listener);
     // Collector: the files that arrived since the last call, in their order.
     std::vector<std::wstring> takeArrived();
+    // Collector: files taken but not used yet go back to the front, in their order.
+    void putBack(const std::vector<std::wstring>& files);
     // Ends collecting: newcomers from now on find no collector (the first becomes one).
     void stop();
 

@@ -59,8 +59,11 @@ public:
     const std::vector<options::QueuedDocument>& queuedDocuments() const { return queued_; }
     const options::QueueRecipe& queueRecipe() const { return recipe_; }
 
-    // Files handed over by other front ends join the documents shown (none twice).
+    // Files handed over by other front ends join the documents shown (none twice). While
+    // OK is being checked they wait; those that came during the confirming check are
+    // handed back by lateDocuments.
     void addDocuments(const std::vector<std::wstring>& paths);
+    const std::vector<std::wstring>& lateDocuments() const { return waiting_; }
 
     BasicPage& basicPage() { return basic_; }
     AdvancedPage& advancedPage() { return advanced_; }
@@ -89,6 +92,7 @@ private:
     void createHistoryButton();
     void onHistoryCommand(UINT command);
     bool validate();
+    bool confirmOne();
     bool confirmSeveral();
     void leaveOut(const std::vector<size_t>& refused);
     void storeChoices(const settings::GuiSettings& chosen);
@@ -118,6 +122,8 @@ private:
     win::UniqueIcon largeIcon_;
     win::UniqueIcon smallIcon_;
     bool confirmed_ = false;
+    bool confirming_ = false;
+    std::vector<std::wstring> waiting_; // handed over while OK was checked
     MessageBoxFunction messageBox_;
     std::function<void(SettingsSheet&)> shownHandler_;
 };

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,11 @@ Sample measure(const std::wstring& program)
 {
     Sample sample;
     std::wstring commandLine = L"\"" + program + L"\"";
+    // KORVELLO_STARTUP_FILE: every program is started with this file, as the file manager's
+    // verb starts the front end (the minimal sheet ignores it).
+    if (const wchar_t* file = _wgetenv(L"KORVELLO_STARTUP_FILE"); file != nullptr && *file != L'\0') {
+        commandLine += L" \"" + std::wstring(file) + L"\"";
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};

@@ -3,7 +3,8 @@
 # converter beside it) against the minimal property-sheet program.
 # Usage: bench/startup/run.sh [rounds [other.exe...]]   (KORVELLO_BUILD_DIR selects the
 # build folder; other programs, such as an earlier build of korvello-gui.exe, are measured
-# in the same rounds)
+# in the same rounds; KORVELLO_STARTUP_FILE=<Windows path> starts every program with that
+# file, as the file manager's verb does)
 set -eu
 project=$(cd "$(dirname "$0")/../.." && pwd)
 KORVELLO_BUILD_DIR="${KORVELLO_BUILD_DIR:-$project/build}"

@@ -182,3 +182,34 @@ TEST(SeveralDocuments, LogNamesStayApart)
     EXPECT_EQ(L"", ui::documentLogPath(L"", L"D:\\x\\report.pdf", used));
     EXPECT_EQ(L"E:\\out\\a.djvu", ui::queuedOutputPath(L"E:\\out\\", L"D:\\x\\a.pdf"));
 }
+
+// Files handed over while OK asks its question wait: what was checked is what is confirmed.
+TEST(SeveralDocuments, FilesHandedOverDuringTheCheckWaitForItsEnd)
+{
+    for (const int answer : {IDNO, IDYES}) {
+        ScratchSettingsKey scratch;
+        ScratchFolder folder;
+        const std::wstring a = folder.createFile(L"a.pdf");
+        const std::wstring late = folder.createFile(L"late.pdf");
+        folder.createFile(L"a.djvu", "AT&T");
+        auto arguments = argumentsOf({a});
+        ui::SettingsSheet sheet(arguments);
+        sheet.setMessageBoxFunction([&](HWND, UINT, UINT, const std::vector<std::wstring>&) {
+            sheet.addDocuments({late});
+            EXPECT_EQ(a, itemText(sheet.basicPage().hwnd(), IDC_BASIC_INPUT));
+            return answer;
+        });
+        std::wstring shownAfter;
+        const INT_PTR result = runSheet(sheet, [&](ui::SettingsSheet& shown) {
+            pressOk(shown);
+            shownAfter = sheetOpen(shown) ? itemText(shown.basicPage().hwnd(), IDC_BASIC_INPUT) : L"closed";
+        });
+        if (answer == IDNO) {
+            EXPECT_EQ(L"2 documents", shownAfter);
+        } else {
+            EXPECT_EQ(1, result);
+            EXPECT_EQ(std::vector<std::wstring>{late}, sheet.lateDocuments());
+            EXPECT_TRUE(sheet.queuedDocuments().empty());
+        }
+    }
+}

@@ -1,0 +1,188 @@
+// The settings sheet's documents: one in the input box, or several shown as a set;
+// files dropped or handed over, and the confirm of several documents.
+#include "ui/SettingsSheet.h"
+
+#include <shellapi.h>
+
+#include <set>
+
+#include "converter/ConverterContract.h"
+#include "res/resource.h"
+#include "ui/DocumentQueue.h"
+#include "win/FileSystem.h"
+#include "win/Module.h"
+
+namespace ui {
+
+namespace {
+
+// The dropped files, in their order.
+std::vector<std::wstring> droppedFiles(HDROP drop)
+{
+    std::vector<std::wstring> files;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        if (length > 0 && DragQueryFileW(drop, i, path.data(), length + 1) == length) {
+            path.resize(length);
+            files.push_back(std::move(path));
+        }
+    }
+    return files;
+}
+
+} // namespace
+
+options::FileNames SettingsSheet::composedFileNames() const
+{
+    // Several documents: the command line of the first stands for them all.
+    if (basic_.showsSeveral()) {
+        const std::wstring& first = basic_.documents().front();
+        return options::FileNames{first, queuedOutputPath(basic_.outputText(), first)};
+    }
+    return options::FileNames{basic_.inputText(), basic_.outputText()};
+}
+
+std::vector<std::wstring> SettingsSheet::shownDocuments() const
+{
+    if (basic_.showsSeveral()) {
+        return basic_.documents();
+    }
+    std::vector<std::wstring> documents;
+    if (const std::wstring input = basic_.inputText(); !input.empty()) {
+        documents.push_back(input);
+    }
+    return documents;
+}
+
+void SettingsSheet::addDocuments(const std::vector<std::wstring>& paths)
+{
+    if (confirming_) {
+        waiting_.insert(waiting_.end(), paths.begin(), paths.end());
+        return;
+    }
+    std::vector<std::wstring> documents = shownDocuments();
+    const bool wasSeveral = basic_.showsSeveral();
+    std::set<std::wstring> known;
+    for (const std::wstring& document : documents) {
+        known.insert(win::pathKey(document));
+    }
+    for (const std::wstring& path : paths) {
+        if (known.insert(win::pathKey(path)).second) {
+            documents.push_back(path);
+        }
+    }
+    if (documents.size() < 2) {
+        if (documents.size() == 1 && basic_.inputText().empty()) {
+            basic_.setInputFile(documents.front());
+        }
+        return;
+    }
+    // One document's own output name becomes the folder it was to be written to, unless
+    // that is the document's own folder.
+    std::wstring folder = basic_.outputText();
+    if (!wasSeveral) {
+        const std::wstring output = folder;
+        folder.clear();
+        if (!output.empty() && !win::sameFile(win::folderOf(output), win::folderOf(documents.front()))) {
+            folder = win::folderOf(output);
+        }
+    }
+    basic_.showDocuments(std::move(documents), folder);
+    composer_.refreshGeneratedCommandLine();
+}
+
+SettingsSheet::~SettingsSheet() = default;
+
+void SettingsSheet::onDropFiles(HDROP drop)
+{
+    // Files dropped together replace the documents; one file is the input.
+    std::vector<std::wstring> files = droppedFiles(drop);
+    DragFinish(drop);
+    if (files.size() >= 2) {
+        basic_.showDocuments(std::move(files), basic_.showsSeveral() ? basic_.outputText() : std::wstring());
+        composer_.refreshGeneratedCommandLine();
+    } else if (files.size() == 1) {
+        if (basic_.showsSeveral()) {
+            basic_.showDocuments(std::move(files), std::wstring());
+        } else {
+            basic_.setInputFile(files.front());
+        }
+        composer_.refreshGeneratedCommandLine();
+    }
+}
+
+bool SettingsSheet::confirmSeveral()
+{
+    const settings::GuiSettings chosen = misc_.settings();
+    options::QueueRecipe recipe;
+    recipe.parameterText = composer_.composeParameterText(true);
+    const std::wstring folder = basic_.outputText();
+    recipe.outputFolder = folder.empty() ? folder : win::fullPath(folder);
+    recipe.logPath = chosen.runLogPath();
+    std::set<std::wstring> usedLogs;
+    std::vector<options::QueuedDocument> documents;
+    for (const std::wstring& input : basic_.documents()) {
+        documents.push_back(makeQueuedDocument(recipe, input, usedLogs));
+    }
+
+    const QueueCheck check = checkQueue(documents, recipe.outputFolder, win::modulePath());
+    if (check.refusal.verdict == FileVerdict::Refuse) {
+        messageBox_(hwnd(), MB_OK | MB_ICONERROR, check.refusal.stringId, {check.refusal.insert});
+        failAt(check.refusal.page, check.refusal.controlId);
+        return false;
+    }
+    if (!check.refused.empty()) {
+        const std::vector<std::wstring> inserts = {
+            std::to_wstring(check.refused.size()), std::to_wstring(documents.size()), check.refusedText};
+        if (messageBox_(hwnd(), MB_YESNO | MB_ICONERROR, IDS_DOCUMENTS_REFUSED, inserts) == IDYES) {
+            leaveOut(check.refused);
+        }
+        failAt(CheckPage::Basic, IDC_BASIC_INPUT);
+        return false;
+    }
+    if (!check.existing.empty()) {
+        const int answer = messageBox_(hwnd(), MB_YESNOCANCEL | MB_ICONQUESTION, IDS_OUTPUTS_EXIST,
+            {std::to_wstring(check.existing.size()), std::to_wstring(documents.size())});
+        if (answer != IDYES && answer != IDNO) {
+            failAt(CheckPage::Basic, IDC_BASIC_OUTPUT);
+            return false;
+        }
+        // Made without leave to replace, those documents are to be skipped; Yes replaces.
+        recipe.replaceExisting = answer == IDYES;
+        for (const size_t index : check.existing) {
+            if (recipe.replaceExisting) {
+                documents[index].skip = false;
+                documents[index].converterArguments += converter::kForceOption;
+            }
+        }
+    }
+
+    storeChoices(chosen);
+    documents_.inputs = basic_.documents();
+    documents_.outputFolder = folder;
+    queued_ = std::move(documents);
+    recipe_ = std::move(recipe);
+    logPath_ = recipe_.logPath;
+    openAfterConversion_ = chosen.openAfterConversion;
+    confirmed_ = true;
+    return true;
+}
+
+void SettingsSheet::leaveOut(const std::vector<size_t>& refused)
+{
+    std::vector<std::wstring> kept;
+    const std::vector<std::wstring>& documents = basic_.documents();
+    for (size_t i = 0, next = 0; i < documents.size(); ++i) {
+        if (next < refused.size() && refused[next] == i) {
+            ++next;
+        } else {
+            kept.push_back(documents[i]);
+        }
+    }
+    basic_.showDocuments(std::move(kept), basic_.outputText());
+    composer_.refreshGeneratedCommandLine();
+}
+
+} // namespace ui
