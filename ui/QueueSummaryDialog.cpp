@@ -74,7 +74,6 @@ bool QueueSummaryDialog::onInit()
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     fillList();
     updateButtons();
-    MessageBeep(converted + 0u == results_.size() ? MB_ICONASTERISK : MB_ICONHAND);
     return true;
 }
 
