@@ -116,16 +116,14 @@ bool QueueProgressDialog::startRun()
 
 bool QueueProgressDialog::goOnAfterRun(const converter::RunOutcome* outcome)
 {
-    record(outcome);
-    conversion_->finish(converter::RunEnd::Closed);
+    record(outcome, conversion_->finish(outcome != nullptr ? converter::RunEnd::Closed : converter::RunEnd::NotStarted));
     logFile_.reset();
     while (!stopQueue_ && beginFrom(current_ + 1)) {
         if (startRun()) {
             return true;
         }
         // No worker for this document: it failed; the next one may fare better.
-        record(nullptr);
-        conversion_->finish(converter::RunEnd::NotStarted);
+        record(nullptr, conversion_->finish(converter::RunEnd::NotStarted));
         logFile_.reset();
     }
     // The queue is over: its last state stays behind the queue's end.
@@ -142,12 +140,14 @@ bool QueueProgressDialog::goOnAfterRun(const converter::RunOutcome* outcome)
     return true;
 }
 
-void QueueProgressDialog::record(const converter::RunOutcome* outcome)
+void QueueProgressDialog::record(const converter::RunOutcome* outcome, const converter::RunResult& ended)
 {
     DocumentResult& result = results_[current_];
     running_ = false;
     if (outcome == nullptr) {
+        // The converter could not be started: the system's reason goes to the summary.
         result.outcome = DocumentOutcome::Failed;
+        result.problem = ended.osError != 0 ? base::formatOsErrorText(ended.osError) : std::wstring();
         return;
     }
     result.warningCount = outcome->warningCount;

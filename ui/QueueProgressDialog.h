@@ -51,7 +51,8 @@ private:
     // Begins the first document from index on that is to run, recording the skipped
     // ones and those that cannot begin; false when none is left.
     bool beginFrom(size_t index);
-    void record(const converter::RunOutcome* outcome);
+    // The current document's result from its outcome (null: not started) and its run's end.
+    void record(const converter::RunOutcome* outcome, const converter::RunResult& ended);
     void showDocumentLine();
 
     std::vector<options::QueuedDocument> documents_;
