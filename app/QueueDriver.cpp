@@ -23,22 +23,52 @@ void appendUnrun(std::vector<ui::DocumentResult>& results, const std::vector<opt
     }
 }
 
+// The queue's end: the folder of the first converted document opened once when asked
+// for, then the summary over the queue's window (owner).
+void endQueue(HWND owner, const std::vector<ui::DocumentResult>& results, const ConversionRequest& request,
+    const RunDriverServices& services)
+{
+    if (request.openAfterConversion) {
+        for (const ui::DocumentResult& result : results) {
+            if (ui::QueueSummaryDialog::outputMade(result.outcome)) {
+                services.openOutput(win::folderOf(result.output));
+                break;
+            }
+        }
+    }
+    ui::QueueSummaryDialog summary(results, services.openOutput);
+    summary.show(owner);
+}
+
 } // namespace
 
 QueueResult runQueue(const ConversionRequest& request, const RunDriverServices& services, QueueArrivals* arrivals)
 {
     std::vector<ui::DocumentResult> results;
+    bool ended = false; // the summary has been shown, or the session ends
     {
         converter::ConversionRun run;
         ui::QueueProgressDialog dialog(request.documents, services.frontEndPath);
         if (arrivals != nullptr) {
             arrivals->setListener([&dialog, arrivals] { dialog.append(arrivals->take()); });
         }
+        dialog.setQueueEnded([&](HWND window, const std::vector<ui::DocumentResult>& shown) {
+            // Documents arriving from now on run on their own.
+            if (arrivals != nullptr) {
+                arrivals->setListener(nullptr);
+            }
+            ended = true;
+            endQueue(window, shown, request, services);
+        });
         results = dialog.runAll(run);
+        ended = ended || dialog.sessionEnding();
         if (arrivals != nullptr) {
             arrivals->setListener(nullptr);
             appendUnrun(results, arrivals->take());
         }
+    }
+    if (!ended) {
+        endQueue(nullptr, results, request, services);
     }
 
     QueueResult queue;
@@ -49,16 +79,6 @@ QueueResult runQueue(const ConversionRequest& request, const RunDriverServices& 
             queue.notConverted.push_back(result.input);
         }
     }
-    if (request.openAfterConversion) {
-        for (const ui::DocumentResult& result : results) {
-            if (ui::QueueSummaryDialog::outputMade(result.outcome)) {
-                services.openOutput(win::folderOf(result.output));
-                break;
-            }
-        }
-    }
-    ui::QueueSummaryDialog summary(std::move(results), services.openOutput);
-    summary.show(nullptr);
     return queue;
 }
 

@@ -71,6 +71,7 @@ protected:
     // hidden counters, the stop button as at first; its log is logPath.
     void showNextRun(const std::wstring& title, const std::wstring& logPath);
     void endWith(converter::RunEnd runEnd);
+    void showFinalState(const converter::RunOutcome& outcome);
     int templateId_ = 0; // the window's template; 0: the one of a single run
 
     bool onInit() override;
@@ -82,7 +83,6 @@ private:
     void showUpdate(const converter::RunUpdate& update);
     void showOutput(const converter::RunUpdate& update);
     void offerAbort();
-    void showFinalState(const converter::RunOutcome& outcome);
     void loadIcons(UINT dpi);
     void prepareList(UINT dpi);
     void countRows();

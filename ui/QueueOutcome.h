@@ -23,6 +23,7 @@ struct DocumentResult {
     int warningCount = 0;
     int errorCount = 0;
     bool logComplete = false; // the log holds the document's whole run
+    std::wstring problem;     // why a document failed before its converter ran; empty otherwise
 };
 
 // Converted (with or without warnings) or skipped: nothing is left to do for it.

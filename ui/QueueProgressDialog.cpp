@@ -106,6 +106,8 @@ bool QueueProgressDialog::beginFrom(size_t index)
 
 bool QueueProgressDialog::startRun()
 {
+    const options::QueuedDocument& document = documents_[current_];
+    showNextRun(titleOf(document), document.logPath);
     queueTaskbar_.attach(taskbar());
     queueTaskbar_.setDocument(current_, documents_.size());
     showDocumentLine();
@@ -114,31 +116,38 @@ bool QueueProgressDialog::startRun()
 
 bool QueueProgressDialog::goOnAfterRun(const converter::RunOutcome* outcome)
 {
-    record(outcome);
-    conversion_->finish(converter::RunEnd::Closed);
+    record(outcome, conversion_->finish(outcome != nullptr ? converter::RunEnd::Closed : converter::RunEnd::NotStarted));
     logFile_.reset();
     while (!stopQueue_ && beginFrom(current_ + 1)) {
-        const options::QueuedDocument& document = documents_[current_];
-        showNextRun(titleOf(document), document.logPath);
         if (startRun()) {
             return true;
         }
         // No worker for this document: it failed; the next one may fare better.
-        record(nullptr);
-        conversion_->finish(converter::RunEnd::NotStarted);
+        record(nullptr, conversion_->finish(converter::RunEnd::NotStarted));
         logFile_.reset();
+    }
+    // The queue is over: its last state stays behind the queue's end.
+    if (outcome != nullptr) {
+        showFinalState(*outcome);
+    } else {
+        win::Animation(item(IDC_PROGRESS_ANIMATION)).close();
+    }
+    if (queueEnded_ && !sessionEnding_) {
+        queueEnded_(hwnd(), results_);
     }
     queueTaskbar_.clear();
     endWith(converter::RunEnd::Closed);
     return true;
 }
 
-void QueueProgressDialog::record(const converter::RunOutcome* outcome)
+void QueueProgressDialog::record(const converter::RunOutcome* outcome, const converter::RunResult& ended)
 {
     DocumentResult& result = results_[current_];
     running_ = false;
     if (outcome == nullptr) {
+        // The converter could not be started: the system's reason goes to the summary.
         result.outcome = DocumentOutcome::Failed;
+        result.problem = ended.osError != 0 ? base::formatOsErrorText(ended.osError) : std::wstring();
         return;
     }
     result.warningCount = outcome->warningCount;
@@ -173,6 +182,17 @@ bool QueueProgressDialog::confirmStop()
     }
     stopAsked_ = true;
     return true;
+}
+
+bool QueueProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_ENDSESSION && wParam != FALSE) {
+        // The session ends: the current document is stopped and no other one begins.
+        sessionEnding_ = true;
+        stopQueue_ = true;
+        stopAsked_ = true;
+    }
+    return ProgressDialog::onMessage(message, wParam, lParam, result);
 }
 
 void QueueProgressDialog::showDocumentLine()

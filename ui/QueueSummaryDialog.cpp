@@ -74,7 +74,6 @@ bool QueueSummaryDialog::onInit()
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     fillList();
     updateButtons();
-    MessageBeep(converted + 0u == results_.size() ? MB_ICONASTERISK : MB_ICONHAND);
     return true;
 }
 
@@ -97,7 +96,8 @@ void QueueSummaryDialog::fillList()
         entry.pszText = const_cast<wchar_t*>(name.c_str());
         SendMessageW(list.hwnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
         const bool ran = result.outcome != DocumentOutcome::Skipped && result.outcome != DocumentOutcome::NotConverted;
-        setCell(list.hwnd(), row, 1, outcomeText(result.outcome));
+        setCell(list.hwnd(), row, 1,
+            outcomeText(result.outcome) + (result.problem.empty() ? std::wstring() : L": " + result.problem));
         setCell(list.hwnd(), row, 2, ran ? std::to_wstring(result.warningCount) : std::wstring());
         setCell(list.hwnd(), row, 3, ran ? std::to_wstring(result.errorCount) : std::wstring());
         setCell(list.hwnd(), row, 4, result.output);

@@ -127,6 +127,8 @@ public:
 
     // Runs the queue; driver(progressWindow) acts while it runs, then the summary is read
     // and closed (after summaryDriver, when given).
+    std::wstring frontEndPath = standInPath(); // the converter lies beside it
+
     void run(const app::ConversionRequest& request, const std::function<void(HWND)>& driver,
         app::QueueArrivals* arrivals = nullptr, const std::function<void(HWND)>& summaryDriver = nullptr)
     {
@@ -156,7 +158,7 @@ public:
             press(box, IDCANCEL);
         });
         app::RunDriverServices services;
-        services.frontEndPath = standInPath();
+        services.frontEndPath = frontEndPath;
         services.openOutput = [this](const std::wstring& path) { opened.push_back(path); };
         services.showError = [](const std::wstring&) {};
         result = app::runQueue(request, services, arrivals);
@@ -300,6 +302,25 @@ TEST(Queue, SkippedDocumentsAreListedAndNotRun)
     EXPECT_TRUE(queue.result.notConverted.empty());
 }
 
+TEST(Queue, WithoutTheConverterEachDocumentFailsWithTheReason)
+{
+    app::ConversionRequest request;
+    request.documents = {document(L"nowhere1", "line one\n"), document(L"nowhere2", "line two\n")};
+    QueueHarness queue;
+    queue.frontEndPath = temporaryDirectory() + L"no_such_folder\\korvello-gui.exe";
+    queue.run(request, nullptr);
+
+    ASSERT_EQ(queue.summary.size(), 2u);
+    for (const SummaryRow& row : queue.summary) {
+        // The system's reason after the outcome (the file or the path not found).
+        const std::wstring failed = outcome(IDS_OUTCOME_FAILED) + L": ";
+        EXPECT_EQ(row.outcome.substr(0, failed.size()), failed);
+        EXPECT_TRUE(row.outcome == failed + base::formatOsErrorText(ERROR_PATH_NOT_FOUND)
+            || row.outcome == failed + base::formatOsErrorText(ERROR_FILE_NOT_FOUND)) << row.outcome.c_str();
+    }
+    EXPECT_EQ(queue.result.notConverted.size(), 2u);
+}
+
 TEST(Queue, TheTaskbarShowsTheWholeQueue)
 {
     auto calls = std::make_shared<std::vector<std::string>>();
@@ -311,10 +332,4 @@ TEST(Queue, TheTaskbarShowsTheWholeQueue)
     taskbar.setIndeterminate();
     taskbar.setError(10, 10);
     EXPECT_EQ(*calls, (std::vector<std::string>{"progress 3500/12000", "progress 3000/12000", "error 4000/12000"}));
-}
-
-TEST(QueueJapanese, TheDocumentLineAndOutcomesAreJapanese)
-{
-    EXPECT_EQ(base::formatString(IDS_QUEUE_DOCUMENT, {4, 12, std::wstring(L"report.pdf")}), L"ドキュメント 4/12: report.pdf");
-    EXPECT_EQ(base::loadString(IDS_OUTCOME_FAILED), L"失敗");
 }
