@@ -2,6 +2,8 @@
 // the file-dialog filters.
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -242,11 +244,36 @@ const Text kQueueTexts[] = {
     { 313, L"%1!d! of %2!d! documents converted.", L"%2!d! 個中 %1!d! 個のドキュメントを変換しました。" },
 };
 
-} // namespace
 
-TEST(ResourceStrings, QueueTextsExistInBothLanguagesWithTheSameInserts)
+// Several documents on one sheet: 278 to 287.
+const Text kSheetDocumentTexts[] = {
+    { 278, L"%1 documents",
+        L"%1 個のドキュメント" },
+    { 279, L"Beside each document",
+        L"各ドキュメントと同じフォルダー" },
+    { 280, L"&List...",
+        L"一覧(&L)..." },
+    { 281, L"&Input Files:",
+        L"入力ファイル(&I):" },
+    { 282, L"&Output Folder:",
+        L"出力先(&O):" },
+    { 283, L"%1 of the %2 documents cannot be converted:\n\n%3\nLeave them out? Yes removes them from the documents to convert, No keeps them so that you can correct the settings.",
+        L"%2 個のドキュメントのうち %1 個は変換できません:\n\n%3\nこれらを除外しますか？ [はい] で変換するドキュメントから外し、[いいえ] で残して設定を修正できます。" },
+    { 284, L"%1 of the %2 DjVu files exist already: replace them?\n\nYes replaces them, No keeps them and skips their documents.",
+        L"%2 個の DjVu ファイルのうち %1 個は既に存在します。置き換えますか？\n\n[はい] で置き換え、[いいえ] で既存のファイルを残してそのドキュメントを飛ばします。" },
+    { 285, L"Choose the folder for the DjVu files (an empty box puts each one beside its document).",
+        L"DjVu ファイルを保存するフォルダーを選んでください (空欄にすると各ドキュメントと同じフォルダーに保存します)。" },
+    { 286, L"'%1' is also the output of '%2'.",
+        L"'%1' は '%2' の出力でもあります。" },
+    { 287, L"... and %1 more",
+        L"... ほか %1 個" },
+};
+
+// Each text in both languages, with the same inserts (in any order: a language may
+// name the total first).
+void expectTexts(std::span<const Text> texts)
 {
-    for (const Text& text : kQueueTexts) {
+    for (const Text& text : texts) {
         bool found = false;
         EXPECT_EQ(restest::stringIn(text.id, kEnglish, &found), text.english) << "id " << text.id;
         EXPECT_TRUE(found) << "English id " << text.id;
@@ -258,6 +285,18 @@ TEST(ResourceStrings, QueueTextsExistInBothLanguagesWithTheSameInserts)
         std::sort(japanese.begin(), japanese.end());
         EXPECT_EQ(english, japanese) << "id " << text.id;
     }
+}
+
+} // namespace
+
+TEST(ResourceStrings, SheetDocumentTextsExistInBothLanguagesWithTheSameInserts)
+{
+    expectTexts(kSheetDocumentTexts);
+}
+
+TEST(ResourceStrings, QueueTextsExistInBothLanguagesWithTheSameInserts)
+{
+    expectTexts(kQueueTexts);
     for (UINT id = 314; id <= 329; ++id) {
         bool found = true;
         restest::stringIn(id, kEnglish, &found);
