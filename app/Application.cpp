@@ -52,6 +52,10 @@ public:
         if (collector_ != nullptr) {
             collector_->setListener(nullptr);
             collector_->putBack(sheet_.lateDocuments());
+            if (result != 1) {
+                // Nothing is converted: a file still on its way goes to a front end of its own.
+                collector_->stop();
+            }
         }
         return result;
     }
