@@ -8,14 +8,25 @@ namespace app {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"KorvelloDocumentCollector";
+constexpr wchar_t kListenerClass[] = L"KorvelloDocumentListener";
 // Marks a handed-over file, so that no other WM_COPYDATA is taken for one.
 constexpr ULONG_PTR kFileHandover = 0x4B564631; // "KVF1"
 constexpr LRESULT kTaken = 1;
 // Longest file name taken, in characters (the platform's longest path).
 constexpr DWORD kMaxPathCharacters = 32767;
-// Posted to the collector's window: files arrived, tell the listener.
+// Posted to the listener's window: files arrived.
 constexpr UINT kMsgArrived = WM_APP + 7;
 constexpr DWORD kRetryMilliseconds = 10;
+
+void registerClass(const wchar_t* name, WNDPROC procedure)
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = win::moduleInstance();
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass); // fails harmlessly when already registered
+}
 
 } // namespace
 
@@ -49,22 +60,18 @@ DocumentCollector::Role DocumentCollector::join(const std::wstring& path, DWORD 
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
             mutex_ = std::move(mutex);
+            seen_.insert(win::pathKey(file));
             if (!becomeCollector()) {
-                mutex_.reset();
+                stop();
                 return Role::Alone;
             }
-            remember(file);
             return Role::Collector;
         }
         mutex.reset();
 
         const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= patienceMilliseconds) {
-            return Role::Alone;
-        }
-        // The collector makes its window right after its name; until then, wait.
         const HWND collector = FindWindowExW(HWND_MESSAGE, nullptr, kWindowClass, name_.c_str());
-        if (collector != nullptr) {
+        if (collector != nullptr && elapsed < patienceMilliseconds) {
             DWORD_PTR answer = 0;
             if (SendMessageTimeoutW(collector, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
                     patienceMilliseconds - elapsed, &answer)
@@ -73,30 +80,66 @@ DocumentCollector::Role DocumentCollector::join(const std::wstring& path, DWORD 
             }
             // Gone while asked, or too slow: try again while there is time.
         }
+        // A collector makes its window right after its name; one that is still starting on
+        // a busy machine is waited for longer than one that does not answer.
+        if (elapsed >= (collector != nullptr ? patienceMilliseconds : kStartingCollectorMilliseconds)) {
+            return Role::Alone;
+        }
         Sleep(kRetryMilliseconds);
     }
 }
 
 bool DocumentCollector::becomeCollector()
 {
-    const HINSTANCE module = win::moduleInstance();
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &DocumentCollector::windowProc;
-    windowClass.hInstance = module;
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassExW(&windowClass); // fails harmlessly when already registered
-    window_ = CreateWindowExW(0, kWindowClass, name_.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, this);
+    registerClass(kWindowClass, &DocumentCollector::windowProc);
+    registerClass(kListenerClass, &DocumentCollector::listenerProc);
+    listenerWindow_ = CreateWindowExW(0, kListenerClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+        win::moduleInstance(), this);
+    ready_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (listenerWindow_ == nullptr || !ready_) {
+        return false;
+    }
+    thread_.reset(CreateThread(nullptr, 0, &DocumentCollector::windowThread, this, 0, nullptr));
+    if (!thread_) {
+        return false;
+    }
+    // The thread sets window_ (or leaves it null) before it says it is ready.
+    WaitForSingleObject(ready_.get(), INFINITE);
     return window_ != nullptr;
+}
+
+DWORD WINAPI DocumentCollector::windowThread(void* collector)
+{
+    auto* self = static_cast<DocumentCollector*>(collector);
+    self->window_ = CreateWindowExW(0, kWindowClass, self->name_.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+        win::moduleInstance(), self);
+    SetEvent(self->ready_.get());
+    if (self->window_ == nullptr) {
+        return 1;
+    }
+    MSG message = {};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&message);
+    }
+    return 0;
 }
 
 void DocumentCollector::stop()
 {
     if (window_ != nullptr) {
-        DestroyWindow(window_);
-        window_ = nullptr;
+        // The window goes first: a newcomer asking now fails, tries again and finds no name.
+        PostMessageW(window_, WM_CLOSE, 0, 0);
     }
+    if (thread_) {
+        WaitForSingleObject(thread_.get(), INFINITE);
+        thread_.reset();
+    }
+    window_ = nullptr;
     mutex_.reset();
+    if (listenerWindow_ != nullptr) {
+        DestroyWindow(listenerWindow_);
+        listenerWindow_ = nullptr;
+    }
     listener_ = nullptr;
 }
 
@@ -104,26 +147,31 @@ void DocumentCollector::setListener(std::function<void()> listener)
 {
     listener_ = std::move(listener);
     // Files that came while nobody listened are told of now.
-    if (listener_ && !arrived_.empty() && window_ != nullptr) {
-        PostMessageW(window_, kMsgArrived, 0, 0);
+    const std::lock_guard lock(filesMutex_);
+    if (listener_ && !arrived_.empty()) {
+        tellListenerSoon();
     }
 }
 
 std::vector<std::wstring> DocumentCollector::takeArrived()
 {
     std::vector<std::wstring> files;
+    const std::lock_guard lock(filesMutex_);
     files.swap(arrived_);
     return files;
 }
 
 void DocumentCollector::putBack(const std::vector<std::wstring>& files)
 {
+    const std::lock_guard lock(filesMutex_);
     arrived_.insert(arrived_.begin(), files.begin(), files.end());
 }
 
-bool DocumentCollector::remember(const std::wstring& path)
+void DocumentCollector::tellListenerSoon()
 {
-    return seen_.insert(win::pathKey(path)).second;
+    if (listenerWindow_ != nullptr) {
+        PostMessageW(listenerWindow_, kMsgArrived, 0, 0);
+    }
 }
 
 LRESULT DocumentCollector::onCopyData(const COPYDATASTRUCT& data)
@@ -141,10 +189,11 @@ LRESULT DocumentCollector::onCopyData(const COPYDATASTRUCT& data)
     if (path.find(L'\0') != std::wstring::npos || !accepting_) {
         return 0;
     }
-    if (remember(path)) {
+    const std::lock_guard lock(filesMutex_);
+    if (seen_.insert(win::pathKey(path)).second) {
         arrived_.push_back(path);
         // The newcomer waits for this answer: the sheet or the queue hears of the file later.
-        PostMessageW(window_, kMsgArrived, 0, 0);
+        tellListenerSoon();
     }
     return kTaken;
 }
@@ -156,16 +205,32 @@ LRESULT CALLBACK DocumentCollector::windowProc(HWND window, UINT message, WPARAM
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<DocumentCollector*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr) {
-        if (message == WM_COPYDATA) {
-            return self->onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    if (self != nullptr && message == WM_COPYDATA) {
+        return self->onCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK DocumentCollector::listenerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<DocumentCollector*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self != nullptr && message == kMsgArrived) {
+        bool waiting = false;
+        {
+            const std::lock_guard lock(self->filesMutex_);
+            waiting = !self->arrived_.empty();
         }
-        if (message == kMsgArrived) {
-            if (!self->arrived_.empty() && self->listener_) {
-                self->listener_();
-            }
-            return 0;
+        if (waiting && self->listener_) {
+            self->listener_();
         }
+        return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

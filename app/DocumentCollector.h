@@ -2,11 +2,15 @@
 // files into one: the first becomes the collector and shows its sheet, the others hand
 // their file to it and end. The collector is found by a per-user, per-session name: a
 // mutex says one exists, a message-only window of that name takes files by WM_COPYDATA.
+// The window has a thread of its own, so newcomers get their answer at once while the
+// program's own thread builds a sheet, asks a question or runs a queue.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,8 +29,10 @@ public:
 
     static std::wstring defaultScope();
 
-    // How long a newcomer tries to reach the collector before it runs on its own.
+    // How long a newcomer waits for a collector's answer before it runs on its own, and
+    // how long for the window of a collector that is still starting.
     static constexpr DWORD kPatienceMilliseconds = 2000;
+    static constexpr DWORD kStartingCollectorMilliseconds = 10000;
 
     enum class Role {
         Collector,  // this process collects (and has its own file)
@@ -40,8 +46,8 @@ public:
     // Collector: files handed over are taken while accepting, refused otherwise (the
     // newcomer then runs on its own). A file seen before is taken but not kept again.
     void setAccepting(bool accepting) { accepting_ = accepting; }
-    // Collector: called on this thread, from its message loop, after files arrived (also
-    // soon after it is set, when files wait).
+    // Collector: called on the thread that joined, from its message loop, after files
+    // arrived (also soon after it is set, when files wait).
     void setListener(std::function<void()> listener);
     // Collector: the files that arrived since the last call, in their order.
     std::vector<std::wstring> takeArrived();
@@ -55,17 +61,23 @@ public:
 
 private:
     bool becomeCollector();
+    static DWORD WINAPI windowThread(void* collector);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK listenerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onCopyData(const COPYDATASTRUCT& data);
-    bool remember(const std::wstring& path);
+    void tellListenerSoon();
 
     std::wstring name_;
     win::UniqueHandle mutex_;
-    HWND window_ = nullptr;
-    bool accepting_ = true;
+    win::UniqueHandle thread_;
+    win::UniqueHandle ready_;
+    HWND window_ = nullptr;         // the named window, on its own thread
+    HWND listenerWindow_ = nullptr; // on the joining thread: runs the listener
+    std::atomic<bool> accepting_{true};
     std::function<void()> listener_;
+    std::mutex filesMutex_; // guards arrived_ and seen_
     std::vector<std::wstring> arrived_;
-    std::set<std::wstring> seen_; // upper-cased full paths of every file taken
+    std::set<std::wstring> seen_; // keys of every file taken
 };
 
 } // namespace app
