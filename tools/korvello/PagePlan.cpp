@@ -173,13 +173,7 @@ std::string PagePlanner::annotationScript(const std::string& textXml, const std:
             // The text was laid out at the run's resolution; a page encoded at a lower one
             // (too large for DjVu) takes its text scaled down.
             if (dpi != options_.dpi) {
-                for (auto& span : pages.front().spans) {
-                    for (auto& c : span) {
-                        c.x0 = static_cast<int>(static_cast<long long>(c.x0) * dpi / options_.dpi);
-                        c.x1 = static_cast<int>(static_cast<long long>(c.x1) * dpi / options_.dpi);
-                        c.baseline = static_cast<int>(static_cast<long long>(c.baseline) * dpi / options_.dpi);
-                    }
-                }
+                scaleTextPage(pages.front(), dpi, options_.dpi);
             }
             const std::string expression = pageTextExpression(pages.front(), options_.text, width, height, dpi,
                 options_.noSpaces);
