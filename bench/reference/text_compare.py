@@ -25,7 +25,7 @@ TOLERANCE = 6.0
 
 def normal(text):
     text = unicodedata.normalize("NFKC", text)
-    return "".join(c for c in text if c not in "\u00ad\u200b\ufeff")
+    return "".join(c for c in text if c not in "\u00ad\u200b\ufeff" and c >= " ")
 
 
 def unescape(text):

@@ -4,6 +4,22 @@
 
 #include <algorithm>
 
+namespace {
+
+// True when the page's text read (the last tool of its chain) said anything: it
+// writes the text into a file and only says that it failed.
+bool textUnreadable(const RunningTool& tool)
+{
+    const std::string marker = std::string(kChainMarker) + kTextCheckTool;
+    const auto at = std::find(tool.lines.rbegin(), tool.lines.rend(), marker);
+    if (at == tool.lines.rend()) {
+        return true; // its lines crowded the marker out
+    }
+    return std::any_of(tool.lines.rbegin(), at, [](const std::string& line) { return !line.empty(); });
+}
+
+} // namespace
+
 // Rendered pages wait on disk for the encoders: the renderer is held while a few more
 // than the encoders can take are waiting, so the temporary folder stays small whatever
 // the page count.
@@ -87,7 +103,10 @@ bool Conversion::annotatePage(PageTask& task)
         if (!writeWholeFile(scriptFile, script)) {
             fail(kExitEncode, "the text of page " + std::to_string(task.page) + " could not be written", nullptr);
         }
-        task.steps.push_back(planner_.annotationStep(task.page, scriptFile));
+        task.checkingText = script.find("set-txt") != std::string::npos;
+        for (auto& step : planner_.annotationSteps(task.page, scriptFile, task.checkingText)) {
+            task.steps.push_back(std::move(step));
+        }
     }
     task.annotated = true;
     return true;
@@ -97,7 +116,8 @@ void Conversion::finishPage(PageTask& task)
 {
     DeleteFileW(task.image.c_str());
     for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
-             {L"bg", L".ppm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"}, {L"annotations", L".djvused"}}) {
+             {L"bg", L".ppm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"}, {L"annotations", L".djvused"},
+             {L"check", L".txt"}}) {
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
     }
     task.done = true;
@@ -118,6 +138,14 @@ bool Conversion::advancePage(PageTask& task)
         if (task.tool.job->exitCode() != 0) {
             fail(kExitEncode, "encoding page " + std::to_string(task.page) + " failed: " + task.tool.name
                 + " ended with exit code " + std::to_string(task.tool.job->exitCode()), &task.tool);
+        }
+        if (task.checkingText && task.annotated && task.steps.empty()) {
+            task.checkingText = false;
+            if (textUnreadable(task.tool)) {
+                say("   **** Notice: the hidden text of page " + std::to_string(task.page)
+                    + " could not be read back and was left out of the page.");
+                task.steps.push_back(planner_.textRemovalStep(task.page));
+            }
         }
         task.tool.job.reset();
         task.tool.lines.clear();

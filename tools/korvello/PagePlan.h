@@ -13,6 +13,8 @@
 
 // DjVu pages are at most this many pixels wide and high.
 constexpr int kDjVuMaxSide = 32767;
+// The tool that reads a page's text back.
+constexpr const char* kTextCheckTool = "djvutxt";
 
 // The kind and size of a PNM file from its header: 4 (bitonal), 5 (grey), 6 (colour);
 // false when the file is no PNM.
@@ -37,11 +39,18 @@ public:
     // Appends the steps that encode the page's rendered image at dpi; false (with the
     // reason in problem) when the image cannot be read.
     bool planEncoding(int page, const std::wstring& image, int dpi, std::deque<Step>& steps, std::string& problem) const;
-    // The djvused script giving the page its text (from the renderer's text of that page,
-    // rendered at the run's resolution) and links; empty when it has neither.
+    // The renderer's run (two for PostScript) that writes each page's text to
+    // text<page>.xml, laid out at textResolution().
+    std::vector<Step> textSteps(const std::vector<std::wstring>& rendererOptions, bool postScript) const;
+    int textResolution() const;
+    // The djvused script giving the page its text (from the renderer's text of that page)
+    // and links; empty when it has neither.
     std::string annotationScript(const std::string& textXml, const std::string& links, int width, int height, int dpi) const;
-    // The djvused run of that script on the page.
-    Step annotationStep(int page, const std::wstring& script) const;
+    // The djvused run of that script on the page, then, when it gives the page text, a
+    // read of that text (kTextCheckTool): a line of its output says it cannot be read.
+    std::vector<Step> annotationSteps(int page, const std::wstring& script, bool text) const;
+    // The djvused run that takes the text off the page again.
+    Step textRemovalStep(int page) const;
 
 private:
     std::wstring tool(const std::wstring& path) const;

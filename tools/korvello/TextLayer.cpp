@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <utility>
 
 namespace {
@@ -72,7 +73,7 @@ std::vector<unsigned long> codesOf(const std::string& text)
 }
 
 // The letters a code point U+XX00 stands for when the renderer shifted a ligature's
-// letters by a byte: XX itself when it is printable ASCII, or the second and third
+// letters by a byte: XX itself when it is an ASCII letter, or the second and third
 // letters of "ffi" and "ffl", whose codes it adds up; empty for any other code.
 std::string shiftedLetters(unsigned long code)
 {
@@ -80,7 +81,7 @@ std::string shiftedLetters(unsigned long code)
         return {};
     }
     const unsigned long high = code >> 8;
-    if (high > 0x20 && high < 0x7F) {
+    if ((high >= 'A' && high <= 'Z') || (high >= 'a' && high <= 'z')) {
         return std::string(1, static_cast<char>(high));
     }
     if (high == 'f' + 'i') {
@@ -111,8 +112,8 @@ struct ParsedChar {
 };
 
 // A ligature the renderer wrote shifted comes as a character U+XX00 followed by
-// characters of no advance holding the rest (or as one character of several such
-// codes): it becomes one character of the letters.
+// characters holding the rest (their advances are none or garbage), or as one
+// character of several such codes: it becomes one character of the letters.
 void repairShiftedLigatures(std::vector<ParsedChar>& span)
 {
     std::vector<ParsedChar> repaired;
@@ -129,9 +130,8 @@ void repairShiftedLigatures(std::vector<ParsedChar>& span)
         size_t next = i + 1;
         for (; all && codes.size() == 1 && next < span.size(); ++next) {
             const ParsedChar& follower = span[next];
-            const bool noAdvance = follower.box.x0 == follower.box.x1 && follower.box.y0 == follower.box.y1;
             const std::string more = follower.codes.size() == 1 ? shiftedLetters(follower.codes.front()) : "";
-            if (!noAdvance || more.empty()) {
+            if (more.empty()) {
                 break;
             }
             letters += more;
@@ -154,13 +154,15 @@ std::vector<TextPage> parseTextOutput(const std::string& xml)
 {
     std::vector<TextPage> pages;
     std::vector<ParsedChar> span;
-    double size = 0;
+    std::map<std::string, int> fonts; // a number for each font and size
+    std::string font;
     auto endSpan = [&] {
         if (!span.empty() && !pages.empty()) {
             repairShiftedLigatures(span);
             auto& chars = pages.back().spans.emplace_back();
             for (auto& parsed : span) {
                 parsed.box.text = textOf(parsed.codes);
+                parsed.box.font = fonts.emplace(font, static_cast<int>(fonts.size())).first->second;
                 chars.push_back(std::move(parsed.box));
             }
         }
@@ -177,12 +179,12 @@ std::vector<TextPage> parseTextOutput(const std::string& xml)
             pages.emplace_back();
         } else if (tag.rfind("<span", 0) == 0 || tag.rfind("</span", 0) == 0) {
             endSpan();
-            size = std::atof(attribute(tag, "size").c_str());
+            font = attribute(tag, "font") + " " + attribute(tag, "size");
         } else if (tag.rfind("<char", 0) == 0 && !pages.empty()) {
             ParsedChar character;
             TextChar& box = character.box;
-            std::sscanf(attribute(tag, "bbox").c_str(), "%d %d %d %d", &box.x0, &box.y0, &box.x1, &box.y1);
-            box.size = size;
+            std::sscanf(attribute(tag, "bbox").c_str(), "%lf %lf %lf %lf", &box.x0, &box.y0, &box.x1, &box.y1);
+            box.size = std::atof(font.c_str() + font.rfind(' ') + 1);
             character.codes = codesOf(attribute(tag, "c"));
             span.push_back(std::move(character));
         }
@@ -194,7 +196,8 @@ std::vector<TextPage> parseTextOutput(const std::string& xml)
 
 void scaleTextPage(TextPage& page, int numerator, int denominator)
 {
-    auto scale = [&](int& value) { value = static_cast<int>(static_cast<long long>(value) * numerator / denominator); };
+    const double factor = static_cast<double>(numerator) / denominator;
+    auto scale = [&](double& value) { value *= factor; };
     for (auto& span : page.spans) {
         for (auto& c : span) {
             scale(c.x0);

@@ -12,8 +12,9 @@ enum class TextLevel { None, Chars, Words, Lines };
 // (y counts from the top). Horizontal text has y0 == y1 (the baseline), text running
 // down or up the page x0 == x1.
 struct TextChar {
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     double size = 0; // font size in points
+    int font = 0; // the same number for the same font and size
     std::string text; // UTF-8
 };
 
@@ -26,8 +27,9 @@ struct TextPage {
 // (the letter XX shifted by a byte).
 std::vector<TextPage> parseTextOutput(const std::string& xml);
 
-// The page's boxes scaled by numerator / denominator (a page encoded at a lower
-// resolution than its text was laid out at).
+// The page's boxes scaled by numerator / denominator (text laid out at another
+// resolution than the page's: the renderer places characters to the pixel, so the
+// text is laid out at a higher one).
 void scaleTextPage(TextPage& page, int numerator, int denominator);
 
 // The set-txt expression for one page of width x height pixels rendered at dpi;

@@ -7,18 +7,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 namespace {
 
 // A gap between letters wider than this share of the font size ends a word.
-constexpr double kWordGap = 0.12;
+constexpr double kWordGap = 0.1;
 // A span continues a line when its baseline is this close (share of the font size)...
 constexpr double kBaselineSlack = 0.2;
 // ...and it starts no further behind or ahead of the line's end than these shares.
 constexpr double kLineOverlap = 0.5;
 constexpr double kLineGap = 1.5;
 // Shares of the font size above and below the baseline that a character's box covers.
-constexpr double kAscent = 0.75;
+constexpr double kAscent = 0.85;
 constexpr double kDescent = 0.25;
 // A character advancing more than this many font sizes is absurd: it is given a
 // usual width instead.
@@ -31,6 +32,7 @@ enum class Direction { Right, Down, Up };
 struct Glyph {
     Direction direction = Direction::Right;
     double u0 = 0, u1 = 0, base = 0, size = 0;
+    int font = 0;
     std::string text;
     bool blank = false;
 };
@@ -85,11 +87,11 @@ std::vector<Glyph> glyphsOf(const std::vector<TextChar>& span, int dpi)
     for (const auto& c : span) {
         const double size = c.size * dpi / 72.0;
         const bool blank = c.text.find_first_not_of(" \t") == std::string::npos;
-        Glyph glyph = {Direction::Right, double(c.x0), double(c.x1), double(c.y1), size, c.text, blank};
+        Glyph glyph = {Direction::Right, c.x0, c.x1, c.y1, size, c.font, c.text, blank};
         if (vertical && up) {
-            glyph = {Direction::Up, -double(c.y1), -double(c.y0), double(c.x0), size, c.text, blank};
+            glyph = {Direction::Up, -c.y1, -c.y0, c.x0, size, c.font, c.text, blank};
         } else if (vertical) {
-            glyph = {Direction::Down, double(c.y0), double(c.y1), double(c.x0), size, c.text, blank};
+            glyph = {Direction::Down, c.y0, c.y1, c.x0, size, c.font, c.text, blank};
         }
         if (glyph.u1 - glyph.u0 > kWidestAdvance * glyph.size) {
             glyph.u1 = glyph.u0 + 0.6 * glyph.size;
@@ -125,12 +127,56 @@ Box pageBox(const Glyph& glyph, int width, int height)
     return box;
 }
 
+// Letter spacing added by the document (PostScript's ashow, PDF's character spacing)
+// is part of every advance of a span in the renderer's output; groff spaces words
+// that way. A character's own advance is its most frequent one in that font on the
+// page; a span whose characters advance further by more than a twentieth of the font
+// size has that extra cut off, which shows the gaps between its words.
+void trimLetterSpacing(std::vector<std::vector<Glyph>>& spans)
+{
+    std::map<std::pair<int, std::string>, std::map<long, int>> advances; // quarter pixels, counted
+    for (const auto& span : spans) {
+        for (const auto& glyph : span) {
+            ++advances[{glyph.font, glyph.text}][std::lround((glyph.u1 - glyph.u0) * 4)];
+        }
+    }
+    auto ownAdvance = [&](const Glyph& glyph) {
+        const auto& counts = advances[{glyph.font, glyph.text}];
+        const auto most = std::max_element(counts.begin(), counts.end(),
+            [](const auto& a, const auto& b) { return a.second < b.second; });
+        return most->first / 4.0;
+    };
+    for (auto& span : spans) {
+        std::vector<double> extras;
+        for (const auto& glyph : span) {
+            if (!glyph.blank) {
+                extras.push_back(glyph.u1 - glyph.u0 - ownAdvance(glyph));
+            }
+        }
+        if (extras.empty()) {
+            continue;
+        }
+        std::nth_element(extras.begin(), extras.begin() + extras.size() / 2, extras.end());
+        const double extra = extras[extras.size() / 2];
+        if (extra > 0.05 * span.front().size) {
+            for (auto& glyph : span) {
+                glyph.u1 = std::max(glyph.u0, glyph.u1 - extra);
+            }
+        }
+    }
+}
+
 // The page's glyphs joined into lines, in the order the renderer wrote them.
 std::vector<Line> linesOf(const TextPage& page, int dpi)
 {
-    std::vector<Line> lines;
+    std::vector<std::vector<Glyph>> spans;
     for (const auto& span : page.spans) {
-        for (auto& glyph : glyphsOf(span, dpi)) {
+        spans.push_back(glyphsOf(span, dpi));
+    }
+    trimLetterSpacing(spans);
+    std::vector<Line> lines;
+    for (auto& span : spans) {
+        for (auto& glyph : span) {
             const double size = std::max(glyph.size, 1.0);
             Line* continued = nullptr;
             for (size_t back = 0; back < lines.size() && back < 16 && continued == nullptr; ++back) {
@@ -181,9 +227,9 @@ std::vector<Word> wordsOf(const Line& line, int width, int height)
         const Box box = pageBox(glyph, width, height);
         // Words also end where the font size changes, as in "*ctx" of a listing set
         // in two sizes.
+        const double size = std::max(glyph.size, previous != nullptr ? previous->size : 0.0);
         const bool gap = previous != nullptr
-            && (glyph.u0 - previous->u1 > kWordGap * std::max(glyph.size, previous->size)
-                || std::abs(glyph.size - previous->size) > 0.01 * glyph.size);
+            && (glyph.u0 - previous->u1 > kWordGap * size || std::abs(glyph.size - previous->size) > 0.001 * size);
         if (glyph.blank || box.empty || gap) {
             open = false;
         }
