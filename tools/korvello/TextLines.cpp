@@ -75,28 +75,43 @@ std::string quoted(const std::string& text)
 }
 
 // The span's characters in their reading frame. Text running down or up the page is
-// told apart by the order of its characters.
+// told apart by the order of its box or of its characters. The renderer gives each
+// character of a rotated string the box of the whole string: it is shared out evenly.
 std::vector<Glyph> glyphsOf(const std::vector<TextChar>& span, int dpi)
 {
     bool vertical = !span.empty();
+    bool shared = span.size() > 1;
     for (const auto& c : span) {
         vertical = vertical && c.x0 == c.x1 && c.y0 != c.y1;
+        shared = shared && c.x0 == span.front().x0 && c.y0 == span.front().y0 && c.x1 == span.front().x1
+            && c.y1 == span.front().y1;
     }
-    const bool up = vertical && span.size() > 1 && span.back().y0 < span.front().y0;
+    const bool up = vertical
+        && (span.front().y0 > span.front().y1 || (span.size() > 1 && span.back().y0 < span.front().y0));
     std::vector<Glyph> glyphs;
     for (const auto& c : span) {
         const double size = c.size * dpi / 72.0;
         const bool blank = c.text.find_first_not_of(" \t") == std::string::npos;
-        Glyph glyph = {Direction::Right, c.x0, c.x1, c.y1, size, c.font, c.text, blank};
+        const double low = std::min(c.y0, c.y1), high = std::max(c.y0, c.y1);
+        Glyph glyph = {Direction::Right, std::min(c.x0, c.x1), std::max(c.x0, c.x1), c.y1, size, c.font, c.text, blank};
         if (vertical && up) {
-            glyph = {Direction::Up, -c.y1, -c.y0, c.x0, size, c.font, c.text, blank};
+            glyph = {Direction::Up, -high, -low, c.x0, size, c.font, c.text, blank};
         } else if (vertical) {
-            glyph = {Direction::Down, c.y0, c.y1, c.x0, size, c.font, c.text, blank};
+            glyph = {Direction::Down, low, high, c.x0, size, c.font, c.text, blank};
+        }
+        glyphs.push_back(std::move(glyph));
+    }
+    const double start = glyphs.empty() ? 0 : glyphs.front().u0;
+    const double step = glyphs.empty() ? 0 : (glyphs.front().u1 - start) / static_cast<double>(glyphs.size());
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        Glyph& glyph = glyphs[i];
+        if (shared) {
+            glyph.u0 = start + step * static_cast<double>(i);
+            glyph.u1 = glyph.u0 + step;
         }
         if (glyph.u1 - glyph.u0 > kWidestAdvance * glyph.size) {
             glyph.u1 = glyph.u0 + 0.6 * glyph.size;
         }
-        glyphs.push_back(std::move(glyph));
     }
     return glyphs;
 }
@@ -191,6 +206,7 @@ std::vector<Line> linesOf(const TextPage& page, int dpi)
                 continued = &lines.emplace_back();
                 continued->direction = glyph.direction;
                 continued->base = glyph.base;
+                continued->end = glyph.u1;
             }
             continued->end = std::max(continued->end, glyph.u1);
             continued->size = std::max(continued->size, size);
