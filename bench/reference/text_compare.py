@@ -117,11 +117,13 @@ def compare(reference, found):
 
 
 def cjk_characters(found):
+    """Kana, ideographs and hangul (not CJK punctuation, which NFKC makes of some
+    Western brackets)."""
     count = 0
     for page in found:
         for text, _ in page or []:
-            count += sum(1 for c in text if "\u2e80" <= c <= "\u9fff" or "\uac00" <= c <= "\ud7af"
-                         or "\uf900" <= c <= "\ufaff")
+            count += sum(1 for c in text if "\u3040" <= c <= "\u30ff" or "\u3400" <= c <= "\u9fff"
+                         or "\uac00" <= c <= "\ud7af" or "\uf900" <= c <= "\ufaff")
     return count
 
 

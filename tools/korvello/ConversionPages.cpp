@@ -4,21 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// True when the page's text read (the last tool of its chain) said anything: it
-// writes the text into a file and only says that it failed.
-bool textUnreadable(const RunningTool& tool)
-{
-    const std::string marker = std::string(kChainMarker) + kTextCheckTool;
-    const auto at = std::find(tool.lines.rbegin(), tool.lines.rend(), marker);
-    if (at == tool.lines.rend()) {
-        return true; // its lines crowded the marker out
-    }
-    return std::any_of(tool.lines.rbegin(), at, [](const std::string& line) { return !line.empty(); });
-}
-
-} // namespace
 
 // Rendered pages wait on disk for the encoders: the renderer is held while a few more
 // than the encoders can take are waiting, so the temporary folder stays small whatever
@@ -141,7 +126,8 @@ bool Conversion::advancePage(PageTask& task)
         }
         if (task.checkingText && task.annotated && task.steps.empty()) {
             task.checkingText = false;
-            if (textUnreadable(task.tool)) {
+            // djvutxt writes the page's text, or "failed", into the file.
+            if (readWholeFile(files_.file(L"check", task.page, L".txt")).rfind("(page", 0) != 0) {
                 say("   **** Notice: the hidden text of page " + std::to_string(task.page)
                     + " could not be read back and was left out of the page.");
                 task.steps.push_back(planner_.textRemovalStep(task.page));

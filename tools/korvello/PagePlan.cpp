@@ -219,8 +219,7 @@ std::vector<Step> PagePlanner::annotationSteps(int page, const std::wstring& scr
 {
     std::vector<Step> steps = {{"djvused", {L"-f", tool(script), tool(files_.djvu(page))}}};
     if (text) {
-        // djvutxt writes the text into the file and says "failed" when it cannot read it.
-        steps.push_back({kTextCheckTool, {L"-detail=page", tool(files_.djvu(page)),
+        steps.push_back({"djvutxt", {L"-detail=page", tool(files_.djvu(page)),
             tool(files_.file(L"check", page, L".txt"))}});
     }
     return steps;

@@ -13,8 +13,6 @@
 
 // DjVu pages are at most this many pixels wide and high.
 constexpr int kDjVuMaxSide = 32767;
-// The tool that reads a page's text back.
-constexpr const char* kTextCheckTool = "djvutxt";
 
 // The kind and size of a PNM file from its header: 4 (bitonal), 5 (grey), 6 (colour);
 // false when the file is no PNM.
@@ -47,7 +45,7 @@ public:
     // and links; empty when it has neither.
     std::string annotationScript(const std::string& textXml, const std::string& links, int width, int height, int dpi) const;
     // The djvused run of that script on the page, then, when it gives the page text, a
-    // read of that text (kTextCheckTool): a line of its output says it cannot be read.
+    // read of that text into check<page>.txt, which says "failed" when it cannot be read.
     std::vector<Step> annotationSteps(int page, const std::wstring& script, bool text) const;
     // The djvused run that takes the text off the page again.
     Step textRemovalStep(int page) const;
