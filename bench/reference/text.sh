@@ -1,6 +1,7 @@
 #!/bin/sh
 # The reference converter's hidden text on real documents: Debian's documentation
-# (TeX, DocBook, groff, dvips, ReportLab and cairo PDFs and PostScript), each converted
+# (TeX, DocBook, groff, dvips, ReportLab and cairo PDFs and PostScript) and the text
+# samples of the tests (kerned, ligature, spaced, tiny, off-page and rotated text), each converted
 # as a user converts it (wine korvello.exe --words), read back page by page with
 # djvutxt and compared with the words pdftotext finds in the source (for PostScript, in
 # the same pages made PDF by Ghostscript). Prints "figure" lines per document: the share
@@ -21,7 +22,7 @@ dpi="${1:-300}"
 command -v pdftotext >/dev/null || apt-get install -y -qq --no-install-recommends poppler-utils >/dev/null
 converter="${KORVELLO_EXE:-}"
 if [ -z "$converter" ]; then
-    cmake --build "$build" --target korvello-reference -- --no-print-directory -j2 >/dev/null
+    cmake --build "$build" --target korvello-reference korvello-samples -- --no-print-directory -j2 >/dev/null
     converter="$build/tools/korvello/korvello.exe"
 fi
 export WINEPREFIX="$build/bench-prefix"
@@ -45,7 +46,9 @@ mime-spec:$doc/shared-mime-info/shared-mime-info-spec.pdf
 man-db-ps:$doc/man-db/man-db-manual.ps.gz
 gdb-refcard-ps:$doc/gdb/refcard.ps.gz
 reportlab:python-reportlab-doc:usr/share/doc/python-reportlab-doc/reportlab-userguide.pdf
-andika-features:fonts-sil-andika:usr/share/doc/fonts-sil-andika/documentation/pdf/features.pdf.gz"
+andika-features:fonts-sil-andika:usr/share/doc/fonts-sil-andika/documentation/pdf/features.pdf.gz
+generated:$build/samples/text.pdf
+generated-ps:$build/samples/text.ps"
 
 # The document's file in the corpus folder (fetched or unpacked once); empty when it
 # is not to be had.

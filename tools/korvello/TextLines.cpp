@@ -11,7 +11,8 @@
 
 namespace {
 
-// A gap between letters wider than this share of the font size ends a word.
+// A gap between letters wider than this share of the font size, and than a pixel (the
+// renderer's rounding, which matters for tiny text), ends a word.
 constexpr double kWordGap = 0.1;
 // A span continues a line when its baseline is this close (share of the font size)...
 constexpr double kBaselineSlack = 0.2;
@@ -245,7 +246,8 @@ std::vector<Word> wordsOf(const Line& line, int width, int height)
         // in two sizes.
         const double size = std::max(glyph.size, previous != nullptr ? previous->size : 0.0);
         const bool gap = previous != nullptr
-            && (glyph.u0 - previous->u1 > kWordGap * size || std::abs(glyph.size - previous->size) > 0.001 * size);
+            && (glyph.u0 - previous->u1 > std::max(kWordGap * size, 1.0)
+                || std::abs(glyph.size - previous->size) > 0.001 * size);
         if (glyph.blank || box.empty || gap) {
             open = false;
         }
