@@ -407,7 +407,7 @@ void expectWords(const wchar_t* sample, const std::vector<std::pair<std::vector<
 TEST(ReferenceConverter, TheHiddenTextHasTheDocumentsWordsInsideThePage)
 {
     expectWords(L"text.pdf", {{{"The", "following", "words", "kerned", "first", "floor", "office", "index", "caches",
-                                   "Overflowing", "Closing", "line"}, false},
+                                   "Overflowing", "tiny", "Closing", "line"}, false},
                                  {{"Rotated", "card", "downward", "Another", "upward"}, true}});
 }
 
