@@ -134,7 +134,7 @@ def main():
     total, matched, close = compare(reference, found)
     unreadable = sum(1 for page in found if page is None)
     recall = matched / total if total else 1.0
-    boxes = close / matched if matched else 1.0
+    boxes = close / matched if matched else 0.0
     print(f"{name}: {len(reference)} pages ({len(found)} in the DjVu), {total} words, {matched} found, "
           f"{close} boxed within {TOLERANCE:g} pt")
     print(f"figure text_word_recall_{name} {recall:.3f} share")
