@@ -90,8 +90,8 @@ std::string shiftedLetters(unsigned long code)
     return high == 'f' + 'l' ? "fl" : "";
 }
 
-// The UTF-8 text of code points; the ligatures U+FB00 to U+FB06 as their letters and
-// control characters as blanks.
+// The UTF-8 text of code points; the ligatures U+FB00 to U+FB06 as their letters,
+// control characters as blanks and what is no character as U+FFFD.
 std::string textOf(const std::vector<unsigned long>& codes)
 {
     static const char* const ligatures[] = {"ff", "fi", "fl", "ffi", "ffl", "st", "st"};
@@ -100,7 +100,8 @@ std::string textOf(const std::vector<unsigned long>& codes)
         if (code >= 0xFB00 && code <= 0xFB06) {
             text += ligatures[code - 0xFB00];
         } else {
-            appendUtf8(text, code < 0x20 ? ' ' : code);
+            const bool invalid = (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF;
+            appendUtf8(text, code < 0x20 ? ' ' : invalid ? 0xFFFD : code);
         }
     }
     return text;

@@ -155,9 +155,9 @@ Box pageBox(const Glyph& glyph, int width, int height)
     if (!(x1 >= 0 && y1 >= 0 && x0 < width && y0 < height)) {
         return box;
     }
-    auto fit = [](double low, double high, int limit, int& from, int& to) {
-        from = std::clamp(static_cast<int>(std::floor(low)), 0, limit - 1);
-        to = std::clamp(static_cast<int>(std::ceil(high)), from + 1, limit);
+    auto fit = [](double low, double high, int limit, int& from, int& to) { // clamped before the cast
+        from = static_cast<int>(std::clamp(std::floor(low), 0.0, limit - 1.0));
+        to = static_cast<int>(std::clamp(std::ceil(high), from + 1.0, static_cast<double>(limit)));
     };
     fit(x0, x1, width, box.x0, box.x1);
     fit(y0, y1, height, box.y0, box.y1);
