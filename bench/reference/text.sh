@@ -19,7 +19,7 @@ KORVELLO_BUILD_DIR="${KORVELLO_BUILD_DIR:-$project/build}"
 . "$project/scripts/common.sh"
 dpi="${1:-300}"
 [ $# -gt 0 ] && shift
-command -v pdftotext >/dev/null || apt-get install -y -qq --no-install-recommends poppler-utils >/dev/null
+command -v pdftotext >/dev/null || sh "$project/scripts/setup.sh" # installs poppler-utils
 converter="${KORVELLO_EXE:-}"
 if [ -z "$converter" ]; then
     cmake --build "$build" --target korvello-reference korvello-samples -- --no-print-directory -j2 >/dev/null
