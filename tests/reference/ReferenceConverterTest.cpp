@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -43,7 +44,7 @@ public:
     std::string missing() const
     {
         std::string absent;
-        for (const char* tool : {"gs", "cjb2", "c44", "djvm", "djvumake", "djvuextract", "djvused", "ddjvu"}) {
+        for (const char* tool : {"gs", "cjb2", "c44", "djvm", "djvumake", "djvuextract", "djvused", "ddjvu", "djvutxt"}) {
             if (!host_->hasTool(tool)) {
                 absent += std::string(absent.empty() ? "" : ", ") + tool;
             }
@@ -364,6 +365,88 @@ TEST(ReferenceConverter, PostScriptPagesAreAnnouncedThenSaidOneByOneAndLinksKept
     const ToolResult links = tools.run("djvused", {L"-e", L"select 1; print-ant", tools.path(output)});
     ASSERT_FALSE(links.lines.empty());
     EXPECT_NE(std::string::npos, links.lines.front().find("(maparea \"https://example.org/korvello\""));
+}
+
+struct TextWord {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    std::string text;
+};
+
+// The words of a DjVu page as djvutxt reads them, after a check that the page's text
+// reads at all (djvused fails on a corrupt text layer, where djvutxt says nothing).
+std::vector<TextWord> pageWords(Tools& tools, const std::wstring& djvu, int page, int& width, int& height)
+{
+    const std::wstring select = L"select " + std::to_wstring(page) + L"; ";
+    EXPECT_EQ(0, tools.run("djvused", {L"-e", select + L"print-txt", tools.path(djvu)}).exitCode) << "page " << page;
+    const ToolResult size = tools.run("djvused", {L"-e", select + L"size", tools.path(djvu)});
+    width = height = 0;
+    if (!size.lines.empty()) {
+        std::sscanf(size.lines.front().c_str(), "width=%d height=%d", &width, &height);
+    }
+    std::vector<TextWord> words;
+    const ToolResult text = tools.run("djvutxt", {L"-page=" + std::to_wstring(page), L"-detail=word", tools.path(djvu)});
+    for (const auto& line : text.lines) {
+        for (size_t at = line.find("(word "); at != std::string::npos; at = line.find("(word ", at + 1)) {
+            TextWord word;
+            char quoted[256] = {};
+            if (std::sscanf(line.c_str() + at, "(word %d %d %d %d \"%255[^\"]", &word.x0, &word.y0, &word.x1, &word.y1,
+                    quoted) == 5) {
+                word.text = quoted;
+                words.push_back(word);
+            }
+        }
+    }
+    return words;
+}
+
+// Converts the sample at 150 dpi with word-level text; for each page the words that
+// must be found, and whether they run up or down the page.
+void expectWords(const wchar_t* sample, const std::vector<std::pair<std::vector<std::string>, bool>>& pages)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    const std::wstring output = installation.path(L"text.djvu");
+    ConverterProcess converter(installation, L"--dpi=150 --words " + quoted(samplePath(sample)) + L" " + quoted(output));
+    ASSERT_EQ(0u, converter.finish()) << converter.output();
+    EXPECT_EQ(std::string::npos, converter.output().find("Notice: the hidden text")) << converter.output();
+    ASSERT_EQ(static_cast<int>(pages.size()), tools.djvuPages(output));
+    for (size_t page = 0; page < pages.size(); ++page) {
+        int width = 0, height = 0;
+        const std::vector<TextWord> words = pageWords(tools, output, static_cast<int>(page) + 1, width, height);
+        for (const auto& word : words) {
+            EXPECT_TRUE(0 <= word.x0 && word.x0 < word.x1 && word.x1 <= width && 0 <= word.y0 && word.y0 < word.y1
+                && word.y1 <= height) << word.text << " " << word.x0 << " " << word.y0 << " " << word.x1 << " " << word.y1;
+            // No CJK: UTF-8 lead bytes of U+3000 to U+9FFF.
+            EXPECT_TRUE(std::none_of(word.text.begin(), word.text.end(),
+                [](char c) { return static_cast<unsigned char>(c) >= 0xE3 && static_cast<unsigned char>(c) <= 0xE9; }))
+                << word.text;
+        }
+        for (const auto& wanted : pages[page].first) {
+            const auto found = std::find_if(words.begin(), words.end(), [&](const TextWord& w) { return w.text == wanted; });
+            ASSERT_NE(words.end(), found) << "page " << page + 1 << " lacks the word " << wanted;
+            if (wanted.size() >= 5) { // shorter words may be higher than wide either way
+                EXPECT_EQ(pages[page].second, found->y1 - found->y0 > found->x1 - found->x0) << wanted;
+            }
+        }
+    }
+}
+
+// Kerned pieces, two-letter ligatures, letter-spaced words, text past the edge, text
+// 0.1 pt high and text running down and up the page: every page's text reads and has
+// the words, each inside the page.
+TEST(ReferenceConverter, TheHiddenTextHasTheDocumentsWordsInsideThePage)
+{
+    expectWords(L"text.pdf", {{{"The", "following", "words", "kerned", "first", "floor", "office", "index", "caches",
+                                   "Overflowing", "tiny", "Closing", "line"}, false},
+                                 {{"Rotated", "card", "downward", "Another", "upward"}, true}});
+}
+
+// PostScript: letters placed one by one, ashow spacing and a page printed rotated.
+TEST(ReferenceConverter, PostScriptTextIsJoinedIntoWordsAndBoxedAsItLies)
+{
+    expectWords(L"text.ps", {{{"Letters", "one", "by", "index", "caches"}, false},
+                                {{"Landscape", "card", "printed", "rotated"}, true}});
 }
 
 // As users start it from a Linux shell (wine korvello.exe ... > out.txt): the relay of

@@ -236,11 +236,10 @@ void Conversion::startRenderers()
     }
     const std::wstring resolution = L"-r" + std::to_wstring(options_.dpi);
     if (options_.text != TextLevel::None) {
-        std::vector<std::wstring> arguments = rendererOptions();
-        arguments.insert(arguments.begin(), L"-q");
-        arguments.insert(arguments.end(), {resolution, L"-sDEVICE=txtwrite", L"-dTextFormat=0", L"-o",
-            tool(files_.folder + L"\\text%05d.xml"), tool(options_.input)});
-        textJob_ = {"gs", startTool({"gs", arguments}), {}};
+        textJob_ = {"gs", host_.startChain(planner_.textSteps(rendererOptions(), isPostScript(options_.input))), {}};
+        if (!textJob_.job) {
+            fail(kExitTools, "gs could not be started", nullptr);
+        }
         texting_ = true;
     }
     if (options_.convertLinks) {

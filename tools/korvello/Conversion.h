@@ -49,6 +49,7 @@ struct PageTask {
     bool rerendered = false; // rendered again at a lower resolution (too large for DjVu)
     bool planned = false;    // its encoding steps are known
     bool annotated = false;  // its text and links step is known
+    bool checkingText = false; // its steps end with a read of its text
     bool done = false;
     std::deque<Step> steps;
     RunningTool tool;

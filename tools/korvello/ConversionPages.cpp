@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+
 // Rendered pages wait on disk for the encoders: the renderer is held while a few more
 // than the encoders can take are waiting, so the temporary folder stays small whatever
 // the page count.
@@ -87,7 +88,10 @@ bool Conversion::annotatePage(PageTask& task)
         if (!writeWholeFile(scriptFile, script)) {
             fail(kExitEncode, "the text of page " + std::to_string(task.page) + " could not be written", nullptr);
         }
-        task.steps.push_back(planner_.annotationStep(task.page, scriptFile));
+        task.checkingText = script.find("set-txt") != std::string::npos;
+        for (auto& step : planner_.annotationSteps(task.page, scriptFile, task.checkingText)) {
+            task.steps.push_back(std::move(step));
+        }
     }
     task.annotated = true;
     return true;
@@ -97,7 +101,8 @@ void Conversion::finishPage(PageTask& task)
 {
     DeleteFileW(task.image.c_str());
     for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
-             {L"bg", L".ppm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"}, {L"annotations", L".djvused"}}) {
+             {L"bg", L".ppm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"}, {L"annotations", L".djvused"},
+             {L"check", L".txt"}}) {
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
     }
     task.done = true;
@@ -118,6 +123,15 @@ bool Conversion::advancePage(PageTask& task)
         if (task.tool.job->exitCode() != 0) {
             fail(kExitEncode, "encoding page " + std::to_string(task.page) + " failed: " + task.tool.name
                 + " ended with exit code " + std::to_string(task.tool.job->exitCode()), &task.tool);
+        }
+        if (task.checkingText && task.annotated && task.steps.empty()) {
+            task.checkingText = false;
+            // djvutxt writes the page's text, or "failed", into the file.
+            if (readWholeFile(files_.file(L"check", task.page, L".txt")).rfind("(page", 0) != 0) {
+                say("   **** Notice: the hidden text of page " + std::to_string(task.page)
+                    + " could not be read back and was left out of the page.");
+                task.steps.push_back(planner_.textRemovalStep(task.page));
+            }
         }
         task.tool.job.reset();
         task.tool.lines.clear();

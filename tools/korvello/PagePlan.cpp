@@ -163,6 +163,35 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
     return true;
 }
 
+int PagePlanner::textResolution() const
+{
+    // The renderer places characters to the pixel: at a fine resolution the gaps between
+    // them, which tell words apart, are exact enough.
+    return std::max(options_.dpi, 1200);
+}
+
+std::vector<Step> PagePlanner::textSteps(const std::vector<std::wstring>& rendererOptions, bool postScript) const
+{
+    std::vector<Step> steps;
+    std::wstring source = tool(options_.input);
+    if (postScript) {
+        // The renderer's text of PostScript gives dvips documents absurd widths and
+        // rotated characters the box of their whole run; the text of the same pages made
+        // PDF first (unrotated, like the rendering) is right.
+        const std::wstring pdf = tool(files_.folder + L"\\text.pdf");
+        Step step{"gs", rendererOptions};
+        step.arguments.insert(step.arguments.end(), {L"-q", L"-sDEVICE=pdfwrite", L"-dAutoRotatePages=/None", L"-o", pdf,
+            source});
+        steps.push_back(step);
+        source = pdf;
+    }
+    Step step{"gs", rendererOptions};
+    step.arguments.insert(step.arguments.end(), {L"-q", L"-r" + std::to_wstring(textResolution()), L"-sDEVICE=txtwrite",
+        L"-dTextFormat=0", L"-o", tool(files_.folder + L"\\text%05d.xml"), source});
+    steps.push_back(step);
+    return steps;
+}
+
 std::string PagePlanner::annotationScript(const std::string& textXml, const std::string& links, int width, int height,
     int dpi) const
 {
@@ -172,15 +201,7 @@ std::string PagePlanner::annotationScript(const std::string& textXml, const std:
         if (!pages.empty()) {
             // The text was laid out at the run's resolution; a page encoded at a lower one
             // (too large for DjVu) takes its text scaled down.
-            if (dpi != options_.dpi) {
-                for (auto& span : pages.front().spans) {
-                    for (auto& c : span) {
-                        c.x0 = static_cast<int>(static_cast<long long>(c.x0) * dpi / options_.dpi);
-                        c.x1 = static_cast<int>(static_cast<long long>(c.x1) * dpi / options_.dpi);
-                        c.baseline = static_cast<int>(static_cast<long long>(c.baseline) * dpi / options_.dpi);
-                    }
-                }
-            }
+            scaleTextPage(pages.front(), dpi, textResolution());
             const std::string expression = pageTextExpression(pages.front(), options_.text, width, height, dpi,
                 options_.noSpaces);
             if (!expression.empty()) {
@@ -194,7 +215,17 @@ std::string PagePlanner::annotationScript(const std::string& textXml, const std:
     return script.empty() ? script : script + "save\n";
 }
 
-Step PagePlanner::annotationStep(int page, const std::wstring& script) const
+std::vector<Step> PagePlanner::annotationSteps(int page, const std::wstring& script, bool text) const
 {
-    return {"djvused", {L"-f", tool(script), tool(files_.djvu(page))}};
+    std::vector<Step> steps = {{"djvused", {L"-f", tool(script), tool(files_.djvu(page))}}};
+    if (text) {
+        steps.push_back({"djvutxt", {L"-detail=page", tool(files_.djvu(page)),
+            tool(files_.file(L"check", page, L".txt"))}});
+    }
+    return steps;
+}
+
+Step PagePlanner::textRemovalStep(int page) const
+{
+    return {"djvused", {tool(files_.djvu(page)), L"-e", L"remove-txt", L"-s"}};
 }

@@ -37,11 +37,18 @@ public:
     // Appends the steps that encode the page's rendered image at dpi; false (with the
     // reason in problem) when the image cannot be read.
     bool planEncoding(int page, const std::wstring& image, int dpi, std::deque<Step>& steps, std::string& problem) const;
-    // The djvused script giving the page its text (from the renderer's text of that page,
-    // rendered at the run's resolution) and links; empty when it has neither.
+    // The renderer's run (two for PostScript) that writes each page's text to
+    // text<page>.xml, laid out at textResolution().
+    std::vector<Step> textSteps(const std::vector<std::wstring>& rendererOptions, bool postScript) const;
+    int textResolution() const;
+    // The djvused script giving the page its text (from the renderer's text of that page)
+    // and links; empty when it has neither.
     std::string annotationScript(const std::string& textXml, const std::string& links, int width, int height, int dpi) const;
-    // The djvused run of that script on the page.
-    Step annotationStep(int page, const std::wstring& script) const;
+    // The djvused run of that script on the page, then, when it gives the page text, a
+    // read of that text into check<page>.txt, which says "failed" when it cannot be read.
+    std::vector<Step> annotationSteps(int page, const std::wstring& script, bool text) const;
+    // The djvused run that takes the text off the page again.
+    Step textRemovalStep(int page) const;
 
 private:
     std::wstring tool(const std::wstring& path) const;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -37,84 +39,136 @@ void appendUtf8(std::string& text, unsigned long code)
     }
 }
 
-std::string unescapeXml(const std::string& text)
+// The code points of an attribute's text (XML entities and UTF-8 decoded).
+std::vector<unsigned long> codesOf(const std::string& text)
 {
-    std::string result;
+    std::vector<unsigned long> codes;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '&') {
-            result += text[i];
-            continue;
-        }
-        const size_t end = text.find(';', i);
-        if (end == std::string::npos) {
-            result += text[i];
-            continue;
-        }
-        const std::string entity = text.substr(i + 1, end - i - 1);
-        if (entity == "amp") {
-            result += '&';
-        } else if (entity == "lt") {
-            result += '<';
-        } else if (entity == "gt") {
-            result += '>';
-        } else if (entity == "quot") {
-            result += '"';
-        } else if (entity == "apos") {
-            result += '\'';
-        } else if (entity.size() > 1 && entity[0] == '#') {
-            const bool hex = entity[1] == 'x' || entity[1] == 'X';
-            appendUtf8(result, std::strtoul(entity.c_str() + (hex ? 2 : 1), nullptr, hex ? 16 : 10));
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const size_t end = byte == '&' ? text.find(';', i) : std::string::npos;
+        if (end != std::string::npos) {
+            static const std::pair<const char*, unsigned long> named[] = {
+                {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+            const std::string entity = text.substr(i + 1, end - i - 1);
+            const bool hex = entity.size() > 1 && (entity[1] == 'x' || entity[1] == 'X');
+            unsigned long code = entity.size() > 1 && entity[0] == '#'
+                ? std::strtoul(entity.c_str() + (hex ? 2 : 1), nullptr, hex ? 16 : 10) : 0;
+            for (const auto& [name, value] : named) {
+                code = entity == name ? value : code;
+            }
+            codes.push_back(code);
+            i = end;
+        } else if (byte >= 0xC0) { // a UTF-8 sequence
+            const int more = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
+            unsigned long code = byte & (0x3F >> more);
+            for (int k = 0; k < more && i + 1 < text.size(); ++k) {
+                code = (code << 6) | (static_cast<unsigned char>(text[++i]) & 0x3F);
+            }
+            codes.push_back(code);
         } else {
-            result += text.substr(i, end - i + 1);
+            codes.push_back(byte);
         }
-        i = end;
     }
-    return result;
+    return codes;
 }
 
-std::string quoted(const std::string& text)
+// The letters a code point U+XX00 stands for when the renderer shifted a ligature's
+// letters by a byte: XX itself when it is an ASCII letter, or the second and third
+// letters of "ffi" and "ffl", whose codes it adds up; empty for any other code.
+std::string shiftedLetters(unsigned long code)
 {
-    std::string result = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            result += '\\';
-        }
-        result += c;
+    if (code > 0xFFFF || (code & 0xFF) != 0) {
+        return {};
     }
-    return result + "\"";
+    const unsigned long high = code >> 8;
+    if ((high >= 'A' && high <= 'Z') || (high >= 'a' && high <= 'z')) {
+        return std::string(1, static_cast<char>(high));
+    }
+    if (high == 'f' + 'i') {
+        return "fi";
+    }
+    return high == 'f' + 'l' ? "fl" : "";
 }
 
-struct Box {
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    bool empty = true;
-    void add(const Box& other)
-    {
-        if (other.empty) {
-            return;
+// The UTF-8 text of code points; the ligatures U+FB00 to U+FB06 as their letters,
+// control characters as blanks and what is no character as U+FFFD.
+std::string textOf(const std::vector<unsigned long>& codes)
+{
+    static const char* const ligatures[] = {"ff", "fi", "fl", "ffi", "ffl", "st", "st"};
+    std::string text;
+    for (const unsigned long code : codes) {
+        if (code >= 0xFB00 && code <= 0xFB06) {
+            text += ligatures[code - 0xFB00];
+        } else {
+            const bool invalid = (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF;
+            appendUtf8(text, code < 0x20 ? ' ' : invalid ? 0xFFFD : code);
         }
-        if (empty) {
-            *this = other;
-            return;
-        }
-        x0 = std::min(x0, other.x0);
-        y0 = std::min(y0, other.y0);
-        x1 = std::max(x1, other.x1);
-        y1 = std::max(y1, other.y1);
     }
-    std::string text() const
-    {
-        char buffer[64];
-        std::snprintf(buffer, sizeof(buffer), "%d %d %d %d", x0, y0, x1, y1);
-        return buffer;
-    }
+    return text;
+}
+
+struct ParsedChar {
+    TextChar box;
+    std::vector<unsigned long> codes;
 };
+
+// A ligature the renderer wrote shifted comes as a character U+XX00 followed by
+// characters holding the rest (their advances are none or garbage), or as one
+// character of several such codes: it becomes one character of the letters.
+void repairShiftedLigatures(std::vector<ParsedChar>& span)
+{
+    std::vector<ParsedChar> repaired;
+    for (size_t i = 0; i < span.size(); ++i) {
+        ParsedChar current = span[i];
+        const auto& codes = current.codes;
+        std::string letters = codes.empty() ? std::string() : shiftedLetters(codes.front());
+        bool all = letters.size() == 1;
+        for (size_t k = 1; all && k < codes.size(); ++k) {
+            const std::string more = shiftedLetters(codes[k]);
+            all = !more.empty();
+            letters += more;
+        }
+        size_t next = i + 1;
+        for (; all && codes.size() == 1 && next < span.size(); ++next) {
+            const ParsedChar& follower = span[next];
+            const std::string more = follower.codes.size() == 1 ? shiftedLetters(follower.codes.front()) : "";
+            if (more.empty()) {
+                break;
+            }
+            letters += more;
+        }
+        if (all && letters.size() > 1) {
+            current.codes.clear();
+            for (const char letter : letters) {
+                current.codes.push_back(static_cast<unsigned char>(letter));
+            }
+            i = next - 1;
+        }
+        repaired.push_back(std::move(current));
+    }
+    span = std::move(repaired);
+}
 
 } // namespace
 
 std::vector<TextPage> parseTextOutput(const std::string& xml)
 {
     std::vector<TextPage> pages;
-    double size = 0;
+    std::vector<ParsedChar> span;
+    std::map<std::string, int> fonts; // a number for each font and size
+    std::string font;
+    auto endSpan = [&] {
+        if (!span.empty() && !pages.empty()) {
+            repairShiftedLigatures(span);
+            auto& chars = pages.back().spans.emplace_back();
+            for (auto& parsed : span) {
+                parsed.box.text = textOf(parsed.codes);
+                parsed.box.font = fonts.emplace(font, static_cast<int>(fonts.size())).first->second;
+                chars.push_back(std::move(parsed.box));
+            }
+        }
+        span.clear();
+    };
     for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
         const size_t end = xml.find('>', at);
         if (end == std::string::npos) {
@@ -122,104 +176,35 @@ std::vector<TextPage> parseTextOutput(const std::string& xml)
         }
         const std::string tag = xml.substr(at, end - at + 1);
         if (tag.rfind("<page", 0) == 0) {
+            endSpan();
             pages.emplace_back();
-        } else if (tag.rfind("<span", 0) == 0 && !pages.empty()) {
-            size = std::atof(attribute(tag, "size").c_str());
-            pages.back().spans.emplace_back();
-        } else if (tag.rfind("<char", 0) == 0 && !pages.empty() && !pages.back().spans.empty()) {
-            TextChar character;
-            int y0 = 0, y1 = 0;
-            std::sscanf(attribute(tag, "bbox").c_str(), "%d %d %d %d", &character.x0, &y0, &character.x1, &y1);
-            character.baseline = y1;
-            character.size = size;
-            character.text = unescapeXml(attribute(tag, "c"));
-            pages.back().spans.back().push_back(character);
+        } else if (tag.rfind("<span", 0) == 0 || tag.rfind("</span", 0) == 0) {
+            endSpan();
+            font = attribute(tag, "font") + " " + attribute(tag, "size");
+        } else if (tag.rfind("<char", 0) == 0 && !pages.empty()) {
+            ParsedChar character;
+            TextChar& box = character.box;
+            std::sscanf(attribute(tag, "bbox").c_str(), "%lf %lf %lf %lf", &box.x0, &box.y0, &box.x1, &box.y1);
+            box.size = std::atof(font.c_str() + font.rfind(' ') + 1);
+            character.codes = codesOf(attribute(tag, "c"));
+            span.push_back(std::move(character));
         }
         at = end;
     }
+    endSpan();
     return pages;
 }
 
-std::string pageTextExpression(const TextPage& page, TextLevel level, int width, int height, int dpi, bool noSpaces)
+void scaleTextPage(TextPage& page, int numerator, int denominator)
 {
-    if (level == TextLevel::None) {
-        return {};
+    const double factor = static_cast<double>(numerator) / denominator;
+    auto scale = [&](double& value) { value *= factor; };
+    for (auto& span : page.spans) {
+        for (auto& c : span) {
+            scale(c.x0);
+            scale(c.y0);
+            scale(c.x1);
+            scale(c.y1);
+        }
     }
-    // A character's box from its baseline and font size; y counts from the bottom.
-    auto boxOf = [&](const TextChar& c) {
-        const double pixels = c.size * dpi / 72.0;
-        Box box;
-        box.x0 = std::clamp(c.x0, 0, width);
-        box.x1 = std::clamp(std::max(c.x1, c.x0 + 1), 0, width);
-        box.y0 = std::clamp(height - c.baseline - static_cast<int>(pixels * 0.25), 0, height);
-        box.y1 = std::clamp(height - c.baseline + static_cast<int>(pixels * 0.8), 0, height);
-        box.empty = false;
-        return box;
-    };
-    std::string lines;
-    for (const auto& span : page.spans) {
-        // Words: runs of characters between blanks.
-        std::vector<std::pair<Box, std::string>> words;
-        std::vector<std::string> wordChars;
-        std::string current;
-        Box currentBox;
-        auto endWord = [&] {
-            if (!current.empty()) {
-                std::string item;
-                if (level == TextLevel::Chars) {
-                    item = wordChars.empty() ? std::string() : "\n   " + wordChars.front();
-                    for (size_t i = 1; i < wordChars.size(); ++i) {
-                        item += "\n   " + wordChars[i];
-                    }
-                }
-                words.emplace_back(currentBox, level == TextLevel::Chars ? item : current);
-            }
-            current.clear();
-            wordChars.clear();
-            currentBox = Box();
-        };
-        for (const auto& c : span) {
-            if (c.text == " " || c.text == "\t" || c.text.empty()) {
-                endWord();
-                continue;
-            }
-            const Box box = boxOf(c);
-            currentBox.add(box);
-            current += c.text;
-            wordChars.push_back("(char " + box.text() + " " + quoted(c.text) + ")");
-        }
-        endWord();
-        if (words.empty()) {
-            continue;
-        }
-        Box lineBox;
-        std::string body;
-        std::string lineText;
-        for (const auto& [box, item] : words) {
-            lineBox.add(box);
-            if (level == TextLevel::Lines) {
-                if (!lineText.empty() && !noSpaces) {
-                    lineText += ' ';
-                }
-                lineText += item;
-            } else if (level == TextLevel::Chars) {
-                body += "\n  (word " + box.text() + item + ")";
-            } else {
-                body += "\n  (word " + box.text() + " " + quoted(item) + ")";
-            }
-        }
-        lines += "\n (line ";
-        lines += lineBox.text();
-        if (level == TextLevel::Lines) {
-            lines += ' ';
-            lines += quoted(lineText);
-        } else {
-            lines += body;
-        }
-        lines += ')';
-    }
-    if (lines.empty()) {
-        return {};
-    }
-    return "(page 0 0 " + std::to_string(width) + " " + std::to_string(height) + lines + ")";
 }

@@ -170,7 +170,7 @@ int main()
         return kExitOutput;
     }
     auto host = makeToolHost(work, part);
-    std::vector<std::string> needed = {"gs", "cjb2", "c44", "djvm", "djvumake", "djvuextract", "djvused"};
+    std::vector<std::string> needed = {"gs", "cjb2", "c44", "djvm", "djvumake", "djvuextract", "djvused", "djvutxt"};
     for (const auto& name : needed) {
         if (!host->hasTool(name)) {
             writeLine("Error: the tool " + name + " was not found (" + host->name() + " host).");
