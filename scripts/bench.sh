@@ -18,5 +18,4 @@ KORVELLO_BUILD_DIR="$build" sh "$root/bench/reference/run.sh" 2>/dev/null | tee 
 KORVELLO_BUILD_DIR="$build" sh "$root/bench/reference/text.sh" 2>/dev/null | tee "$build/bench-text.txt"
 echo
 grep -h '^figure ' "$build/bench-run.txt" "$build/bench-monitor.txt" "$build/bench-queue.txt" "$build/bench-startup.txt" \
-    "$build/bench-reference.txt" "$build/bench-text.txt" | tr -d '
-'
+    "$build/bench-reference.txt" "$build/bench-text.txt" | tr -d '\r'
