@@ -2,7 +2,8 @@
 // converter::ConversionRun. On every wake-up it takes the run's update and shows it
 // (status text, progress, counters, message rows, Abort offered, the final state) and it
 // passes the stop button to the run; the run itself, its worker and its stop logic live
-// in the run.
+// in the run. The window of a queue (QueueProgressDialog) builds on it through the hooks
+// below, showing one run after another.
 //
 // The message list is in owner-data mode: the rows live in the run's storage and the list
 // asks for the cells it paints. While output keeps flowing it learns of new rows at most
