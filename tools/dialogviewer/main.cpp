@@ -3,8 +3,9 @@
 //
 //   dialogviewer.exe <template> [--rect <file>] [--check <file>] [--exit-after <ms>]
 //
-// <template>: 103 (progress dialog, details pane expanded, sample rows and counters)
-// or 107, 108, 109 (the settings sheet with its three pages, that page in front).
+// <template>: 103 (progress dialog, details pane expanded, sample rows and counters),
+// 111 (the same for a queue, with its document line), 110 (a queue's summary) or 107,
+// 108, 109 (the settings sheet with its three pages, that page in front).
 // --rect writes "left top width height" of the shown window (screen pixels) once it is
 // painted; --check writes the captions that do not fit and the controls that overlap;
 // --exit-after closes the program after that many milliseconds (default 15000).
@@ -310,11 +311,60 @@ void fillProgressDialog(HWND dialog, HINSTANCE instance)
     EnableWindow(GetDlgItem(dialog, IDC_PROGRESS_OPEN_LOG), TRUE);
 }
 
+// The summary at the end of a queue: its headline and three documents.
+void fillSummaryDialog(HWND dialog)
+{
+    setItemText(dialog, IDC_SUMMARY_HEADLINE, base::formatString(IDS_SUMMARY_HEADLINE, { 2, 3 }));
+    const HWND list = GetDlgItem(dialog, IDC_SUMMARY_LIST);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    const int widths[] = { 120, 110, 60, 50, 240 };
+    for (int i = 0; i < 5; ++i) {
+        std::wstring header = base::loadString(IDS_SUMMARY_COLUMN_DOCUMENT + i);
+        LVCOLUMNW column = {};
+        column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM | LVCF_FMT;
+        column.fmt = i == 2 || i == 3 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        column.cx = win::scaleForDpi(widths[i], win::windowDpi(dialog));
+        column.pszText = header.data();
+        column.iSubItem = i;
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+    const struct {
+        const wchar_t* name;
+        UINT outcome;
+        const wchar_t* counts[2];
+    } rows[] = { { L"Annual report 2026.pdf", IDS_OUTCOME_CONVERTED, { L"0", L"0" } },
+        { L"Minutes.pdf", IDS_OUTCOME_WITH_WARNINGS, { L"2", L"0" } },
+        { L"Scan 0042.pdf", IDS_OUTCOME_FAILED, { L"0", L"3" } } };
+    for (int row = 0; row < 3; ++row) {
+        std::wstring cells[5] = { rows[row].name, base::loadString(rows[row].outcome), rows[row].counts[0],
+            rows[row].counts[1], std::wstring(L"C:\\Users\\Public\\Documents\\") + rows[row].name };
+        cells[4].replace(cells[4].size() - 3, 3, L"djvu");
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = cells[0].data();
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        for (int column = 1; column < 5; ++column) {
+            item.iSubItem = column;
+            item.pszText = cells[column].data();
+            SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        }
+    }
+}
+
 INT_PTR CALLBACK progressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
+        if (g_options.templateId == IDD_QUEUE_SUMMARY) {
+            fillSummaryDialog(dialog);
+            return TRUE;
+        }
         fillProgressDialog(dialog, reinterpret_cast<HINSTANCE>(lParam));
+        if (g_options.templateId == IDD_QUEUE_PROGRESS) {
+            setItemText(dialog, IDC_QUEUE_DOCUMENT,
+                base::formatString(IDS_QUEUE_DOCUMENT, { 4, 12, std::wstring(L"Annual report 2026.pdf") }));
+        }
         return TRUE;
     case WM_NOTIFY:
         if (reinterpret_cast<NMHDR*>(lParam)->code == LVN_GETDISPINFOW) {
@@ -333,6 +383,12 @@ INT_PTR CALLBACK progressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     default:
         return FALSE;
     }
+}
+
+// The templates shown as dialogs of their own (the others are pages of the sheet).
+bool isPlainDialog(int templateId)
+{
+    return templateId == IDD_PROGRESS || templateId == IDD_QUEUE_PROGRESS || templateId == IDD_QUEUE_SUMMARY;
 }
 
 bool parseOptions(Options& options)
@@ -355,7 +411,7 @@ bool parseOptions(Options& options)
         }
     }
     LocalFree(args);
-    return options.templateId == IDD_PROGRESS || options.templateId == IDD_BASIC_PAGE
+    return isPlainDialog(options.templateId) || options.templateId == IDD_BASIC_PAGE
         || options.templateId == IDD_ADVANCED_PAGE || options.templateId == IDD_MISC_PAGE;
 }
 
@@ -364,7 +420,7 @@ void CALLBACK onTimer(HWND, UINT, UINT_PTR id, DWORD)
     if (id == g_reportTimer) {
         KillTimer(nullptr, id);
         std::vector<HWND> dialogs;
-        if (g_options.templateId == IDD_PROGRESS) {
+        if (isPlainDialog(g_options.templateId)) {
             dialogs.push_back(g_shown);
         } else {
             HWND front = reinterpret_cast<HWND>(SendMessageW(g_shown, PSM_GETCURRENTPAGEHWND, 0, 0));
@@ -383,7 +439,7 @@ void CALLBACK onTimer(HWND, UINT, UINT_PTR id, DWORD)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
     if (!parseOptions(g_options)) {
-        MessageBoxW(nullptr, L"usage: dialogviewer <103|107|108|109> [--rect file] [--check file] [--exit-after ms]",
+        MessageBoxW(nullptr, L"usage: dialogviewer <103|107|108|109|110|111> [--rect file] [--check file] [--exit-after ms]",
             L"dialogviewer", MB_OK);
         return 2;
     }
@@ -392,8 +448,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     controls.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
 
-    if (g_options.templateId == IDD_PROGRESS) {
-        g_shown = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_PROGRESS), nullptr, progressProc,
+    if (isPlainDialog(g_options.templateId)) {
+        g_shown = CreateDialogParamW(instance, MAKEINTRESOURCEW(g_options.templateId), nullptr, progressProc,
             reinterpret_cast<LPARAM>(instance));
     } else {
         g_shown = showSheet(instance, g_options.templateId);
@@ -408,7 +464,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 
     MSG message = {};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (g_options.templateId != IDD_PROGRESS) {
+        if (!isPlainDialog(g_options.templateId)) {
             if (!PropSheet_GetCurrentPageHwnd(g_shown)) {
                 DestroyWindow(g_shown);
                 break;
