@@ -97,7 +97,7 @@ void Conversion::finishPage(PageTask& task)
 {
     DeleteFileW(task.image.c_str());
     for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
-             {L"bg", L".ppm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"}, {L"annotations", L".djvused"}}) {
+             {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"}, {L"annotations", L".djvused"}}) {
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
     }
     task.done = true;

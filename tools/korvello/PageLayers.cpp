@@ -1,0 +1,218 @@
+#include "PageLayers.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kTile = 32;            // pixels a side of the tiles judged for continuous tone
+constexpr int kPaper = 250;          // every channel at least this: white paper
+constexpr int kFaint = 232;          // a channel below this: a visible colour, not paper
+constexpr int kSmallStep = 24;       // a step between neighbours this small is a tone, not an edge
+constexpr int kGreyChroma = 48;      // channels this close: black or grey, not a colour
+constexpr int kMinBackground = 64;   // fewer pixels than this left over are specks, not a background
+constexpr std::uint16_t kPaperKey = 0xFFFF;
+
+int luminance(const std::uint8_t* pixel)
+{
+    return (pixel[0] * 299 + pixel[1] * 587 + pixel[2] * 114) / 1000;
+}
+
+int chroma(const std::uint8_t* pixel)
+{
+    return std::max({pixel[0], pixel[1], pixel[2]}) - std::min({pixel[0], pixel[1], pixel[2]});
+}
+
+bool isPaper(const std::uint8_t* pixel)
+{
+    return pixel[0] >= kPaper && pixel[1] >= kPaper && pixel[2] >= kPaper;
+}
+
+int step(const std::uint8_t* a, const std::uint8_t* b)
+{
+    return std::max({std::abs(a[0] - b[0]), std::abs(a[1] - b[1]), std::abs(a[2] - b[2])});
+}
+
+// Tiles where one pixel in ten steps to a neighbour by a small amount (a photograph, a
+// gradient), widened by one tile so that a picture's edges go with it.
+std::vector<std::uint8_t> continuousToneTiles(const PageImage& page, int tilesX, int tilesY)
+{
+    const int w = page.width;
+    const int h = page.height;
+    std::vector<int> tones(static_cast<size_t>(tilesX) * static_cast<size_t>(tilesY), 0);
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* row = &page.rgb[static_cast<size_t>(y) * static_cast<size_t>(w) * 3];
+        const std::uint8_t* below = y + 1 < h ? row + static_cast<size_t>(w) * 3 : nullptr;
+        int* tileRow = &tones[static_cast<size_t>(y / kTile) * static_cast<size_t>(tilesX)];
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t* pixel = row + static_cast<size_t>(x) * 3;
+            const int right = x + 1 < w ? step(pixel, pixel + 3) : 0;
+            const int down = below != nullptr ? step(pixel, below + static_cast<size_t>(x) * 3) : 0;
+            if ((right > 0 && right <= kSmallStep) || (down > 0 && down <= kSmallStep)) {
+                ++tileRow[x / kTile];
+            }
+        }
+    }
+    std::vector<std::uint8_t> picture(tones.size(), 0);
+    for (int ty = 0; ty < tilesY; ++ty) {
+        for (int tx = 0; tx < tilesX; ++tx) {
+            const int pixels = (std::min(w, (tx + 1) * kTile) - tx * kTile) * (std::min(h, (ty + 1) * kTile) - ty * kTile);
+            if (tones[static_cast<size_t>(ty) * static_cast<size_t>(tilesX) + static_cast<size_t>(tx)] * 10 < pixels) {
+                continue;
+            }
+            for (int ny = std::max(0, ty - 1); ny <= std::min(tilesY - 1, ty + 1); ++ny) {
+                for (int nx = std::max(0, tx - 1); nx <= std::min(tilesX - 1, tx + 1); ++nx) {
+                    picture[static_cast<size_t>(ny) * static_cast<size_t>(tilesX) + static_cast<size_t>(nx)] = 1;
+                }
+            }
+        }
+    }
+    return picture;
+}
+
+// A filled area's colour between the letters on it (gaps narrower than the squares) is
+// the area too: pixels of a colour filled in their tile or the next ones.
+void widenFilledAreas(const std::vector<std::uint16_t>& keys, int w, int h, std::vector<std::uint8_t>& filled)
+{
+    constexpr int kKeysPerTile = 4;
+    const int tilesX = (w + kTile - 1) / kTile;
+    const int tilesY = (h + kTile - 1) / kTile;
+    std::vector<std::uint16_t> tileKeys(static_cast<size_t>(tilesX) * static_cast<size_t>(tilesY) * kKeysPerTile, kPaperKey);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+            if (!filled[i]) {
+                continue;
+            }
+            std::uint16_t* slots = &tileKeys[(static_cast<size_t>(y / kTile) * static_cast<size_t>(tilesX)
+                + static_cast<size_t>(x / kTile)) * kKeysPerTile];
+            for (int k = 0; k < kKeysPerTile && slots[k] != keys[i]; ++k) {
+                if (slots[k] == kPaperKey) {
+                    slots[k] = keys[i];
+                    break;
+                }
+            }
+        }
+    }
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+            if (filled[i] || keys[i] == kPaperKey) {
+                continue;
+            }
+            const int tx = x / kTile;
+            const int ty = y / kTile;
+            for (int ny = std::max(0, ty - 1); ny <= std::min(tilesY - 1, ty + 1) && !filled[i]; ++ny) {
+                for (int nx = std::max(0, tx - 1); nx <= std::min(tilesX - 1, tx + 1) && !filled[i]; ++nx) {
+                    const std::uint16_t* slots = &tileKeys[(static_cast<size_t>(ny) * static_cast<size_t>(tilesX)
+                        + static_cast<size_t>(nx)) * kKeysPerTile];
+                    filled[i] = std::find(slots, slots + kKeysPerTile, keys[i]) != slots + kKeysPerTile ? 1 : 0;
+                }
+            }
+        }
+    }
+}
+
+// The pixels of filled areas: every pixel of a square of 2 * radius + 1 pixels a side that
+// holds one colour (at 5 bits a channel) other than paper.
+std::vector<std::uint8_t> filledAreas(const PageImage& page, int radius)
+{
+    const int w = page.width;
+    const int h = page.height;
+    const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
+    const int side = 2 * radius + 1;
+    std::vector<std::uint16_t> keys(pixels);
+    for (size_t i = 0; i < pixels; ++i) {
+        const std::uint8_t* pixel = &page.rgb[i * 3];
+        keys[i] = isPaper(pixel) ? kPaperKey
+                                 : static_cast<std::uint16_t>(((pixel[0] >> 3) << 10) | ((pixel[1] >> 3) << 5) | (pixel[2] >> 3));
+    }
+    // Across: a pixel whose row holds its colour radius pixels each way.
+    std::vector<std::uint8_t> across(pixels, 0);
+    for (int y = 0; y < h; ++y) {
+        const size_t base = static_cast<size_t>(y) * static_cast<size_t>(w);
+        for (int start = 0; start < w;) {
+            int end = start;
+            while (end < w && keys[base + static_cast<size_t>(end)] == keys[base + static_cast<size_t>(start)]) {
+                ++end;
+            }
+            if (keys[base + static_cast<size_t>(start)] != kPaperKey && end - start >= side) {
+                std::fill(across.begin() + static_cast<std::ptrdiff_t>(base) + start + radius,
+                    across.begin() + static_cast<std::ptrdiff_t>(base) + end - radius, std::uint8_t{1});
+            }
+            start = end;
+        }
+    }
+    // Down the columns (row by row, a run length per column): the centres of the squares,
+    // then each centre's square, marked by rows.
+    std::vector<std::uint8_t> filled(pixels, 0);
+    std::vector<int> run(static_cast<size_t>(w), 0);
+    std::vector<int> reach(static_cast<size_t>(w), -1); // last row a square reaches, per column
+    std::vector<int> rowMarks(static_cast<size_t>(w) + 1);
+    for (int y = 0; y < h; ++y) {
+        std::fill(rowMarks.begin(), rowMarks.end(), 0);
+        for (int x = 0; x < w; ++x) {
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
+            const bool same = y > 0 && keys[i] == keys[i - static_cast<size_t>(w)];
+            run[static_cast<size_t>(x)] = across[i] ? (same ? run[static_cast<size_t>(x)] + 1 : 1) : 0;
+            if (run[static_cast<size_t>(x)] >= side) {
+                // The square centred radius rows up covers columns x - radius..x + radius,
+                // rows y - side + 1..y.
+                ++rowMarks[static_cast<size_t>(std::max(0, x - radius))];
+                --rowMarks[static_cast<size_t>(std::min(w, x + radius + 1))];
+            }
+        }
+        // Columns covered by a square ending on this row reach up side - 1 rows.
+        int covered = 0;
+        for (int x = 0; x < w; ++x) {
+            covered += rowMarks[static_cast<size_t>(x)];
+            if (covered > 0) {
+                for (int up = std::max({0, y - side + 1, reach[static_cast<size_t>(x)] + 1}); up <= y; ++up) {
+                    filled[static_cast<size_t>(up) * static_cast<size_t>(w) + static_cast<size_t>(x)] = 1;
+                }
+                reach[static_cast<size_t>(x)] = y;
+            }
+        }
+    }
+    widenFilledAreas(keys, w, h, filled);
+    return filled;
+}
+
+} // namespace
+
+PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bool marksOnPictures)
+{
+    const int threshold = thresholdLevel * 255 / 100;
+    const int tilesX = (page.width + kTile - 1) / kTile;
+    const int tilesY = (page.height + kTile - 1) / kTile;
+    const std::vector<std::uint8_t> picture = continuousToneTiles(page, tilesX, tilesY);
+    const std::vector<std::uint8_t> filled = filledAreas(page, std::max(2, dpi / 50));
+    PageLayers layers;
+    layers.marks.assign(filled.size(), 0);
+    size_t leftOver = 0;
+    for (int y = 0; y < page.height; ++y) {
+        const std::uint8_t* tileRow = &picture[static_cast<size_t>(y / kTile) * static_cast<size_t>(tilesX)];
+        for (int x = 0; x < page.width; ++x) {
+            const size_t i = static_cast<size_t>(y) * static_cast<size_t>(page.width) + static_cast<size_t>(x);
+            const std::uint8_t* pixel = &page.rgb[i * 3];
+            if (isPaper(pixel)) {
+                continue;
+            }
+            const bool dark = luminance(pixel) < threshold;
+            bool mark = false;
+            bool kept = true; // by the marks or the background; a faint speck is paper
+            if (tileRow[x / kTile]) {
+                mark = marksOnPictures && dark;
+            } else if (filled[i]) {
+                mark = dark && chroma(pixel) < kGreyChroma;
+            } else {
+                mark = dark || std::min({pixel[0], pixel[1], pixel[2]}) < kFaint;
+                kept = mark;
+            }
+            layers.marks[i] = mark ? 1 : 0;
+            leftOver += kept && !mark ? 1 : 0;
+        }
+    }
+    layers.background = leftOver >= kMinBackground;
+    return layers;
+}
