@@ -178,6 +178,14 @@ void tightZones(std::vector<std::uint32_t> pixels, int width, const std::vector<
 
 std::string markColourZones(const PageImage& page, const std::vector<std::uint8_t>& marks, int maxColours)
 {
+    bool allBlack = true;
+    for (size_t i = 0; i < marks.size() && allBlack; ++i) {
+        const std::uint8_t* pixel = &page.rgb[i * 3];
+        allBlack = !marks[i] || std::max({pixel[0], pixel[1], pixel[2]}) <= kBlackest;
+    }
+    if (allBlack || maxColours <= 0) {
+        return {};
+    }
     std::vector<std::uint32_t> pixels;
     std::vector<Mark> found = connectedMarks(page, marks, pixels);
     std::vector<Box> coloured;

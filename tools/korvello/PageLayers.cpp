@@ -10,6 +10,7 @@ constexpr int kPaper = 250;          // every channel at least this: white paper
 constexpr int kFaint = 232;          // a channel below this: a visible colour, not paper
 constexpr int kSmallStep = 24;       // a step between neighbours this small is a tone, not an edge
 constexpr int kGreyChroma = 48;      // channels this close: black or grey, not a colour
+constexpr int kBlackest = 64;        // every channel at most this: black
 constexpr int kMinBackground = 64;   // fewer pixels than this left over are specks, not a background
 constexpr std::uint16_t kPaperKey = 0xFFFF;
 
@@ -30,7 +31,7 @@ bool isPaper(const std::uint8_t* pixel)
 
 int step(const std::uint8_t* a, const std::uint8_t* b)
 {
-    return std::max({std::abs(a[0] - b[0]), std::abs(a[1] - b[1]), std::abs(a[2] - b[2])});
+    return std::max(std::max(std::abs(a[0] - b[0]), std::abs(a[1] - b[1])), std::abs(a[2] - b[2]));
 }
 
 // Tiles where one pixel in ten steps to a neighbour by a small amount (a photograph, a
@@ -46,8 +47,12 @@ std::vector<std::uint8_t> continuousToneTiles(const PageImage& page, int tilesX,
         int* tileRow = &tones[static_cast<size_t>(y / kTile) * static_cast<size_t>(tilesX)];
         for (int x = 0; x < w; ++x) {
             const std::uint8_t* pixel = row + static_cast<size_t>(x) * 3;
+            const std::uint8_t* under = below != nullptr ? below + static_cast<size_t>(x) * 3 : pixel;
+            if (x + 1 < w && std::equal(pixel, pixel + 3, pixel + 3) && std::equal(pixel, pixel + 3, under)) {
+                continue; // the common case: paper or the inside of a mark
+            }
             const int right = x + 1 < w ? step(pixel, pixel + 3) : 0;
-            const int down = below != nullptr ? step(pixel, below + static_cast<size_t>(x) * 3) : 0;
+            const int down = step(pixel, under);
             if ((right > 0 && right <= kSmallStep) || (down > 0 && down <= kSmallStep)) {
                 ++tileRow[x / kTile];
             }
@@ -182,13 +187,26 @@ std::vector<std::uint8_t> filledAreas(const PageImage& page, int radius)
 
 PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bool marksOnPictures)
 {
+    // Most pages rendered in colour hold black on white only (a black the colour profile
+    // made a little grey): every pixel that is not paper is a mark.
+    PageLayers layers;
+    const size_t pixels = page.rgb.size() / 3;
+    layers.marks.assign(pixels, 0);
+    bool blackOnWhite = true;
+    for (size_t i = 0; i < pixels && blackOnWhite; ++i) {
+        const std::uint8_t* pixel = &page.rgb[i * 3];
+        layers.marks[i] = isPaper(pixel) ? 0 : 1;
+        blackOnWhite = !layers.marks[i] || std::max({pixel[0], pixel[1], pixel[2]}) <= kBlackest;
+    }
+    if (blackOnWhite) {
+        return layers;
+    }
     const int threshold = thresholdLevel * 255 / 100;
     const int tilesX = (page.width + kTile - 1) / kTile;
     const int tilesY = (page.height + kTile - 1) / kTile;
     const std::vector<std::uint8_t> picture = continuousToneTiles(page, tilesX, tilesY);
     const std::vector<std::uint8_t> filled = filledAreas(page, std::max(2, dpi / 50));
-    PageLayers layers;
-    layers.marks.assign(filled.size(), 0);
+    std::fill(layers.marks.begin(), layers.marks.end(), std::uint8_t{0});
     size_t leftOver = 0;
     for (int y = 0; y < page.height; ++y) {
         const std::uint8_t* tileRow = &picture[static_cast<size_t>(y / kTile) * static_cast<size_t>(tilesX)];
