@@ -14,6 +14,7 @@ wine bench/run/bench_run.exe 2>/dev/null | tee "$build/bench-run.txt"
 wine bench/monitor/bench_monitor.exe 2>/dev/null | tee "$build/bench-monitor.txt"
 KORVELLO_BUILD_DIR="$build" sh "$root/bench/startup/run.sh" 2>/dev/null | tee "$build/bench-startup.txt"
 KORVELLO_BUILD_DIR="$build" sh "$root/bench/reference/run.sh" 2>/dev/null | tee "$build/bench-reference.txt"
+KORVELLO_BUILD_DIR="$build" sh "$root/bench/reference/sizes.sh" 2>/dev/null | tee "$build/bench-sizes.txt"
 echo
 grep -h '^figure ' "$build/bench-run.txt" "$build/bench-monitor.txt" "$build/bench-startup.txt" \
-    "$build/bench-reference.txt" | tr -d '\r'
+    "$build/bench-reference.txt" "$build/bench-sizes.txt" | tr -d '\r'
