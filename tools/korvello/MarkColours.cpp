@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kSmallest = 4;              // pixels a side of the smallest zone
 constexpr int kBlackest = 64;             // every channel at most this: black
-constexpr size_t kMaxZoneText = 30000;    // a command line holds little more
+constexpr size_t kMaxZoneText = 24000;    // a Windows command line holds 32767 characters
 
 struct Box {
     int x0, y0, x1, y1; // inclusive, rows from the top
@@ -114,7 +114,9 @@ void limitColours(std::vector<Mark>& found, int maxColours)
 {
     std::map<unsigned, size_t> use;
     for (const Mark& mark : found) {
-        use[mark.colour] += mark.black ? 0 : mark.count;
+        if (!mark.black) {
+            use[mark.colour] += mark.count;
+        }
     }
     std::vector<std::pair<size_t, unsigned>> ranked;
     for (const auto& [colour, count] : use) {
@@ -126,6 +128,9 @@ void limitColours(std::vector<Mark>& found, int maxColours)
     std::sort(ranked.rbegin(), ranked.rend());
     ranked.resize(static_cast<size_t>(std::max(1, maxColours)));
     for (Mark& mark : found) {
+        if (mark.black) {
+            continue;
+        }
         long best = -1;
         for (const auto& [count, colour] : ranked) {
             long distance = 0;
@@ -194,7 +199,7 @@ std::string markColourZones(const PageImage& page, const std::vector<std::uint8_
             coloured.push_back(mark.box);
         }
     }
-    if (coloured.empty() || maxColours <= 0) {
+    if (coloured.empty()) {
         return {};
     }
     limitColours(found, maxColours);
