@@ -125,7 +125,14 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
     const std::wstring maskFile = files_.file(L"mask", page, L".djvu");
     const std::wstring info = L"INFO=" + std::to_wstring(picture.width) + L"," + std::to_wstring(picture.height) + L","
         + dpiArguments[1];
+    const int factor = std::clamp(options_.bgSubsample, 1, 12);
+    const std::wstring background = files_.file(L"bg", page, L".ppm");
+    const std::wstring hidden = files_.file(L"bg", page, L".pbm");
     PageImage::writePbm(maskImage, layers.marks, picture.width, picture.height);
+    if (layers.background) {
+        picture.writeBackground(background, hidden, layers.marks, factor);
+    }
+    DeleteFileW(image.c_str()); // the encoders take the files made of it: the temporary space stays small
     const int colours = layers.background ? options_.fgImageColors : options_.fgColors;
     const std::string zones = colours > 0 ? markColourZones(picture, layers.marks, colours) : std::string();
     if (!layers.background && zones.empty()) {
@@ -138,11 +145,7 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
         steps.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile), colourZones}});
         return true;
     }
-    const int factor = std::clamp(options_.bgSubsample, 1, 12);
-    const std::wstring background = files_.file(L"bg", page, L".ppm");
-    const std::wstring hidden = files_.file(L"bg", page, L".pbm");
     const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
-    picture.writeBackground(background, hidden, layers.marks, factor);
     Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / factor)), L"-mask", tool(hidden)}};
     for (const auto& argument : pictureQuality()) {
         step.arguments.push_back(argument);
