@@ -148,7 +148,7 @@ void limitColours(std::vector<Mark>& found, int maxColours)
 
 // Boxes around the given pixels of a mark that meet no box of a mark of another colour:
 // the pixels' box when it meets none, else the boxes of their four quarters, and so on
-// down to a few pixels.
+// down to a few pixels, which are left without a zone when they still meet one.
 void tightZones(std::vector<std::uint32_t> pixels, int width, const std::vector<Box>& others, std::vector<Box>& zones)
 {
     Box box{width, 1 << 30, -1, -1};
@@ -157,10 +157,12 @@ void tightZones(std::vector<std::uint32_t> pixels, int width, const std::vector<
         const int y = static_cast<int>(pixel / static_cast<std::uint32_t>(width));
         box = {std::min(box.x0, x), std::min(box.y0, y), std::max(box.x1, x), std::max(box.y1, y)};
     }
-    const bool small = box.x1 - box.x0 < kSmallest && box.y1 - box.y0 < kSmallest;
-    if (small || std::none_of(others.begin(), others.end(), [&](const Box& other) { return other.meets(box); })) {
+    if (std::none_of(others.begin(), others.end(), [&](const Box& other) { return other.meets(box); })) {
         zones.push_back(box);
         return;
+    }
+    if (box.x1 - box.x0 < kSmallest && box.y1 - box.y0 < kSmallest) {
+        return; // left out: it would colour the smaller mark; the rest of this one's zones colour it
     }
     const int middleX = (box.x0 + box.x1) / 2;
     const int middleY = (box.y0 + box.y1) / 2;

@@ -9,7 +9,6 @@ constexpr int kTile = 32;            // pixels a side of the tiles judged for co
 constexpr int kPaper = 250;          // every channel at least this: white paper
 constexpr int kFaint = 232;          // a channel below this: a visible colour, not paper
 constexpr int kSmallStep = 24;       // a step between neighbours this small is a tone, not an edge
-constexpr int kGreyChroma = 48;      // channels this close: black or grey, not a colour
 constexpr int kBlackest = 64;        // every channel at most this: black
 constexpr int kMinBackground = 64;   // fewer pixels than this left over are specks, not a background
 constexpr std::uint16_t kPaperKey = 0xFFFF;
@@ -17,11 +16,6 @@ constexpr std::uint16_t kPaperKey = 0xFFFF;
 int luminance(const std::uint8_t* pixel)
 {
     return (pixel[0] * 299 + pixel[1] * 587 + pixel[2] * 114) / 1000;
-}
-
-int chroma(const std::uint8_t* pixel)
-{
-    return std::max({pixel[0], pixel[1], pixel[2]}) - std::min({pixel[0], pixel[1], pixel[2]});
 }
 
 bool isPaper(const std::uint8_t* pixel)
@@ -246,7 +240,7 @@ PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bo
             if (tileRow[x / kTile]) {
                 mark = marksOnPictures && dark;
             } else if (filled.holds(pixel, x, y)) {
-                mark = dark && chroma(pixel) < kGreyChroma;
+                mark = std::max({pixel[0], pixel[1], pixel[2]}) <= kBlackest;
             } else {
                 mark = dark || std::min({pixel[0], pixel[1], pixel[2]}) < kFaint;
                 kept = mark;

@@ -17,6 +17,6 @@ struct PageLayers {
 
 // Pixels darker than thresholdLevel percent of white are marks, and so are thin lines and
 // small shapes of any colour; areas of continuous tone are left to the background (with
-// marksOnPictures, their dark pixels are marks too), and so are filled areas, except dark
-// grey or black ones, which the bitonal coder keeps best.
+// marksOnPictures, their dark pixels are marks too), and so are filled areas, except black
+// ones, which the bitonal coder keeps best (with light text on them).
 PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bool marksOnPictures);
