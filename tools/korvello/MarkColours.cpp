@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int kSmallest = 4;              // pixels a side of the smallest zone
+constexpr int kOtherColour = 80;          // a channel this far from the mark's colour: another colour
 constexpr int kBlackest = 64;             // every channel at most this: black
 constexpr size_t kMaxZoneText = 24000;    // a Windows command line holds 32767 characters
 
@@ -181,31 +182,11 @@ void tightZones(std::vector<std::uint32_t> pixels, int width, const std::vector<
     }
 }
 
-} // namespace
-
-std::string markColourZones(const PageImage& page, const std::vector<std::uint8_t>& marks, int maxColours)
+// The zones, smallest mark first: coloured marks and the black ones whose box meets a
+// coloured one.
+std::string zoneText(const PageImage& page, const std::vector<Mark>& found, const std::vector<std::uint32_t>& pixels,
+    const std::vector<std::uint8_t>& marks, const std::vector<Box>& coloured)
 {
-    bool allBlack = true;
-    for (size_t i = 0; i < marks.size() && allBlack; ++i) {
-        const std::uint8_t* pixel = &page.rgb[i * 3];
-        allBlack = !marks[i] || std::max({pixel[0], pixel[1], pixel[2]}) <= kBlackest;
-    }
-    if (allBlack || maxColours <= 0) {
-        return {};
-    }
-    std::vector<std::uint32_t> pixels;
-    std::vector<Mark> found = connectedMarks(page, marks, pixels);
-    std::vector<Box> coloured;
-    for (const Mark& mark : found) {
-        if (!mark.black) {
-            coloured.push_back(mark.box);
-        }
-    }
-    if (coloured.empty()) {
-        return {};
-    }
-    limitColours(found, maxColours);
-    // Black marks need zones of their own only where their box meets a coloured mark.
     std::vector<const Mark*> zoned;
     for (const Mark& mark : found) {
         const bool near = !mark.black || std::any_of(coloured.begin(), coloured.end(),
@@ -227,10 +208,16 @@ std::string markColourZones(const PageImage& page, const std::vector<std::uint8_
                 others.push_back(other->box);
             }
         }
+        std::vector<std::uint32_t> kept;
+        for (size_t i = mark->first; i < mark->first + mark->count; ++i) {
+            if (marks[pixels[i]] != 0) {
+                kept.push_back(pixels[i]);
+            }
+        }
         std::vector<Box> zones;
-        tightZones({pixels.begin() + static_cast<std::ptrdiff_t>(mark->first),
-                       pixels.begin() + static_cast<std::ptrdiff_t>(mark->first + mark->count)},
-            page.width, others, zones);
+        if (!kept.empty()) {
+            tightZones(std::move(kept), page.width, others, zones);
+        }
         for (const Box& box : zones) {
             std::snprintf(zone, sizeof(zone), "#%06x:%d,%d,%d,%d", mark->colour, box.x0, page.height - 1 - box.y1,
                 box.x1 - box.x0 + 1, box.y1 - box.y0 + 1);
@@ -240,4 +227,54 @@ std::string markColourZones(const PageImage& page, const std::vector<std::uint8_
         }
     }
     return text;
+}
+
+// Takes the mark's pixels of quite another colour than its own out of marks; true when
+// there were some.
+bool takeOutOtherColours(const PageImage& page, const Mark& mark, const std::vector<std::uint32_t>& pixels,
+    std::vector<std::uint8_t>& marks)
+{
+    bool taken = false;
+    for (size_t i = mark.first; i < mark.first + mark.count; ++i) {
+        const std::uint8_t* pixel = &page.rgb[static_cast<size_t>(pixels[i]) * 3];
+        for (int c = 0; c < 3; ++c) {
+            const int own = static_cast<int>((mark.colour >> (16 - 8 * c)) & 0xFF);
+            if (std::abs(pixel[c] - own) > kOtherColour) {
+                marks[pixels[i]] = 0;
+                taken = true;
+                break;
+            }
+        }
+    }
+    return taken;
+}
+
+} // namespace
+
+MarkColours colourMarks(const PageImage& page, std::vector<std::uint8_t>& marks, int maxColours)
+{
+    MarkColours result;
+    bool allBlack = true;
+    for (size_t i = 0; i < marks.size() && allBlack; ++i) {
+        const std::uint8_t* pixel = &page.rgb[i * 3];
+        allBlack = !marks[i] || std::max({pixel[0], pixel[1], pixel[2]}) <= kBlackest;
+    }
+    if (allBlack || maxColours <= 0) {
+        return result;
+    }
+    std::vector<std::uint32_t> pixels;
+    std::vector<Mark> found = connectedMarks(page, marks, pixels);
+    std::vector<Box> coloured;
+    for (const Mark& mark : found) {
+        result.movedToBackground = takeOutOtherColours(page, mark, pixels, marks) || result.movedToBackground;
+        if (!mark.black) {
+            coloured.push_back(mark.box);
+        }
+    }
+    if (coloured.empty()) {
+        return result;
+    }
+    limitColours(found, maxColours);
+    result.zones = zoneText(page, found, pixels, marks, coloured);
+    return result;
 }

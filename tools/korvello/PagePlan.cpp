@@ -120,7 +120,11 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
     }
     // Marks go to the bitonal coder, each in its colour; a page that holds more than marks
     // on white (pictures, shading, filled areas) gets a subsampled background as well.
-    const PageLayers layers = separateLayers(picture, options_.thresholdLevel, dpi, options_.separate);
+    PageLayers layers = separateLayers(picture, options_.thresholdLevel, dpi, options_.separate);
+    const int colours = layers.background ? options_.fgImageColors : options_.fgColors;
+    const MarkColours colouring = colourMarks(picture, layers.marks, colours);
+    const std::string& zones = colouring.zones;
+    layers.background = layers.background || colouring.movedToBackground;
     const std::wstring maskImage = files_.file(L"mask", page, L".pbm");
     const std::wstring maskFile = files_.file(L"mask", page, L".djvu");
     const std::wstring info = L"INFO=" + std::to_wstring(picture.width) + L"," + std::to_wstring(picture.height) + L","
@@ -133,8 +137,6 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
         picture.writeBackground(background, hidden, layers.marks, factor);
     }
     DeleteFileW(image.c_str()); // the encoders take the files made of it: the temporary space stays small
-    const int colours = layers.background ? options_.fgImageColors : options_.fgColors;
-    const std::string zones = colours > 0 ? markColourZones(picture, layers.marks, colours) : std::string();
     if (!layers.background && zones.empty()) {
         bitonalStep(maskImage, pageFile); // black marks only: cjb2's page is the page
         return true;
