@@ -123,13 +123,23 @@ std::uint16_t colourKey(const std::uint8_t* pixel)
 // channel) other than paper.
 struct FilledAreas {
     int width = 0;
+    int height = 0;
     std::vector<std::uint16_t> keys;
     std::vector<std::uint8_t> filled;
-    // True when the page's pixel at x, y has the colour of a filled area there.
+    // True when the page's pixel at x, y has the colour of a filled area there (its own
+    // sample or the next one each way: an area may start on an odd pixel).
     bool holds(const std::uint8_t* pixel, int x, int y) const
     {
-        const size_t at = static_cast<size_t>(y / 2) * static_cast<size_t>(width) + static_cast<size_t>(x / 2);
-        return filled[at] && colourKey(pixel) == keys[at];
+        const std::uint16_t key = colourKey(pixel);
+        for (int down = y / 2; down <= std::min(height - 1, (y + 1) / 2); ++down) {
+            for (int across = x / 2; across <= std::min(width - 1, (x + 1) / 2); ++across) {
+                const size_t at = static_cast<size_t>(down) * static_cast<size_t>(width) + static_cast<size_t>(across);
+                if (filled[at] && key == keys[at]) {
+                    return true;
+                }
+            }
+        }
+        return false;
     }
 };
 
@@ -141,6 +151,7 @@ FilledAreas filledAreas(const PageImage& page, int radius)
     const int side = 2 * radius + 1;
     FilledAreas areas;
     areas.width = w;
+    areas.height = h;
     std::vector<std::uint16_t>& keys = areas.keys;
     keys.resize(pixels);
     for (int y = 0; y < h; ++y) {
