@@ -148,7 +148,9 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
         return true;
     }
     const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
-    Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / factor)), L"-mask", tool(hidden)}};
+    // Colour at full resolution of the background: at half, a saturated shape bleeds into the white around it.
+    Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / factor)), L"-crcbfull", L"-mask",
+        tool(hidden)}};
     for (const auto& argument : pictureQuality()) {
         step.arguments.push_back(argument);
     }
