@@ -16,6 +16,7 @@ wine bench/queue/bench_queue.exe 2>/dev/null | tee "$build/bench-queue.txt"
 KORVELLO_BUILD_DIR="$build" sh "$root/bench/startup/run.sh" 2>/dev/null | tee "$build/bench-startup.txt"
 KORVELLO_BUILD_DIR="$build" sh "$root/bench/reference/run.sh" 2>/dev/null | tee "$build/bench-reference.txt"
 KORVELLO_BUILD_DIR="$build" sh "$root/bench/reference/text.sh" 2>/dev/null | tee "$build/bench-text.txt"
+KORVELLO_BUILD_DIR="$build" sh "$root/bench/reference/sizes.sh" 2>/dev/null | tee "$build/bench-sizes.txt"
 echo
 grep -h '^figure ' "$build/bench-run.txt" "$build/bench-monitor.txt" "$build/bench-queue.txt" "$build/bench-startup.txt" \
-    "$build/bench-reference.txt" "$build/bench-text.txt" | tr -d '\r'
+    "$build/bench-reference.txt" "$build/bench-text.txt" "$build/bench-sizes.txt" | tr -d '\r'

@@ -101,8 +101,8 @@ void Conversion::finishPage(PageTask& task)
 {
     DeleteFileW(task.image.c_str());
     for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
-             {L"bg", L".ppm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"}, {L"annotations", L".djvused"},
-             {L"check", L".txt"}}) {
+             {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"},
+             {L"annotations", L".djvused"}, {L"check", L".txt"}}) {
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
     }
     task.done = true;

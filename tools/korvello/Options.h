@@ -20,7 +20,7 @@ struct Options {
     int quality = 65;
     TextLevel text = TextLevel::Words;
     bool noSpaces = false;        // --nosep: no blanks between the words of a text line
-    bool separate = false;        // --fgbg-sep: picture pages as foreground and background
+    bool separate = false;        // --fgbg-sep: dark pixels inside pictures are marks too
     bool convertLinks = false;    // --convert-links: the document's links as DjVu map areas
     bool ignoreColorProfiles = false;
     int fgColors = 256;

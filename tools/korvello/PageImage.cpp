@@ -5,14 +5,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <map>
 
 namespace {
-
-int luminance(const std::uint8_t* pixel)
-{
-    return (pixel[0] * 299 + pixel[1] * 587 + pixel[2] * 114) / 1000;
-}
 
 bool writeAll(const std::wstring& path, const std::string& header, const std::vector<std::uint8_t>& data)
 {
@@ -86,52 +80,13 @@ bool PageImage::load(const std::wstring& path)
     return true;
 }
 
-bool PageImage::isBitonal() const
-{
-    size_t other = 0;
-    const size_t pixels = rgb.size() / 3;
-    for (size_t i = 0; i < pixels; ++i) {
-        const std::uint8_t* pixel = &rgb[i * 3];
-        const int low = std::min({pixel[0], pixel[1], pixel[2]});
-        const int high = std::max({pixel[0], pixel[1], pixel[2]});
-        // Coloured text (a blue link) is still text; only shades and pictures count.
-        const int light = luminance(pixel);
-        if (light > 48 && light < 208 && high - low < 200) {
-            ++other;
-        }
-    }
-    return other * 200 < pixels; // under half a percent
-}
-
-std::vector<bool> PageImage::mask(int thresholdLevel) const
-{
-    const int threshold = thresholdLevel * 255 / 100;
-    const size_t pixels = rgb.size() / 3;
-    std::vector<bool> marks(pixels);
-    for (size_t i = 0; i < pixels; ++i) {
-        marks[i] = luminance(&rgb[i * 3]) < threshold;
-    }
-    return marks;
-}
-
-bool PageImage::marksAreBlack(const std::vector<bool>& mask) const
-{
-    for (size_t i = 0; i < mask.size(); ++i) {
-        const std::uint8_t* pixel = &rgb[i * 3];
-        if (mask[i] && std::max({pixel[0], pixel[1], pixel[2]}) - std::min({pixel[0], pixel[1], pixel[2]}) > 64) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool PageImage::writePbm(const std::wstring& path, const std::vector<bool>& mask, int width, int height)
+bool PageImage::writePbm(const std::wstring& path, const std::vector<std::uint8_t>& marks, int width, int height)
 {
     const size_t rowBytes = static_cast<size_t>(width + 7) / 8;
     std::vector<std::uint8_t> bits(rowBytes * static_cast<size_t>(height), 0);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            if (mask[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]) {
+            if (marks[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] != 0) {
                 bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
             }
         }
@@ -139,54 +94,21 @@ bool PageImage::writePbm(const std::wstring& path, const std::vector<bool>& mask
     return writeAll(path, "P4\n" + std::to_string(width) + " " + std::to_string(height) + "\n", bits);
 }
 
-bool PageImage::writeBackground(const std::wstring& path, const std::vector<bool>& mask, int factor) const
+bool PageImage::writeBackground(const std::wstring& path, const std::wstring& hiddenPath,
+    const std::vector<std::uint8_t>& marks, int factor) const
 {
     const int smallWidth = (width + factor - 1) / factor;
     const int smallHeight = (height + factor - 1) / factor;
-    std::vector<std::uint8_t> small(static_cast<size_t>(smallWidth) * static_cast<size_t>(smallHeight) * 3);
+    std::vector<std::uint8_t> small(static_cast<size_t>(smallWidth) * static_cast<size_t>(smallHeight) * 3, 255);
+    std::vector<std::uint8_t> hidden(static_cast<size_t>(smallWidth) * static_cast<size_t>(smallHeight), 0);
     for (int by = 0; by < smallHeight; ++by) {
         for (int bx = 0; bx < smallWidth; ++bx) {
-            // Average of the block's unmarked pixels; of all of them when every one is marked.
-            unsigned sums[2][3] = {};
-            unsigned counts[2] = {};
+            unsigned sums[3] = {};
+            unsigned count = 0;
             for (int y = by * factor; y < std::min(height, (by + 1) * factor); ++y) {
                 for (int x = bx * factor; x < std::min(width, (bx + 1) * factor); ++x) {
                     const size_t index = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
-                    const int kind = mask[index] ? 1 : 0;
-                    for (int c = 0; c < 3; ++c) {
-                        sums[kind][c] += rgb[index * 3 + static_cast<size_t>(c)];
-                    }
-                    ++counts[kind];
-                }
-            }
-            const int kind = counts[0] > 0 ? 0 : 1;
-            std::uint8_t* out = &small[(static_cast<size_t>(by) * static_cast<size_t>(smallWidth) + static_cast<size_t>(bx)) * 3];
-            for (int c = 0; c < 3; ++c) {
-                out[c] = static_cast<std::uint8_t>(sums[kind][c] / std::max(1u, counts[kind]));
-            }
-        }
-    }
-    return writeAll(path, "P6\n" + std::to_string(smallWidth) + " " + std::to_string(smallHeight) + "\n255\n", small);
-}
-
-std::string PageImage::foregroundZones(const std::vector<bool>& mask, int maxColours) const
-{
-    // Average mark colour per tile; tiles large enough to keep the zone list short.
-    const int tile = std::max(32, std::max(width, height) / 40);
-    struct Zone {
-        int x, y, w, h;
-        unsigned colour;
-    };
-    std::vector<Zone> zones;
-    std::map<unsigned, int> popularity;
-    for (int ty = 0; ty < height; ty += tile) {
-        for (int tx = 0; tx < width; tx += tile) {
-            unsigned sums[3] = {};
-            unsigned count = 0;
-            for (int y = ty; y < std::min(height, ty + tile); ++y) {
-                for (int x = tx; x < std::min(width, tx + tile); ++x) {
-                    const size_t index = static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
-                    if (mask[index]) {
+                    if (marks[index] == 0) {
                         for (int c = 0; c < 3; ++c) {
                             sums[c] += rgb[index * 3 + static_cast<size_t>(c)];
                         }
@@ -194,45 +116,13 @@ std::string PageImage::foregroundZones(const std::vector<bool>& mask, int maxCol
                     }
                 }
             }
-            if (count == 0) {
-                continue;
-            }
-            // Colours on a grid of 16 steps per channel, so near colours meet.
-            unsigned colour = 0;
-            for (int c = 0; c < 3; ++c) {
-                colour = (colour << 8) | ((sums[c] / count) & 0xF0u);
-            }
-            const int w = std::min(tile, width - tx);
-            const int h = std::min(tile, height - ty);
-            zones.push_back({tx, height - ty - h, w, h, colour});
-            ++popularity[colour];
-        }
-    }
-    // Keep the most frequent colours; every other tile takes the nearest kept one.
-    std::vector<std::pair<int, unsigned>> ranked;
-    for (const auto& [colour, count] : popularity) {
-        ranked.emplace_back(count, colour);
-    }
-    std::sort(ranked.rbegin(), ranked.rend());
-    ranked.resize(std::min(ranked.size(), static_cast<size_t>(std::max(1, maxColours))));
-    std::string text;
-    char zone[64];
-    for (auto& entry : zones) {
-        unsigned best = 0;
-        long bestDistance = -1;
-        for (const auto& [count, colour] : ranked) {
-            long distance = 0;
-            for (int shift = 0; shift < 24; shift += 8) {
-                const long d = static_cast<long>((entry.colour >> shift) & 0xFF) - static_cast<long>((colour >> shift) & 0xFF);
-                distance += d * d;
-            }
-            if (bestDistance < 0 || distance < bestDistance) {
-                bestDistance = distance;
-                best = colour;
+            const size_t at = static_cast<size_t>(by) * static_cast<size_t>(smallWidth) + static_cast<size_t>(bx);
+            hidden[at] = count == 0 ? 1 : 0;
+            for (int c = 0; count > 0 && c < 3; ++c) {
+                small[at * 3 + static_cast<size_t>(c)] = static_cast<std::uint8_t>(sums[c] / count);
             }
         }
-        std::snprintf(zone, sizeof(zone), "#%06x:%d,%d,%d,%d", best, entry.x, entry.y, entry.w, entry.h);
-        text += zone;
     }
-    return text.empty() ? std::string("#000000") : text;
+    return writeAll(path, "P6\n" + std::to_string(smallWidth) + " " + std::to_string(smallHeight) + "\n255\n", small)
+        && writePbm(hiddenPath, hidden, smallWidth, smallHeight);
 }

@@ -1,6 +1,8 @@
 #include "PagePlan.h"
 
+#include "MarkColours.h"
 #include "PageImage.h"
+#include "PageLayers.h"
 #include "ToolHost.h"
 
 #include <windows.h>
@@ -116,50 +118,51 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
         problem = "the rendered image of page " + std::to_string(page) + " could not be read";
         return false;
     }
+    // Marks go to the bitonal coder, each in its colour; a page that holds more than marks
+    // on white (pictures, shading, filled areas) gets a subsampled background as well.
+    PageLayers layers = separateLayers(picture, options_.thresholdLevel, dpi, options_.separate);
+    const int colours = layers.background ? options_.fgImageColors : options_.fgColors;
+    const MarkColours colouring = colourMarks(picture, layers.marks, colours);
+    const std::string& zones = colouring.zones;
+    layers.background = layers.background || colouring.movedToBackground;
     const std::wstring maskImage = files_.file(L"mask", page, L".pbm");
     const std::wstring maskFile = files_.file(L"mask", page, L".djvu");
     const std::wstring info = L"INFO=" + std::to_wstring(picture.width) + L"," + std::to_wstring(picture.height) + L","
         + dpiArguments[1];
-    if (picture.isBitonal()) {
-        const std::vector<bool> marks = picture.mask(options_.thresholdLevel);
-        PageImage::writePbm(maskImage, marks, picture.width, picture.height);
-        if (options_.fgColors == 0 || picture.marksAreBlack(marks)) {
-            bitonalStep(maskImage, pageFile); // black marks only: cjb2's page is the page
-        } else {
-            bitonalStep(maskImage, maskFile);
-            steps.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile),
-                L"FGbz=" + fromUtf8(picture.foregroundZones(marks, options_.fgColors))}});
-        }
-    } else if (options_.separate) {
-        const std::vector<bool> marks = picture.mask(options_.thresholdLevel);
-        PageImage::writePbm(maskImage, marks, picture.width, picture.height);
-        bitonalStep(maskImage, maskFile);
-        const std::wstring background = files_.file(L"bg", page, L".ppm");
-        const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
-        picture.writeBackground(background, marks, options_.bgSubsample);
-        Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / options_.bgSubsample))}};
-        for (const auto& argument : pictureQuality()) {
-            step.arguments.push_back(argument);
-        }
-        step.arguments.push_back(tool(background));
-        step.arguments.push_back(tool(backgroundFile));
-        steps.push_back(step);
-        // djvumake takes the background as raw IW44 data, which djvuextract takes out
-        // of c44's single-page file.
-        const std::wstring backgroundData = files_.file(L"bg", page, L".iw44");
-        steps.push_back({"djvuextract", {tool(backgroundFile), L"BG44=" + tool(backgroundData)}});
-        steps.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile),
-            L"FGbz=" + fromUtf8(picture.foregroundZones(marks, options_.fgImageColors)), L"BG44=" + tool(backgroundData)}});
-    } else {
-        // c44 reads PPM and PGM; the renderer's file is one of them.
-        Step step{"c44", dpiArguments};
-        for (const auto& argument : pictureQuality()) {
-            step.arguments.push_back(argument);
-        }
-        step.arguments.push_back(tool(image));
-        step.arguments.push_back(tool(pageFile));
-        steps.push_back(step);
+    const int factor = std::clamp(options_.bgSubsample, 1, 12);
+    const std::wstring background = files_.file(L"bg", page, L".ppm");
+    const std::wstring hidden = files_.file(L"bg", page, L".pbm");
+    PageImage::writePbm(maskImage, layers.marks, picture.width, picture.height);
+    if (layers.background) {
+        picture.writeBackground(background, hidden, layers.marks, factor);
     }
+    DeleteFileW(image.c_str()); // the encoders take the files made of it: the temporary space stays small
+    if (!layers.background && zones.empty()) {
+        bitonalStep(maskImage, pageFile); // black marks only: cjb2's page is the page
+        return true;
+    }
+    bitonalStep(maskImage, maskFile);
+    const std::wstring colourZones = L"FGbz=" + fromUtf8(zones.empty() ? std::string("#000000") : zones);
+    if (!layers.background) {
+        steps.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile), colourZones}});
+        return true;
+    }
+    const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
+    // Colour at full resolution of the background: at half, a saturated shape bleeds into the white around it.
+    Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / factor)), L"-crcbfull", L"-mask",
+        tool(hidden)}};
+    for (const auto& argument : pictureQuality()) {
+        step.arguments.push_back(argument);
+    }
+    step.arguments.push_back(tool(background));
+    step.arguments.push_back(tool(backgroundFile));
+    steps.push_back(step);
+    // djvumake takes the background as raw IW44 data, which djvuextract takes out of
+    // c44's single-page file.
+    const std::wstring backgroundData = files_.file(L"bg", page, L".iw44");
+    steps.push_back({"djvuextract", {tool(backgroundFile), L"BG44=" + tool(backgroundData)}});
+    steps.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile), colourZones,
+        L"BG44=" + tool(backgroundData)}});
     return true;
 }
 

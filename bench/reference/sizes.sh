@@ -1,0 +1,81 @@
+#!/bin/sh
+# The DjVu's size against the PDF's for real documents, converted by the reference
+# converter with the front end's default options: Debian's documentation (text documents
+# set by pdfTeX and FOP; ReportLab's user guide, a picture-heavy one, from its Debian
+# package) and the converter's sample of shading, light lines, coloured marks and a
+# picture beside text, whose pages are also compared with Ghostscript's rendering
+# (page_match.py). The documents are gathered in the build folder (corpus/), never in git.
+# Prints "figure <name> <value> <unit>" lines: the ratio per document, the worst text and
+# picture documents, pages per second over all of them, the share of matching pages.
+# Usage: bench/reference/sizes.sh   (KORVELLO_BUILD_DIR selects the build folder;
+# KORVELLO_CONVERTER another korvello.exe, such as an earlier build, to measure)
+set -eu
+project=$(cd "$(dirname "$0")/../.." && pwd)
+KORVELLO_BUILD_DIR="${KORVELLO_BUILD_DIR:-$project/build}"
+. "$project/scripts/common.sh"
+cmake --build "$build" --target korvello-reference korvello-samples -- --no-print-directory -j2 >/dev/null
+export WINEPREFIX="$build/bench-prefix"
+ensure_display
+[ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1 || true
+converter="${KORVELLO_CONVERTER:-$build/tools/korvello/korvello.exe}"
+
+corpus="$build/corpus"
+mkdir -p "$corpus"
+text_documents="gnucobol3/gnucobol.pdf.gz nettle-dev/nettle.pdf.gz libtasn1-doc/libtasn1.pdf valgrind/valgrind_manual.pdf.gz
+bzip2/manual.pdf.gz fontconfig/fontconfig-user.pdf.gz zlib1g-dev/crc-doc.1.0.pdf.gz shared-mime-info/shared-mime-info-spec.pdf"
+texts=""
+for document in $text_documents; do
+    file="/usr/share/doc/$document"
+    name=$(basename "$document" .gz)
+    [ -f "$file" ] || { echo "not installed here: $file"; continue; }
+    case "$file" in
+        *.gz) [ -f "$corpus/$name" ] || zcat "$file" >"$corpus/$name" ;;
+        *) cp "$file" "$corpus/$name" ;;
+    esac
+    texts="$texts $name"
+done
+pictures=""
+if [ ! -f "$corpus/reportlab-userguide.pdf" ]; then
+    (cd "$corpus" && apt-get download python-reportlab-doc >/dev/null 2>&1 && dpkg-deb -x python-reportlab-doc_*.deb deb \
+        && cp deb/usr/share/doc/python-reportlab-doc/reportlab-userguide.pdf . && rm -rf deb python-reportlab-doc_*.deb) \
+        || echo "python-reportlab-doc could not be downloaded"
+fi
+[ -f "$corpus/reportlab-userguide.pdf" ] && pictures="reportlab-userguide.pdf"
+cp "$build/samples/looks.pdf" "$corpus/looks.pdf"
+pictures="$pictures looks.pdf"
+
+defaults="--dpi=300 --threshold-level=80 --fg-quality=lossless --bg-subsample=3 --quality=65 --words"
+defaults="$defaults --fg-colors=256 --fg-image-colors=256 --pages-per-dict=20"
+cp "$converter" "$corpus/korvello.exe"
+cd "$corpus"
+all_pages=0
+all_seconds=0
+# Converts each document, prints its line and figure; sets worst to the largest ratio.
+measure() { # documents
+    worst=0
+    for name in "$@"; do
+        djvu="${name%.pdf}.djvu"
+        rm -f "$djvu"
+        start=$(date +%s.%N)
+        # shellcheck disable=SC2086
+        wine korvello.exe $defaults "$(winepath -w "$corpus/$name")" "$(winepath -w "$corpus/$djvu")" \
+            >"${name%.pdf}.out" 2>&1 || { echo "the converter failed on $name:"; tail -n 3 "${name%.pdf}.out"; continue; }
+        seconds=$(echo "$start $(date +%s.%N)" | awk '{ printf "%.2f", $2 - $1 }')
+        pages=$(djvused -e n "$djvu")
+        ratio=$(echo "$(wc -c <"$djvu") $(wc -c <"$name")" | awk '{ printf "%.2f", $1 / $2 }')
+        echo "$name: $pages pages, $(wc -c <"$name") bytes PDF, $(wc -c <"$djvu") bytes DjVu, $seconds s"
+        echo "figure djvu_vs_pdf_$(echo "${name%.pdf}" | tr -c 'A-Za-z0-9\n' '_') $ratio x"
+        all_pages=$((all_pages + pages))
+        all_seconds=$(echo "$all_seconds $seconds" | awk '{ print $1 + $2 }')
+        worst=$(echo "$worst $ratio" | awk '{ print ($2 > $1) ? $2 : $1 }')
+    done
+}
+# shellcheck disable=SC2086
+measure $texts
+echo "figure djvu_vs_pdf_text_worst $worst x"
+# shellcheck disable=SC2086
+measure $pictures
+echo "figure djvu_vs_pdf_pictures_worst $worst x"
+echo "figure corpus_pages_per_s $(echo "$all_pages $all_seconds" | awk '{ printf "%.2f", $1 / $2 }') pages/s"
+python3 "$project/bench/reference/page_match.py" looks.pdf looks.djvu
+rm -f ./*.djvu ./*.out korvello.exe
