@@ -333,23 +333,6 @@ bool Conversion::pollLinkJob()
 }
 
 
-void Conversion::bundle()
-{
-    // djvm's own words for a folder that is gone ("Can't 'Save' the document in the
-    // requested format") do not say it.
-    const HANDLE file = CreateFileW(part_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        fail(kExitOutput, "the temporary output can no longer be written (system error " + std::to_string(GetLastError())
-            + "; was the output folder removed?): " + toAnsi(part_), nullptr);
-    }
-    CloseHandle(file);
-    Step step{"djvm", {L"-c", tool(part_)}};
-    for (int page = 1; page <= reported_; ++page) {
-        step.arguments.push_back(tool(files_.djvu(page)));
-    }
-    runToEnd(step, "bundling the pages");
-}
-
 int Conversion::run()
 {
     startRenderers();
