@@ -49,9 +49,10 @@ std::vector<std::wstring> SettingsSheet::shownDocuments() const
     if (basic_.showsSeveral()) {
         return basic_.documents();
     }
+    // A name given relative to the working folder is shown in full among the others.
     std::vector<std::wstring> documents;
     if (const std::wstring input = basic_.inputText(); !input.empty()) {
-        documents.push_back(input);
+        documents.push_back(win::fullPath(input));
     }
     return documents;
 }

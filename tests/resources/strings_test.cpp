@@ -255,7 +255,7 @@ const Text kSheetDocumentTexts[] = {
         L"一覧(&L)..." },
     { 281, L"&Input Files:",
         L"入力ファイル(&I):" },
-    { 282, L"&Output Folder:",
+    { 282, L"&Output to:",
         L"出力先(&O):" },
     { 283, L"%1 of the %2 documents cannot be converted:\n\n%3\nLeave them out? Yes removes them from the documents to convert, No keeps them so that you can correct the settings.",
         L"%2 個のドキュメントのうち %1 個は変換できません:\n\n%3\nこれらを除外しますか？ [はい] で変換するドキュメントから外し、[いいえ] で残して設定を修正できます。" },

@@ -37,7 +37,7 @@ TEST(SeveralDocuments, ShownAsOneSetAndConfirmedEachWithItsOwnOutputAndLog)
         const HWND basic = shown.basicPage().hwnd();
         EXPECT_EQ(L"3 documents", itemText(basic, IDC_BASIC_INPUT));
         EXPECT_EQ(L"&List...", itemText(basic, IDC_BASIC_INPUT_BROWSE));
-        EXPECT_EQ(L"&Output Folder:", windowText(GetWindow(GetDlgItem(basic, IDC_BASIC_OUTPUT), GW_HWNDPREV)));
+        EXPECT_EQ(L"&Output to:", windowText(GetWindow(GetDlgItem(basic, IDC_BASIC_OUTPUT), GW_HWNDPREV)));
         EXPECT_EQ(L"", itemText(basic, IDC_BASIC_OUTPUT)); // beside each document
         pressOk(shown);
     });
