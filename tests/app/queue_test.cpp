@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/DialogDriving.h"
 #include "app/QueueDriver.h"
 #include "base/StringTable.h"
 #include "converter/QueueTaskbar.h"
@@ -22,6 +23,8 @@
 #include "win/FileSystem.h"
 
 using namespace progress_test;
+
+using testing_support::listCellText;
 
 namespace {
 
@@ -63,17 +66,6 @@ std::wstring controlText(HWND dialog, int id)
 {
     wchar_t buffer[512] = {};
     GetWindowTextW(GetDlgItem(dialog, id), buffer, 512);
-    return buffer;
-}
-
-std::wstring cellText(HWND list, int row, int column)
-{
-    wchar_t buffer[512] = {};
-    LVITEMW cell = {};
-    cell.iSubItem = column;
-    cell.pszText = buffer;
-    cell.cchTextMax = 512;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
     return buffer;
 }
 
@@ -150,7 +142,8 @@ public:
             const HWND list = GetDlgItem(box, IDC_SUMMARY_LIST);
             const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
             for (int row = 0; row < rows; ++row) {
-                summary.push_back({cellText(list, row, 0), cellText(list, row, 1), cellText(list, row, 2), cellText(list, row, 3)});
+                summary.push_back({listCellText(list, row, 0), listCellText(list, row, 1), listCellText(list, row, 2),
+                    listCellText(list, row, 3)});
             }
             if (summaryDriver) {
                 summaryDriver(box);

@@ -15,4 +15,15 @@ void clickListColumn(HWND dialog, int listId, int column)
     SendMessageW(dialog, WM_NOTIFY, static_cast<WPARAM>(listId), reinterpret_cast<LPARAM>(&click));
 }
 
+std::wstring listCellText(HWND list, int row, int column)
+{
+    wchar_t buffer[512] = {};
+    LVITEMW cell = {};
+    cell.iSubItem = column;
+    cell.pszText = buffer;
+    cell.cchTextMax = 512;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    return buffer;
+}
+
 } // namespace testing_support

@@ -56,14 +56,7 @@ int rowCount(HWND dialog)
 
 std::wstring cellText(HWND dialog, int row, int column)
 {
-    wchar_t buffer[512] = {};
-    LVITEMW cell = {};
-    cell.iSubItem = column;
-    cell.pszText = buffer;
-    cell.cchTextMax = 512;
-    SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-        reinterpret_cast<LPARAM>(&cell));
-    return buffer;
+    return testing_support::listCellText(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES), row, column);
 }
 
 std::vector<std::wstring> columnTexts(HWND dialog, int column)
