@@ -561,3 +561,45 @@ TEST(ReferenceConverter, TheKillEventStopsALongConversionAndLeavesNoOutput)
     std::cout << "stopped " << milliseconds << " ms after the kill event was signalled\n";
     RecordProperty("stop_ms", static_cast<int>(milliseconds));
 }
+
+TEST(ReferenceConverter, PagesSharingShapeDictionariesLookAsPagesCodedAlone)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    auto convert = [&](const wchar_t* pagesPerDict, const std::wstring& name) {
+        ConverterProcess converter(installation, L"--dpi=150 --fg-quality=lossless --words --pages-per-dict="
+            + std::wstring(pagesPerDict) + L" " + quoted(samplePath(L"long.pdf")) + L" " + quoted(installation.path(name)));
+        EXPECT_EQ(0u, converter.finish()) << converter.output();
+        return converter.output();
+    };
+    const std::string shared = convert(L"7", L"shared.djvu"); // 14 groups of 7 pages and one of 2
+    convert(L"1", L"alone.djvu");
+    EXPECT_EQ(std::string::npos, shared.find("shape dictionaries")) << shared;
+    EXPECT_NE(std::string::npos, shared.find("\r\nPage 100\r\n")) << shared;
+    // Every page includes its group's dictionary; djvm keeps one file of equal dictionaries.
+    const std::string bundle = installation.readFile(L"shared.djvu");
+    int includes = 0;
+    for (size_t at = bundle.find("INCL"); at != std::string::npos; at = bundle.find("INCL", at + 1)) {
+        ++includes;
+    }
+    EXPECT_EQ(100, includes);
+    const ToolResult files = tools.run("djvused", {L"-e", L"ls", tools.path(installation.path(L"shared.djvu"))});
+    const auto dictionaries = std::count_if(files.lines.begin(), files.lines.end(),
+        [](const std::string& line) { return line.find(" I ") != std::string::npos; });
+    EXPECT_GE(dictionaries, 1);
+    EXPECT_LE(dictionaries, 15);
+    EXPECT_LT(bundle.size(), installation.readFile(L"alone.djvu").size());
+    // Marks exactly as the page encoder codes them, each in its colour.
+    for (const std::wstring name : {L"shared", L"alone"}) {
+        ASSERT_EQ(0, tools.run("ddjvu", {L"-format=pbm", L"-mode=black", L"-eachpage",
+            tools.path(installation.path(name + L".djvu")), tools.path(installation.path(name + L"%d.pbm"))}).exitCode);
+        ASSERT_EQ(0, tools.run("ddjvu", {L"-format=ppm", L"-page=2", tools.path(installation.path(name + L".djvu")),
+            tools.path(installation.path(name + L".ppm"))}).exitCode);
+    }
+    for (int page = 1; page <= 100; ++page) {
+        const std::wstring number = std::to_wstring(page);
+        ASSERT_EQ(installation.readFile(L"alone" + number + L".pbm"), installation.readFile(L"shared" + number + L".pbm")) << page;
+    }
+    EXPECT_EQ(installation.readFile(L"alone.ppm"), installation.readFile(L"shared.ppm"));
+}

@@ -342,6 +342,7 @@ int Conversion::run()
         busy = pollLinkJob() || busy;
         holdRenderer();
         startPages();
+        busy = encodeShapeGroups() || busy;
         for (auto& [page, task] : pages_) {
             if (!task.done) {
                 busy = advancePage(task) || busy;

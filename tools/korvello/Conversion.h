@@ -8,6 +8,7 @@
 #include "Links.h"
 #include "Options.h"
 #include "PagePlan.h"
+#include "SharedShapes.h"
 #include "ToolHost.h"
 
 #include <windows.h>
@@ -51,6 +52,9 @@ struct PageTask {
     bool annotated = false;  // its text and links step is known
     bool checkingText = false; // its steps end with a read of its text
     bool done = false;
+    bool waitingForShapes = false; // its marks wait for the rest of its group of pages
+    SharedMaskPlan shared;         // what makes the page once its group's shapes are coded
+    int dictionary = 0;            // the group whose dictionary file the page includes, 0 for none
     std::deque<Step> steps;
     RunningTool tool;
 };
@@ -85,6 +89,9 @@ private:
     void planPage(PageTask& task);
     bool annotatePage(PageTask& task);
     void finishPage(PageTask& task);
+    void collectShapes(PageTask& task);
+    bool encodeShapeGroups();
+    void includeDictionary(const PageTask& task);
     void reportFinishedPages();
     void announce(int pages);
     void bundle();
@@ -114,6 +121,14 @@ private:
     int nextPage_ = 1;        // the next page to start encoding
     int reported_ = 0;        // pages printed as finished
     std::map<int, PageTask> pages_;
+    // Groups of pages sharing a dictionary, by group number (0 for the first), while their
+    // pages' marks come in.
+    struct ShapeGroupWork {
+        ShapeGroup shapes;
+        std::vector<int> taken; // the pages the group took, in its order
+        int collected = 0;      // pages whose marks came in (taken or left to the page encoder)
+    };
+    std::map<int, ShapeGroupWork> shapeGroups_;
     std::set<int> finished_;
     std::deque<std::string> ownLines_;
     std::set<std::string> relayed_; // messages of an earlier pass over the document

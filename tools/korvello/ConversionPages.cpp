@@ -13,7 +13,7 @@ void Conversion::holdRenderer()
     if (!rendering_) {
         return;
     }
-    const int waiting = rendered_ - reported_;
+    const int waiting = rendered_ - (nextPage_ - 1); // images no page task has taken yet
     if (!paused_ && waiting >= workers_ + 3) {
         paused_ = true;
         renderer_.job->pause(true);
@@ -27,7 +27,9 @@ void Conversion::startPages()
 {
     int active = 0;
     for (const auto& [page, task] : pages_) {
-        active += task.done ? 0 : 1;
+        // A page whose marks only wait for the rest of its group takes no encoder.
+        const bool parked = task.waitingForShapes && !task.tool.job && task.steps.empty();
+        active += task.done || parked ? 0 : 1;
     }
     for (int started = active; started < workers_ && nextPage_ <= rendered_; ++started) {
         PageTask task;
@@ -66,10 +68,14 @@ void Conversion::planPage(PageTask& task)
         return;
     }
     std::string problem;
-    if (!planner_.planEncoding(task.page, task.image, task.dpi, task.steps, problem)) {
+    if (!planner_.planEncoding(task.page, task.image, task.dpi, task.steps, problem, task.shared)) {
         fail(kExitRender, problem, nullptr);
     }
     task.planned = true;
+    if (planner_.sharesShapes()) {
+        task.waitingForShapes = true;
+        collectShapes(task);
+    }
 }
 
 // The page's text and links, once the text pass has finished the page.
@@ -99,8 +105,10 @@ bool Conversion::annotatePage(PageTask& task)
 
 void Conversion::finishPage(PageTask& task)
 {
+    includeDictionary(task);
     DeleteFileW(task.image.c_str());
     for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
+             {L"mask", L".jb2"},
              {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"},
              {L"annotations", L".djvused"}, {L"check", L".txt"}}) {
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
@@ -139,7 +147,7 @@ bool Conversion::advancePage(PageTask& task)
     if (!task.planned && task.steps.empty()) {
         planPage(task);
     }
-    if (task.planned && !task.annotated) {
+    if (task.planned && !task.annotated && !task.waitingForShapes) {
         annotatePage(task); // with the encoding when the page's text is there, else after it
     }
     if (!task.steps.empty()) {

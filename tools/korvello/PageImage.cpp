@@ -43,9 +43,7 @@ bool headerNumber(const std::vector<std::uint8_t>& data, size_t& at, int& value)
     return true;
 }
 
-} // namespace
-
-bool PageImage::load(const std::wstring& path)
+bool readAll(const std::wstring& path, std::vector<std::uint8_t>& data)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -53,10 +51,43 @@ bool PageImage::load(const std::wstring& path)
     }
     LARGE_INTEGER size = {};
     GetFileSizeEx(file, &size);
-    std::vector<std::uint8_t> data(static_cast<size_t>(size.QuadPart));
+    data.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     const bool ok = ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr) && read == data.size();
     CloseHandle(file);
+    return ok;
+}
+
+} // namespace
+
+bool PageImage::readPbm(const std::wstring& path, std::vector<std::uint8_t>& marks, int& width, int& height)
+{
+    std::vector<std::uint8_t> data;
+    size_t at = 2;
+    if (!readAll(path, data) || data.size() < 2 || data[0] != 'P' || data[1] != '4' || !headerNumber(data, at, width)
+        || !headerNumber(data, at, height) || width <= 0 || height <= 0) {
+        return false;
+    }
+    ++at; // the single blank after the header
+    const size_t stride = (static_cast<size_t>(width) + 7) / 8;
+    if (data.size() - at < stride * static_cast<size_t>(height)) {
+        return false;
+    }
+    marks.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+        const std::uint8_t* row = data.data() + at + y * stride;
+        std::uint8_t* out = marks.data() + y * static_cast<size_t>(width);
+        for (size_t x = 0; x < static_cast<size_t>(width); ++x) {
+            out[x] = (row[x / 8] >> (7 - x % 8)) & 1;
+        }
+    }
+    return true;
+}
+
+bool PageImage::load(const std::wstring& path)
+{
+    std::vector<std::uint8_t> data;
+    const bool ok = readAll(path, data);
     size_t at = 2;
     int maxValue = 0;
     if (!ok || data.size() < 2 || data[0] != 'P' || (data[1] != '6' && data[1] != '5') || !headerNumber(data, at, width)

@@ -12,6 +12,8 @@ struct PageImage {
     std::vector<std::uint8_t> rgb; // width * height * 3
 
     bool load(const std::wstring& path);
+    // Reads a binary PBM as marks (1 for black).
+    static bool readPbm(const std::wstring& path, std::vector<std::uint8_t>& marks, int& width, int& height);
     // Writes marks (1 for black) as binary PBM.
     static bool writePbm(const std::wstring& path, const std::vector<std::uint8_t>& marks, int width, int height);
     // The page shrunk by factor (1..12), each pixel the mean of the unmarked ones it covers,

@@ -89,12 +89,12 @@ std::vector<std::wstring> PagePlanner::pictureQuality() const
 }
 
 bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std::deque<Step>& steps,
-    std::string& problem) const
+    std::string& problem, SharedMaskPlan& shared) const
 {
     const std::wstring pageFile = files_.djvu(page);
-    const std::vector<std::wstring> dpiArguments = {L"-dpi", std::to_wstring(std::clamp(dpi, 25, 6000))};
+    const std::wstring dpiText = std::to_wstring(std::clamp(dpi, 25, 6000));
     auto bitonalStep = [&](const std::wstring& pbm, const std::wstring& djvu) {
-        Step step{"cjb2", dpiArguments};
+        Step step{"cjb2", {L"-dpi", dpiText}};
         for (const auto& argument : bitonalQuality()) {
             step.arguments.push_back(argument);
         }
@@ -109,8 +109,12 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
         problem = "the rendered image of page " + std::to_string(page) + " could not be read";
         return false;
     }
+    shared.info = L"INFO=" + std::to_wstring(width) + L"," + std::to_wstring(height) + L"," + dpiText;
     if (kind == 4) { // the renderer found only black and white: the image is the mask
-        bitonalStep(image, pageFile);
+        shared.marks = image;
+        if (!sharesShapes()) {
+            bitonalStep(image, pageFile);
+        }
         return true;
     }
     PageImage picture;
@@ -125,45 +129,74 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
     const MarkColours colouring = colourMarks(picture, layers.marks, colours);
     const std::string& zones = colouring.zones;
     layers.background = layers.background || colouring.movedToBackground;
-    const std::wstring maskImage = files_.file(L"mask", page, L".pbm");
-    const std::wstring maskFile = files_.file(L"mask", page, L".djvu");
-    const std::wstring info = L"INFO=" + std::to_wstring(picture.width) + L"," + std::to_wstring(picture.height) + L","
-        + dpiArguments[1];
+    shared.marks = files_.file(L"mask", page, L".pbm");
     const int factor = std::clamp(options_.bgSubsample, 1, 12);
     const std::wstring background = files_.file(L"bg", page, L".ppm");
     const std::wstring hidden = files_.file(L"bg", page, L".pbm");
-    PageImage::writePbm(maskImage, layers.marks, picture.width, picture.height);
+    PageImage::writePbm(shared.marks, layers.marks, picture.width, picture.height);
     if (layers.background) {
         picture.writeBackground(background, hidden, layers.marks, factor);
     }
     DeleteFileW(image.c_str()); // the encoders take the files made of it: the temporary space stays small
     if (!layers.background && zones.empty()) {
-        bitonalStep(maskImage, pageFile); // black marks only: cjb2's page is the page
+        if (!sharesShapes()) {
+            bitonalStep(shared.marks, pageFile); // black marks only: cjb2's page is the page
+        }
         return true;
     }
-    bitonalStep(maskImage, maskFile);
-    const std::wstring colourZones = L"FGbz=" + fromUtf8(zones.empty() ? std::string("#000000") : zones);
-    if (!layers.background) {
-        steps.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile), colourZones}});
-        return true;
+    shared.chunks.push_back(L"FGbz=" + fromUtf8(zones.empty() ? std::string("#000000") : zones));
+    if (layers.background) {
+        const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
+        // Colour at full resolution of the background: at half, a saturated shape bleeds into the white around it.
+        Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / factor)), L"-crcbfull",
+            L"-mask", tool(hidden)}};
+        for (const auto& argument : pictureQuality()) {
+            step.arguments.push_back(argument);
+        }
+        step.arguments.push_back(tool(background));
+        step.arguments.push_back(tool(backgroundFile));
+        steps.push_back(step);
+        // djvumake takes the background as raw IW44 data, which djvuextract takes out of
+        // c44's single-page file.
+        const std::wstring backgroundData = files_.file(L"bg", page, L".iw44");
+        steps.push_back({"djvuextract", {tool(backgroundFile), L"BG44=" + tool(backgroundData)}});
+        shared.chunks.push_back(L"BG44=" + tool(backgroundData));
     }
-    const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
-    // Colour at full resolution of the background: at half, a saturated shape bleeds into the white around it.
-    Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / factor)), L"-crcbfull", L"-mask",
-        tool(hidden)}};
-    for (const auto& argument : pictureQuality()) {
-        step.arguments.push_back(argument);
+    if (!sharesShapes()) {
+        for (auto& step : assemblySteps(page, shared, {}, {})) {
+            steps.push_back(std::move(step));
+        }
     }
-    step.arguments.push_back(tool(background));
-    step.arguments.push_back(tool(backgroundFile));
-    steps.push_back(step);
-    // djvumake takes the background as raw IW44 data, which djvuextract takes out of
-    // c44's single-page file.
-    const std::wstring backgroundData = files_.file(L"bg", page, L".iw44");
-    steps.push_back({"djvuextract", {tool(backgroundFile), L"BG44=" + tool(backgroundData)}});
-    steps.push_back({"djvumake", {tool(pageFile), info, L"Sjbz=" + tool(maskFile), colourZones,
-        L"BG44=" + tool(backgroundData)}});
     return true;
+}
+
+std::vector<Step> PagePlanner::assemblySteps(int page, const SharedMaskPlan& plan, const std::wstring& dictionary,
+    const std::wstring& codedMarks) const
+{
+    std::vector<Step> steps;
+    std::wstring marks = codedMarks;
+    if (marks.empty()) {
+        marks = files_.file(L"mask", page, L".djvu");
+        Step step{"cjb2", {L"-dpi", plan.info.substr(plan.info.rfind(L',') + 1)}};
+        for (const auto& argument : bitonalQuality()) {
+            step.arguments.push_back(argument);
+        }
+        step.arguments.push_back(tool(plan.marks));
+        step.arguments.push_back(tool(marks));
+        steps.push_back(step);
+    }
+    // The dictionary goes into the page while it is made and annotated, so every tool
+    // reads the page alone; the finished page includes the group's dictionary file instead.
+    Step make{"djvumake", {tool(files_.djvu(page)), plan.info}};
+    if (!dictionary.empty()) {
+        make.arguments.push_back(L"Djbz=" + tool(dictionary));
+    }
+    make.arguments.push_back(L"Sjbz=" + tool(marks));
+    for (const auto& chunk : plan.chunks) {
+        make.arguments.push_back(chunk);
+    }
+    steps.push_back(make);
+    return steps;
 }
 
 int PagePlanner::textResolution() const

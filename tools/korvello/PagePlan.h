@@ -27,6 +27,14 @@ struct PageFiles {
     std::wstring text(int page) const { return file(L"text", page, L".xml"); }
 };
 
+// A page whose marks are coded with the shapes of its group of pages: its marks, and
+// what the page is made of besides them once they are coded.
+struct SharedMaskPlan {
+    std::wstring marks;               // the marks as PBM
+    std::wstring info;                // "INFO=width,height,dpi"
+    std::vector<std::wstring> chunks; // the page's colours and background (djvumake's arguments)
+};
+
 class PagePlanner {
 public:
     PagePlanner(const Options& options, ToolHost& host, PageFiles files)
@@ -35,8 +43,18 @@ public:
     }
 
     // Appends the steps that encode the page's rendered image at dpi; false (with the
-    // reason in problem) when the image cannot be read.
-    bool planEncoding(int page, const std::wstring& image, int dpi, std::deque<Step>& steps, std::string& problem) const;
+    // reason in problem) when the image cannot be read. When pages share shapes, the
+    // marks are left to the group (in shared) and the steps make only the background.
+    bool planEncoding(int page, const std::wstring& image, int dpi, std::deque<Step>& steps, std::string& problem,
+        SharedMaskPlan& shared) const;
+    // Pages share a shape dictionary: with lossless marks and more than one page per
+    // dictionary (the lossy levels are the page encoder's).
+    bool sharesShapes() const { return options_.pagesPerDict > 1 && options_.fgQuality == "lossless"; }
+    // The steps that make the page of its coded marks (raw JB2 data) and the group's
+    // dictionary (empty when it has none), or, with no coded marks (a page the group did
+    // not take), of its marks coded by the page encoder.
+    std::vector<Step> assemblySteps(int page, const SharedMaskPlan& plan, const std::wstring& dictionary,
+        const std::wstring& codedMarks) const;
     // The renderer's run (two for PostScript) that writes each page's text to
     // text<page>.xml, laid out at textResolution().
     std::vector<Step> textSteps(const std::vector<std::wstring>& rendererOptions, bool postScript) const;

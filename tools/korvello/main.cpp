@@ -55,8 +55,8 @@ std::wstring folderOf(const std::wstring& path)
 // The notices naming what the converter does not carry out.
 void noticeIgnoredOptions(const Options& options)
 {
-    if (options.pagesPerDict > 1) {
-        // cjb2 encodes one page at a time: every page has its own shape dictionary.
+    if (options.pagesPerDict > 1 && options.fgQuality != "lossless") {
+        // Lossy levels are cjb2's, which codes one page at a time: every page has its own shapes.
         writeLine("   **** Notice: shape dictionaries are not shared between pages (--pages-per-dict="
             + std::to_string(options.pagesPerDict) + "); each page has its own.");
     }

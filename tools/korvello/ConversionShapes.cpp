@@ -1,0 +1,98 @@
+// Pages that share shape dictionaries: each page's marks are cut into shapes as the page
+// is planned; once every page of a group has come in, the group's dictionary and pages
+// are coded and each page is made of its coded marks.
+#include "Conversion.h"
+
+#include "DjVuChunks.h"
+#include "PageImage.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string toNarrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+std::wstring nameOf(const std::wstring& path)
+{
+    return path.substr(path.find_last_of(L'\\') + 1);
+}
+
+} // namespace
+
+void Conversion::collectShapes(PageTask& task)
+{
+    ShapeGroupWork& group = shapeGroups_[(task.page - 1) / options_.pagesPerDict];
+    std::vector<std::uint8_t> marks;
+    int width = 0;
+    int height = 0;
+    // A page the group does not take (too many shapes) is coded alone by the page encoder.
+    if (PageImage::readPbm(task.shared.marks, marks, width, height) && group.shapes.addPage(marks, width, height)) {
+        group.taken.push_back(task.page);
+        DeleteFileW(task.shared.marks.c_str());
+    }
+    ++group.collected;
+}
+
+// Codes the groups whose pages have all come in; true when one was.
+bool Conversion::encodeShapeGroups()
+{
+    bool coded = false;
+    for (auto entry = shapeGroups_.begin(); entry != shapeGroups_.end();) {
+        const int number = entry->first;
+        ShapeGroupWork& group = entry->second;
+        const int first = number * options_.pagesPerDict + 1;
+        const int last = first + options_.pagesPerDict - 1;
+        const int pages = rendering_ ? last - first + 1 : std::min(last, rendered_) - first + 1;
+        if (group.collected < pages) {
+            ++entry;
+            continue;
+        }
+        const ShapeGroup::Encoded encoded = group.shapes.encode();
+        std::wstring dictionary;
+        if (!encoded.dictionary.empty()) {
+            dictionary = files_.file(L"shapes", number + 1, L".jb2");
+            if (!writeWholeFile(dictionary, encoded.dictionary)
+                || !writeWholeFile(files_.file(L"dict", number + 1, L".djbz"), dictionaryFile(encoded.dictionary))) {
+                fail(kExitEncode, "the shape dictionary of pages " + std::to_string(first) + " to "
+                    + std::to_string(first + pages - 1) + " could not be written", nullptr);
+            }
+        }
+        for (int page = first; page < first + pages; ++page) {
+            PageTask& task = pages_.at(page);
+            const auto taken = std::find(group.taken.begin(), group.taken.end(), page);
+            std::wstring marks;
+            if (taken != group.taken.end()) {
+                marks = files_.file(L"mask", page, L".jb2");
+                if (!writeWholeFile(marks, encoded.pages[static_cast<size_t>(taken - group.taken.begin())])) {
+                    fail(kExitEncode, "the marks of page " + std::to_string(page) + " could not be written", nullptr);
+                }
+                task.dictionary = dictionary.empty() ? 0 : number + 1;
+            }
+            for (auto& step : planner_.assemblySteps(page, task.shared, task.dictionary > 0 ? dictionary : L"", marks)) {
+                task.steps.push_back(std::move(step));
+            }
+            task.waitingForShapes = false;
+        }
+        entry = shapeGroups_.erase(entry);
+        coded = true;
+    }
+    return coded;
+}
+
+// The finished page includes its group's dictionary file in place of the copy it was made
+// with, so the bundle holds the dictionary once.
+void Conversion::includeDictionary(const PageTask& task)
+{
+    if (task.dictionary == 0) {
+        return;
+    }
+    const std::wstring pageFile = files_.djvu(task.page);
+    const std::string page = includeInsteadOfDictionary(readWholeFile(pageFile),
+        toNarrow(nameOf(files_.file(L"dict", task.dictionary, L".djbz"))));
+    if (page.empty() || !writeWholeFile(pageFile, page)) {
+        fail(kExitEncode, "page " + std::to_string(task.page) + " could not be given its shape dictionary", nullptr);
+    }
+}
