@@ -379,6 +379,7 @@ int Conversion::run()
         fail(kExitOutput, "the output file could not be written (system error " + std::to_string(error) + "): "
             + toAnsi(options_.output), nullptr);
     }
+    shapeCoder_.reset();
     renderer_.job.reset();
     textJob_.job.reset();
     linkJob_.job.reset();
@@ -418,6 +419,9 @@ void Conversion::fail(int code, const std::string& what, const RunningTool* tool
 void Conversion::abandon(int code)
 {
     flushOwnLines(true);
+    if (shapeCoder_) {
+        shapeCoder_->stop(); // before its files go
+    }
     std::vector<ToolJob*> jobs = {renderer_.job.get(), textJob_.job.get(), linkJob_.job.get()};
     for (auto& [page, task] : pages_) {
         jobs.push_back(task.tool.job.get());

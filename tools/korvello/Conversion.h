@@ -10,9 +10,11 @@
 #include "PagePlan.h"
 #include "SharedShapes.h"
 #include "ToolHost.h"
+#include "WorkQueue.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <memory>
@@ -122,13 +124,17 @@ private:
     int reported_ = 0;        // pages printed as finished
     std::map<int, PageTask> pages_;
     // Groups of pages sharing a dictionary, by group number (0 for the first), while their
-    // pages' marks come in.
+    // pages' marks come in and are coded on the shape coder's thread.
     struct ShapeGroupWork {
-        ShapeGroup shapes;
-        std::vector<int> taken; // the pages the group took, in its order
-        int collected = 0;      // pages whose marks came in (taken or left to the page encoder)
+        int collected = 0;              // pages whose marks came in (main thread)
+        bool posted = false;            // its coding is asked for (main thread)
+        ShapeGroup shapes;              // the coder's thread
+        std::vector<int> taken;         // the pages the group took, in its order (the coder's thread)
+        ShapeGroup::Encoded encoded;    // the coder's thread, until coded is set
+        std::atomic<bool> coded{false};
     };
-    std::map<int, ShapeGroupWork> shapeGroups_;
+    std::map<int, std::unique_ptr<ShapeGroupWork>> shapeGroups_;
+    std::unique_ptr<WorkQueue> shapeCoder_;
     std::set<int> finished_;
     std::deque<std::string> ownLines_;
     std::set<std::string> relayed_; // messages of an earlier pass over the document

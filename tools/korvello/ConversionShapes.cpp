@@ -24,38 +24,54 @@ std::wstring nameOf(const std::wstring& path)
 
 void Conversion::collectShapes(PageTask& task)
 {
-    ShapeGroupWork& group = shapeGroups_[(task.page - 1) / options_.pagesPerDict];
-    std::vector<std::uint8_t> marks;
-    int width = 0;
-    int height = 0;
-    // A page the group does not take (too many shapes) is coded alone by the page encoder.
-    if (PageImage::readPbm(task.shared.marks, marks, width, height) && group.shapes.addPage(marks, width, height)) {
-        group.taken.push_back(task.page);
-        DeleteFileW(task.shared.marks.c_str());
+    if (!shapeCoder_) {
+        shapeCoder_ = std::make_unique<WorkQueue>();
     }
-    ++group.collected;
+    auto& group = shapeGroups_[(task.page - 1) / options_.pagesPerDict];
+    if (!group) {
+        group = std::make_unique<ShapeGroupWork>();
+    }
+    ++group->collected;
+    // A page the group does not take (too many shapes) is coded alone by the page encoder.
+    shapeCoder_->post([work = group.get(), marks = task.shared.marks, page = task.page] {
+        std::vector<std::uint8_t> pixels;
+        int width = 0;
+        int height = 0;
+        if (PageImage::readPbm(marks, pixels, width, height) && work->shapes.addPage(pixels, width, height)) {
+            work->taken.push_back(page);
+            DeleteFileW(marks.c_str());
+        }
+    });
 }
 
-// Codes the groups whose pages have all come in; true when one was.
+// Asks for the coding of the groups whose pages have all come in, and gives the pages of
+// coded groups their steps; true when a group was coded.
 bool Conversion::encodeShapeGroups()
 {
     bool coded = false;
     for (auto entry = shapeGroups_.begin(); entry != shapeGroups_.end();) {
         const int number = entry->first;
-        ShapeGroupWork& group = entry->second;
+        ShapeGroupWork& group = *entry->second;
         const int first = number * options_.pagesPerDict + 1;
         const int last = first + options_.pagesPerDict - 1;
         const int pages = rendering_ ? last - first + 1 : std::min(last, rendered_) - first + 1;
-        if (group.collected < pages) {
+        if (!group.posted && group.collected == pages) {
+            group.posted = true;
+            shapeCoder_->post([work = &group] {
+                work->encoded = work->shapes.encode();
+                work->shapes = ShapeGroup();
+                work->coded = true;
+            });
+        }
+        if (!group.coded) {
             ++entry;
             continue;
         }
-        const ShapeGroup::Encoded encoded = group.shapes.encode();
         std::wstring dictionary;
-        if (!encoded.dictionary.empty()) {
+        if (!group.encoded.dictionary.empty()) {
             dictionary = files_.file(L"shapes", number + 1, L".jb2");
-            if (!writeWholeFile(dictionary, encoded.dictionary)
-                || !writeWholeFile(files_.file(L"dict", number + 1, L".djbz"), dictionaryFile(encoded.dictionary))) {
+            if (!writeWholeFile(dictionary, group.encoded.dictionary) || !writeWholeFile(
+                    files_.file(L"dict", number + 1, L".djbz"), dictionaryFile(group.encoded.dictionary))) {
                 fail(kExitEncode, "the shape dictionary of pages " + std::to_string(first) + " to "
                     + std::to_string(first + pages - 1) + " could not be written", nullptr);
             }
@@ -66,7 +82,7 @@ bool Conversion::encodeShapeGroups()
             std::wstring marks;
             if (taken != group.taken.end()) {
                 marks = files_.file(L"mask", page, L".jb2");
-                if (!writeWholeFile(marks, encoded.pages[static_cast<size_t>(taken - group.taken.begin())])) {
+                if (!writeWholeFile(marks, group.encoded.pages[static_cast<size_t>(taken - group.taken.begin())])) {
                     fail(kExitEncode, "the marks of page " + std::to_string(page) + " could not be written", nullptr);
                 }
                 task.dictionary = dictionary.empty() ? 0 : number + 1;
