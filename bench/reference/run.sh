@@ -9,7 +9,8 @@
 # The documents are made here: Debian's manual pages of bash and find set by groff,
 # cut to 100 pages by Ghostscript (the 100-page sample when groff or the pages are
 # missing). Prints "figure <name> <value> <unit>" lines.
-# Usage: bench/reference/run.sh [dpi]   (KORVELLO_BUILD_DIR selects the build folder)
+# Usage: bench/reference/run.sh [dpi]   (KORVELLO_BUILD_DIR selects the build folder;
+# KORVELLO_CONVERTER another korvello.exe, such as an earlier build, to measure)
 set -eu
 project=$(cd "$(dirname "$0")/../.." && pwd)
 KORVELLO_BUILD_DIR="${KORVELLO_BUILD_DIR:-$project/build}"
@@ -23,7 +24,8 @@ wineserver -p 2>/dev/null || true
 
 work="$build/bench-reference"
 rm -rf "$work" && mkdir -p "$work"
-cp "$build/dist/korvello-gui.exe" "$build/dist/langmap.txt" "$build/tools/korvello/korvello.exe" "$work/"
+cp "$build/dist/korvello-gui.exe" "$build/dist/langmap.txt" "$work/"
+cp "${KORVELLO_CONVERTER:-$build/tools/korvello/korvello.exe}" "$work/korvello.exe"
 cd "$work"
 manuals=""
 for page in bash find; do

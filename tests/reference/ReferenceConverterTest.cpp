@@ -602,4 +602,8 @@ TEST(ReferenceConverter, PagesSharingShapeDictionariesLookAsPagesCodedAlone)
         ASSERT_EQ(installation.readFile(L"alone" + number + L".pbm"), installation.readFile(L"shared" + number + L".pbm")) << page;
     }
     EXPECT_EQ(installation.readFile(L"alone.ppm"), installation.readFile(L"shared.ppm"));
+    // The same hidden text, joined to pages made after it.
+    const ToolResult sharedText = tools.run("djvutxt", {tools.path(installation.path(L"shared.djvu"))});
+    EXPECT_GT(sharedText.lines.size(), 100u);
+    EXPECT_EQ(tools.run("djvutxt", {tools.path(installation.path(L"alone.djvu"))}).lines, sharedText.lines);
 }

@@ -420,7 +420,7 @@ void Conversion::abandon(int code)
 {
     flushOwnLines(true);
     if (shapeCoder_) {
-        shapeCoder_->stop(); // before its files go
+        shapeCoder_->drop(); // a group being coded is not waited for: the process ends below
     }
     std::vector<ToolJob*> jobs = {renderer_.job.get(), textJob_.job.get(), linkJob_.job.get()};
     for (auto& [page, task] : pages_) {

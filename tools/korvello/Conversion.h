@@ -52,7 +52,7 @@ struct PageTask {
     bool rerendered = false; // rendered again at a lower resolution (too large for DjVu)
     bool planned = false;    // its encoding steps are known
     bool annotated = false;  // its text and links step is known
-    bool checkingText = false; // its steps end with a read of its text
+    bool readingText = false;  // its running job ends with a read of its text
     bool done = false;
     bool waitingForShapes = false; // its marks wait for the rest of its group of pages
     SharedMaskPlan shared;         // what makes the page once its group's shapes are coded
@@ -93,7 +93,7 @@ private:
     void finishPage(PageTask& task);
     void collectShapes(PageTask& task);
     bool encodeShapeGroups();
-    void includeDictionary(const PageTask& task);
+    void completeSharedPage(const PageTask& task);
     void reportFinishedPages();
     void announce(int pages);
     void bundle();

@@ -2,6 +2,8 @@
 // the renderer held while enough of them wait.
 #include "Conversion.h"
 
+#include "DjVuChunks.h"
+
 #include <algorithm>
 
 
@@ -75,6 +77,10 @@ void Conversion::planPage(PageTask& task)
     if (planner_.sharesShapes()) {
         task.waitingForShapes = true;
         collectShapes(task);
+        if (!writeWholeFile(planner_.annotatedFile(task.page), djvuPage(task.shared.width, task.shared.height,
+                task.shared.dpi, {}, {}))) {
+            fail(kExitEncode, "page " + std::to_string(task.page) + " could not be written", nullptr);
+        }
     }
 }
 
@@ -94,8 +100,7 @@ bool Conversion::annotatePage(PageTask& task)
         if (!writeWholeFile(scriptFile, script)) {
             fail(kExitEncode, "the text of page " + std::to_string(task.page) + " could not be written", nullptr);
         }
-        task.checkingText = script.find("set-txt") != std::string::npos;
-        for (auto& step : planner_.annotationSteps(task.page, scriptFile, task.checkingText)) {
+        for (auto& step : planner_.annotationSteps(task.page, scriptFile, script.find("set-txt") != std::string::npos)) {
             task.steps.push_back(std::move(step));
         }
     }
@@ -105,10 +110,10 @@ bool Conversion::annotatePage(PageTask& task)
 
 void Conversion::finishPage(PageTask& task)
 {
-    includeDictionary(task);
+    completeSharedPage(task);
     DeleteFileW(task.image.c_str());
     for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
-             {L"mask", L".jb2"},
+             {L"mask", L".jb2"}, {L"notes", L".djvu"},
              {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"},
              {L"annotations", L".djvused"}, {L"check", L".txt"}}) {
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
@@ -132,8 +137,8 @@ bool Conversion::advancePage(PageTask& task)
             fail(kExitEncode, "encoding page " + std::to_string(task.page) + " failed: " + task.tool.name
                 + " ended with exit code " + std::to_string(task.tool.job->exitCode()), &task.tool);
         }
-        if (task.checkingText && task.annotated && task.steps.empty()) {
-            task.checkingText = false;
+        if (task.readingText) {
+            task.readingText = false;
             // djvutxt writes the page's text, or "failed", into the file.
             if (readWholeFile(files_.file(L"check", task.page, L".txt")).rfind("(page", 0) != 0) {
                 say("   **** Notice: the hidden text of page " + std::to_string(task.page)
@@ -147,12 +152,14 @@ bool Conversion::advancePage(PageTask& task)
     if (!task.planned && task.steps.empty()) {
         planPage(task);
     }
-    if (task.planned && !task.annotated && !task.waitingForShapes) {
+    if (task.planned && !task.annotated) {
         annotatePage(task); // with the encoding when the page's text is there, else after it
     }
     if (!task.steps.empty()) {
         // The page's tools run as one job, so a page costs one job start.
         task.tool.name = task.steps.back().tool;
+        task.readingText = std::any_of(task.steps.begin(), task.steps.end(),
+            [](const Step& step) { return step.tool == "djvutxt"; });
         task.tool.job = host_.startChain({task.steps.begin(), task.steps.end()});
         if (!task.tool.job) {
             fail(kExitTools, task.tool.name + " could not be started", nullptr);
@@ -160,7 +167,7 @@ bool Conversion::advancePage(PageTask& task)
         task.steps.clear();
         return true;
     }
-    if (task.planned && task.annotated) {
+    if (task.planned && task.annotated && !task.waitingForShapes) {
         finishPage(task);
         return true;
     }

@@ -79,18 +79,27 @@ bool Conversion::encodeShapeGroups()
         for (int page = first; page < first + pages; ++page) {
             PageTask& task = pages_.at(page);
             const auto taken = std::find(group.taken.begin(), group.taken.end(), page);
+            task.waitingForShapes = false;
             std::wstring marks;
             if (taken != group.taken.end()) {
+                const std::string& coded = group.encoded.pages[static_cast<size_t>(taken - group.taken.begin())];
+                task.dictionary = dictionary.empty() ? 0 : number + 1;
+                // A page of marks alone is made here; a page with colours or a background
+                // by djvumake.
+                const bool alone = task.shared.chunks.empty();
                 marks = files_.file(L"mask", page, L".jb2");
-                if (!writeWholeFile(marks, group.encoded.pages[static_cast<size_t>(taken - group.taken.begin())])) {
+                if (!(alone ? writeWholeFile(files_.djvu(page), djvuPage(task.shared.width, task.shared.height,
+                                  task.shared.dpi, group.encoded.dictionary, coded))
+                            : writeWholeFile(marks, coded))) {
                     fail(kExitEncode, "the marks of page " + std::to_string(page) + " could not be written", nullptr);
                 }
-                task.dictionary = dictionary.empty() ? 0 : number + 1;
+                if (alone) {
+                    continue;
+                }
             }
             for (auto& step : planner_.assemblySteps(page, task.shared, task.dictionary > 0 ? dictionary : L"", marks)) {
                 task.steps.push_back(std::move(step));
             }
-            task.waitingForShapes = false;
         }
         entry = shapeGroups_.erase(entry);
         coded = true;
@@ -99,16 +108,18 @@ bool Conversion::encodeShapeGroups()
 }
 
 // The finished page includes its group's dictionary file in place of the copy it was made
-// with, so the bundle holds the dictionary once.
-void Conversion::includeDictionary(const PageTask& task)
+// with, so the bundle holds the dictionary once, and takes its text and links.
+void Conversion::completeSharedPage(const PageTask& task)
 {
-    if (task.dictionary == 0) {
+    if (!planner_.sharesShapes()) {
         return;
     }
     const std::wstring pageFile = files_.djvu(task.page);
-    const std::string page = includeInsteadOfDictionary(readWholeFile(pageFile),
-        toNarrow(nameOf(files_.file(L"dict", task.dictionary, L".djbz"))));
+    const std::string id = task.dictionary == 0 ? std::string()
+        : toNarrow(nameOf(files_.file(L"dict", task.dictionary, L".djbz")));
+    const std::string page = finishedPage(readWholeFile(pageFile), id,
+        readWholeFile(planner_.annotatedFile(task.page)));
     if (page.empty() || !writeWholeFile(pageFile, page)) {
-        fail(kExitEncode, "page " + std::to_string(task.page) + " could not be given its shape dictionary", nullptr);
+        fail(kExitEncode, "page " + std::to_string(task.page) + " could not be finished", nullptr);
     }
 }

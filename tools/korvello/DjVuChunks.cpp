@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -22,9 +24,9 @@ size_t getSize(const std::string& in, size_t at)
 }
 
 // A chunk: its id, its size, its data and a pad byte to an even length.
-std::string chunk(const char* id, const std::string& data)
+std::string chunk(const std::string& id, const std::string& data)
 {
-    std::string out(id, 4);
+    std::string out = id;
     putSize(out, data.size());
     out += data;
     if (data.size() % 2 != 0) {
@@ -41,34 +43,66 @@ std::string form(const char* type, const std::string& chunks)
     return out + chunks;
 }
 
+// The chunks of a page (id and data); false when it is no DjVu page.
+bool pageChunks(const std::string& page, std::vector<std::pair<std::string, std::string>>& chunks)
+{
+    if (page.size() < 16 || page.compare(0, 8, "AT&TFORM") != 0 || page.compare(12, 4, "DJVU") != 0) {
+        return false;
+    }
+    const size_t end = std::min(page.size(), 12 + getSize(page, 8));
+    for (size_t at = 16; at + 8 <= end;) {
+        const size_t size = getSize(page, at + 4);
+        if (at + 8 + size > end) {
+            return false;
+        }
+        chunks.emplace_back(page.substr(at, 4), page.substr(at + 8, size));
+        at += 8 + size + size % 2;
+    }
+    return true;
+}
+
 } // namespace
+
+std::string djvuPage(int width, int height, int dpi, const std::string& dictionaryData, const std::string& marks)
+{
+    // Width and height big-endian, format version 24, resolution little-endian, gamma 2.2,
+    // upright.
+    const unsigned char info[10] = {static_cast<unsigned char>(width >> 8), static_cast<unsigned char>(width & 0xff),
+        static_cast<unsigned char>(height >> 8), static_cast<unsigned char>(height & 0xff), 24, 0,
+        static_cast<unsigned char>(dpi & 0xff), static_cast<unsigned char>(dpi >> 8), 22, 1};
+    std::string chunks = chunk("INFO", std::string(reinterpret_cast<const char*>(info), sizeof(info)));
+    if (!dictionaryData.empty()) {
+        chunks += chunk("Djbz", dictionaryData);
+    }
+    if (!marks.empty()) {
+        chunks += chunk("Sjbz", marks);
+    }
+    return form("DJVU", chunks);
+}
 
 std::string dictionaryFile(const std::string& dictionaryData)
 {
     return form("DJVI", chunk("Djbz", dictionaryData));
 }
 
-std::string includeInsteadOfDictionary(const std::string& page, const std::string& id)
+std::string finishedPage(const std::string& page, const std::string& includeId, const std::string& notes)
 {
-    if (page.size() < 16 || page.compare(0, 8, "AT&TFORM") != 0 || page.compare(12, 4, "DJVU") != 0) {
+    std::vector<std::pair<std::string, std::string>> own;
+    std::vector<std::pair<std::string, std::string>> added;
+    if (!pageChunks(page, own) || (!notes.empty() && !pageChunks(notes, added))) {
         return {};
     }
-    const size_t end = std::min(page.size(), 12 + getSize(page, 8));
     std::string chunks;
-    bool replaced = false;
-    for (size_t at = 16; at + 8 <= end;) {
-        const size_t size = getSize(page, at + 4);
-        if (at + 8 + size > end) {
-            return {};
-        }
-        const std::string id4 = page.substr(at, 4);
-        if (id4 == "Djbz" && !replaced) {
-            chunks += chunk("INCL", id);
-            replaced = true;
-        } else {
-            chunks += chunk(id4.c_str(), page.substr(at + 8, size));
-        }
-        at += 8 + size + size % 2;
+    bool included = includeId.empty();
+    for (const auto& [id, data] : own) {
+        const bool dictionary = id == "Djbz" && !includeId.empty();
+        chunks += dictionary ? chunk("INCL", includeId) : chunk(id, data);
+        included = included || dictionary;
     }
-    return replaced ? form("DJVU", chunks) : std::string();
+    for (const auto& [id, data] : added) {
+        if (id != "INFO") {
+            chunks += chunk(id, data);
+        }
+    }
+    return included ? form("DJVU", chunks) : std::string();
 }

@@ -110,6 +110,9 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
         return false;
     }
     shared.info = L"INFO=" + std::to_wstring(width) + L"," + std::to_wstring(height) + L"," + dpiText;
+    shared.width = width;
+    shared.height = height;
+    shared.dpi = std::clamp(dpi, 25, 6000);
     if (kind == 4) { // the renderer found only black and white: the image is the mask
         shared.marks = image;
         if (!sharesShapes()) {
@@ -253,9 +256,9 @@ std::string PagePlanner::annotationScript(const std::string& textXml, const std:
 
 std::vector<Step> PagePlanner::annotationSteps(int page, const std::wstring& script, bool text) const
 {
-    std::vector<Step> steps = {{"djvused", {L"-f", tool(script), tool(files_.djvu(page))}}};
+    std::vector<Step> steps = {{"djvused", {L"-f", tool(script), tool(annotatedFile(page))}}};
     if (text) {
-        steps.push_back({"djvutxt", {L"-detail=page", tool(files_.djvu(page)),
+        steps.push_back({"djvutxt", {L"-detail=page", tool(annotatedFile(page)),
             tool(files_.file(L"check", page, L".txt"))}});
     }
     return steps;
@@ -263,5 +266,5 @@ std::vector<Step> PagePlanner::annotationSteps(int page, const std::wstring& scr
 
 Step PagePlanner::textRemovalStep(int page) const
 {
-    return {"djvused", {tool(files_.djvu(page)), L"-e", L"remove-txt", L"-s"}};
+    return {"djvused", {tool(annotatedFile(page)), L"-e", L"remove-txt", L"-s"}};
 }

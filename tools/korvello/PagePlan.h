@@ -32,6 +32,9 @@ struct PageFiles {
 struct SharedMaskPlan {
     std::wstring marks;               // the marks as PBM
     std::wstring info;                // "INFO=width,height,dpi"
+    int width = 0;
+    int height = 0;
+    int dpi = 0;
     std::vector<std::wstring> chunks; // the page's colours and background (djvumake's arguments)
 };
 
@@ -67,6 +70,13 @@ public:
     std::vector<Step> annotationSteps(int page, const std::wstring& script, bool text) const;
     // The djvused run that takes the text off the page again.
     Step textRemovalStep(int page) const;
+    // The file that takes the page's text and links: the page, or, when pages share shapes,
+    // a page of its size holding nothing else, whose chunks join the page once it is made
+    // (so the text need not wait for the group).
+    std::wstring annotatedFile(int page) const
+    {
+        return sharesShapes() ? files_.file(L"notes", page, L".djvu") : files_.djvu(page);
+    }
 
 private:
     std::wstring tool(const std::wstring& path) const;

@@ -27,8 +27,8 @@ public:
         wake_.notify_one();
     }
 
-    // Drops the jobs not begun and waits for the running one.
-    void stop()
+    // Drops the jobs not begun; the running one ends on its own (or with the process).
+    void drop()
     {
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -36,6 +36,12 @@ public:
             stopping_ = true;
         }
         wake_.notify_one();
+    }
+
+    // Drops the jobs not begun and waits for the running one.
+    void stop()
+    {
+        drop();
         if (thread_.joinable()) {
             thread_.join();
         }
