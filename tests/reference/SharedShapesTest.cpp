@@ -38,7 +38,7 @@ int runTool(ToolHost& host, const std::string& tool, const std::vector<std::wstr
     return job->exitCode();
 }
 
-// Text-like pages: lines of "letters" from a small alphabet, some of them a pixel off
+// Text-like pages: lines of "letters" from a small alphabet, some of them a pixel wider
 // (refined from their letter), a frame touching the page's edges on one page, a blank
 // page, and a page of scattered specks of every size (many distinct numbers to code).
 std::vector<Marks> textLikePages()
@@ -73,8 +73,14 @@ std::vector<Marks> textLikePages()
                         }
                     }
                 }
-                if (random() % 5 == 0) { // a letter drawn a pixel differently
-                    page.set(left + static_cast<int>(random() % glyph.width), top + 39);
+                if (random() % 5 == 0) { // a letter a pixel wider somewhere: coded as a refinement
+                    const int y = static_cast<int>(random() % glyph.height);
+                    for (int x = glyph.width - 1; x >= 0; --x) {
+                        if (glyph.pixels[static_cast<size_t>(y) * glyph.width + x] != 0) {
+                            page.set(left + x + 1, top + 40 - glyph.height + y);
+                            break;
+                        }
+                    }
                 }
             }
         }
@@ -175,4 +181,27 @@ TEST(SharedShapes, APageOfCountlessDotsIsLeftToThePageEncoder)
     ShapeGroup group;
     EXPECT_FALSE(group.addPage(dots.pixels, dots.width, dots.height));
     EXPECT_EQ(0, group.pageCount());
+}
+
+TEST(SharedShapes, FinishingAPageTakesItsNotesAndRefusesWhatIsNoPage)
+{
+    const std::string marks(12, '\x55');
+    const std::string page = djvuPage(100, 50, 300, std::string(7, 'd'), marks);
+    // A page of the same size with text: its chunks after INFO join the page.
+    std::string noted = djvuPage(100, 50, 300, {}, {});
+    const std::string text = "TXTz" + std::string("\0\0\0\3abc\0", 8);
+    noted += text;
+    noted[11] = static_cast<char>(noted[11] + text.size()); // the FORM grows by the chunk
+    const std::string finished = finishedPage(page, "dict1.djbz", noted);
+    ASSERT_FALSE(finished.empty());
+    EXPECT_EQ(std::string::npos, finished.find("Djbz"));
+    EXPECT_NE(std::string::npos, finished.find(std::string("INCL\0\0\0\x0a" "dict1.djbz", 18)));
+    EXPECT_NE(std::string::npos, finished.find(marks));
+    EXPECT_EQ(finished.find("INFO"), finished.rfind("INFO"));
+    EXPECT_EQ(finished.size() - text.size(), finished.find(text));
+    // Without a dictionary to replace, or with a damaged page or notes, nothing is made.
+    EXPECT_TRUE(finishedPage(djvuPage(100, 50, 300, {}, marks), "dict1.djbz", {}).empty());
+    EXPECT_TRUE(finishedPage(page.substr(0, page.size() - 3), "dict1.djbz", {}).empty());
+    EXPECT_TRUE(finishedPage(page, "dict1.djbz", std::string("AT&TFORM\0\0\0\4DJVI", 16)).empty());
+    EXPECT_FALSE(finishedPage(page, {}, {}).empty()); // a page that keeps its dictionary
 }
