@@ -133,12 +133,10 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
     const std::string& zones = colouring.zones;
     layers.background = layers.background || colouring.movedToBackground;
     shared.marks = files_.file(L"mask", page, L".pbm");
-    const int factor = std::clamp(options_.bgSubsample, 1, 12);
-    const std::wstring background = files_.file(L"bg", page, L".ppm");
-    const std::wstring hidden = files_.file(L"bg", page, L".pbm");
     PageImage::writePbm(shared.marks, layers.marks, picture.width, picture.height);
     if (layers.background) {
-        picture.writeBackground(background, hidden, layers.marks, factor);
+        picture.writeBackground(files_.file(L"bg", page, L".ppm"), files_.file(L"bg", page, L".pbm"), layers.marks,
+            std::clamp(options_.bgSubsample, 1, 12));
     }
     DeleteFileW(image.c_str()); // the encoders take the files made of it: the temporary space stays small
     if (!layers.background && zones.empty()) {
@@ -149,21 +147,7 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
     }
     shared.chunks.push_back(L"FGbz=" + fromUtf8(zones.empty() ? std::string("#000000") : zones));
     if (layers.background) {
-        const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
-        // Colour at full resolution of the background: at half, a saturated shape bleeds into the white around it.
-        Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / factor)), L"-crcbfull",
-            L"-mask", tool(hidden)}};
-        for (const auto& argument : pictureQuality()) {
-            step.arguments.push_back(argument);
-        }
-        step.arguments.push_back(tool(background));
-        step.arguments.push_back(tool(backgroundFile));
-        steps.push_back(step);
-        // djvumake takes the background as raw IW44 data, which djvuextract takes out of
-        // c44's single-page file.
-        const std::wstring backgroundData = files_.file(L"bg", page, L".iw44");
-        steps.push_back({"djvuextract", {tool(backgroundFile), L"BG44=" + tool(backgroundData)}});
-        shared.chunks.push_back(L"BG44=" + tool(backgroundData));
+        shared.chunks.push_back(backgroundSteps(page, dpi, steps));
     }
     if (!sharesShapes()) {
         for (auto& step : assemblySteps(page, shared, {}, {})) {
@@ -171,6 +155,26 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
         }
     }
     return true;
+}
+
+std::wstring PagePlanner::backgroundSteps(int page, int dpi, std::deque<Step>& steps) const
+{
+    const int factor = std::clamp(options_.bgSubsample, 1, 12);
+    const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
+    // Colour at full resolution of the background: at half, a saturated shape bleeds into the white around it.
+    Step step{"c44", {L"-dpi", std::to_wstring(std::max(25, std::clamp(dpi, 25, 6000) / factor)), L"-crcbfull", L"-mask",
+        tool(files_.file(L"bg", page, L".pbm"))}};
+    for (const auto& argument : pictureQuality()) {
+        step.arguments.push_back(argument);
+    }
+    step.arguments.push_back(tool(files_.file(L"bg", page, L".ppm")));
+    step.arguments.push_back(tool(backgroundFile));
+    steps.push_back(step);
+    // djvumake takes the background as raw IW44 data, which djvuextract takes out of
+    // c44's single-page file.
+    const std::wstring backgroundData = files_.file(L"bg", page, L".iw44");
+    steps.push_back({"djvuextract", {tool(backgroundFile), L"BG44=" + tool(backgroundData)}});
+    return L"BG44=" + tool(backgroundData);
 }
 
 std::vector<Step> PagePlanner::assemblySteps(int page, const SharedMaskPlan& plan, const std::wstring& dictionary,

@@ -82,6 +82,9 @@ private:
     std::wstring tool(const std::wstring& path) const;
     std::vector<std::wstring> bitonalQuality() const;
     std::vector<std::wstring> pictureQuality() const;
+    // The steps that encode the page's background (bg<page>.ppm with bg<page>.pbm as the
+    // pixels that do not matter); djvumake's argument for it.
+    std::wstring backgroundSteps(int page, int dpi, std::deque<Step>& steps) const;
 
     const Options& options_;
     ToolHost& host_;
