@@ -55,6 +55,7 @@ struct PageTask {
     bool readingText = false;  // its running job ends with a read of its text
     bool done = false;
     bool waitingForShapes = false; // its marks wait for the rest of its group of pages
+    bool assembling = false;       // only the short runs that join its parts are left
     SharedMaskPlan shared;         // what makes the page once its group's shapes are coded
     int dictionary = 0;            // the group whose dictionary file the page includes, 0 for none
     std::deque<Step> steps;

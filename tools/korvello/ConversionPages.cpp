@@ -29,9 +29,11 @@ void Conversion::startPages()
 {
     int active = 0;
     for (const auto& [page, task] : pages_) {
-        // A page whose marks only wait for the rest of its group takes no encoder.
+        // A page whose marks only wait for the rest of its group takes no encoder, nor
+        // does one whose group was coded (its last runs are short): the renderer and the
+        // next pages go on meanwhile.
         const bool parked = task.waitingForShapes && !task.tool.job && task.steps.empty();
-        active += task.done || parked ? 0 : 1;
+        active += task.done || parked || task.assembling ? 0 : 1;
     }
     for (int started = active; started < workers_ && nextPage_ <= rendered_; ++started) {
         PageTask task;

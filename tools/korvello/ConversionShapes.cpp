@@ -80,6 +80,7 @@ bool Conversion::encodeShapeGroups()
             PageTask& task = pages_.at(page);
             const auto taken = std::find(group.taken.begin(), group.taken.end(), page);
             task.waitingForShapes = false;
+            task.assembling = true;
             std::wstring marks;
             if (taken != group.taken.end()) {
                 const std::string& coded = group.encoded.pages[static_cast<size_t>(taken - group.taken.begin())];
