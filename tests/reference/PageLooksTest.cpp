@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
+#include "RunTool.h"
 #include "ToolHost.h"
 
 namespace {
@@ -89,19 +90,6 @@ int cellsOff(const Picture& source, const Picture& converted)
         }
     }
     return off;
-}
-
-int runTool(ToolHost& host, const std::string& tool, const std::vector<std::wstring>& arguments)
-{
-    auto job = host.start(tool, arguments);
-    if (!job) {
-        return -1;
-    }
-    std::vector<std::string> lines;
-    while (!job->poll(lines)) {
-        Sleep(10);
-    }
-    return job->exitCode();
 }
 
 } // namespace

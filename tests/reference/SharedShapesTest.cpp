@@ -13,6 +13,7 @@
 #include "DjVuChunks.h"
 #include "PageImage.h"
 #include "SharedShapes.h"
+#include "RunTool.h"
 #include "ToolHost.h"
 #include "e2e/E2eSupport.h"
 
@@ -24,19 +25,6 @@ struct Marks {
     std::vector<std::uint8_t> pixels;
     void set(int x, int y) { pixels[static_cast<size_t>(y) * width + x] = 1; }
 };
-
-int runTool(ToolHost& host, const std::string& tool, const std::vector<std::wstring>& arguments)
-{
-    auto job = host.start(tool, arguments);
-    if (!job) {
-        return -1;
-    }
-    std::vector<std::string> lines;
-    while (!job->poll(lines)) {
-        Sleep(10);
-    }
-    return job->exitCode();
-}
 
 // Text-like pages: lines of "letters" from a small alphabet, some of them a pixel wider
 // (refined from their letter), a frame touching the page's edges on one page, a blank

@@ -8,20 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::string toNarrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
-
-std::wstring nameOf(const std::wstring& path)
-{
-    return path.substr(path.find_last_of(L'\\') + 1);
-}
-
-} // namespace
-
 void Conversion::collectShapes(PageTask& task)
 {
     if (!shapeCoder_) {
@@ -37,7 +23,7 @@ void Conversion::collectShapes(PageTask& task)
         std::vector<std::uint8_t> pixels;
         int width = 0;
         int height = 0;
-        if (PageImage::readPbm(marks, pixels, width, height) && work->shapes.addPage(pixels, width, height)) {
+        if (PageImage::readPbm(marks, pixels, width, height) && work->shapes.addPage(std::move(pixels), width, height)) {
             work->taken.push_back(page);
             DeleteFileW(marks.c_str());
         }
@@ -117,7 +103,7 @@ void Conversion::completeSharedPage(const PageTask& task)
     }
     const std::wstring pageFile = files_.djvu(task.page);
     const std::string id = task.dictionary == 0 ? std::string()
-        : toNarrow(nameOf(files_.file(L"dict", task.dictionary, L".djbz")));
+        : toUtf8(PageFiles::name(L"dict", task.dictionary, L".djbz"));
     const std::string page = finishedPage(readWholeFile(pageFile), id,
         readWholeFile(planner_.annotatedFile(task.page)));
     if (page.empty() || !writeWholeFile(pageFile, page)) {

@@ -185,25 +185,23 @@ void Jb2Encoder::resetIfFull()
 
 int Jb2Encoder::add(const Bitmap& shape, int parent, int left, int top)
 {
-    own_.push_back(shape);
-    const Bitmap& kept = own_.back();
     if (parent < 0) {
         codeRecordType(dictionary_ ? kNewMarkLibraryOnly : kNewMark);
-        codeNum(kept.width, 0, kBigPositive, absoluteSizeX_);
-        codeNum(kept.height, 0, kBigPositive, absoluteSizeY_);
-        codeDirectly(kept);
+        codeNum(shape.width, 0, kBigPositive, absoluteSizeX_);
+        codeNum(shape.height, 0, kBigPositive, absoluteSizeY_);
+        codeDirectly(shape);
     } else {
         codeRecordType(dictionary_ ? kMatchedRefineLibraryOnly : kMatchedRefine);
         const Bitmap& reference = *library_[parent];
         codeNum(parent, 0, librarySize() - 1, matchIndex_);
-        codeNum(kept.width - reference.width, kBigNegative, kBigPositive, relativeSizeX_);
-        codeNum(kept.height - reference.height, kBigNegative, kBigPositive, relativeSizeY_);
-        codeRefinement(kept, reference);
+        codeNum(shape.width - reference.width, kBigNegative, kBigPositive, relativeSizeX_);
+        codeNum(shape.height - reference.height, kBigNegative, kBigPositive, relativeSizeY_);
+        codeRefinement(shape, reference);
     }
     if (!dictionary_) {
-        codeLocation(left, top, kept.height, kept.width);
+        codeLocation(left, top, shape.height, shape.width);
     }
-    library_.push_back(&kept);
+    library_.push_back(&shape);
     resetIfFull();
     return librarySize() - 1;
 }

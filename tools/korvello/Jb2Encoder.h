@@ -7,7 +7,6 @@
 #include "ZpEncoder.h"
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -32,7 +31,8 @@ public:
     // Codes a new shape, directly (parent -1) or as a refinement of the library's shape
     // parent, which must have nearly its size, and places it with its top left corner at
     // (left, top) unless this is the dictionary. Returns its library index. The shape
-    // must not have empty rows or columns at its edges.
+    // must not have empty rows or columns at its edges, and must outlive the encoder (as
+    // must the inherited ones): the library refers to it.
     int add(const Bitmap& shape, int parent, int left = 0, int top = 0);
     // Places the library's shape again.
     void place(int shape, int left, int top);
@@ -54,7 +54,6 @@ private:
     int height_;
     bool dictionary_;
     std::vector<const Bitmap*> library_;
-    std::deque<Bitmap> own_; // copies of the shapes coded here (library_ points into them)
 
     // The number coder's binary tree of contexts: cell 0 is "not yet made".
     std::vector<std::uint8_t> cells_{0};

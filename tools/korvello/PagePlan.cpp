@@ -50,11 +50,16 @@ bool readPnmHeader(const std::wstring& path, int& kind, int& width, int& height)
     return width > 0 && height > 0;
 }
 
-std::wstring PageFiles::file(const wchar_t* stem, int page, const wchar_t* extension) const
+std::wstring PageFiles::name(const wchar_t* stem, int page, const wchar_t* extension)
 {
     wchar_t name[64] = {};
     swprintf(name, 64, L"%ls%05d%ls", stem, page, extension);
-    return folder + L"\\" + name;
+    return name;
+}
+
+std::wstring PageFiles::file(const wchar_t* stem, int page, const wchar_t* extension) const
+{
+    return folder + L"\\" + name(stem, page, extension);
 }
 
 std::wstring PagePlanner::tool(const std::wstring& path) const
@@ -80,6 +85,17 @@ std::vector<std::wstring> PagePlanner::bitonalQuality() const
     return {};
 }
 
+Step PagePlanner::bitonalStep(int dpi, const std::wstring& pbm, const std::wstring& djvu) const
+{
+    Step step{"cjb2", {L"-dpi", std::to_wstring(dpi)}};
+    for (const auto& argument : bitonalQuality()) {
+        step.arguments.push_back(argument);
+    }
+    step.arguments.push_back(tool(pbm));
+    step.arguments.push_back(tool(djvu));
+    return step;
+}
+
 std::vector<std::wstring> PagePlanner::pictureQuality() const
 {
     if (!options_.bgSlices.empty()) {
@@ -92,16 +108,6 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
     std::string& problem, SharedMaskPlan& shared) const
 {
     const std::wstring pageFile = files_.djvu(page);
-    const std::wstring dpiText = std::to_wstring(std::clamp(dpi, 25, 6000));
-    auto bitonalStep = [&](const std::wstring& pbm, const std::wstring& djvu) {
-        Step step{"cjb2", {L"-dpi", dpiText}};
-        for (const auto& argument : bitonalQuality()) {
-            step.arguments.push_back(argument);
-        }
-        step.arguments.push_back(tool(pbm));
-        step.arguments.push_back(tool(djvu));
-        steps.push_back(step);
-    };
     int kind = 0;
     int width = 0;
     int height = 0;
@@ -109,14 +115,13 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
         problem = "the rendered image of page " + std::to_string(page) + " could not be read";
         return false;
     }
-    shared.info = L"INFO=" + std::to_wstring(width) + L"," + std::to_wstring(height) + L"," + dpiText;
     shared.width = width;
     shared.height = height;
     shared.dpi = std::clamp(dpi, 25, 6000);
     if (kind == 4) { // the renderer found only black and white: the image is the mask
         shared.marks = image;
         if (!sharesShapes()) {
-            bitonalStep(image, pageFile);
+            steps.push_back(bitonalStep(shared.dpi, image, pageFile));
         }
         return true;
     }
@@ -141,7 +146,8 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
     DeleteFileW(image.c_str()); // the encoders take the files made of it: the temporary space stays small
     if (!layers.background && zones.empty()) {
         if (!sharesShapes()) {
-            bitonalStep(shared.marks, pageFile); // black marks only: cjb2's page is the page
+            // Black marks only: cjb2's page is the page.
+            steps.push_back(bitonalStep(shared.dpi, shared.marks, pageFile));
         }
         return true;
     }
@@ -184,17 +190,11 @@ std::vector<Step> PagePlanner::assemblySteps(int page, const SharedMaskPlan& pla
     std::wstring marks = codedMarks;
     if (marks.empty()) {
         marks = files_.file(L"mask", page, L".djvu");
-        Step step{"cjb2", {L"-dpi", plan.info.substr(plan.info.rfind(L',') + 1)}};
-        for (const auto& argument : bitonalQuality()) {
-            step.arguments.push_back(argument);
-        }
-        step.arguments.push_back(tool(plan.marks));
-        step.arguments.push_back(tool(marks));
-        steps.push_back(step);
+        steps.push_back(bitonalStep(plan.dpi, plan.marks, marks));
     }
     // The dictionary goes into the page while it is made and annotated, so every tool
     // reads the page alone; the finished page includes the group's dictionary file instead.
-    Step make{"djvumake", {tool(files_.djvu(page)), plan.info}};
+    Step make{"djvumake", {tool(files_.djvu(page)), plan.info()}};
     if (!dictionary.empty()) {
         make.arguments.push_back(L"Djbz=" + tool(dictionary));
     }

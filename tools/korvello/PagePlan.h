@@ -22,6 +22,7 @@ bool readPnmHeader(const std::wstring& path, int& kind, int& width, int& height)
 struct PageFiles {
     std::wstring folder;
     std::wstring file(const wchar_t* stem, int page, const wchar_t* extension) const;
+    static std::wstring name(const wchar_t* stem, int page, const wchar_t* extension);
     std::wstring image(int page) const { return file(L"page", page, L".pnm"); }
     std::wstring djvu(int page) const { return file(L"page", page, L".djvu"); }
     std::wstring text(int page) const { return file(L"text", page, L".xml"); }
@@ -31,11 +32,16 @@ struct PageFiles {
 // what the page is made of besides them once they are coded.
 struct SharedMaskPlan {
     std::wstring marks;               // the marks as PBM
-    std::wstring info;                // "INFO=width,height,dpi"
     int width = 0;
     int height = 0;
     int dpi = 0;
     std::vector<std::wstring> chunks; // the page's colours and background (djvumake's arguments)
+
+    // djvumake's "INFO=width,height,dpi".
+    std::wstring info() const
+    {
+        return L"INFO=" + std::to_wstring(width) + L"," + std::to_wstring(height) + L"," + std::to_wstring(dpi);
+    }
 };
 
 class PagePlanner {
@@ -81,6 +87,8 @@ public:
 private:
     std::wstring tool(const std::wstring& path) const;
     std::vector<std::wstring> bitonalQuality() const;
+    // cjb2's run coding the PBM into a single-page DjVu file at dpi.
+    Step bitonalStep(int dpi, const std::wstring& pbm, const std::wstring& djvu) const;
     std::vector<std::wstring> pictureQuality() const;
     // The steps that encode the page's background (bg<page>.ppm with bg<page>.pbm as the
     // pixels that do not matter); djvumake's argument for it.

@@ -127,9 +127,9 @@ void sortInReadingOrder(std::vector<PageShape>& shapes, int width)
 
 } // namespace
 
-std::vector<PageShape> cutIntoShapes(const std::vector<std::uint8_t>& marks, int width, int height, size_t limit)
+std::vector<PageShape> cutIntoShapes(std::vector<std::uint8_t> marks, int width, int height, size_t limit)
 {
-    std::vector<std::uint8_t> left(marks);
+    std::vector<std::uint8_t>& left = marks; // pixels not yet in a shape
     std::vector<PageShape> shapes;
     std::vector<int> stack;
     std::vector<int> members;
@@ -203,10 +203,10 @@ int ShapeGroup::shapeIndex(Bitmap&& bitmap, int page)
     return index;
 }
 
-bool ShapeGroup::addPage(const std::vector<std::uint8_t>& marks, int width, int height)
+bool ShapeGroup::addPage(std::vector<std::uint8_t> marks, int width, int height)
 {
     const bool blank = std::find(marks.begin(), marks.end(), 1) == marks.end();
-    std::vector<PageShape> shapes = cutIntoShapes(marks, width, height, kMaxShapesPerPage);
+    std::vector<PageShape> shapes = cutIntoShapes(std::move(marks), width, height, kMaxShapesPerPage);
     if (shapes.empty() && !blank) {
         return false;
     }

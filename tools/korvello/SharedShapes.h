@@ -20,7 +20,7 @@ public:
 
     // Cuts the page's marks (width * height, 1 for black) into shapes; false (and the page
     // not taken) when it has too many of them.
-    bool addPage(const std::vector<std::uint8_t>& marks, int width, int height);
+    bool addPage(std::vector<std::uint8_t> marks, int width, int height);
     int pageCount() const { return static_cast<int>(pages_.size()); }
 
     struct Encoded {
@@ -58,4 +58,4 @@ struct PageShape {
     int top = 0;
     Bitmap bitmap;
 };
-std::vector<PageShape> cutIntoShapes(const std::vector<std::uint8_t>& marks, int width, int height, size_t limit);
+std::vector<PageShape> cutIntoShapes(std::vector<std::uint8_t> marks, int width, int height, size_t limit);
