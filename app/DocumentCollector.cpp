@@ -51,6 +51,10 @@ DocumentCollector::Role DocumentCollector::join(const std::wstring& path, DWORD 
     data.lpData = const_cast<wchar_t*>(file.c_str());
 
     const DWORD start = GetTickCount();
+    // The answer's patience counts from when the collector's window was found: one that
+    // took long to make its window on a busy machine is not given less time to answer.
+    HWND asked = nullptr;
+    DWORD askedSince = 0;
     for (;;) {
         // Whoever creates the name first collects. A collector that is ending (or was
         // ended) takes its name with it, so the next try may find none and collect.
@@ -69,20 +73,26 @@ DocumentCollector::Role DocumentCollector::join(const std::wstring& path, DWORD 
         }
         mutex.reset();
 
-        const DWORD elapsed = GetTickCount() - start;
         const HWND collector = FindWindowExW(HWND_MESSAGE, nullptr, kWindowClass, name_.c_str());
-        if (collector != nullptr && elapsed < patienceMilliseconds) {
+        if (collector != nullptr) {
+            if (collector != asked) {
+                asked = collector;
+                askedSince = GetTickCount();
+            }
+            const DWORD waited = GetTickCount() - askedSince;
+            if (waited >= patienceMilliseconds) {
+                return Role::Alone; // hung
+            }
             DWORD_PTR answer = 0;
             if (SendMessageTimeoutW(collector, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                    patienceMilliseconds - elapsed, &answer)
+                    patienceMilliseconds - waited, &answer)
                 != 0) {
                 return answer == static_cast<DWORD_PTR>(kTaken) ? Role::HandedOver : Role::Alone;
             }
             // Gone while asked, or too slow: try again while there is time.
-        }
-        // A collector makes its window right after its name; one that is still starting on
-        // a busy machine is waited for longer than one that does not answer.
-        if (elapsed >= (collector != nullptr ? patienceMilliseconds : kStartingCollectorMilliseconds)) {
+        } else if (GetTickCount() - start >= kStartingCollectorMilliseconds) {
+            // A collector makes its window right after its name; one still starting on a
+            // busy machine is waited for, but not for ever.
             return Role::Alone;
         }
         Sleep(kRetryMilliseconds);

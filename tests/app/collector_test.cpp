@@ -5,6 +5,9 @@
 
 #include "app/DocumentCollector.h"
 #include "support/ScratchFiles.h"
+#include "win/Handle.h"
+
+#include <thread>
 
 using Role = app::DocumentCollector::Role;
 
@@ -90,4 +93,49 @@ TEST(DocumentCollector, ForeignMessagesAreNotTaken)
     data.cbData = sizeof(text);
     EXPECT_EQ(0, SendMessageW(collector.window(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)));
     EXPECT_TRUE(collector.takeArrived().empty());
+}
+
+// A collector on a busy machine may make its window seconds after its name: the newcomer
+// still gets its full patience for the answer once the window is there.
+TEST(DocumentCollector, ACollectorSlowToMakeItsWindowStillGetsTheFile)
+{
+    const std::wstring name = L"Local\\Korvello_GUI_Collector_" + scope();
+    win::UniqueHandle starting(CreateMutexW(nullptr, FALSE, name.c_str()));
+    ASSERT_TRUE(starting);
+    std::wstring received;
+    std::thread collector([&] {
+        Sleep(app::DocumentCollector::kPatienceMilliseconds + 500);
+        // The class may be registered by this process's collectors already: the window is
+        // made of it and answered here.
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.lpszClassName = L"KorvelloDocumentCollector";
+        RegisterClassExW(&windowClass);
+        const HWND window = CreateWindowExW(0, windowClass.lpszClassName, name.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE,
+            nullptr, GetModuleHandleW(nullptr), nullptr);
+        const WNDPROC answer = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == WM_COPYDATA) {
+                const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+                *reinterpret_cast<std::wstring*>(GetWindowLongPtrW(window, GWLP_USERDATA)) =
+                    static_cast<const wchar_t*>(data->lpData);
+                return 1;
+            }
+            return DefWindowProcW(window, message, wParam, lParam);
+        };
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(answer));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&received));
+        MSG message = {};
+        for (const DWORD start = GetTickCount(); received.empty() && GetTickCount() - start < 3000;) {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&message);
+            }
+            Sleep(5);
+        }
+        DestroyWindow(window);
+    });
+    app::DocumentCollector newcomer(scope());
+    EXPECT_EQ(Role::HandedOver, newcomer.join(L"C:\\late.pdf"));
+    collector.join();
+    EXPECT_EQ(L"C:\\late.pdf", received);
 }
