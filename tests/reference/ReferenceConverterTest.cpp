@@ -526,11 +526,23 @@ TEST(ReferenceConverter, TheKillEventStopsALongConversionAndLeavesNoOutput)
     SKIP_WITHOUT_TOOLS(tools);
     const std::wstring output = installation.path(L"long.djvu");
     const std::wstring event = L"Korvello_GUI_test" + std::to_wstring(GetCurrentProcessId());
-    ConverterProcess converter(installation, L"--killevent=" + event + L" --dpi=300 --words "
+    // The whole document is one group of pages sharing shapes: its pages are said as they
+    // are done, long before the group is coded, and the stop does not wait for the coding.
+    ConverterProcess converter(installation, L"--killevent=" + event + L" --dpi=300 --words --pages-per-dict=99999 "
         + quoted(samplePath(L"long.pdf")) + L" " + quoted(output));
     ASSERT_TRUE(converter.started());
     // Read until the conversion is well into the document.
     ASSERT_TRUE(converter.readUntil("\nPage 6")) << converter.output();
+    // The group's dictionary is not made yet: the pages said wait for the rest of it.
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring workFolders = std::wstring(temp) + L"korvello-" + std::to_wstring(converter.id()) + L"-*";
+    WIN32_FIND_DATAW found = {};
+    const HANDLE work = FindFirstFileW(workFolders.c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, work);
+    FindClose(work);
+    const std::wstring dictionary = std::wstring(temp) + found.cFileName + L"\\dict00001.djbz";
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(dictionary.c_str())) << converter.output();
     ASSERT_NE(std::string::npos, converter.output().find("Processing pages 1 through 100.")) << converter.output();
     ASSERT_NE(WAIT_OBJECT_0, WaitForSingleObject(converter.process(), 0)) << "the conversion ended before the stop";
 
@@ -547,11 +559,7 @@ TEST(ReferenceConverter, TheKillEventStopsALongConversionAndLeavesNoOutput)
     EXPECT_FALSE(installation.exists(L"long.djvu"));
     EXPECT_FALSE(installation.exists(L"long.djvu." + std::to_wstring(converter.id()) + L".korvello-part"));
     // The working folder (named after the converter's process id) is gone too.
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    WIN32_FIND_DATAW found = {};
-    const std::wstring pattern = std::wstring(temp) + L"korvello-" + std::to_wstring(converter.id()) + L"-*";
-    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    const HANDLE search = FindFirstFileW(workFolders.c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search);
     if (search != INVALID_HANDLE_VALUE) {
         FindClose(search);

@@ -350,7 +350,7 @@ int Conversion::run()
         }
         reportFinishedPages();
         flushOwnLines(false);
-        if (!rendering_ && reported_ == rendered_ && nextPage_ > rendered_) {
+        if (!rendering_ && reported_ == rendered_ && nextPage_ > rendered_ && pages_.empty()) {
             break;
         }
         if (WaitForSingleObject(stop_, busy ? 0 : kPollMs) == WAIT_OBJECT_0) {

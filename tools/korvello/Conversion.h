@@ -1,8 +1,8 @@
 // One conversion: the renderer makes the pages' images (and their text) one file per
 // page, a few pages ahead of the encoders; each page is encoded by its own chain of tool
 // runs, two more pages at once than there are cores; "Page N" is printed when page N and
-// every page before it is finished; the pages are bundled and the bundle renamed to the
-// output at the end. Exit codes are those of main.cpp.
+// every page before it is finished (or only waits for its group's shapes); the pages are
+// bundled and the bundle renamed to the output at the end. Exit codes are those of main.cpp.
 #pragma once
 
 #include "Links.h"
@@ -96,6 +96,7 @@ private:
     bool encodeShapeGroups();
     void completeSharedPage(const PageTask& task);
     void reportFinishedPages();
+    static bool waitsForGroupOnly(const PageTask& task);
     void announce(int pages);
     void bundle();
 
@@ -136,7 +137,6 @@ private:
     };
     std::map<int, std::unique_ptr<ShapeGroupWork>> shapeGroups_;
     std::unique_ptr<WorkQueue> shapeCoder_;
-    std::set<int> finished_;
     std::deque<std::string> ownLines_;
     std::set<std::string> relayed_; // messages of an earlier pass over the document
     DWORD lastRelayTick_ = 0;

@@ -121,7 +121,6 @@ void Conversion::finishPage(PageTask& task)
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
     }
     task.done = true;
-    finished_.insert(task.page);
 }
 
 // One step further for the page: its running tool polled, the next tool started, or
@@ -176,17 +175,28 @@ bool Conversion::advancePage(PageTask& task)
     return false;
 }
 
+// "Page N" once page N and every page before it is finished, or has done all it does
+// alone and waits for the rest of its group's shapes: the progress follows the pages
+// whatever the group's size, and the group is coded and its pages assembled afterwards.
 void Conversion::reportFinishedPages()
 {
-    while (finished_.count(reported_ + 1) != 0) {
+    for (auto next = pages_.find(reported_ + 1);
+         next != pages_.end() && (next->second.done || waitsForGroupOnly(next->second));
+         next = pages_.find(reported_ + 1)) {
         ++reported_;
-        finished_.erase(reported_);
-        pages_.erase(reported_);
         if (reported_ > announced_) {
             announce(reported_); // the document had more pages than it said
         }
         say("Page " + std::to_string(reported_));
     }
+    for (auto task = pages_.begin(); task != pages_.end() && task->first <= reported_;) {
+        task = task->second.done ? pages_.erase(task) : std::next(task);
+    }
+}
+
+bool Conversion::waitsForGroupOnly(const PageTask& task)
+{
+    return task.waitingForShapes && task.annotated && !task.tool.job && task.steps.empty();
 }
 
 // The finished pages, in their order, make the bundle.

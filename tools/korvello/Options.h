@@ -25,7 +25,7 @@ struct Options {
     bool ignoreColorProfiles = false;
     int fgColors = 256;
     int fgImageColors = 256;
-    int pagesPerDict = 1;         // pages sharing a shape dictionary (only 1 is carried out)
+    int pagesPerDict = 1;         // pages sharing a shape dictionary (lossless marks only)
     std::wstring bgSlices;
     std::wstring resourceDir;
     std::string renderingIntent;  // --pdf: "printed" or "screen"
