@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr size_t kHeaderBytes = 4096; // room for a PNM header with comments
+
 bool writeAll(const std::wstring& path, const std::string& header, const std::vector<std::uint8_t>& data)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -86,27 +88,46 @@ bool PageImage::readPbm(const std::wstring& path, std::vector<std::uint8_t>& mar
 
 bool PageImage::load(const std::wstring& path)
 {
-    std::vector<std::uint8_t> data;
-    const bool ok = readAll(path, data);
+    // The header first, then the pixels read straight into place: a rendered page is tens
+    // of megabytes, and a copy of it costs as much as reading it.
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    std::vector<std::uint8_t> header(kHeaderBytes);
+    DWORD read = 0;
+    bool ok = ReadFile(file, header.data(), static_cast<DWORD>(header.size()), &read, nullptr) != FALSE;
+    header.resize(ok ? read : 0);
     size_t at = 2;
     int maxValue = 0;
-    if (!ok || data.size() < 2 || data[0] != 'P' || (data[1] != '6' && data[1] != '5') || !headerNumber(data, at, width)
-        || !headerNumber(data, at, height) || !headerNumber(data, at, maxValue) || maxValue != 255) {
-        return false;
-    }
+    ok = ok && header.size() >= 2 && header[0] == 'P' && (header[1] == '6' || header[1] == '5')
+        && headerNumber(header, at, width) && headerNumber(header, at, height) && headerNumber(header, at, maxValue)
+        && maxValue == 255 && at < header.size();
     ++at; // the single blank after the header
-    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-    const size_t channels = data[1] == '6' ? 3 : 1;
-    if (data.size() - at < pixels * channels) {
+    const size_t pixels = ok ? static_cast<size_t>(width) * static_cast<size_t>(height) : 0;
+    const size_t channels = ok && header[1] == '6' ? 3 : 1;
+    LARGE_INTEGER size = {};
+    ok = ok && GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) - at >= pixels * channels
+        && pixels * channels <= 0xFFFFFFFFull;
+    if (ok) {
+        rgb.resize(pixels * 3);
+        // What the header read took of the pixels, then the rest.
+        const size_t taken = std::min(header.size() - at, pixels * channels);
+        std::copy(header.begin() + static_cast<std::ptrdiff_t>(at), header.begin() + static_cast<std::ptrdiff_t>(at + taken),
+            rgb.begin());
+        const DWORD rest = static_cast<DWORD>(pixels * channels - taken);
+        ok = rest == 0 || (ReadFile(file, rgb.data() + taken, rest, &read, nullptr) && read == rest);
+    }
+    CloseHandle(file);
+    if (!ok) {
         return false;
     }
-    if (channels == 3) {
-        rgb.assign(data.begin() + static_cast<std::ptrdiff_t>(at), data.begin() + static_cast<std::ptrdiff_t>(at + pixels * 3));
-        return true;
-    }
-    rgb.resize(pixels * 3); // grey: the same value in the three channels
-    for (size_t i = 0; i < pixels; ++i) {
-        rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = data[at + i];
+    if (channels == 1) {
+        // grey: the same value in the three channels, spread from the end backwards in place
+        for (size_t i = pixels; i-- > 0;) {
+            rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = rgb[i];
+        }
     }
     return true;
 }
@@ -116,10 +137,14 @@ bool PageImage::writePbm(const std::wstring& path, const std::vector<std::uint8_
     const size_t rowBytes = static_cast<size_t>(width + 7) / 8;
     std::vector<std::uint8_t> bits(rowBytes * static_cast<size_t>(height), 0);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (marks[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] != 0) {
-                bits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        const std::uint8_t* row = &marks[static_cast<size_t>(y) * static_cast<size_t>(width)];
+        std::uint8_t* out = &bits[static_cast<size_t>(y) * rowBytes];
+        for (int x = 0; x < width; x += 8) {
+            std::uint8_t byte = 0;
+            for (int bit = 0; bit < 8; ++bit) {
+                byte = static_cast<std::uint8_t>(byte << 1 | (x + bit < width && row[x + bit] != 0 ? 1 : 0));
             }
+            out[x / 8] = byte;
         }
     }
     return writeAll(path, "P4\n" + std::to_string(width) + " " + std::to_string(height) + "\n", bits);
