@@ -2,7 +2,8 @@
 # The reference converter's hidden text on real documents: Debian's documentation
 # (TeX, DocBook, groff, dvips, ReportLab and cairo PDFs and PostScript) and the text
 # samples of the tests (kerned, ligature, spaced, tiny, off-page and rotated text), each converted
-# as a user converts it (wine korvello.exe --words), read back page by page with
+# as a user converts it (wine korvello.exe --words --pages-per-dict=20, the front end's
+# default for sharing shapes), read back page by page with
 # djvutxt and compared with the words pdftotext finds in the source (for PostScript, in
 # the same pages made PDF by Ghostscript). Prints "figure" lines per document: the share
 # of pdftotext's words found (word recall), the share of those boxed within 6 pt of
@@ -91,7 +92,7 @@ echo "$documents" | while IFS= read -r entry; do
     [ -f "$corpus/$name.words.html" ] || pdftotext -bbox "$reference" "$corpus/$name.words.html"
     output="$corpus/$name.djvu"
     rm -f "$output"
-    wine "$converter" --dpi="$dpi" --words "$(winepath -w "$input")" "$(winepath -w "$output")" \
+    wine "$converter" --dpi="$dpi" --words --pages-per-dict=20 "$(winepath -w "$input")" "$(winepath -w "$output")" \
         >"$corpus/$name.out.txt" 2>&1 || { echo "$name: the converter failed:"; tail -n 3 "$corpus/$name.out.txt"; continue; }
     pages=$(djvused -e n "$output")
     : >"$corpus/$name.pages"
