@@ -1,6 +1,7 @@
 // The reference converter's pages against Ghostscript's own rendering of the source: a
 // sample of shading, light lines, coloured marks and a picture beside text, converted
-// with the front end's default options, must keep every shade and colour.
+// with the front end's default options, must keep every shade and colour, and light words
+// on a dark fill as sharp as dark ones.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
+#include "PageImage.h"
 #include "RunTool.h"
 #include "ToolHost.h"
 
@@ -140,6 +142,23 @@ TEST(ReferenceConverterPages, ShadingLightLinesAndColoursLookAsGhostscriptDrawsT
         const int off = cellsOff(expected, converted);
         EXPECT_LT(off * 1000, (expected.width / 6) * (expected.height / 6)) << "page " << page << ": " << off << " cells";
     }
+    // White words on page 3's dark bar are marks, as sharp as the black ones: the mask
+    // holds their letters inside the bar (the fill itself is the background's).
+    ASSERT_EQ(0, runTool(*host, "ddjvu", {L"-format=pbm", L"-mode=mask", L"-page=3", host->toolPath(output),
+        host->toolPath(installation.path(L"mask3.pbm"))}));
+    std::vector<std::uint8_t> mask;
+    int width = 0;
+    int height = 0;
+    ASSERT_TRUE(PageImage::readPbm(installation.path(L"mask3.pbm"), mask, width, height));
+    ASSERT_EQ(3508, height); // A4 at 300 dpi; the bar lies 200 to 240 points up, 72 to 522 across
+    int letters = 0;
+    for (int y = 2508 + 12; y < 2675 - 12; ++y) {
+        for (int x = 300 + 12; x < 2175 - 12; ++x) {
+            letters += mask[static_cast<size_t>(y) * width + x];
+        }
+    }
+    EXPECT_GT(letters, 5000);
+
     // The picture page is separated: the whole document stays within three times its PDF.
     const std::string djvu = installation.readFile(L"looks.djvu");
     WIN32_FILE_ATTRIBUTE_DATA pdf = {};

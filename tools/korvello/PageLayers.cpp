@@ -212,6 +212,85 @@ FilledAreas filledAreas(const PageImage& page, int radius)
     return areas;
 }
 
+// Light text on a dark fill (a heading on a coloured bar, a listing on a dark ground):
+// paper-white pixels with a dark fill, not black, close on all four sides (paper merely
+// between coloured shapes is open on some side). They are marks in their own colour, so
+// their edges stay as sharp as the page's other marks instead of going to the subsampled
+// background with the fill.
+class LightOnDarkFill {
+public:
+    LightOnDarkFill(const FilledAreas& areas, int threshold, int dpi, int tilesX, int tilesY)
+        : areas_(areas), reach_(std::max(4, dpi / 8)), tilesX_(tilesX)
+    {
+        dark_.assign(areas.filled.size(), 0);
+        near_.assign(static_cast<size_t>(tilesX) * static_cast<size_t>(tilesY), 0);
+        for (int y = 0; y < areas.height; ++y) {
+            for (int x = 0; x < areas.width; ++x) {
+                const size_t at = static_cast<size_t>(y) * static_cast<size_t>(areas.width) + static_cast<size_t>(x);
+                const std::uint16_t key = areas.keys[at];
+                if (!areas.filled[at] || key == kPaperKey) {
+                    continue;
+                }
+                const std::uint8_t colour[3] = {static_cast<std::uint8_t>((key >> 10 & 31) << 3),
+                    static_cast<std::uint8_t>((key >> 5 & 31) << 3), static_cast<std::uint8_t>((key & 31) << 3)};
+                if (luminance(colour) >= threshold || std::max({colour[0], colour[1], colour[2]}) <= kBlackest) {
+                    continue;
+                }
+                dark_[at] = 1;
+                any_ = true;
+                // The tiles this sample's reach touches.
+                const int tx0 = std::max(0, (x - reach_) * 2 / kTile);
+                const int tx1 = std::min(tilesX - 1, (x + reach_) * 2 / kTile);
+                const int ty0 = std::max(0, (y - reach_) * 2 / kTile);
+                const int ty1 = std::min(tilesY - 1, (y + reach_) * 2 / kTile);
+                for (int ty = ty0; ty <= ty1; ++ty) {
+                    std::fill(near_.begin() + ty * tilesX + tx0, near_.begin() + ty * tilesX + tx1 + 1, std::uint8_t{1});
+                }
+            }
+        }
+    }
+
+    bool any() const { return any_; }
+
+    bool holds(int x, int y) const
+    {
+        if (!near_[static_cast<size_t>(y / kTile) * static_cast<size_t>(tilesX_) + static_cast<size_t>(x / kTile)]) {
+            return false;
+        }
+        const int sx = x / 2;
+        const int sy = y / 2;
+        return darkWithin(sx, sy, -1, 0) && darkWithin(sx, sy, 1, 0) && darkWithin(sx, sy, 0, -1)
+            && darkWithin(sx, sy, 0, 1);
+    }
+
+private:
+    bool darkWithin(int x, int y, int dx, int dy) const
+    {
+        for (int step = 1; step <= reach_; ++step) {
+            const int nx = x + dx * step;
+            const int ny = y + dy * step;
+            if (nx < 0 || ny < 0 || nx >= areas_.width || ny >= areas_.height) {
+                return false;
+            }
+            const size_t at = static_cast<size_t>(ny) * static_cast<size_t>(areas_.width) + static_cast<size_t>(nx);
+            if (dark_[at]) {
+                return true;
+            }
+            if (areas_.keys[at] != kPaperKey) {
+                return false; // another colour between: not inside this fill
+            }
+        }
+        return false;
+    }
+
+    const FilledAreas& areas_;
+    int reach_;
+    int tilesX_;
+    bool any_ = false;
+    std::vector<std::uint8_t> dark_; // samples of a dark, not black, fill
+    std::vector<std::uint8_t> near_; // tiles within reach of one
+};
+
 } // namespace
 
 PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bool marksOnPictures)
@@ -235,6 +314,7 @@ PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bo
     const int tilesY = (page.height + kTile - 1) / kTile;
     const std::vector<std::uint8_t> picture = continuousToneTiles(page, tilesX, tilesY);
     const FilledAreas filled = filledAreas(page, std::max(1, dpi / 100));
+    const LightOnDarkFill lightOnDark(filled, threshold, dpi, tilesX, tilesY);
     std::fill(layers.marks.begin(), layers.marks.end(), std::uint8_t{0});
     size_t leftOver = 0;
     for (int y = 0; y < page.height; ++y) {
@@ -243,6 +323,7 @@ PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bo
             const size_t i = static_cast<size_t>(y) * static_cast<size_t>(page.width) + static_cast<size_t>(x);
             const std::uint8_t* pixel = &page.rgb[i * 3];
             if (isPaper(pixel)) {
+                layers.marks[i] = lightOnDark.any() && !tileRow[x / kTile] && lightOnDark.holds(x, y) ? 1 : 0;
                 continue;
             }
             const bool dark = luminance(pixel) < threshold;

@@ -18,5 +18,6 @@ struct PageLayers {
 // Pixels darker than thresholdLevel percent of white are marks, and so are thin lines and
 // small shapes of any colour; areas of continuous tone are left to the background (with
 // marksOnPictures, their dark pixels are marks too), and so are filled areas, except black
-// ones, which the bitonal coder keeps best (with light text on them).
+// ones, which the bitonal coder keeps best (with light text on them). White text on a dark
+// fill of another colour is a mark too (a white one), so it stays as sharp as dark text.
 PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bool marksOnPictures);
