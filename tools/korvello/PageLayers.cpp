@@ -219,76 +219,71 @@ FilledAreas filledAreas(const PageImage& page, int radius)
 // background with the fill.
 class LightOnDarkFill {
 public:
-    LightOnDarkFill(const FilledAreas& areas, int threshold, int dpi, int tilesX, int tilesY)
-        : areas_(areas), reach_(std::max(4, dpi / 8)), tilesX_(tilesX)
+    LightOnDarkFill(const FilledAreas& areas, int threshold, int dpi)
+        : width_(areas.width), reach_(std::max(4, dpi / 8))
     {
-        dark_.assign(areas.filled.size(), 0);
-        near_.assign(static_cast<size_t>(tilesX) * static_cast<size_t>(tilesY), 0);
-        for (int y = 0; y < areas.height; ++y) {
-            for (int x = 0; x < areas.width; ++x) {
-                const size_t at = static_cast<size_t>(y) * static_cast<size_t>(areas.width) + static_cast<size_t>(x);
-                const std::uint16_t key = areas.keys[at];
-                if (!areas.filled[at] || key == kPaperKey) {
-                    continue;
-                }
-                const std::uint8_t colour[3] = {static_cast<std::uint8_t>((key >> 10 & 31) << 3),
-                    static_cast<std::uint8_t>((key >> 5 & 31) << 3), static_cast<std::uint8_t>((key & 31) << 3)};
-                if (luminance(colour) >= threshold || std::max({colour[0], colour[1], colour[2]}) <= kBlackest) {
-                    continue;
-                }
-                dark_[at] = 1;
+        std::vector<std::uint8_t> dark(areas.filled.size(), 0);
+        for (size_t at = 0; at < dark.size(); ++at) {
+            const std::uint16_t key = areas.keys[at];
+            if (!areas.filled[at] || key == kPaperKey) {
+                continue;
+            }
+            const std::uint8_t colour[3] = {static_cast<std::uint8_t>((key >> 10 & 31) << 3),
+                static_cast<std::uint8_t>((key >> 5 & 31) << 3), static_cast<std::uint8_t>((key & 31) << 3)};
+            if (luminance(colour) < threshold && std::max({colour[0], colour[1], colour[2]}) > kBlackest) {
+                dark[at] = 1;
                 any_ = true;
-                // The tiles this sample's reach touches.
-                const int tx0 = std::max(0, (x - reach_) * 2 / kTile);
-                const int tx1 = std::min(tilesX - 1, (x + reach_) * 2 / kTile);
-                const int ty0 = std::max(0, (y - reach_) * 2 / kTile);
-                const int ty1 = std::min(tilesY - 1, (y + reach_) * 2 / kTile);
-                for (int ty = ty0; ty <= ty1; ++ty) {
-                    std::fill(near_.begin() + ty * tilesX + tx0, near_.begin() + ty * tilesX + tx1 + 1, std::uint8_t{1});
-                }
+            }
+        }
+        if (!any_) {
+            return;
+        }
+        // Each sample counts the sides on which a dark sample lies within reach with only
+        // paper between: one pass each way along the rows, and down and up the rows with a
+        // distance per column (row by row, as the samples lie in memory).
+        sides_.assign(dark.size(), 0);
+        const auto step = [&](size_t at, int& distance) {
+            sides_[at] += distance <= reach_ ? 1 : 0;
+            distance = dark[at] ? 1 : areas.keys[at] == kPaperKey && distance <= reach_ ? distance + 1 : kFar;
+        };
+        const size_t w = static_cast<size_t>(areas.width);
+        const size_t h = static_cast<size_t>(areas.height);
+        for (size_t y = 0; y < h; ++y) {
+            int distance = kFar;
+            for (size_t x = 0; x < w; ++x) {
+                step(y * w + x, distance);
+            }
+            distance = kFar;
+            for (size_t x = w; x-- > 0;) {
+                step(y * w + x, distance);
+            }
+        }
+        std::vector<int> columns(w, kFar);
+        for (size_t y = 0; y < h; ++y) {
+            for (size_t x = 0; x < w; ++x) {
+                step(y * w + x, columns[x]);
+            }
+        }
+        std::fill(columns.begin(), columns.end(), kFar);
+        for (size_t y = h; y-- > 0;) {
+            for (size_t x = 0; x < w; ++x) {
+                step(y * w + x, columns[x]);
             }
         }
     }
 
-    bool any() const { return any_; }
-
+    // The page's pixel at x, y lies on such a fill's light inside.
     bool holds(int x, int y) const
     {
-        if (!near_[static_cast<size_t>(y / kTile) * static_cast<size_t>(tilesX_) + static_cast<size_t>(x / kTile)]) {
-            return false;
-        }
-        const int sx = x / 2;
-        const int sy = y / 2;
-        return darkWithin(sx, sy, -1, 0) && darkWithin(sx, sy, 1, 0) && darkWithin(sx, sy, 0, -1)
-            && darkWithin(sx, sy, 0, 1);
+        return any_ && sides_[static_cast<size_t>(y / 2) * static_cast<size_t>(width_) + static_cast<size_t>(x / 2)] == 4;
     }
 
 private:
-    bool darkWithin(int x, int y, int dx, int dy) const
-    {
-        for (int step = 1; step <= reach_; ++step) {
-            const int nx = x + dx * step;
-            const int ny = y + dy * step;
-            if (nx < 0 || ny < 0 || nx >= areas_.width || ny >= areas_.height) {
-                return false;
-            }
-            const size_t at = static_cast<size_t>(ny) * static_cast<size_t>(areas_.width) + static_cast<size_t>(nx);
-            if (dark_[at]) {
-                return true;
-            }
-            if (areas_.keys[at] != kPaperKey) {
-                return false; // another colour between: not inside this fill
-            }
-        }
-        return false;
-    }
-
-    const FilledAreas& areas_;
+    static constexpr int kFar = 1 << 20;
+    int width_;
     int reach_;
-    int tilesX_;
     bool any_ = false;
-    std::vector<std::uint8_t> dark_; // samples of a dark, not black, fill
-    std::vector<std::uint8_t> near_; // tiles within reach of one
+    std::vector<std::uint8_t> sides_; // per sample: sides with a dark fill close by
 };
 
 } // namespace
@@ -314,7 +309,7 @@ PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bo
     const int tilesY = (page.height + kTile - 1) / kTile;
     const std::vector<std::uint8_t> picture = continuousToneTiles(page, tilesX, tilesY);
     const FilledAreas filled = filledAreas(page, std::max(1, dpi / 100));
-    const LightOnDarkFill lightOnDark(filled, threshold, dpi, tilesX, tilesY);
+    const LightOnDarkFill lightOnDark(filled, threshold, dpi);
     std::fill(layers.marks.begin(), layers.marks.end(), std::uint8_t{0});
     size_t leftOver = 0;
     for (int y = 0; y < page.height; ++y) {
@@ -323,7 +318,7 @@ PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bo
             const size_t i = static_cast<size_t>(y) * static_cast<size_t>(page.width) + static_cast<size_t>(x);
             const std::uint8_t* pixel = &page.rgb[i * 3];
             if (isPaper(pixel)) {
-                layers.marks[i] = lightOnDark.any() && !tileRow[x / kTile] && lightOnDark.holds(x, y) ? 1 : 0;
+                layers.marks[i] = !tileRow[x / kTile] && lightOnDark.holds(x, y) ? 1 : 0;
                 continue;
             }
             const bool dark = luminance(pixel) < threshold;
