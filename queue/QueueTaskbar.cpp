@@ -1,6 +1,6 @@
-#include "converter/QueueTaskbar.h"
+#include "queue/QueueTaskbar.h"
 
-namespace converter {
+namespace queue {
 
 void QueueTaskbar::setDocument(std::size_t index, std::size_t count)
 {
@@ -50,4 +50,4 @@ void QueueTaskbar::clear()
     }
 }
 
-} // namespace converter
+} // namespace queue

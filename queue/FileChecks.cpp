@@ -1,4 +1,4 @@
-#include "ui/FileChecks.h"
+#include "queue/FileChecks.h"
 
 #include <string_view>
 
@@ -7,7 +7,7 @@
 #include "win/CommandLine.h"
 #include "win/FileSystem.h"
 
-namespace ui {
+namespace queue {
 
 namespace {
 
@@ -102,4 +102,4 @@ FileCheck checkFiles(const ConfirmFiles& files)
     return FileCheck{};
 }
 
-} // namespace ui
+} // namespace queue

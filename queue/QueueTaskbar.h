@@ -8,7 +8,7 @@
 
 #include "win/TaskbarProgress.h"
 
-namespace converter {
+namespace queue {
 
 class QueueTaskbar : public win::TaskbarProgress {
 public:
@@ -35,4 +35,4 @@ private:
     std::uint64_t count_ = 1;
 };
 
-} // namespace converter
+} // namespace queue

@@ -1,10 +1,10 @@
-// What became of each document of a queue: the progress window fills it, the summary
-// shows it.
+// What became of each document of a queue: the queue's run fills it, the summary shows
+// it.
 #pragma once
 
 #include <string>
 
-namespace ui {
+namespace queue {
 
 enum class DocumentOutcome {
     NotConverted, // never reached: the whole queue was stopped first (or the window failed)
@@ -33,4 +33,10 @@ inline bool documentDone(DocumentOutcome outcome)
         || outcome == DocumentOutcome::Skipped;
 }
 
-} // namespace ui
+// The documents whose output is there to open: converted, with or without warnings.
+inline bool outputMade(DocumentOutcome outcome)
+{
+    return outcome == DocumentOutcome::Converted || outcome == DocumentOutcome::ConvertedWithWarnings;
+}
+
+} // namespace queue

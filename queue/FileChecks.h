@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace ui {
+namespace queue {
 
 struct ConfirmFiles {
     std::wstring input;        // as the boxes hold them (pasted quotes already removed)
@@ -52,4 +52,4 @@ FileCheck checkFiles(const ConfirmFiles& files);
 // the platform's rules.
 std::vector<std::wstring> splitByPlatform(const std::wstring& arguments);
 
-} // namespace ui
+} // namespace queue
