@@ -17,7 +17,7 @@ cmake --build "$build" --target korvello-reference korvello-samples -- --no-prin
 export WINEPREFIX="$build/bench-prefix"
 ensure_display
 [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1 || true
-converter="${KORVELLO_CONVERTER:-$build/tools/korvello/korvello.exe}"
+converter="${KORVELLO_CONVERTER:-$build/reference/korvello.exe}"
 
 corpus="$build/corpus"
 mkdir -p "$corpus"

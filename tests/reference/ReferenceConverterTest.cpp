@@ -18,10 +18,12 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
-#include "ToolHost.h"
+#include "reference/host/ToolHost.h"
 #include "res/resource.h"
 #include "win/Handle.h"
 #include "base/Text.h"
+
+using namespace reference;
 
 namespace {
 
