@@ -664,20 +664,23 @@ TEST(ReferenceConverter, APageOfCountlessDotsIsCodedAloneBesideAPageThatSharesSh
     Installation installation(KORVELLO_REFERENCE_EXE);
     Tools tools(installation);
     SKIP_WITHOUT_TOOLS(tools);
-    // 62,500 separate dots (more shapes than a group takes), then a page of words.
+    // 62,500 separate dots (more shapes than a group takes), then a page of words, then
+    // the dots beside red words (a colour page, whose marks reach the group in memory).
     const std::wstring source = installation.writeFile(L"dots.ps", "%!PS\n72 72 translate\n"
-        "0 1 249 { /y exch 0.72 mul def 0 1 249 { 0.72 mul y 0.1 0.1 rectfill } for } for showpage\n"
-        "/Helvetica findfont 24 scalefont setfont 72 600 moveto (A page of words beside the dots) show showpage\n");
+        "/dots { 0 1 249 { /y exch 0.72 mul def 0 1 249 { 0.72 mul y 0.1 0.1 rectfill } for } for } def\n"
+        "dots showpage\n"
+        "/Helvetica findfont 24 scalefont setfont 72 600 moveto (A page of words beside the dots) show showpage\n"
+        "dots /Helvetica findfont 24 scalefont setfont 1 0 0 setrgbcolor 0 600 moveto (Red words) show showpage\n");
     for (const std::wstring perDict : {L"20", L"1"}) {
         ConverterProcess converter(installation, L"--dpi=300 --words --pages-per-dict=" + perDict + L" " + quoted(source)
             + L" " + quoted(installation.path(L"dots" + perDict + L".djvu")));
         ASSERT_EQ(0u, converter.finish()) << converter.output();
-        EXPECT_NE(std::string::npos, converter.output().find("\r\nPage 2\r\n")) << converter.output();
+        EXPECT_NE(std::string::npos, converter.output().find("\r\nPage 3\r\n")) << converter.output();
         ASSERT_EQ(0, tools.run("ddjvu", {L"-format=pbm", L"-mode=black", L"-eachpage",
             tools.path(installation.path(L"dots" + perDict + L".djvu")),
             tools.path(installation.path(L"dots" + perDict + L"-%d.pbm"))}).exitCode);
     }
-    for (const std::wstring page : {L"1", L"2"}) {
+    for (const std::wstring page : {L"1", L"2", L"3"}) {
         const std::string shared = installation.readFile(L"dots20-" + page + L".pbm");
         EXPECT_GT(shared.size(), 1000000u) << page;
         EXPECT_EQ(installation.readFile(L"dots1-" + page + L".pbm"), shared) << page;
