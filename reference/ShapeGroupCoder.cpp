@@ -21,6 +21,7 @@ void ShapeGroupCoder::collect(PageTask& task)
     auto& group = groups_[(task.page - 1) / options_.pagesPerDict];
     if (!group) {
         group = std::make_unique<GroupWork>();
+        group->shapes = ShapeGroup(MarkLoss::forLevel(options_.fgQuality, options_.dpi));
     }
     ++group->collected;
     // A page the group does not take (too many shapes) is coded alone by the page encoder,

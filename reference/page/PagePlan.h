@@ -56,9 +56,10 @@ public:
     // make only the background.
     bool planEncoding(int page, const std::wstring& image, const PnmHeader& header, int dpi, std::deque<Step>& steps,
         std::string& problem, SharedMaskPlan& shared) const;
-    // Pages share a shape dictionary: with lossless marks and more than one page per
-    // dictionary (the lossy levels are the page encoder's).
-    bool sharesShapes() const { return options_.pagesPerDict > 1 && options_.fgQuality == "lossless"; }
+    // The marks are the converter's own shape coder's: in groups of pages sharing a
+    // dictionary, and at every level other than lossless (also a page at a time), since
+    // the page encoder codes those levels all alike on rendered pages.
+    bool sharesShapes() const { return options_.pagesPerDict > 1 || options_.fgQuality != "lossless"; }
     // The steps that make the page of its coded marks (raw JB2 data) and the group's
     // dictionary (empty when it has none), or, with no coded marks (a page the group did
     // not take), of its marks coded by the page encoder.

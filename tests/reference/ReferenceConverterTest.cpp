@@ -730,6 +730,46 @@ TEST(ReferenceConverter, PagesSharingShapeDictionariesLookAsPagesCodedAlone)
     EXPECT_EQ(tools.run("djvutxt", {tools.path(installation.path(L"alone.djvu"))}).lines, sharedText.lines);
 }
 
+TEST(ReferenceConverter, EveryForegroundLevelIsTheConvertersOwnAndKeepsThePagesAndTheirText)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    // Every level with the front end's 20 pages to a dictionary, and aggressive a page at a time.
+    const std::pair<const wchar_t*, const wchar_t*> runs[] = {{L"lossless", L"20"}, {L"quasilossless", L"20"},
+        {L"conservative", L"20"}, {L"lossy", L"20"}, {L"aggressive", L"20"}, {L"aggressive", L"1"}};
+    std::map<std::wstring, size_t> sizes;
+    std::vector<std::string> losslessText;
+    for (const auto& [level, perDict] : runs) {
+        const std::wstring name = std::wstring(level) + perDict;
+        ConverterProcess converter(installation, L"--dpi=300 --words --fg-quality=" + std::wstring(level)
+            + L" --pages-per-dict=" + perDict + L" " + quoted(samplePath(L"sample.pdf")) + L" "
+            + quoted(installation.path(name + L".djvu")));
+        ASSERT_EQ(0u, converter.finish()) << converter.output();
+        EXPECT_EQ(std::string::npos, converter.output().find("Notice")) << converter.output();
+        const std::string bundle = installation.readFile(name + L".djvu");
+        sizes[name] = bundle.size();
+        // A dictionary shared by the five pages (none a page at a time), and every page decodes.
+        int includes = 0;
+        for (size_t at = bundle.find("INCL"); at != std::string::npos; at = bundle.find("INCL", at + 1)) {
+            ++includes;
+        }
+        EXPECT_EQ(perDict == std::wstring(L"20") ? 5 : 0, includes) << name;
+        ASSERT_EQ(0, tools.run("ddjvu", {L"-format=pbm", L"-eachpage", tools.path(installation.path(name + L".djvu")),
+            tools.path(installation.path(name + L"-%d.pbm"))}).exitCode) << name;
+        EXPECT_TRUE(installation.exists(name + L"-5.pbm")) << name;
+        const std::vector<std::string> text = tools.run("djvutxt", {tools.path(installation.path(name + L".djvu"))}).lines;
+        if (losslessText.empty()) {
+            losslessText = text;
+            EXPECT_GT(text.size(), 5u);
+        }
+        EXPECT_EQ(losslessText, text) << name;
+    }
+    EXPECT_LT(sizes[L"lossy20"], sizes[L"lossless20"]);
+    EXPECT_LT(sizes[L"aggressive20"], sizes[L"conservative20"]);
+    EXPECT_LT(sizes[L"aggressive20"], sizes[L"aggressive1"]);
+}
+
 TEST(ReferenceConverter, APageOfCountlessDotsIsCodedAloneBesideAPageThatSharesShapes)
 {
     Installation installation(KORVELLO_REFERENCE_EXE);
