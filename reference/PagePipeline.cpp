@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace reference {
 
@@ -19,6 +20,7 @@ PagePipeline::PagePipeline(const Options& options, ToolHost& host, const PagePla
     SYSTEM_INFO system = {};
     GetSystemInfo(&system);
     workers_ = std::clamp(static_cast<int>(system.dwNumberOfProcessors) + 2, 1, 16);
+    startTick_ = GetTickCount();
 }
 
 void PagePipeline::startPages()
@@ -179,8 +181,9 @@ bool PagePipeline::advancePage(PageTask& task)
 // whatever the group's size, and the group is coded and its pages assembled afterwards.
 void PagePipeline::reportFinishedPages()
 {
+    const int unheld = std::max(console_.announced(), renderer_.rendered()) - linesHeldForShapes();
     for (auto next = pages_.find(reported_ + 1);
-         next != pages_.end() && (next->second.done || waitsForGroupOnly(next->second));
+         next != pages_.end() && (next->second.done || (waitsForGroupOnly(next->second) && next->first <= unheld));
          next = pages_.find(reported_ + 1)) {
         ++reported_;
         if (reported_ > console_.announced()) {
@@ -191,6 +194,21 @@ void PagePipeline::reportFinishedPages()
     for (auto task = pages_.begin(); task != pages_.end() && task->first <= reported_;) {
         task = task->second.done ? pages_.erase(task) : std::next(task);
     }
+}
+
+// The last lines of the document wait for as many pages as the shape coding still to be
+// done would take at the pace of the pages so far: the bar reaches its end with the work,
+// and the lines kept back come as the groups are coded.
+int PagePipeline::linesHeldForShapes() const
+{
+    constexpr double kFirstGuess = 0.4; // a group's coding against its pages' own work, before one is measured
+    const int pending = shapes_.pendingPages();
+    if (pending == 0 || reported_ == 0) {
+        return 0;
+    }
+    const double msPerPage = static_cast<double>(GetTickCount() - startTick_) / reported_;
+    const double coding = pending * shapes_.msPerPage(msPerPage * kFirstGuess);
+    return std::min(pending, static_cast<int>(std::ceil(coding / std::max(1.0, msPerPage))));
 }
 
 bool PagePipeline::waitsForGroupOnly(const PageTask& task)

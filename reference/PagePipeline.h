@@ -11,6 +11,8 @@
 #include "reference/ShapeGroupCoder.h"
 #include "reference/page/PagePlan.h"
 
+#include <windows.h>
+
 #include <map>
 #include <vector>
 
@@ -45,6 +47,7 @@ private:
     bool annotatePage(PageTask& task);
     void finishPage(PageTask& task);
     static bool waitsForGroupOnly(const PageTask& task);
+    int linesHeldForShapes() const;
 
     const Options& options_;
     ToolHost& host_;
@@ -56,6 +59,7 @@ private:
     int workers_ = 1;
     int nextPage_ = 1; // the next page to start encoding
     int reported_ = 0; // pages printed as finished
+    DWORD startTick_ = 0;
     std::map<int, PageTask> pages_;
 };
 
