@@ -13,6 +13,8 @@ public:
     void attach(HWND dialog);
 
     bool detailsCollapsed() const { return detailsCollapsed_; }
+    // The window's height with the details shown (its current height while they are).
+    int expandedHeight() const { return expandedHeight_; }
     void setDetailsCollapsed(bool collapsed);
     // WM_SIZING: keeps at least the template's size, then lays the controls out.
     void onSizing(WPARAM edge, RECT& rect);
