@@ -59,6 +59,8 @@ public:
 
     int totalPages() const { return totalPages_; }
     int pagesDone() const { return lastPage_ > 0 ? lastPage_ - 1 : 0; }
+    // The last page line's page (0 before the first).
+    int lastPage() const { return lastPage_; }
     // Milliseconds per page over the later half of the pages done; 0 before two.
     double pageMilliseconds() const;
 

@@ -73,12 +73,29 @@ void MessageListCommands::showMenu(POINT at, const converter::MessageStore* stor
     AppendMenuW(menu.get(), MF_STRING | (store != nullptr && store->size() > 0 ? 0 : MF_GRAYED), IDM_MESSAGES_SAVE,
         base::loadString(IDS_MENU_SAVE).c_str());
     const int chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, dialog_, nullptr);
-    if (chosen == IDM_MESSAGES_COPY && store != nullptr) {
-        copySelection(*store);
-    } else if (chosen == IDM_MESSAGES_SELECT_ALL) {
+    if (chosen != 0) {
+        onCommand(chosen, store);
+    }
+}
+
+bool MessageListCommands::onCommand(int id, const converter::MessageStore* store)
+{
+    switch (id) {
+    case IDM_MESSAGES_COPY:
+        if (store != nullptr) {
+            copySelection(*store);
+        }
+        return true;
+    case IDM_MESSAGES_SELECT_ALL:
         selectAll();
-    } else if (chosen == IDM_MESSAGES_SAVE && store != nullptr) {
-        saveAll(*store);
+        return true;
+    case IDM_MESSAGES_SAVE:
+        if (store != nullptr) {
+            saveAll(*store);
+        }
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -35,6 +35,9 @@ public:
     // The context menu at a screen point (-1, -1: from the keyboard, under the focused row).
     void showMenu(POINT at, const converter::MessageStore* store);
 
+    // The menu's commands (also sent to the window as WM_COMMAND): true when it was one.
+    bool onCommand(int id, const converter::MessageStore* store);
+
     void copySelection(const converter::MessageStore& store) const;
     void selectAll() const;
     void saveAll(const converter::MessageStore& store) const;

@@ -45,6 +45,13 @@ void ProgressLayout::setDetailsCollapsed(bool collapsed)
     detailsCollapsed_ = collapsed;
 }
 
+void ProgressLayout::scale(int numerator, int denominator)
+{
+    for (int* measure : {&collapsedHeight_, &expandedHeight_, &laidOutWidth_, &minimumWidth_, &minimumHeight_}) {
+        *measure = MulDiv(*measure, numerator, denominator);
+    }
+}
+
 void ProgressLayout::onSizing(WPARAM edge, RECT& rect)
 {
     if (rect.bottom - rect.top < minimumHeight_) {

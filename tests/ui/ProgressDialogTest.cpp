@@ -16,6 +16,7 @@
 #include "support/StandInRun.h"
 #include "support/RecordingTaskbar.h"
 #include "support/DialogDriving.h"
+#include "settings/TestKey.h"
 #include "converter/ConversionRun.h"
 #include "ui/ProgressDialog.h"
 #include "res/resource.h"
@@ -163,6 +164,7 @@ public:
         return logFile != INVALID_HANDLE_VALUE;
     }
 
+    ScratchSettingsKey settingsKey; // the window's remembered place starts empty
     converter::ConversionRun conversion;
     ui::ProgressDialog::TaskbarFactory taskbarFactory;
     std::atomic<DWORD> clock{100000};
