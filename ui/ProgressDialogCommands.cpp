@@ -19,6 +19,9 @@ namespace {
 // Posted after the final state: carry out the choice for the end (wParam: every document
 // converted).
 constexpr UINT kMsgWhenDone = WM_APP + 3;
+// Posted by the initialisation: the remembered place is taken once the dialog manager
+// has placed (centred) the window.
+constexpr UINT kMsgRestorePlace = WM_APP + 4;
 constexpr UINT_PTR kClockTimer = 7;
 constexpr UINT kClockMilliseconds = 1000;
 
@@ -28,7 +31,7 @@ void ProgressDialog::prepareAdditions(UINT dpi)
 {
     dpi_ = dpi;
     listCommands_.attach(hwnd_, messages_, &typeNames_);
-    ProgressWindowMemory(windowName_).restore(hwnd_, layout_, messages_, dpi);
+    PostMessageW(hwnd_, kMsgRestorePlace, 0, 0);
     const bool background = settings::readConvertInBackground();
     controls_.setBackground(background);
     run_->setBackground(background); // before the start: the converter starts at that priority
@@ -142,6 +145,10 @@ void ProgressDialog::carryOutWhenDone(bool allConverted)
 
 bool ProgressDialog::onAddedMessage(UINT message, WPARAM wParam)
 {
+    if (message == kMsgRestorePlace) {
+        ProgressWindowMemory(windowName_).restore(hwnd_, layout_, messages_, dpi_);
+        return true;
+    }
     if (message != kMsgWhenDone) {
         return false;
     }
