@@ -86,7 +86,8 @@ protected:
     const converter::RunTimes& runTimes() const { return times_; }
     // Carries out the choice for the end (when it applies): allConverted says whether
     // every document was converted. The window stays for a countdown the user cancels.
-    void carryOutWhenDone(bool allConverted);
+    // True when the choice was to close the window.
+    bool carryOutWhenDone(bool allConverted);
     // The name the window's place and columns are remembered under.
     std::wstring windowName_ = L"ProgressWindow";
     void endWith(converter::RunEnd runEnd);

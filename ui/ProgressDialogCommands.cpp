@@ -128,19 +128,20 @@ void ProgressDialog::afterFinalState(const converter::RunOutcome& outcome)
     PostMessageW(hwnd_, kMsgWhenDone, converter::verdictOf(outcome) == converter::RunVerdict::Succeeded ? 1 : 0, 0);
 }
 
-void ProgressDialog::carryOutWhenDone(bool allConverted)
+bool ProgressDialog::carryOutWhenDone(bool allConverted)
 {
     const WhenDone choice = controls_.whenDone();
     if (!whenDoneApplies(choice, allConverted, controls_.whenDoneAlsoAfterFailure())) {
-        return;
+        return false;
     }
     if (choice == WhenDone::CloseWindow) {
         endWith(converter::RunEnd::Closed); // as the OK button would
-        return;
+        return true;
     }
     win::MachinePower machine;
     WhenDoneCountdown countdown(powerActionOf(choice), power_ != nullptr ? *power_ : machine);
     countdown.run(hwnd_);
+    return false;
 }
 
 bool ProgressDialog::onAddedMessage(UINT message, WPARAM wParam)
