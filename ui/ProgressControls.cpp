@@ -1,6 +1,8 @@
 #include "ui/ProgressControls.h"
 
 #include <commctrl.h>
+#include <initguid.h>
+#include <oleacc.h>
 
 #include <vector>
 
@@ -92,6 +94,9 @@ void ProgressControls::create(HWND dialog)
     // A label without room: screen readers name the list after it.
     HWND listLabel = createChild(L"Static", IDS_MESSAGES_NAME, SS_LEFT, -1, RECT{0, 0, 0, 0}, detailsButton);
     tabAfter(list, listLabel);
+    // Where only a control's own text is read, the list has its name too (a list view
+    // shows no text of its own).
+    SetWindowTextW(list, base::loadString(IDS_MESSAGES_NAME).c_str());
 
     const RECT openLog = childRect(dialog, IDC_PROGRESS_OPEN_LOG);
     const RECT listRect = childRect(dialog, IDC_PROGRESS_MESSAGES);
@@ -127,8 +132,33 @@ void ProgressControls::create(HWND dialog)
         whenBox.addString(base::loadString(id));
     }
     whenBox.setSelection(0); // "Do nothing" at every start, never stored
+    nameForScreenReaders(IDC_PROGRESS_DETAILS, IDS_DETAILS_NAME);
     // The list shows its longest choice whole.
     SendMessageW(whenDone, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(dialogUnits(dialog, 0, 0, 130, 0).right), 0);
+}
+
+void ProgressControls::nameForScreenReaders(int id, UINT textId)
+{
+    IAccPropServices* services = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+            reinterpret_cast<void**>(&services)))) {
+        return; // no annotation service: the control's text names it
+    }
+    services->SetHwndPropStr(GetDlgItem(dialog_, id), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME,
+        base::loadString(textId).c_str());
+    services->Release();
+}
+
+void ProgressControls::forgetNames()
+{
+    IAccPropServices* services = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+            reinterpret_cast<void**>(&services)))) {
+        MSAAPROPID name = PROPID_ACC_NAME;
+        services->ClearHwndProps(GetDlgItem(dialog_, IDC_PROGRESS_DETAILS), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+            &name, 1);
+        services->Release();
+    }
 }
 
 void ProgressControls::setTimeText(const std::wstring& text)

@@ -28,12 +28,18 @@ public:
     // While no converter runs, pausing and the priority have nothing to act on.
     void enableRunControls(bool enabled);
 
+    // The window closes: the names given to screen readers are taken back.
+    void forgetNames();
+
     converter::MessageFilter filter() const;
     WhenDone whenDone() const;
     // The choice is also for a run in which not every document was converted.
     bool whenDoneAlsoAfterFailure() const;
 
 private:
+    // Names a control for screen readers other than by its text ("Details" for the
+    // details button, whatever its arrows say), through the system's annotation service.
+    void nameForScreenReaders(int id, UINT textId);
     HWND createChild(const wchar_t* windowClass, UINT textId, DWORD style, int id, const RECT& rect, HWND after);
 
     HWND dialog_ = nullptr;

@@ -177,7 +177,10 @@ bool ProgressDialog::onInit()
     }
     // While the converter runs, a log-off waits and Windows tells the user why.
     blocksShutdown_ = ShutdownBlockReasonCreate(hwnd_, base::formatString(IDS_SHUTDOWN_REASON, {documentName_}).c_str()) != FALSE;
-    return true;
+    // The stop button has the focus at first, as the template's first control, although
+    // Pause comes before it in the tab order.
+    SetFocus(stopButton_.hwnd());
+    return false;
 }
 
 bool ProgressDialog::onCommand(int id, int code, HWND /*control*/)

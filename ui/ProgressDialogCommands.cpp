@@ -182,6 +182,7 @@ void ProgressDialog::onClosing()
         clockTicking_ = false;
     }
     ProgressWindowMemory(windowName_).save(hwnd_, layout_, messages_, dpi_);
+    controls_.forgetNames();
 }
 
 void ProgressDialog::stopForSessionEnd()

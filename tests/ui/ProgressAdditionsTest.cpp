@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <set>
@@ -80,6 +81,23 @@ wchar_t mnemonicOf(const std::wstring& text)
     return at != std::wstring::npos && at + 1 < text.size() ? static_cast<wchar_t>(towupper(text[at + 1])) : 0;
 }
 
+// Every control's mnemonic, each expected once; and the controls in tab order.
+std::set<wchar_t> uniqueMnemonics(HWND dialog, std::vector<int>* tabOrder = nullptr)
+{
+    std::set<wchar_t> mnemonics;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[256] = {};
+        GetWindowTextW(child, text, 256);
+        if (const wchar_t letter = mnemonicOf(text)) {
+            EXPECT_TRUE(mnemonics.insert(letter).second) << "mnemonic " << static_cast<char>(letter) << " twice";
+        }
+        if (tabOrder != nullptr && (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0) {
+            tabOrder->push_back(GetDlgCtrlID(child));
+        }
+    }
+    return mnemonics;
+}
+
 constexpr char kRowsScript[] =
     "line Processing pages 1 through 2.\n"
     "line Page 1\n"
@@ -98,6 +116,7 @@ TEST(ProgressTime, TheTimeLeftFollowsThePagesAndStandsStillWhilePaused)
     DialogHarness harness;
     harness.run("pages 40 100\nexit 0\n", [&](HWND dialog) {
         EXPECT_EQ(controlText(dialog, IDC_PROGRESS_TIME).rfind(L"Elapsed: 0:0", 0), 0u);
+        EXPECT_EQ(focusOf(dialog), GetDlgItem(dialog, IDCANCEL)); // the stop button first, as ever
         ASSERT_TRUE(waitUntil([&] { return controlText(dialog, IDC_PROGRESS_TIME).find(L"Time left:") != std::wstring::npos; }));
         EXPECT_GE(report.count("page "), 3); // not before two pages are done
 
@@ -313,17 +332,7 @@ TEST(ProgressWindow, TabOrderFollowsTheLayoutAndMnemonicsAreUnique)
     harness.run("exit 0\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
         std::vector<int> tabOrder;
-        std::set<wchar_t> mnemonics;
-        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t text[256] = {};
-            GetWindowTextW(child, text, 256);
-            if (const wchar_t letter = mnemonicOf(text)) {
-                EXPECT_TRUE(mnemonics.insert(letter).second) << "mnemonic " << static_cast<char>(letter) << " twice";
-            }
-            if (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) {
-                tabOrder.push_back(GetDlgCtrlID(child));
-            }
-        }
+        EXPECT_GE(uniqueMnemonics(dialog, &tabOrder).size(), 6u);
         const std::vector<int> expected = {IDC_PROGRESS_PAUSE, IDC_PROGRESS_BACKGROUND, IDCANCEL, IDC_PROGRESS_DETAILS,
             IDC_PROGRESS_MESSAGES, IDC_PROGRESS_FILTER, IDC_PROGRESS_WHEN_DONE, IDC_PROGRESS_OPEN_LOG};
         EXPECT_EQ(tabOrder, expected);
@@ -336,16 +345,48 @@ TEST(ProgressWindowJapanese, MnemonicsAreUniqueInJapaneseToo)
     DialogHarness harness;
     harness.run("exit 0\n", [&](HWND dialog) {
         ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
-        std::set<wchar_t> mnemonics;
-        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t text[256] = {};
-            GetWindowTextW(child, text, 256);
-            if (const wchar_t letter = mnemonicOf(text)) {
-                EXPECT_TRUE(mnemonics.insert(letter).second) << "mnemonic " << static_cast<char>(letter) << " twice";
-            }
-        }
+        EXPECT_GE(uniqueMnemonics(dialog).size(), 6u);
         EXPECT_EQ(controlText(dialog, IDC_PROGRESS_PAUSE), L"一時停止(&P)");
-        EXPECT_GE(mnemonics.size(), 6u);
+        pressButton2(dialog);
+    });
+}
+
+namespace {
+
+// The name screen readers get for a control, through the accessibility interface.
+std::wstring accessibleName(HWND control)
+{
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED); // the driver's thread, once is enough
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+            reinterpret_cast<void**>(&accessible)))) {
+        return L"(none)";
+    }
+    VARIANT self = {};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring text;
+    if (accessible->get_accName(self, &name) == S_OK && name != nullptr) {
+        text = name;
+        SysFreeString(name);
+    }
+    accessible->Release();
+    return text;
+}
+
+} // namespace
+
+TEST(ProgressAccessibility, TheListsTheButtonsAndTheCountersHaveNames)
+{
+    DialogHarness harness;
+    harness.run("line    **** Warning: careful\nexit 0\n", [&](HWND dialog) {
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        EXPECT_EQ(accessibleName(GetDlgItem(dialog, IDC_PROGRESS_MESSAGES)), L"Messages");
+        EXPECT_EQ(accessibleName(GetDlgItem(dialog, IDC_PROGRESS_PAUSE)), L"Pause");
+        EXPECT_EQ(accessibleName(GetDlgItem(dialog, IDC_PROGRESS_WARNING_COUNT)), L"1 Warnings");
+        const std::wstring details = accessibleName(GetDlgItem(dialog, IDC_PROGRESS_DETAILS));
+        EXPECT_EQ(details.rfind(L"Details", 0), 0u) << std::string(details.begin(), details.end());
         pressButton2(dialog);
     });
 }

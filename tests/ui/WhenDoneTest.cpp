@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -53,6 +54,25 @@ std::wstring countdownText(HWND window)
     return text;
 }
 
+// Runs the countdown on this thread; a user on another reads its first text and, when
+// cancel is true, presses Cancel. Returns the countdown's result and the text read.
+std::pair<bool, std::wstring> runCountdown(ui::WhenDoneCountdown& countdown, bool cancel)
+{
+    std::wstring shown;
+    const DWORD threadId = GetCurrentThreadId();
+    std::thread user([&] {
+        const HWND window = findCountdown(threadId);
+        ASSERT_NE(window, nullptr);
+        shown = countdownText(window);
+        if (cancel) {
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    });
+    const bool asked = countdown.run(nullptr);
+    user.join();
+    return {asked, shown};
+}
+
 } // namespace
 
 TEST(WhenDone, TheComputerIsLeftAloneAfterAFailureUnlessChosenForIt)
@@ -72,16 +92,8 @@ TEST(WhenDoneCountdown, CancelledItAsksNothingOfTheSystem)
 {
     RecordingPower power;
     ui::WhenDoneCountdown countdown(win::PowerAction::ShutDown, power);
-    std::wstring shown;
-    const DWORD threadId = GetCurrentThreadId();
-    std::thread user([&] {
-        const HWND window = findCountdown(threadId);
-        ASSERT_NE(window, nullptr);
-        shown = countdownText(window);
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    });
-    EXPECT_FALSE(countdown.run(nullptr));
-    user.join();
+    const auto [asked, shown] = runCountdown(countdown, true);
+    EXPECT_FALSE(asked);
     EXPECT_EQ(shown, L"The computer will shut down in 30 seconds.");
     EXPECT_TRUE(power.actions.empty());
 }
@@ -90,15 +102,8 @@ TEST(WhenDoneCountdown, AtTheEndTheActionIsAskedOfTheSystem)
 {
     RecordingPower power;
     ui::WhenDoneCountdown countdown(win::PowerAction::Sleep, power, 1500);
-    std::wstring first;
-    const DWORD threadId = GetCurrentThreadId();
-    std::thread user([&] {
-        const HWND window = findCountdown(threadId);
-        ASSERT_NE(window, nullptr);
-        first = countdownText(window);
-    });
-    EXPECT_TRUE(countdown.run(nullptr));
-    user.join();
+    const auto [asked, first] = runCountdown(countdown, false);
+    EXPECT_TRUE(asked);
     EXPECT_EQ(first.rfind(L"The computer will go to sleep in ", 0), 0u) << first;
     ASSERT_EQ(power.actions.size(), 1u);
     EXPECT_EQ(power.actions[0], win::PowerAction::Sleep);
@@ -108,16 +113,8 @@ TEST(WhenDoneJapanese, TheCountdownSpeaksJapanese)
 {
     RecordingPower power;
     ui::WhenDoneCountdown countdown(win::PowerAction::Hibernate, power);
-    std::wstring shown;
-    const DWORD threadId = GetCurrentThreadId();
-    std::thread user([&] {
-        const HWND window = findCountdown(threadId);
-        ASSERT_NE(window, nullptr);
-        shown = countdownText(window);
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    });
-    countdown.run(nullptr);
-    user.join();
+    const auto [asked, shown] = runCountdown(countdown, true);
+    EXPECT_FALSE(asked);
     EXPECT_EQ(shown, L"30 秒後にコンピューターを休止状態にします。");
 }
 
