@@ -58,6 +58,14 @@ std::vector<std::wstring> documentsOf(const std::vector<std::vector<std::wstring
     return names;
 }
 
+// Waits (up to 5 s) until the sheet's input box reads text: files still on their way join.
+void waitForInput(HWND sheet, const std::wstring& text)
+{
+    for (const DWORD wait = GetTickCount(); GetTickCount() - wait < 5000 && itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT) != text;) {
+        Sleep(20);
+    }
+}
+
 } // namespace
 
 TEST(SeveralDocuments, FrontEndsStartedTogetherShowOneSheetAndConvertEveryFileOnce)
@@ -115,10 +123,7 @@ TEST(SeveralDocuments, AFileJoinsARunningQueueAndOnceItEndedANewcomerRunsAlone)
     HWND sheet = nullptr;
     GuiProcess* collector = theCollector(processes, sheet);
     ASSERT_NE(nullptr, collector);
-    for (const DWORD wait = GetTickCount(); GetTickCount() - wait < 5000
-         && itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT) != L"2 documents";) {
-        Sleep(20);
-    }
+    waitForInput(sheet, L"2 documents");
     pressButton(sheet, IDOK);
     const HWND progress = collector->waitForQueueProgress();
     ASSERT_NE(nullptr, progress);
@@ -179,10 +184,7 @@ TEST(SeveralDocuments, AFileHandedOverDuringOksQuestionIsConverted)
     HWND sheet = nullptr;
     GuiProcess* collector = theCollector(processes, sheet);
     ASSERT_NE(nullptr, collector);
-    for (const DWORD wait = GetTickCount(); GetTickCount() - wait < 5000
-         && itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT) != L"2 documents";) {
-        Sleep(20);
-    }
+    waitForInput(sheet, L"2 documents");
     pressButton(sheet, IDOK);
     const HWND question = collector->waitForMessageBox();
     ASSERT_NE(nullptr, question);
@@ -226,4 +228,47 @@ TEST(SeveralDocuments, ANewcomerBesideATypedOutputNameShowsItsOwnSheet)
     pressButton(sheet, IDCANCEL);
     EXPECT_EQ(0u, newcomer.waitForExit(20000).value_or(12345));
     EXPECT_EQ(0u, first.waitForExit(20000).value_or(12345));
+}
+
+// A queue ended by force: the next start names the stored document that no longer exists
+// and offers the others.
+TEST(SeveralDocuments, AQueueEndedByForceIsOfferedAtTheNextStart)
+{
+    CleanSettingsKey settings;
+    settings.setDword(L"OpenDjVuAfterConversion", 0);
+    Installation installation;
+    // The converter writes nothing after the front end is ended (no reader is left).
+    installation.useScript("line Processing pages 1 through 1.\nline Page 1\nsleep 3000\n");
+    const std::wstring a = installation.writeFile(L"a.pdf", "%PDF-1.4\n");
+    const std::wstring b = installation.writeFile(L"b.pdf", "%PDF-1.4\n");
+    const std::wstring c = installation.writeFile(L"c.pdf", "%PDF-1.4\n");
+    Processes processes = startTogether(installation, {a, b, c});
+    HWND sheet = nullptr;
+    GuiProcess* collector = theCollector(processes, sheet);
+    ASSERT_NE(nullptr, collector);
+    waitForInput(sheet, L"3 documents");
+    pressButton(sheet, IDOK);
+    ASSERT_NE(nullptr, collector->waitForQueueProgress());
+    collector->terminate();
+    Sleep(3500); // the converter of the first document ends by itself
+    DeleteFileW(c.c_str());
+
+    GuiProcess next(installation.gui(), {});
+    const HWND missing = next.waitForMessageBox();
+    ASSERT_NE(nullptr, missing);
+    EXPECT_NE(std::wstring::npos, messageBoxText(missing).find(c)) << messageBoxText(missing);
+    pressButton(missing, IDOK);
+    for (const DWORD wait = GetTickCount(); IsWindow(missing) && GetTickCount() - wait < 5000;) {
+        Sleep(20);
+    }
+    const HWND question = next.waitForMessageBox();
+    ASSERT_NE(nullptr, question);
+    EXPECT_EQ(L"2 documents were not converted last time. Convert them now?", messageBoxText(question));
+    pressButton(question, IDYES);
+    const HWND summary = next.waitForSummary();
+    ASSERT_NE(nullptr, summary);
+    EXPECT_EQ((std::vector<std::wstring>{L"a.pdf", L"b.pdf"}), documentsOf(listRowsOf(GetDlgItem(summary, IDC_SUMMARY_LIST), 1)));
+    pressButton(summary, IDCANCEL);
+    EXPECT_EQ(1u, next.waitForExit(20000).value_or(12345));
+    EXPECT_TRUE(installation.exists(L"b.djvu"));
 }
