@@ -37,7 +37,7 @@ void PagePipeline::startPages()
         PageTask task;
         task.page = nextPage_++;
         task.dpi = options_.dpi;
-        task.image = files_.image(task.page);
+        task.image = renderer_.image(task.page, task.width, task.height);
         pages_.emplace(task.page, std::move(task));
     }
 }
@@ -47,12 +47,14 @@ void PagePipeline::startPages()
 void PagePipeline::planPage(PageTask& task)
 {
     PnmHeader header;
-    if (!header.read(task.image)) {
-        fail(console_, kExitRender, "the rendered image of page " + std::to_string(task.page) + " could not be read",
-            nullptr);
+    if (!task.image.empty()) { // else measured by the renderer, too large to be written
+        if (!header.read(task.image)) {
+            fail(console_, kExitRender, "the rendered image of page " + std::to_string(task.page) + " could not be read",
+                nullptr);
+        }
+        task.width = header.width;
+        task.height = header.height;
     }
-    task.width = header.width;
-    task.height = header.height;
     const int side = std::max(task.width, task.height);
     if (side > kDjVuMaxSide) {
         if (task.rerendered || task.dpi * static_cast<long long>(kDjVuMaxSide) / side < 1) {
@@ -63,7 +65,9 @@ void PagePipeline::planPage(PageTask& task)
         task.rerendered = true;
         console_.say("   **** Notice: page " + std::to_string(task.page) + " is too large for DjVu at "
             + std::to_string(options_.dpi) + " dpi; it is encoded at " + std::to_string(task.dpi) + " dpi.");
-        DeleteFileW(task.image.c_str());
+        if (!task.image.empty()) {
+            DeleteFileW(task.image.c_str());
+        }
         task.image = files_.file(L"large", task.page, L".pnm");
         std::vector<std::wstring> arguments = renderer_.rendererOptions();
         arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi),
@@ -115,7 +119,7 @@ void PagePipeline::finishPage(PageTask& task)
 {
     shapes_.completePage(task);
     DeleteFileW(task.image.c_str());
-    for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
+    for (const auto& [stem, extension] : {std::pair{L"mask", L".pbm"}, {L"mask", L".djvu"},
              {L"mask", L".jb2"}, {L"notes", L".djvu"},
              {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"},
              {L"annotations", L".djvused"}, {L"check", L".txt"}}) {

@@ -23,8 +23,8 @@ public:
     PagePipeline(const Options& options, ToolHost& host, const PagePlanner& planner, const PageFiles& files,
         ConsoleLines& console, RenderPasses& renderer, ShapeGroupCoder& shapes);
 
-    // Images no page task has taken yet.
-    int waiting() const { return renderer_.rendered() - (nextPage_ - 1); }
+    // The first page no task has taken yet.
+    int firstWaiting() const { return nextPage_; }
     int workers() const { return workers_; }
     // Starts tasks for rendered pages while workers are free.
     void startPages();

@@ -574,6 +574,37 @@ TEST(ReferenceConverter, ResolutionsAboveTheEncodersLimitsMakePagesOfThatResolut
     }
 }
 
+// A page too large for DjVu is measured by the renderer and not written at the size asked
+// for (gigabytes at a high resolution); it is rendered alone at a resolution that fits,
+// and the pages after it keep their places.
+TEST(ReferenceConverter, APageTooLargeIsMeasuredBeforeItIsWrittenAndThePagesAfterItKeepTheirPlaces)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    const std::wstring source = installation.writeFile(L"banner.ps", "%!PS\n/Helvetica findfont 20 scalefont setfont\n"
+        "<< /PageSize [200 200] >> setpagedevice 20 100 moveto (One) show showpage\n"
+        "<< /PageSize [30000 300] >> setpagedevice 20 100 moveto (Banner) show showpage\n"
+        "<< /PageSize [200 200] >> setpagedevice 20 100 moveto (Three) show showpage\n");
+    const std::wstring output = installation.path(L"banner.djvu");
+    ConverterProcess converter(installation, L"--dpi=100 --words --pages-per-dict=20 " + quoted(source) + L" "
+        + quoted(output));
+    ASSERT_EQ(0u, converter.finish()) << converter.output();
+    EXPECT_NE(std::string::npos, converter.output().find("   **** Notice: page 2 is too large for DjVu at 100 dpi; it is "
+        "encoded at 78 dpi.")) << converter.output();
+    const std::vector<std::pair<std::string, std::string>> pages = {
+        {"width=278 height=278", "One"}, {"width=32500 height=325", "Banner"}, {"width=278 height=278", "Three"}};
+    for (size_t page = 0; page < pages.size(); ++page) {
+        const std::wstring select = L"select " + std::to_wstring(page + 1) + L"; ";
+        const ToolResult size = tools.run("djvused", {L"-e", select + L"size", tools.path(output)});
+        ASSERT_FALSE(size.lines.empty());
+        EXPECT_EQ(0u, size.lines.front().find(pages[page].first)) << size.lines.front();
+        const ToolResult text = tools.run("djvutxt", {L"-page=" + std::to_wstring(page + 1), tools.path(output)});
+        ASSERT_FALSE(text.lines.empty()) << page + 1;
+        EXPECT_NE(std::string::npos, text.lines.front().find(pages[page].second)) << text.lines.front();
+    }
+}
+
 // --fgbg-sep separates pages of pictures only (a scanned page): the dark words on the
 // picture become marks; a page with text beside its picture is separated by what it holds
 // either way.
