@@ -233,7 +233,7 @@ int runApplication(options::ArgumentSet& arguments, DocumentCollector* collector
     ui::DocumentSelection documents;
     // Started without a file, a front end that converted the stored documents is done.
     if (offerUnfinishedQueue(runServices, arguments, documents, collector) && arguments.fileArgumentCount() == 0) {
-        return 1;
+        return 1; // (only a front end started with one file collects)
     }
     MainLoopServices loop;
     loop.createSheet = [&] { return std::make_unique<SheetPass>(arguments, documents, collector); };
