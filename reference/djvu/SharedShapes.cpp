@@ -345,15 +345,17 @@ int ShapeGroup::shapeIndex(Bitmap&& bitmap, int page, int& left, int& top)
 bool ShapeGroup::addPage(std::vector<std::uint8_t> marks, int width, int height)
 {
     const bool blank = std::find(marks.begin(), marks.end(), 1) == marks.end();
-    std::vector<PageShape> shapes = cutIntoShapes(std::move(marks), width, height, kMaxShapesPerPage);
+    const bool dropsSpecks = loss_.speckSide > 0;
+    std::vector<PageShape> shapes
+        = cutIntoShapes(dropsSpecks ? marks : std::move(marks), width, height, kMaxShapesPerPage);
     if (shapes.empty() && !blank) {
         return false;
     }
     Page page{width, height, {}};
     const int number = pageCount();
     for (auto& shape : shapes) {
-        if (shape.bitmap.width <= loss_.speckSide && shape.bitmap.height <= loss_.speckSide) {
-            continue; // a speck
+        if (dropsSpecks && isSpeck(shape, marks, width, height)) {
+            continue;
         }
         int left = shape.left;
         int top = shape.top;
@@ -361,6 +363,26 @@ bool ShapeGroup::addPage(std::vector<std::uint8_t> marks, int width, int height)
         page.placed.push_back({left, top, index});
     }
     pages_.push_back(std::move(page));
+    return true;
+}
+
+// A speck is a shape that fits in a square of the loss's side with no other mark within
+// twice that side: the dot of an "i" or a full stop of small text lies nearer to its
+// letters, and the dots of a dithered picture to one another.
+bool ShapeGroup::isSpeck(const PageShape& shape, const std::vector<std::uint8_t>& marks, int width, int height) const
+{
+    const int side = loss_.speckSide;
+    if (shape.bitmap.width > side || shape.bitmap.height > side) {
+        return false;
+    }
+    const int reach = 2 * side;
+    for (int y = std::max(0, shape.top - reach); y < std::min(height, shape.top + shape.bitmap.height + reach); ++y) {
+        for (int x = std::max(0, shape.left - reach); x < std::min(width, shape.left + shape.bitmap.width + reach); ++x) {
+            if (marks[static_cast<size_t>(y) * width + x] != 0 && shape.bitmap.at(y - shape.top, x - shape.left) == 0) {
+                return false;
+            }
+        }
+    }
     return true;
 }
 

@@ -19,7 +19,7 @@ namespace reference {
 // instead of one that differs from it only by a thin seam along its edges, the more of
 // them the further the level goes.
 struct MarkLoss {
-    int speckSide = 0;      // shapes that fit in a square of this side are dropped
+    int speckSide = 0;      // lone shapes that fit in a square of this side are dropped
     int sizeChange = 0;     // a shape may stand for one this many pixels wider or higher
     int errorShare = 0;     // its differing pixels, in thousandths of the shape's black ones
     int moveAcross = 0;     // shapes on a text row may move this many pixels across
@@ -29,6 +29,15 @@ struct MarkLoss {
     // The loss of the converter's --fg-quality level at the pages' resolution.
     static MarkLoss forLevel(const std::string& level, int dpi);
 };
+
+// The shapes of the page's marks: 8-connected groups of black pixels, each as a bitmap
+// holding only its own pixels, with its top left corner on the page, in reading order.
+struct PageShape {
+    int left = 0;
+    int top = 0;
+    Bitmap bitmap;
+};
+std::vector<PageShape> cutIntoShapes(std::vector<std::uint8_t> marks, int width, int height, size_t limit);
 
 class ShapeGroup {
 public:
@@ -65,6 +74,7 @@ private:
     // it sits best when one does.
     int shapeIndex(Bitmap&& bitmap, int page, int& left, int& top);
     int standIn(const Bitmap& bitmap, int& left, int& top) const;
+    bool isSpeck(const PageShape& shape, const std::vector<std::uint8_t>& marks, int width, int height) const;
 
     MarkLoss loss_;
 
@@ -78,14 +88,5 @@ private:
     std::vector<int> black_;
     std::vector<Page> pages_;
 };
-
-// The shapes of the page's marks: 8-connected groups of black pixels, each as a bitmap
-// holding only its own pixels, with its top left corner on the page, in reading order.
-struct PageShape {
-    int left = 0;
-    int top = 0;
-    Bitmap bitmap;
-};
-std::vector<PageShape> cutIntoShapes(std::vector<std::uint8_t> marks, int width, int height, size_t limit);
 
 } // namespace reference
