@@ -88,8 +88,11 @@ public:
 private:
     std::wstring tool(const std::wstring& path) const;
     std::vector<std::wstring> bitonalQuality() const;
-    // cjb2's run coding the PBM into a single-page DjVu file at dpi.
+    // cjb2's run coding the PBM into a single-page DjVu file at dpi (at most what cjb2 takes).
     Step bitonalStep(int dpi, const std::wstring& pbm, const std::wstring& djvu) const;
+    // The steps that make a page of black marks only: cjb2's page, or, above the
+    // resolutions cjb2 takes, its marks joined by djvumake at the page's resolution.
+    void marksAlone(int page, const SharedMaskPlan& plan, std::deque<Step>& steps) const;
     std::vector<std::wstring> pictureQuality() const;
     // The steps that encode the page's background (bg<page>.ppm with bg<page>.pbm as the
     // pixels that do not matter); djvumake's argument for it.

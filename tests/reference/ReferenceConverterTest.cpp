@@ -550,6 +550,61 @@ TEST(ReferenceConverter, OptionsItCannotTakeAsAskedAreSaidAndThePagesAreWhatIsSa
     EXPECT_NE(std::string::npos, links.lines.front().find("(maparea \"https://example.org/words\"")) << links.lines.front();
 }
 
+// Above the resolutions the bitonal and picture encoders take, every level and every way
+// of coding marks makes pages of the resolution asked for: a page of black marks and a
+// page with a background, coded page by page, lossless and lossy.
+TEST(ReferenceConverter, ResolutionsAboveTheEncodersLimitsMakePagesOfThatResolution)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    const std::wstring source = installation.writeFile(L"small.ps", "%!PS\n<< /PageSize [36 36] >> setpagedevice\n"
+        "/Helvetica findfont 10 scalefont setfont 2 14 moveto (Ab) show showpage\n"
+        "1 0 0 setrgbcolor 0 0 36 18 rectfill 0 setgray 2 24 moveto (Cd) show showpage\n");
+    for (const std::wstring options : {L"--dpi=1201 --fg-quality=lossy --pages-per-dict=1",
+             L"--dpi=1201 --fg-quality=lossless --pages-per-dict=1", L"--dpi=6000 --bg-subsample=1 --fg-quality=aggressive"}) {
+        const std::wstring output = installation.path(L"small.djvu");
+        DeleteFileW(output.c_str());
+        ConverterProcess converter(installation, options + L" " + quoted(source) + L" " + quoted(output));
+        ASSERT_EQ(0u, converter.finish()) << base::toUtf8(options) << converter.output();
+        const ToolResult dump = tools.run("djvudump", {tools.path(output)});
+        const std::string dpi = options.substr(6, 4) == L"1201" ? ", 1201 dpi" : ", 6000 dpi";
+        EXPECT_EQ(2, std::count_if(dump.lines.begin(), dump.lines.end(),
+            [&](const std::string& line) { return line.find(dpi) != std::string::npos; })) << base::toUtf8(options);
+    }
+}
+
+// A page too large for DjVu is measured by the renderer and not written at the size asked
+// for (gigabytes at a high resolution); it is rendered alone at a resolution that fits,
+// and the pages after it keep their places.
+TEST(ReferenceConverter, APageTooLargeIsMeasuredBeforeItIsWrittenAndThePagesAfterItKeepTheirPlaces)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    const std::wstring source = installation.writeFile(L"banner.ps", "%!PS\n/Helvetica findfont 20 scalefont setfont\n"
+        "<< /PageSize [200 200] >> setpagedevice 20 100 moveto (One) show showpage\n"
+        "<< /PageSize [30000 300] >> setpagedevice 20 100 moveto (Banner) show showpage\n"
+        "<< /PageSize [200 200] >> setpagedevice 20 100 moveto (Three) show showpage\n");
+    const std::wstring output = installation.path(L"banner.djvu");
+    ConverterProcess converter(installation, L"--dpi=100 --words --pages-per-dict=20 " + quoted(source) + L" "
+        + quoted(output));
+    ASSERT_EQ(0u, converter.finish()) << converter.output();
+    EXPECT_NE(std::string::npos, converter.output().find("   **** Notice: page 2 is too large for DjVu at 100 dpi; it is "
+        "encoded at 78 dpi.")) << converter.output();
+    const std::vector<std::pair<std::string, std::string>> pages = {
+        {"width=278 height=278", "One"}, {"width=32500 height=325", "Banner"}, {"width=278 height=278", "Three"}};
+    for (size_t page = 0; page < pages.size(); ++page) {
+        const std::wstring select = L"select " + std::to_wstring(page + 1) + L"; ";
+        const ToolResult size = tools.run("djvused", {L"-e", select + L"size", tools.path(output)});
+        ASSERT_FALSE(size.lines.empty());
+        EXPECT_EQ(0u, size.lines.front().find(pages[page].first)) << size.lines.front();
+        const ToolResult text = tools.run("djvutxt", {L"-page=" + std::to_wstring(page + 1), tools.path(output)});
+        ASSERT_FALSE(text.lines.empty()) << page + 1;
+        EXPECT_NE(std::string::npos, text.lines.front().find(pages[page].second)) << text.lines.front();
+    }
+}
+
 // --fgbg-sep separates pages of pictures only (a scanned page): the dark words on the
 // picture become marks; a page with text beside its picture is separated by what it holds
 // either way.
