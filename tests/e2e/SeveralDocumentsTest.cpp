@@ -72,15 +72,19 @@ void waitForInput(HWND sheet, const std::wstring& text)
 // converter's job with its front end (Wine leaves it running, holding the test's output).
 void endWithItsConverter(GuiProcess& process)
 {
+    // The window shows before its converter starts: wait for the converter.
     std::vector<DWORD> children;
-    const win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID == process.processId() && lstrcmpiW(entry.szExeFile, L"korvello.exe") == 0) {
-            children.push_back(entry.th32ProcessID);
+    for (const DWORD start = GetTickCount(); children.empty() && GetTickCount() - start < 10000; Sleep(20)) {
+        const win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+            if (entry.th32ParentProcessID == process.processId() && lstrcmpiW(entry.szExeFile, L"korvello.exe") == 0) {
+                children.push_back(entry.th32ProcessID);
+            }
         }
     }
+    EXPECT_FALSE(children.empty());
     process.terminate();
     for (const DWORD child : children) {
         const win::UniqueHandle converter(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
