@@ -231,12 +231,13 @@ bool Conversion::countPostScriptPages()
 
 void Conversion::startRenderers()
 {
-    if (isPostScript(options_.input)) {
+    postScript_ = isPostScript(options_.input);
+    if (postScript_) {
         countPostScriptPages();
     }
     const std::wstring resolution = L"-r" + std::to_wstring(options_.dpi);
     if (options_.text != TextLevel::None) {
-        textJob_ = {"gs", host_.startChain(planner_.textSteps(rendererOptions(), isPostScript(options_.input))), {}};
+        textJob_ = {"gs", host_.startChain(planner_.textSteps(rendererOptions(), postScript_)), {}};
         if (!textJob_.job) {
             fail(kExitTools, "gs could not be started", nullptr);
         }
@@ -340,6 +341,7 @@ int Conversion::run()
         bool busy = pollRenderer();
         busy = pollTextJob() || busy;
         busy = pollLinkJob() || busy;
+        busy = pollStructure() || busy;
         holdRenderer();
         startPages();
         busy = encodeShapeGroups() || busy;
@@ -366,6 +368,7 @@ int Conversion::run()
             nullptr);
     }
     bundle();
+    writeStructure();
     if (stopRequested()) {
         abandon(kExitStopped);
     }
@@ -422,7 +425,8 @@ void Conversion::abandon(int code)
     if (shapeCoder_) {
         shapeCoder_->drop(); // a group being coded is not waited for: the process ends below
     }
-    std::vector<ToolJob*> jobs = {renderer_.job.get(), textJob_.job.get(), linkJob_.job.get()};
+    std::vector<ToolJob*> jobs = {renderer_.job.get(), textJob_.job.get(), linkJob_.job.get(),
+        structure_ ? structure_->job() : nullptr};
     for (auto& [page, task] : pages_) {
         jobs.push_back(task.tool.job.get());
     }
@@ -437,6 +441,7 @@ void Conversion::abandon(int code)
         }
     }
     pages_.clear(); // closes the relay files, so the folder can go
+    structure_.reset();
     renderer_.job.reset();
     textJob_.job.reset();
     linkJob_.job.reset();

@@ -9,6 +9,7 @@
 #include "Options.h"
 #include "PagePlan.h"
 #include "SharedShapes.h"
+#include "StructurePass.h"
 #include "ToolHost.h"
 #include "WorkQueue.h"
 
@@ -99,6 +100,8 @@ private:
     static bool waitsForGroupOnly(const PageTask& task);
     void announce(int pages);
     void bundle();
+    bool pollStructure();
+    void writeStructure();
 
     const Options& options_;
     ToolHost& host_;
@@ -137,6 +140,9 @@ private:
     };
     std::map<int, std::unique_ptr<ShapeGroupWork>> shapeGroups_;
     std::unique_ptr<WorkQueue> shapeCoder_;
+    bool postScript_ = false;
+    bool structureStarted_ = false;
+    std::unique_ptr<StructurePass> structure_; // the outline, page labels and information
     std::deque<std::string> ownLines_;
     std::set<std::string> relayed_; // messages of an earlier pass over the document
     DWORD lastRelayTick_ = 0;
