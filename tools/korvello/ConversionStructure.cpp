@@ -66,18 +66,10 @@ bool Conversion::pollStructure()
             steps.push_back(step);
         }
         steps.push_back(StructurePass::overviewStep(tool(pdf)));
-        if (!structure_->start(steps, tool(pdf))) {
-            say("   **** Notice: the document's outline, page labels and information could not be read (qpdf could not "
-                "be started); the pages are kept without them.");
-        }
+        structure_->start(steps, tool(pdf));
         return true;
     }
-    std::string notice;
-    const bool busy = structure_ && structure_->poll(notice);
-    if (!notice.empty()) {
-        say(notice);
-    }
-    return busy;
+    return structure_ && structure_->poll();
 }
 
 // Once the pages are bundled: waits for the structure, then gives the bundle its
@@ -90,6 +82,9 @@ void Conversion::writeStructure()
         if (!pollStructure() && WaitForSingleObject(stop_, kStructurePollMs) == WAIT_OBJECT_0) {
             abandon(kExitStopped);
         }
+    }
+    if (structure_ && !structure_->notice().empty()) {
+        say(structure_->notice());
     }
     flushOwnLines(true);
     if (!structure_ || structure_->structure().empty()) {

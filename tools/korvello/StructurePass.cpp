@@ -24,20 +24,25 @@ bool StructurePass::start(const std::vector<Step>& steps, const std::wstring& pd
 {
     pdf_ = pdf;
     job_ = steps.size() == 1 ? host_.start(steps.front().tool, steps.front().arguments) : host_.startChain(steps);
+    if (!job_) {
+        notice_ = failure("qpdf could not be started");
+    }
     return job_ != nullptr;
 }
 
 std::string StructurePass::failure(const std::string& what) const
 {
-    std::string notice = "   **** Notice: the document's outline, page labels and information could not be read ("
-        + what;
+    // The overview holds the outline and the labels; the objects after it the information.
+    std::string notice = overview_ ? "   **** Notice: the document's outline, page labels and information could not be read ("
+                                   : "   **** Notice: the document's information could not be read (";
+    notice += what;
     if (!lastLine_.empty()) {
         notice += ": " + lastLine_.substr(0, 200);
     }
-    return notice + "); the pages are kept without them.";
+    return notice + (overview_ ? "); the pages are kept without them." : "); its outline and page labels are kept.");
 }
 
-bool StructurePass::poll(std::string& notice)
+bool StructurePass::poll()
 {
     if (!job_) {
         return false;
@@ -62,8 +67,8 @@ bool StructurePass::poll(std::string& notice)
         && (overview_ ? reader_.readOverview(report_) : reader_.readObjects(report_));
     report_.clear();
     if (!read) {
-        notice = failure(code == 0 || code == 3 ? std::string("qpdf's report could not be read")
-                                                : "qpdf ended with exit code " + std::to_string(code));
+        notice_ = failure(code == 0 || code == 3 ? std::string("qpdf's report could not be read")
+                                                : "the reading ended with exit code " + std::to_string(code));
         return true;
     }
     const auto& objects = reader_.objectsToLookUp();
@@ -76,7 +81,7 @@ bool StructurePass::poll(std::string& notice)
         overview_ = false;
         job_ = host_.start(step.tool, step.arguments);
         if (!job_) {
-            notice = failure("qpdf could not be started");
+            notice_ = failure("qpdf could not be started");
         }
     }
     return true;

@@ -20,12 +20,14 @@ public:
     // Starts the steps, the last of which is overviewStep() (earlier ones may make the
     // PDF); false when they could not be started.
     bool start(const std::vector<Step>& steps, const std::wstring& pdf);
-    // Follows the runs; true when something happened. When the structure cannot be
-    // read, notice says why (once).
-    bool poll(std::string& notice);
+    // Follows the runs; true when something happened.
+    bool poll();
     bool running() const { return job_ != nullptr; }
     ToolJob* job() const { return job_.get(); }
     const DocumentStructure& structure() const { return reader_.structure(); }
+    // Why the structure could not be read; empty when it was. Said only once the pages
+    // are made: a document that fails anyway says why in the renderer's words.
+    const std::string& notice() const { return notice_; }
 
 private:
     std::string failure(const std::string& what) const;
@@ -37,4 +39,5 @@ private:
     bool overview_ = true; // the running job is the overview (else the objects' look-up)
     std::string report_;
     std::string lastLine_;
+    std::string notice_;
 };
