@@ -9,8 +9,8 @@
 #include "app/QueueDriver.h"
 #include "converter/ConversionRun.h"
 #include "options/ArgumentSet.h"
+#include "queue/QueuedDocument.h"
 #include "ui/ProgressDialog.h"
-#include "ui/DocumentQueue.h"
 #include "ui/SettingsSheet.h"
 #include "win/ErrorMessage.h"
 #include "win/FileSystem.h"
@@ -62,16 +62,31 @@ public:
     ConversionRequest request() const override
     {
         ConversionRequest request;
-        request.logPath = sheet_.logPath();
-        request.converterArguments = sheet_.converterArguments();
-        request.quotedOutputPath = sheet_.quotedOutputPath();
         request.openAfterConversion = sheet_.openAfterConversion();
         request.documents = sheet_.queuedDocuments();
         request.recipe = sheet_.queueRecipe();
+        if (collector_ != nullptr && collector_->collecting()) {
+            addLateArrivals(request, *collector_);
+        }
         return request;
     }
 
 private:
+    // Files handed over while OK was checked, or since: they join the confirmed documents
+    // (made by the recipe), so that none is lost.
+    static void addLateArrivals(ConversionRequest& request, DocumentCollector& collector)
+    {
+        std::set<std::wstring> usedLogs;
+        for (const queue::QueuedDocument& document : request.documents) {
+            if (!document.logPath.empty()) {
+                usedLogs.insert(win::pathKey(document.logPath));
+            }
+        }
+        for (const std::wstring& input : collector.takeArrived()) {
+            request.documents.push_back(queue::makeQueuedDocument(request.recipe, input, usedLogs));
+        }
+    }
+
     ui::SettingsSheet sheet_;
     DocumentCollector* collector_;
 };
@@ -83,7 +98,7 @@ public:
     CollectedArrivals(DocumentCollector& collector, const ConversionRequest& request)
         : collector_(collector), recipe_(request.recipe)
     {
-        for (const options::QueuedDocument& document : request.documents) {
+        for (const queue::QueuedDocument& document : request.documents) {
             if (!document.logPath.empty()) {
                 usedLogs_.insert(win::pathKey(document.logPath));
             }
@@ -94,43 +109,20 @@ public:
         collector_.setAccepting(onArrival != nullptr);
         collector_.setListener(std::move(onArrival));
     }
-    std::vector<options::QueuedDocument> take() override
+    std::vector<queue::QueuedDocument> take() override
     {
-        std::vector<options::QueuedDocument> documents;
+        std::vector<queue::QueuedDocument> documents;
         for (const std::wstring& input : collector_.takeArrived()) {
-            documents.push_back(ui::makeQueuedDocument(recipe_, input, usedLogs_));
+            documents.push_back(queue::makeQueuedDocument(recipe_, input, usedLogs_));
         }
         return documents;
     }
 
 private:
     DocumentCollector& collector_;
-    options::QueueRecipe recipe_;
+    queue::QueueRecipe recipe_;
     std::set<std::wstring> usedLogs_;
 };
-
-// A single document confirmed while other files were handed over becomes a queue of
-// them all, so that none is lost.
-void queueLateArrivals(ConversionRequest& request, const options::ArgumentSet& arguments, DocumentCollector& collector)
-{
-    const std::vector<std::wstring> late = collector.takeArrived();
-    if (!request.documents.empty() || late.empty() || arguments.fileArgumentCount() < 2) {
-        return;
-    }
-    options::QueuedDocument first;
-    first.input = arguments.fileArguments()[0];
-    first.output = arguments.fileArguments()[1];
-    first.converterArguments = request.converterArguments;
-    first.logPath = request.logPath;
-    request.documents.push_back(first);
-    std::set<std::wstring> usedLogs;
-    if (!first.logPath.empty()) {
-        usedLogs.insert(win::pathKey(first.logPath));
-    }
-    for (const std::wstring& input : late) {
-        request.documents.push_back(ui::makeQueuedDocument(request.recipe, input, usedLogs));
-    }
-}
 
 // The next sheet holds the documents a queue did not convert.
 void bringBack(const std::vector<std::wstring>& notConverted, options::ArgumentSet& arguments, ui::DocumentSelection& documents)
@@ -140,24 +132,15 @@ void bringBack(const std::vector<std::wstring>& notConverted, options::ArgumentS
     } else if (notConverted.size() == 1) {
         documents.inputs.clear();
         arguments.setFileArgument(0, notConverted.front());
-        arguments.setFileArgument(1, ui::queuedOutputPath(documents.outputFolder, notConverted.front()));
+        arguments.setFileArgument(1, queue::queuedOutputPath(documents.outputFolder, notConverted.front()));
     }
 }
 
-// One confirmed sheet's conversion: one document, or a queue of them.
-bool convert(ConversionRequest request, const RunDriverServices& services, options::ArgumentSet& arguments,
+// A confirmed queue: files handed over while it runs join it; the documents it did not
+// convert come back on the next sheet.
+bool convertSeveral(const ConversionRequest& request, const RunDriverServices& services, options::ArgumentSet& arguments,
     ui::DocumentSelection& documents, DocumentCollector* collector)
 {
-    if (collector != nullptr && collector->collecting()) {
-        queueLateArrivals(request, arguments, *collector);
-    }
-    if (request.documents.empty()) {
-        // One document runs alone; later newcomers gather among themselves.
-        if (collector != nullptr) {
-            collector->stop();
-        }
-        return runConversion(request, services);
-    }
     QueueResult result;
     if (collector != nullptr && collector->collecting()) {
         CollectedArrivals arrivals(*collector, request);
@@ -194,7 +177,14 @@ int runApplication(options::ArgumentSet& arguments, DocumentCollector* collector
     MainLoopServices loop;
     loop.createSheet = [&] { return std::make_unique<SheetPass>(arguments, documents, collector); };
     loop.runConversion = [&](const ConversionRequest& request) {
-        return convert(request, runServices, arguments, documents, collector);
+        // One document runs alone; later newcomers gather among themselves.
+        if (collector != nullptr) {
+            collector->stop();
+        }
+        return runConversion(request, runServices);
+    };
+    loop.runQueue = [&](const ConversionRequest& request) {
+        return convertSeveral(request, runServices, arguments, documents, collector);
     };
     return runMainLoop(loop);
 }

@@ -1,23 +1,19 @@
-// What a confirmed settings sheet hands to the run driver.
+// What a confirmed settings sheet hands to the main loop: the documents to convert, one
+// or several, with the same options.
 #pragma once
 
-#include <string>
 #include <vector>
 
-#include "options/QueuedDocument.h"
+#include "queue/QueuedDocument.h"
 
 namespace app {
 
 struct ConversionRequest {
-    std::wstring quotedOutputPath;   // the output file in double quotes, as on the command line
-    std::wstring converterArguments; // the complete converter argument text, file names included
-    std::wstring logPath;       // empty: no log
+    // One document: the single run (its output and log as typed on the sheet). Two or
+    // more: converted one after another in one window.
+    std::vector<queue::QueuedDocument> documents;
+    queue::QueueRecipe recipe; // makes the documents that join later
     bool openAfterConversion = false;
-    // Two or more documents: converted one after another with the same options (the
-    // fields above then describe none of them). Documents that join later are made
-    // with the recipe.
-    std::vector<options::QueuedDocument> documents;
-    options::QueueRecipe recipe;
 };
 
 } // namespace app

@@ -22,11 +22,14 @@ public:
 
 struct MainLoopServices {
     std::function<std::unique_ptr<SettingsPass>()> createSheet;   // a new sheet for the process's arguments
-    std::function<bool(const ConversionRequest&)> runConversion; // true: the program is to end
+    // One document, or several: true when the program is to end.
+    std::function<bool(const ConversionRequest&)> runConversion;
+    std::function<bool(const ConversionRequest&)> runQueue;
 };
 
 // Runs passes until the sheet is not confirmed (its result is returned) or a run
-// asks the program to end (1 is returned).
+// asks the program to end (1 is returned). A request of one document goes to
+// runConversion, one of several to runQueue.
 int runMainLoop(const MainLoopServices& services);
 
 } // namespace app

@@ -1,6 +1,7 @@
 #include "app/QueueDriver.h"
 
 #include "converter/ConversionRun.h"
+#include "queue/QueueRun.h"
 #include "ui/QueueProgressDialog.h"
 #include "ui/QueueSummaryDialog.h"
 #include "win/FileSystem.h"
@@ -9,28 +10,14 @@ namespace app {
 
 namespace {
 
-// Documents that arrived after the queue's window had closed, or were never taken: they
-// are reported not converted, so that none is lost.
-void appendUnrun(std::vector<ui::DocumentResult>& results, const std::vector<options::QueuedDocument>& documents)
-{
-    for (const options::QueuedDocument& document : documents) {
-        ui::DocumentResult result;
-        result.input = document.input;
-        result.output = document.output;
-        result.logPath = document.logPath;
-        result.outcome = document.skip ? ui::DocumentOutcome::Skipped : ui::DocumentOutcome::NotConverted;
-        results.push_back(result);
-    }
-}
-
 // The queue's end: the folder of the first converted document opened once when asked
 // for, then the summary over the queue's window (owner).
-void endQueue(HWND owner, const std::vector<ui::DocumentResult>& results, const ConversionRequest& request,
+void endQueue(HWND owner, const std::vector<queue::DocumentResult>& results, const ConversionRequest& request,
     const RunDriverServices& services)
 {
     if (request.openAfterConversion) {
-        for (const ui::DocumentResult& result : results) {
-            if (ui::QueueSummaryDialog::outputMade(result.outcome)) {
+        for (const queue::DocumentResult& result : results) {
+            if (queue::outputMade(result.outcome)) {
                 services.openOutput(win::folderOf(result.output));
                 break;
             }
@@ -44,42 +31,46 @@ void endQueue(HWND owner, const std::vector<ui::DocumentResult>& results, const 
 
 QueueResult runQueue(const ConversionRequest& request, const RunDriverServices& services, QueueArrivals* arrivals)
 {
-    std::vector<ui::DocumentResult> results;
+    std::vector<queue::DocumentResult> results;
     bool ended = false; // the summary has been shown, or the session ends
     {
         converter::ConversionRun run;
-        ui::QueueProgressDialog dialog(request.documents, services.frontEndPath);
+        queue::QueueRun queue(request.documents, services.frontEndPath);
+        ui::QueueProgressDialog dialog(queue);
         if (arrivals != nullptr) {
-            arrivals->setListener([&dialog, arrivals] { dialog.append(arrivals->take()); });
+            arrivals->setListener([&queue, arrivals] { queue.append(arrivals->take()); });
         }
-        dialog.setQueueEnded([&](HWND window, const std::vector<ui::DocumentResult>& shown) {
+        queue.setQueueEnded([&](const std::vector<queue::DocumentResult>& shown) {
             // Documents arriving from now on run on their own.
             if (arrivals != nullptr) {
                 arrivals->setListener(nullptr);
             }
             ended = true;
-            endQueue(window, shown, request, services);
+            endQueue(dialog.hwnd(), shown, request, services);
         });
-        results = dialog.runAll(run);
-        ended = ended || dialog.sessionEnding();
+        queue.run(run, dialog);
+        ended = ended || queue.sessionEnding();
         if (arrivals != nullptr) {
+            // Documents that arrived after the queue's window had closed, or were never
+            // taken: reported not converted, so that none is lost.
             arrivals->setListener(nullptr);
-            appendUnrun(results, arrivals->take());
+            queue.addNotRun(arrivals->take());
         }
+        results = queue.results();
     }
     if (!ended) {
         endQueue(nullptr, results, request, services);
     }
 
-    QueueResult queue;
-    queue.endProgram = true;
-    for (const ui::DocumentResult& result : results) {
-        if (!ui::documentDone(result.outcome)) {
-            queue.endProgram = false;
-            queue.notConverted.push_back(result.input);
+    QueueResult result;
+    result.endProgram = true;
+    for (const queue::DocumentResult& document : results) {
+        if (!queue::documentDone(document.outcome)) {
+            result.endProgram = false;
+            result.notConverted.push_back(document.input);
         }
     }
-    return queue;
+    return result;
 }
 
 } // namespace app

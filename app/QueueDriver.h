@@ -9,7 +9,7 @@
 
 #include "app/ConversionRequest.h"
 #include "app/RunDriver.h"
-#include "options/QueuedDocument.h"
+#include "queue/QueuedDocument.h"
 
 namespace app {
 
@@ -20,7 +20,7 @@ public:
     // onArrival is called on the UI thread (inside the dialog's message loop) whenever
     // documents arrived; the queue then calls take(). Null: no more calls.
     virtual void setListener(std::function<void()> onArrival) = 0;
-    virtual std::vector<options::QueuedDocument> take() = 0;
+    virtual std::vector<queue::QueuedDocument> take() = 0;
 };
 
 struct QueueResult {

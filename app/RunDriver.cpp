@@ -3,11 +3,9 @@
 #include <shellapi.h>
 
 #include "converter/ConverterContract.h"
-#include "converter/RunLog.h"
 #include "options/ArgumentQuoting.h"
 #include "res/resource.h"
 #include "win/ErrorMessage.h"
-#include "win/Handle.h"
 #include "win/Module.h"
 #include "base/StringTable.h"
 
@@ -21,31 +19,31 @@ std::wstring progressTitle(const std::wstring& quotedOutputPath)
 
 bool runConversion(const ConversionRequest& request, const RunDriverServices& services)
 {
+    if (request.documents.empty()) {
+        return false;
+    }
+    const queue::QueuedDocument& document = request.documents.front();
+    const std::wstring quotedOutputPath = options::quotedArgument(document.output);
+    queue::PreparedRun prepared = queue::prepareRun(document, services.frontEndPath);
     LaunchSetup setup;
-    setup.run.killEventName = converter::newKillEventName();
-    const std::wstring frontEndPath = services.frontEndPath.empty() ? win::modulePath() : services.frontEndPath;
-    setup.run.commandLine = converter::converterCommandLine(frontEndPath, setup.run.killEventName, request.converterArguments);
-
-    win::UniqueHandle logFile = converter::createRunLog(request.logPath, setup.run.logOpenError);
-    setup.run.logFile = logFile.get();
-    setup.run.logPath = request.logPath;
+    setup.run = prepared.setup;
 
     std::unique_ptr<RunLauncher> launcher = services.createLauncher();
-    setup.title = progressTitle(request.quotedOutputPath);
-    setup.documentName = win::fileNamePart(options::unquotedArgument(request.quotedOutputPath));
+    setup.title = progressTitle(quotedOutputPath);
+    setup.documentName = win::fileNamePart(document.output);
     setup.statusText = base::loadString(IDS_STARTING_CONVERSION);
 
     const converter::RunResult result = launcher->launch(setup);
 
     // The worker has ended: nothing else touches the log any more.
-    logFile.reset();
+    prepared.logFile.reset();
 
     bool endProgram = false;
     if (result.end == converter::RunEnd::Closed) {
         if (result.exitCode == converter::kExitSuccess && !result.waitFailed) {
             endProgram = true;
             if (request.openAfterConversion) {
-                services.openOutput(request.quotedOutputPath);
+                services.openOutput(quotedOutputPath);
             }
         }
     } else if (result.end == converter::RunEnd::NotStarted) {

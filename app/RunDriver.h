@@ -42,7 +42,8 @@ RunDriverServices defaultRunDriverServices();
 // The title of the progress dialog: the output's file name in string 205.
 std::wstring progressTitle(const std::wstring& quotedOutputPath);
 
-// Returns true when the program is to end (the converter exited with 0).
+// Converts the request's one document; returns true when the program is to end (the
+// converter exited with 0).
 bool runConversion(const ConversionRequest& request, const RunDriverServices& services);
 bool runConversion(const ConversionRequest& request);
 

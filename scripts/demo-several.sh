@@ -16,7 +16,7 @@ demo="$build/demo-several"
 export WINEPREFIX="$build/demo-prefix"
 rm -rf "$demo" && mkdir -p "$demo"
 cp "$build/dist/korvello-gui.exe" "$build/dist/langmap.txt" "$demo/"
-cp "$build/tools/korvello/korvello.exe" "$demo/korvello.exe"
+cp "$build/reference/korvello.exe" "$demo/korvello.exe"
 i=1
 while [ "$i" -lt "$count" ]; do
     cp "$build/samples/sample.pdf" "$demo/report $(printf %02d "$i").pdf"

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the front end and starts it on a demo folder under Wine. The folder holds
 # the product (dist/), the reference converter (Ghostscript and DjVuLibre) as
-# korvello.exe and the sample PDF the build made from tools/korvello/samples/sample.ps.
+# korvello.exe and the sample PDF the build made from reference/samples/sample.ps.
 # Without a display it runs under Xvfb, walks through one conversion, saves
 # screenshots in shots/ (or the folder given as the first argument) and prints what
 # the conversion produced, as DjVuLibre's own tools see it.
@@ -14,7 +14,7 @@ demo="$build/demo"
 export WINEPREFIX="$build/demo-prefix"
 mkdir -p "$demo"
 cp "$build/dist/korvello-gui.exe" "$build/dist/langmap.txt" "$demo/"
-cp "$build/tools/korvello/korvello.exe" "$demo/korvello.exe"
+cp "$build/reference/korvello.exe" "$demo/korvello.exe"
 cp "$build/samples/sample.pdf" "$demo/sample.pdf"
 rm -f "$demo/sample.djvu"
 

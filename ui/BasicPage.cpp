@@ -7,19 +7,12 @@
 #include <vector>
 
 #include "options/ArgumentQuoting.h"
-#include "ui/DocumentQueue.h"
+#include "queue/QueuedDocument.h"
 #include "ui/FileDialogs.h"
 #include "base/StringTable.h"
 #include "win/Handle.h"
 
 namespace ui {
-
-std::wstring deriveOutputName(const std::wstring& inputPath)
-{
-    const wchar_t* extension = PathFindExtensionW(inputPath.c_str());
-    const size_t cut = extension != nullptr ? static_cast<size_t>(extension - inputPath.c_str()) : inputPath.size();
-    return inputPath.substr(0, cut) + L".djvu";
-}
 
 std::wstring BasicPage::inputText() const
 {
@@ -35,7 +28,7 @@ void BasicPage::setInputFile(const std::wstring& path)
 {
     control(IDC_BASIC_INPUT).setText(path);
     if (outputText().empty()) {
-        control(IDC_BASIC_OUTPUT).setText(deriveOutputName(path));
+        control(IDC_BASIC_OUTPUT).setText(queue::deriveOutputName(path));
     }
 }
 
@@ -62,7 +55,7 @@ bool BasicPage::onInit()
     if (files.size() >= 2) {
         control(IDC_BASIC_OUTPUT).setText(files[1]);
     } else if (files.size() == 1) {
-        control(IDC_BASIC_OUTPUT).setText(deriveOutputName(files[0]));
+        control(IDC_BASIC_OUTPUT).setText(queue::deriveOutputName(files[0]));
     } else {
         control(IDC_BASIC_OUTPUT).setText(std::wstring());
     }
@@ -86,7 +79,7 @@ void BasicPage::showDocuments(std::vector<std::wstring> inputs, const std::wstri
     }
     if (documents_.size() == 1) {
         control(IDC_BASIC_INPUT).setText(documents_.front());
-        control(IDC_BASIC_OUTPUT).setText(queuedOutputPath(outputFolder, documents_.front()));
+        control(IDC_BASIC_OUTPUT).setText(queue::queuedOutputPath(outputFolder, documents_.front()));
     }
 }
 

@@ -1,6 +1,6 @@
 // The Basic page (template 107): input and output file names and the nine most used
 // converter options. The option rules live in options::BasicOptions; this page owns
-// the file names, the file dialogs and the output-name derivation.
+// the file names and the file dialogs; outputs are named as queue/ names them.
 #pragma once
 
 #include <windows.h>
@@ -18,9 +18,6 @@
 #include "win/Dialog.h"
 
 namespace ui {
-
-// The input path cut at its extension (as PathFindExtensionW finds it) plus ".djvu".
-std::wstring deriveOutputName(const std::wstring& inputPath);
 
 class BasicPage : public win::PropertyPage {
 public:

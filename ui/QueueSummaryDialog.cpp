@@ -36,36 +36,31 @@ void setCell(HWND list, int row, int column, const std::wstring& text)
 
 } // namespace
 
-QueueSummaryDialog::QueueSummaryDialog(std::vector<DocumentResult> results, Opener opener)
+QueueSummaryDialog::QueueSummaryDialog(std::vector<queue::DocumentResult> results, Opener opener)
     : results_(std::move(results)), opener_(std::move(opener))
 {
 }
 
 INT_PTR QueueSummaryDialog::show(HWND owner) { return runModal(IDD_QUEUE_SUMMARY, owner); }
 
-std::wstring QueueSummaryDialog::outcomeText(DocumentOutcome outcome)
+std::wstring QueueSummaryDialog::outcomeText(queue::DocumentOutcome outcome)
 {
     switch (outcome) {
-    case DocumentOutcome::Converted: return base::loadString(IDS_OUTCOME_CONVERTED);
-    case DocumentOutcome::ConvertedWithWarnings: return base::loadString(IDS_OUTCOME_WITH_WARNINGS);
-    case DocumentOutcome::Failed: return base::loadString(IDS_OUTCOME_FAILED);
-    case DocumentOutcome::Skipped: return base::loadString(IDS_OUTCOME_SKIPPED);
-    case DocumentOutcome::Cancelled: return base::loadString(IDS_OUTCOME_CANCELLED);
-    case DocumentOutcome::NotConverted: break;
+    case queue::DocumentOutcome::Converted: return base::loadString(IDS_OUTCOME_CONVERTED);
+    case queue::DocumentOutcome::ConvertedWithWarnings: return base::loadString(IDS_OUTCOME_WITH_WARNINGS);
+    case queue::DocumentOutcome::Failed: return base::loadString(IDS_OUTCOME_FAILED);
+    case queue::DocumentOutcome::Skipped: return base::loadString(IDS_OUTCOME_SKIPPED);
+    case queue::DocumentOutcome::Cancelled: return base::loadString(IDS_OUTCOME_CANCELLED);
+    case queue::DocumentOutcome::NotConverted: break;
     }
     return base::loadString(IDS_OUTCOME_NOT_CONVERTED);
-}
-
-bool QueueSummaryDialog::outputMade(DocumentOutcome outcome)
-{
-    return outcome == DocumentOutcome::Converted || outcome == DocumentOutcome::ConvertedWithWarnings;
 }
 
 bool QueueSummaryDialog::onInit()
 {
     int converted = 0;
-    for (const DocumentResult& result : results_) {
-        converted += outputMade(result.outcome) ? 1 : 0;
+    for (const queue::DocumentResult& result : results_) {
+        converted += queue::outputMade(result.outcome) ? 1 : 0;
     }
     control(IDC_SUMMARY_HEADLINE).setText(base::formatString(IDS_SUMMARY_HEADLINE,
         {converted, static_cast<int>(results_.size())}));
@@ -87,7 +82,7 @@ void QueueSummaryDialog::fillList()
         list.insertColumn(index++, base::loadString(column.header), column.format, win::scaleForDpi(column.width, dpi));
     }
     for (size_t i = 0; i < results_.size(); ++i) {
-        const DocumentResult& result = results_[i];
+        const queue::DocumentResult& result = results_[i];
         const int row = static_cast<int>(i);
         const std::wstring name = win::fileNamePart(result.input);
         LVITEMW entry = {};
@@ -95,7 +90,7 @@ void QueueSummaryDialog::fillList()
         entry.iItem = row;
         entry.pszText = const_cast<wchar_t*>(name.c_str());
         SendMessageW(list.hwnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
-        const bool ran = result.outcome != DocumentOutcome::Skipped && result.outcome != DocumentOutcome::NotConverted;
+        const bool ran = result.outcome != queue::DocumentOutcome::Skipped && result.outcome != queue::DocumentOutcome::NotConverted;
         setCell(list.hwnd(), row, 1,
             outcomeText(result.outcome) + (result.problem.empty() ? std::wstring() : L": " + result.problem));
         setCell(list.hwnd(), row, 2, ran ? std::to_wstring(result.warningCount) : std::wstring());
@@ -121,9 +116,9 @@ int QueueSummaryDialog::selectedRow() const
 void QueueSummaryDialog::updateButtons()
 {
     const int row = selectedRow();
-    const DocumentResult* result = row >= 0 ? &results_[static_cast<size_t>(row)] : nullptr;
+    const queue::DocumentResult* result = row >= 0 ? &results_[static_cast<size_t>(row)] : nullptr;
     control(IDC_SUMMARY_OPEN_OUTPUT).enable(result != nullptr && win::pathExists(result->output)
-        && (outputMade(result->outcome) || result->outcome == DocumentOutcome::Skipped));
+        && (queue::outputMade(result->outcome) || result->outcome == queue::DocumentOutcome::Skipped));
     control(IDC_SUMMARY_OPEN_FOLDER).enable(result != nullptr && win::isDirectory(win::folderOf(result->output)));
     control(IDC_SUMMARY_OPEN_LOG).enable(result != nullptr && !result->logPath.empty() && win::pathExists(result->logPath));
 }
@@ -139,7 +134,7 @@ bool QueueSummaryDialog::onCommand(int id, int /*code*/, HWND /*control*/)
     case IDC_SUMMARY_OPEN_FOLDER:
     case IDC_SUMMARY_OPEN_LOG:
         if (row >= 0 && control(id).isEnabled()) {
-            const DocumentResult& result = results_[static_cast<size_t>(row)];
+            const queue::DocumentResult& result = results_[static_cast<size_t>(row)];
             opener_(id == IDC_SUMMARY_OPEN_OUTPUT ? result.output
                     : id == IDC_SUMMARY_OPEN_FOLDER ? win::folderOf(result.output)
                                                     : result.logPath);

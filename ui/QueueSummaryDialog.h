@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/QueueOutcome.h"
+#include "queue/QueueOutcome.h"
 #include "win/Dialog.h"
 
 namespace ui {
@@ -18,14 +18,12 @@ class QueueSummaryDialog : public win::Dialog {
 public:
     // opener opens a file or a folder with the program the user has for it.
     using Opener = std::function<void(const std::wstring& path)>;
-    QueueSummaryDialog(std::vector<DocumentResult> results, Opener opener);
+    QueueSummaryDialog(std::vector<queue::DocumentResult> results, Opener opener);
 
     // Shows the summary modally until it is closed.
     INT_PTR show(HWND owner);
 
-    static std::wstring outcomeText(DocumentOutcome outcome);
-    // The documents whose output is there to open: converted, with or without warnings.
-    static bool outputMade(DocumentOutcome outcome);
+    static std::wstring outcomeText(queue::DocumentOutcome outcome);
 
 protected:
     bool onInit() override;
@@ -37,7 +35,7 @@ private:
     int selectedRow() const;
     void updateButtons();
 
-    std::vector<DocumentResult> results_;
+    std::vector<queue::DocumentResult> results_;
     Opener opener_;
 };
 

@@ -10,7 +10,7 @@
 #include "converter/ConverterContract.h"
 #include "options/ArgumentQuoting.h"
 #include "settings/SettingsStore.h"
-#include "ui/FileChecks.h"
+#include "queue/QueueCheck.h"
 #include "ui/HistoryMenu.h"
 #include "res/resource.h"
 #include "win/ErrorMessage.h"
@@ -203,25 +203,34 @@ bool SettingsSheet::onApply()
 
 bool SettingsSheet::confirmOne()
 {
-    converterArguments_ = composer_.composeCommandLine(true);
     const settings::GuiSettings chosen = misc_.settings();
-    logPath_ = chosen.runLogPath();
-    quotedOutputPath_ = options::quotedArgument(basic_.outputText());
+    queue::QueuedDocument document;
+    document.input = basic_.inputText();
+    document.output = basic_.outputText();
+    document.converterArguments = composer_.composeCommandLine(true);
+    document.logPath = chosen.runLogPath();
+    logPath_ = document.logPath;
+    quotedOutputPath_ = options::quotedArgument(document.output);
     openAfterConversion_ = chosen.openAfterConversion;
 
-    if (!validate()) {
+    if (!validate(document)) {
         return false;
     }
 
     storeChoices(chosen);
     documents_.inputs.clear();
-    queued_.clear();
+    queued_ = {document};
     // Documents handed over after this confirm join it with the same options.
-    recipe_ = options::QueueRecipe{composer_.composeParameterText(true), std::wstring(), logPath_, false};
+    recipe_ = queue::QueueRecipe{composer_.composeParameterText(true), std::wstring(), logPath_, false};
     arguments_.setFileArgument(0, basic_.inputText());
     arguments_.setFileArgument(1, basic_.outputText());
     confirmed_ = true;
     return true;
+}
+
+std::wstring SettingsSheet::converterArguments() const
+{
+    return queued_.size() == 1 ? queue::runArguments(queued_.front()) : std::wstring();
 }
 
 void SettingsSheet::storeChoices(const settings::GuiSettings& chosen)
@@ -234,41 +243,34 @@ void SettingsSheet::storeChoices(const settings::GuiSettings& chosen)
     store.close();
 }
 
-bool SettingsSheet::validate()
+bool SettingsSheet::validate(queue::QueuedDocument& document)
 {
-    ConfirmFiles files;
-    files.input = basic_.inputText();
-    files.output = basic_.outputText();
-    files.logPath = logPath_;
-    files.commandLineLength = converter::converterCommandLine(win::modulePath(),
-        converter::killEventName(UINT64_MAX), converterArguments_).size();
-    files.converterArguments = converterArguments_;
-
-    const FileCheck check = checkFiles(files);
+    const queue::QueueCheck checked = queue::checkQueue({document}, std::wstring(), win::modulePath());
+    const queue::FileCheck& check = checked.checks.front();
     switch (check.verdict) {
-    case FileVerdict::Accept:
+    case queue::FileVerdict::Accept:
         return true;
-    case FileVerdict::Refuse:
+    case queue::FileVerdict::Refuse:
         messageBox_(hwnd(), MB_OK | MB_ICONERROR, check.stringId, {check.insert});
         failAt(check.page, check.controlId);
         return false;
-    case FileVerdict::AskOverwrite:
+    case queue::FileVerdict::AskOverwrite:
         if (messageBox_(hwnd(), MB_YESNO | MB_ICONQUESTION, check.stringId, {check.insert}) != IDYES) {
             failAt(check.page, check.controlId);
             return false;
         }
-        converterArguments_ += converter::kForceOption;
+        document.replaceOutput = true;
         return true;
     }
     return false;
 }
 
-void SettingsSheet::failAt(CheckPage page, int controlId)
+void SettingsSheet::failAt(queue::CheckPage page, int controlId)
 {
-    if (page == CheckPage::Misc) {
+    if (page == queue::CheckPage::Misc) {
         showPage(kMiscPageIndex);
         SetFocus(misc_.item(controlId));
-    } else if (page == CheckPage::Basic) {
+    } else if (page == queue::CheckPage::Basic) {
         showPage(kBasicPageIndex);
         SetFocus(basic_.item(controlId));
     }

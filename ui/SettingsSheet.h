@@ -13,13 +13,13 @@
 
 #include "options/ArgumentSet.h"
 #include "options/CommandLineComposer.h"
-#include "options/QueuedDocument.h"
 #include "ui/DialogCommandLineBoxes.h"
 #include "settings/ParameterHistory.h"
 #include "settings/SettingsStore.h"
+#include "queue/FileChecks.h"
+#include "queue/QueuedDocument.h"
 #include "ui/AdvancedPage.h"
 #include "ui/BasicPage.h"
-#include "ui/FileChecks.h"
 #include "ui/MiscPage.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
@@ -50,14 +50,14 @@ public:
     // The conversion request of a confirmed sheet: the converter's whole argument text
     // (options, the quoted file names and, when the user agreed to replace the output,
     // " --force"), the output file in double quotes, the log path (empty: no log).
-    const std::wstring& converterArguments() const { return converterArguments_; }
+    std::wstring converterArguments() const;
     const std::wstring& quotedOutputPath() const { return quotedOutputPath_; }
     const std::wstring& logPath() const { return logPath_; }
     bool openAfterConversion() const { return openAfterConversion_; }
-    // Several documents confirmed: each one to convert (or to skip) and the recipe for
-    // documents joining later; empty for one document.
-    const std::vector<options::QueuedDocument>& queuedDocuments() const { return queued_; }
-    const options::QueueRecipe& queueRecipe() const { return recipe_; }
+    // The documents confirmed, one or several: each one to convert (or to skip) and the
+    // recipe for documents joining later; empty before a confirm.
+    const std::vector<queue::QueuedDocument>& queuedDocuments() const { return queued_; }
+    const queue::QueueRecipe& queueRecipe() const { return recipe_; }
 
     // Files handed over by other front ends join the documents shown (none twice). While
     // OK is being checked they wait; those that came during the confirming check are
@@ -91,7 +91,7 @@ private:
     void setIcons();
     void createHistoryButton();
     void onHistoryCommand(UINT command);
-    bool validate();
+    bool validate(queue::QueuedDocument& document);
     bool confirmOne();
     bool confirmSeveral();
     void leaveOut(const std::vector<size_t>& refused);
@@ -100,7 +100,7 @@ private:
     // Several documents shown, or the one in the input box (none when it is empty).
     std::vector<std::wstring> shownDocuments() const;
     // Shows the page of the box to fix and puts the focus into it.
-    void failAt(CheckPage page, int controlId);
+    void failAt(queue::CheckPage page, int controlId);
 
     options::ArgumentSet& arguments_;
     BasicPage basic_;
@@ -111,12 +111,11 @@ private:
     settings::ParameterHistory history_;
     std::wstring logPath_;
     std::wstring quotedOutputPath_;
-    std::wstring converterArguments_;
     bool openAfterConversion_ = false;
     DocumentSelection ownDocuments_;
     DocumentSelection& documents_;
-    std::vector<options::QueuedDocument> queued_;
-    options::QueueRecipe recipe_;
+    std::vector<queue::QueuedDocument> queued_;
+    queue::QueueRecipe recipe_;
 
     HWND historyButton_ = nullptr;
     win::UniqueIcon largeIcon_;

@@ -6,9 +6,8 @@
 
 #include <set>
 
-#include "converter/ConverterContract.h"
 #include "res/resource.h"
-#include "ui/DocumentQueue.h"
+#include "queue/QueueCheck.h"
 #include "win/FileSystem.h"
 #include "win/Module.h"
 
@@ -39,7 +38,7 @@ options::FileNames SettingsSheet::composedFileNames() const
     // Several documents: the command line of the first stands for them all.
     if (basic_.showsSeveral()) {
         const std::wstring& first = basic_.documents().front();
-        return options::FileNames{first, queuedOutputPath(basic_.outputText(), first)};
+        return options::FileNames{first, queue::queuedOutputPath(basic_.outputText(), first)};
     }
     return options::FileNames{basic_.inputText(), basic_.outputText()};
 }
@@ -117,19 +116,19 @@ void SettingsSheet::onDropFiles(HDROP drop)
 bool SettingsSheet::confirmSeveral()
 {
     const settings::GuiSettings chosen = misc_.settings();
-    options::QueueRecipe recipe;
+    queue::QueueRecipe recipe;
     recipe.parameterText = composer_.composeParameterText(true);
     const std::wstring folder = basic_.outputText();
     recipe.outputFolder = folder.empty() ? folder : win::fullPath(folder);
     recipe.logPath = chosen.runLogPath();
     std::set<std::wstring> usedLogs;
-    std::vector<options::QueuedDocument> documents;
+    std::vector<queue::QueuedDocument> documents;
     for (const std::wstring& input : basic_.documents()) {
-        documents.push_back(makeQueuedDocument(recipe, input, usedLogs));
+        documents.push_back(queue::makeQueuedDocument(recipe, input, usedLogs));
     }
 
-    const QueueCheck check = checkQueue(documents, recipe.outputFolder, win::modulePath());
-    if (check.refusal.verdict == FileVerdict::Refuse) {
+    const queue::QueueCheck check = queue::checkQueue(documents, recipe.outputFolder, win::modulePath());
+    if (check.refusal.verdict == queue::FileVerdict::Refuse) {
         messageBox_(hwnd(), MB_OK | MB_ICONERROR, check.refusal.stringId, {check.refusal.insert});
         failAt(check.refusal.page, check.refusal.controlId);
         return false;
@@ -140,23 +139,21 @@ bool SettingsSheet::confirmSeveral()
         if (messageBox_(hwnd(), MB_YESNO | MB_ICONERROR, IDS_DOCUMENTS_REFUSED, inserts) == IDYES) {
             leaveOut(check.refused);
         }
-        failAt(CheckPage::Basic, IDC_BASIC_INPUT);
+        failAt(queue::CheckPage::Basic, IDC_BASIC_INPUT);
         return false;
     }
     if (!check.existing.empty()) {
         const int answer = messageBox_(hwnd(), MB_YESNOCANCEL | MB_ICONQUESTION, IDS_OUTPUTS_EXIST,
             {std::to_wstring(check.existing.size()), std::to_wstring(documents.size())});
         if (answer != IDYES && answer != IDNO) {
-            failAt(CheckPage::Basic, IDC_BASIC_OUTPUT);
+            failAt(queue::CheckPage::Basic, IDC_BASIC_OUTPUT);
             return false;
         }
         // Made without leave to replace, those documents are to be skipped; Yes replaces.
         recipe.replaceExisting = answer == IDYES;
         for (const size_t index : check.existing) {
-            if (recipe.replaceExisting) {
-                documents[index].skip = false;
-                documents[index].converterArguments += converter::kForceOption;
-            }
+            documents[index].skip = !recipe.replaceExisting;
+            documents[index].replaceOutput = recipe.replaceExisting;
         }
     }
 

@@ -51,11 +51,11 @@ std::wstring scratchFolder()
     return folder + L"\\";
 }
 
-std::vector<options::QueuedDocument> documents(const std::wstring& folder, const std::wstring& scriptPath)
+std::vector<queue::QueuedDocument> documents(const std::wstring& folder, const std::wstring& scriptPath)
 {
-    std::vector<options::QueuedDocument> queued;
+    std::vector<queue::QueuedDocument> queued;
     for (int i = 0; i < kDocuments; ++i) {
-        options::QueuedDocument document;
+        queue::QueuedDocument document;
         document.input = folder + L"doc" + std::to_wstring(i) + L".pdf";
         document.output = folder + L"doc" + std::to_wstring(i) + L".djvu";
         document.logPath = folder + L"_korvello-doc" + std::to_wstring(i) + L".log";
@@ -68,12 +68,12 @@ std::vector<options::QueuedDocument> documents(const std::wstring& folder, const
 
 // The converter alone: each document's command line as the queue makes it, started with the
 // same flags as the front end starts it, its output going to NUL.
-double runAlone(const std::vector<options::QueuedDocument>& queued)
+double runAlone(const std::vector<queue::QueuedDocument>& queued)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     const HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
     const long long start = qpcNow();
-    for (const options::QueuedDocument& document : queued) {
+    for (const queue::QueuedDocument& document : queued) {
         std::wstring commandLine = converter::converterCommandLine(folderOfProgram() + L"bench_queue.exe",
             converter::newKillEventName(), document.converterArguments);
         STARTUPINFOW startup = {};
@@ -129,7 +129,7 @@ void printBreakdown(const std::wstring& reportPath, long long start, long long s
 }
 
 // The queue from its start until the summary shows (which a helper thread then closes).
-double runQueued(const std::vector<options::QueuedDocument>& queued)
+double runQueued(const std::vector<queue::QueuedDocument>& queued)
 {
     app::ConversionRequest request;
     request.documents = queued;
@@ -180,7 +180,7 @@ int wmain()
     const std::wstring folder = scratchFolder();
     const std::wstring scriptPath = folder + L"small.txt";
     testing_support::writeFileBytes(scriptPath, kScript);
-    const std::vector<options::QueuedDocument> queued = documents(folder, scriptPath);
+    const std::vector<queue::QueuedDocument> queued = documents(folder, scriptPath);
     runAlone(queued); // warms the converter's files up
     std::vector<double> ratios;
     for (int round = 0; round < kRounds; ++round) {

@@ -25,7 +25,7 @@ wineserver -p 2>/dev/null || true
 work="$build/bench-reference"
 rm -rf "$work" && mkdir -p "$work"
 cp "$build/dist/korvello-gui.exe" "$build/dist/langmap.txt" "$work/"
-cp "${KORVELLO_CONVERTER:-$build/tools/korvello/korvello.exe}" "$work/korvello.exe"
+cp "${KORVELLO_CONVERTER:-$build/reference/korvello.exe}" "$work/korvello.exe"
 cd "$work"
 manuals=""
 for page in bash find; do

@@ -19,7 +19,7 @@ cmake --build "$build" --target korvello-reference korvello-samples -- --no-prin
 export WINEPREFIX="$build/bench-prefix"
 ensure_display
 [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1 || true
-converter="${KORVELLO_CONVERTER:-$build/tools/korvello/korvello.exe}"
+converter="${KORVELLO_CONVERTER:-$build/reference/korvello.exe}"
 
 corpus="$build/corpus"
 mkdir -p "$corpus"
@@ -84,7 +84,7 @@ python3 "$project/bench/reference/page_match.py" looks.pdf looks.djvu
 # documents converted above, and the structure sample as PDF and as PostScript with
 # pdfmarks), its outline entries and labels found alike in the DjVu.
 cp "$build/samples/structure.pdf" structure.pdf
-cp "$project/tools/korvello/samples/structure.ps" structure.ps
+cp "$project/reference/samples/structure.ps" structure.ps
 # shellcheck disable=SC2086
 wine korvello.exe $defaults "$(winepath -w "$corpus/structure.pdf")" "$(winepath -w "$corpus/structure.djvu")" >/dev/null 2>&1
 # shellcheck disable=SC2086

@@ -24,7 +24,7 @@ command -v pdftotext >/dev/null || sh "$project/scripts/setup.sh" # installs pop
 converter="${KORVELLO_EXE:-}"
 if [ -z "$converter" ]; then
     cmake --build "$build" --target korvello-reference korvello-samples -- --no-print-directory -j2 >/dev/null
-    converter="$build/tools/korvello/korvello.exe"
+    converter="$build/reference/korvello.exe"
 fi
 export WINEPREFIX="$build/bench-prefix"
 ensure_display

@@ -12,6 +12,7 @@ struct LoopScript {
     int sheetsBuilt = 0;
     int sheetsAlive = 0;
     int maxSheetsAlive = 0;
+    std::deque<size_t> documentCounts; // documents of each request (none given: one)
     std::vector<std::wstring> requests;
 };
 
@@ -32,7 +33,13 @@ public:
     app::ConversionRequest request() const override
     {
         app::ConversionRequest request;
-        request.converterArguments = L"pass " + std::to_wstring(script_.sheetsBuilt);
+        size_t count = 1;
+        if (!script_.documentCounts.empty()) {
+            count = script_.documentCounts.front();
+            script_.documentCounts.pop_front();
+        }
+        request.documents.resize(count);
+        request.documents[0].converterArguments = L"pass " + std::to_wstring(script_.sheetsBuilt);
         return request;
     }
 
@@ -45,7 +52,13 @@ int runScript(LoopScript& script)
     app::MainLoopServices services;
     services.createSheet = [&] { return std::make_unique<ScriptedSheet>(script); };
     services.runConversion = [&](const app::ConversionRequest& request) {
-        script.requests.push_back(request.converterArguments);
+        script.requests.push_back(request.documents[0].converterArguments);
+        const bool end = script.runResults.front();
+        script.runResults.pop_front();
+        return end;
+    };
+    services.runQueue = [&](const app::ConversionRequest& request) {
+        script.requests.push_back(L"queue of " + std::to_wstring(request.documents.size()));
         const bool end = script.runResults.front();
         script.runResults.pop_front();
         return end;
@@ -89,4 +102,14 @@ TEST(MainLoop, CancelAfterFailedRunReturnsSheetResult)
     script.runResults = { false };
     EXPECT_EQ(runScript(script), 2);
     EXPECT_EQ(script.requests.size(), 1u);
+}
+
+TEST(MainLoop, OneDocumentRunsAloneSeveralRunAsAQueue)
+{
+    LoopScript script;
+    script.sheetResults = { 1, 1 };
+    script.documentCounts = { 3, 1 };
+    script.runResults = { false, true };
+    EXPECT_EQ(runScript(script), 1);
+    EXPECT_EQ(script.requests, (std::vector<std::wstring>{ L"queue of 3", L"pass 2" }));
 }

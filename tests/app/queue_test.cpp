@@ -16,9 +16,8 @@
 #include "support/DialogDriving.h"
 #include "app/QueueDriver.h"
 #include "base/StringTable.h"
-#include "converter/QueueTaskbar.h"
 #include "res/resource.h"
-#include "support/RecordingTaskbar.h"
+#include "support/QueuedStandIn.h"
 #include "support/StandInRun.h"
 #include "win/FileSystem.h"
 
@@ -28,18 +27,9 @@ using testing_support::listCellText;
 
 namespace {
 
-// A document whose stand-in plays the given script lines.
-options::QueuedDocument document(const std::wstring& name, const std::string& script)
+queue::QueuedDocument document(const std::wstring& name, const std::string& script)
 {
-    const std::wstring folder = temporaryDirectory() + L"queue_" + uniqueSuffix();
-    CreateDirectoryW(folder.c_str(), nullptr);
-    options::QueuedDocument queued;
-    queued.input = folder + L"\\" + name + L".pdf";
-    queued.output = folder + L"\\" + name + L".djvu";
-    queued.logPath = folder + L"\\_korvello-" + name + L".log";
-    queued.converterArguments = L"--standin-script=" + writeScript(script) + L" \"" + queued.input + L"\" \""
-        + queued.output + L"\"";
-    return queued;
+    return standInDocument(name, script);
 }
 
 struct ThreadWindows {
@@ -75,7 +65,7 @@ void press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id
 // timer of the queue's own thread (as the collector's window delivers them).
 class TestArrivals : public app::QueueArrivals {
 public:
-    std::vector<options::QueuedDocument> pending;
+    std::vector<queue::QueuedDocument> pending;
     std::atomic<bool> released{false};
 
     void setListener(std::function<void()> onArrival) override
@@ -89,7 +79,7 @@ public:
             current_ = nullptr;
         }
     }
-    std::vector<options::QueuedDocument> take() override { return std::move(pending); }
+    std::vector<queue::QueuedDocument> take() override { return std::move(pending); }
 
 private:
     static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD)
@@ -260,69 +250,4 @@ TEST(Queue, StoppingOnlyThisDocumentGoesOnWithTheNext)
     EXPECT_EQ(queue.report.count("kill"), 1);
     EXPECT_EQ(queue.report.count("start"), 2);
     EXPECT_EQ(queue.result.notConverted, std::vector<std::wstring>{request.documents[0].input});
-}
-
-TEST(Queue, StoppingTheWholeQueueLeavesTheRestNotConverted)
-{
-    app::ConversionRequest request;
-    request.documents = {document(L"one", "sleep 30000\n"), document(L"two", "line two\n"),
-        document(L"three", "line three\n")};
-    QueueHarness queue;
-    queue.run(request, [](HWND progress) { stopWithAnswer(progress, IDYES); });
-
-    ASSERT_EQ(queue.summary.size(), 3u);
-    EXPECT_EQ(queue.summary[0].outcome, outcome(IDS_OUTCOME_CANCELLED));
-    EXPECT_EQ(queue.summary[1].outcome, outcome(IDS_OUTCOME_NOT_CONVERTED));
-    EXPECT_EQ(queue.summary[2].outcome, outcome(IDS_OUTCOME_NOT_CONVERTED));
-    EXPECT_EQ(queue.report.count("start"), 1);
-    EXPECT_FALSE(queue.result.endProgram);
-    EXPECT_EQ(queue.result.notConverted.size(), 3u);
-}
-
-TEST(Queue, SkippedDocumentsAreListedAndNotRun)
-{
-    app::ConversionRequest request;
-    request.documents = {document(L"kept", "exit 10\n"), document(L"made", "line made\n")};
-    request.documents[0].skip = true;
-    QueueHarness queue;
-    queue.run(request, nullptr);
-
-    ASSERT_EQ(queue.summary.size(), 2u);
-    EXPECT_EQ(queue.summary[0].outcome, outcome(IDS_OUTCOME_SKIPPED));
-    EXPECT_EQ(queue.summary[1].outcome, outcome(IDS_OUTCOME_CONVERTED));
-    EXPECT_EQ(queue.report.count("start"), 1);
-    EXPECT_TRUE(queue.result.endProgram);
-    EXPECT_TRUE(queue.result.notConverted.empty());
-}
-
-TEST(Queue, WithoutTheConverterEachDocumentFailsWithTheReason)
-{
-    app::ConversionRequest request;
-    request.documents = {document(L"nowhere1", "line one\n"), document(L"nowhere2", "line two\n")};
-    QueueHarness queue;
-    queue.frontEndPath = temporaryDirectory() + L"no_such_folder\\korvello-gui.exe";
-    queue.run(request, nullptr);
-
-    ASSERT_EQ(queue.summary.size(), 2u);
-    for (const SummaryRow& row : queue.summary) {
-        // The system's reason after the outcome (the file or the path not found).
-        const std::wstring failed = outcome(IDS_OUTCOME_FAILED) + L": ";
-        EXPECT_EQ(row.outcome.substr(0, failed.size()), failed);
-        EXPECT_TRUE(row.outcome == failed + base::formatOsErrorText(ERROR_PATH_NOT_FOUND)
-            || row.outcome == failed + base::formatOsErrorText(ERROR_FILE_NOT_FOUND)) << row.outcome.c_str();
-    }
-    EXPECT_EQ(queue.result.notConverted.size(), 2u);
-}
-
-TEST(Queue, TheTaskbarShowsTheWholeQueue)
-{
-    auto calls = std::make_shared<std::vector<std::string>>();
-    RecordingTaskbar button(calls);
-    converter::QueueTaskbar taskbar;
-    taskbar.attach(&button);
-    taskbar.setDocument(3, 12); // document 4 of 12
-    taskbar.setProgress(5, 10);
-    taskbar.setIndeterminate();
-    taskbar.setError(10, 10);
-    EXPECT_EQ(*calls, (std::vector<std::string>{"progress 3500/12000", "progress 3000/12000", "error 4000/12000"}));
 }

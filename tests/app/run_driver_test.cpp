@@ -79,8 +79,11 @@ Outcome runWith(const app::ConversionRequest& request, RunRecord& record, conver
 app::ConversionRequest bookRequest()
 {
     app::ConversionRequest request;
-    request.quotedOutputPath = L"\"C:\\out\\book.djvu\"";
-    request.converterArguments = L"--dpi=300 \"C:\\in\\book.pdf\" \"C:\\out\\book.djvu\"";
+    queue::QueuedDocument book;
+    book.input = L"C:\\in\\book.pdf";
+    book.output = L"C:\\out\\book.djvu";
+    book.converterArguments = L"--dpi=300 \"C:\\in\\book.pdf\" \"C:\\out\\book.djvu\"";
+    request.documents = {book};
     return request;
 }
 
@@ -93,14 +96,14 @@ TEST(RunDriver, CommandLineTitleAndStatus)
     const app::LaunchSetup& setup = record.setup;
     const std::wstring prefix = L"\"C:\\Tools\\Gui\\korvello.exe\" --killevent=";
     ASSERT_EQ(setup.run.commandLine.substr(0, prefix.size()), prefix);
-    EXPECT_EQ(setup.run.commandLine, prefix + setup.run.killEventName + L" " + bookRequest().converterArguments);
+    EXPECT_EQ(setup.run.commandLine, prefix + setup.run.killEventName + L" " + bookRequest().documents[0].converterArguments);
     EXPECT_EQ(setup.title, L"book.djvu - Korvello Converter");
     EXPECT_EQ(setup.statusText, L"Starting conversion...");
     EXPECT_EQ(setup.run.logFile, nullptr);
     EXPECT_EQ(setup.run.logPath, L"");
 
     app::ConversionRequest empty = bookRequest();
-    empty.converterArguments.clear();
+    empty.documents[0].converterArguments.clear();
     runWith(empty, record, converter::RunEnd::Closed, 0);
     EXPECT_EQ(record.setup.run.commandLine.back(), L' ') << "an empty parameter text leaves the trailing space";
 }
@@ -141,7 +144,7 @@ TEST(RunDriver, LogFileIsCreatedTruncatedAndClosedBeforeReturn)
         old << "an older and much longer log";
     }
     app::ConversionRequest request = bookRequest();
-    request.logPath = log.wstring();
+    request.documents[0].logPath = log.wstring();
     RunRecord record;
     runWith(request, record, converter::RunEnd::Closed, 0);
     EXPECT_TRUE(record.logWritable);
@@ -154,15 +157,15 @@ TEST(RunDriver, LogFileIsCreatedTruncatedAndClosedBeforeReturn)
 TEST(RunDriver, UnwritableLogPathRunsWithoutLogAndHandsOnTheReason)
 {
     app::ConversionRequest request = bookRequest();
-    request.logPath = (scratchDirectory() / L"missing-folder" / L"run.log").wstring();
+    request.documents[0].logPath = (scratchDirectory() / L"missing-folder" / L"run.log").wstring();
     RunRecord record;
     const Outcome outcome = runWith(request, record, converter::RunEnd::Closed, 0);
     EXPECT_EQ(record.setup.run.logFile, nullptr);
-    EXPECT_EQ(record.setup.run.logPath, request.logPath);
+    EXPECT_EQ(record.setup.run.logPath, request.documents[0].logPath);
     EXPECT_EQ(record.setup.run.logOpenError, static_cast<DWORD>(ERROR_PATH_NOT_FOUND)) << "said in the progress dialog";
     EXPECT_TRUE(outcome.errors.empty());
     EXPECT_TRUE(outcome.endProgram);
-    EXPECT_FALSE(std::filesystem::exists(request.logPath));
+    EXPECT_FALSE(std::filesystem::exists(request.documents[0].logPath));
 }
 
 TEST(RunDriver, OutcomeTable)

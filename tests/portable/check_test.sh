@@ -50,7 +50,7 @@ printf 'Fatal: disk full\n' >"$out/inline-option-output.txt"
 "$check" "$out/inline-option.txt" "$out/inline-option-output.txt" >"$out/inline-option.out"
 grep -q "Warning  *Disk problem" "$out/inline-option.out" || fail "(?i)warning|fatal does not decide Fatal: $(cat "$out/inline-option.out")"
 
-# Real output of the reference converter (tools/korvello) in cases that go wrong: each
+# Real output of the reference converter (reference/) in cases that go wrong: each
 # reason must be a warning or an error row, in both languages; the front end's default
 # options raise no warning.
 cd "$here/reference"

@@ -5,8 +5,10 @@
 
 #include <string>
 
-#include "DocumentStructure.h"
-#include "JsonValue.h"
+#include "reference/text/DocumentStructure.h"
+#include "reference/text/JsonValue.h"
+
+using namespace reference;
 
 namespace {
 

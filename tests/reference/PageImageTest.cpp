@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "PageImage.h"
+#include "reference/page/PageImage.h"
 #include "support/ScratchFiles.h"
+
+using namespace reference;
 
 namespace {
 

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
-#include "PageImage.h"
+#include "reference/page/PageImage.h"
 #include "RunTool.h"
-#include "ToolHost.h"
+#include "reference/host/ToolHost.h"
+
+using namespace reference;
 
 namespace {
 

@@ -18,10 +18,12 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
-#include "ToolHost.h"
+#include "reference/host/ToolHost.h"
 #include "res/resource.h"
 #include "win/Handle.h"
 #include "base/Text.h"
+
+using namespace reference;
 
 namespace {
 
@@ -701,7 +703,7 @@ TEST(ReferenceConverter, TheBooksOutlinePageLabelsAndInformationReachTheDjVu)
     const std::wstring postScript = windowsPathOf(KORVELLO_STRUCTURE_PS);
     for (const auto& [options, input] : {std::pair{L"--words", samplePath(L"structure.pdf")},
              std::pair{L"--words", postScript}, std::pair{L"--no-texts", postScript}}) {
-        SCOPED_TRACE(toUtf8(options + (L" " + input)));
+        SCOPED_TRACE(base::toUtf8(options + (L" " + input)));
         const std::wstring output = installation.path(L"structure.djvu");
         DeleteFileW(output.c_str());
         ConverterProcess converter(installation, L"--dpi=72 " + std::wstring(options) + L" " + quoted(input) + L" "
@@ -739,7 +741,7 @@ TEST(ReferenceConverter, ADocumentWithoutAStructureGetsNone)
         EXPECT_EQ(std::string::npos, converter.output().find("Notice")) << converter.output();
         const ToolResult shown = tools.run("djvused", {L"-e", L"print-outline; print-meta", tools.path(output)});
         EXPECT_EQ(0, shown.exitCode);
-        EXPECT_EQ("", joinedLines(shown)) << toUtf8(sample);
-        EXPECT_EQ((std::vector<std::string>{"", ""}), pageTitles(tools, output)) << toUtf8(sample);
+        EXPECT_EQ("", joinedLines(shown)) << base::toUtf8(sample);
+        EXPECT_EQ((std::vector<std::string>{"", ""}), pageTitles(tools, output)) << base::toUtf8(sample);
     }
 }

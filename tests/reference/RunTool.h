@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "ToolHost.h"
+#include "reference/host/ToolHost.h"
 
-inline int runTool(ToolHost& host, const std::string& tool, const std::vector<std::wstring>& arguments)
+inline int runTool(reference::ToolHost& host, const std::string& tool, const std::vector<std::wstring>& arguments)
 {
     auto job = host.start(tool, arguments);
     if (!job) {

@@ -10,12 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "DjVuChunks.h"
-#include "PageImage.h"
-#include "SharedShapes.h"
+#include "reference/djvu/DjVuChunks.h"
+#include "reference/page/PageImage.h"
+#include "reference/djvu/SharedShapes.h"
+#include "reference/host/Files.h"
 #include "RunTool.h"
-#include "ToolHost.h"
+#include "reference/host/ToolHost.h"
 #include "e2e/E2eSupport.h"
+
+using namespace reference;
 
 namespace {
 

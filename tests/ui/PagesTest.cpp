@@ -12,17 +12,6 @@
 #include "ui/SettingsSheet.h"
 #include "res/resource.h"
 
-TEST(OutputName, DerivedFromTheInputExtension)
-{
-    EXPECT_EQ(L"C:\\docs\\a.djvu", ui::deriveOutputName(L"C:\\docs\\a.pdf"));
-    EXPECT_EQ(L"C:\\docs\\a.b.djvu", ui::deriveOutputName(L"C:\\docs\\a.b.pdf"));
-    EXPECT_EQ(L"C:\\rel.2\\readme.djvu", ui::deriveOutputName(L"C:\\rel.2\\readme"));
-    EXPECT_EQ(L"C:\\y\\scan.djvu", ui::deriveOutputName(L"C:\\y\\scan"));
-    // A "." with a space after it starts no extension.
-    EXPECT_EQ(L"C:\\y\\a.b c.djvu", ui::deriveOutputName(L"C:\\y\\a.b c"));
-    EXPECT_EQ(L".djvu", ui::deriveOutputName(L""));
-}
-
 TEST(FileDialogStart, DirectoryOrDirectoryPartAndWholeText)
 {
     wchar_t temp[MAX_PATH + 1] = {};

@@ -15,7 +15,7 @@
 #include "support/DropTarget.h"
 #include "settings/SettingsStore.h"
 #include "settings/TestKey.h"
-#include "ui/FileChecks.h"
+#include "queue/FileChecks.h"
 #include "ui/SettingsSheet.h"
 #include "res/resource.h"
 #include "win/Window.h"
@@ -375,7 +375,7 @@ TEST(SheetConfirm, AnOptionWithALineBreakStaysOneArgumentAndAStrayWordIsRefused)
     ASSERT_EQ(1u, recorder.messages.size());
     EXPECT_EQ(static_cast<UINT>(IDS_STRAY_ARGUMENT), recorder.messages[0].stringId);
     EXPECT_EQ(L"report", recorder.messages[0].insert);
-    const std::vector<std::wstring> words = ui::splitByPlatform(sheet.converterArguments());
+    const std::vector<std::wstring> words = queue::splitByPlatform(sheet.converterArguments());
     ASSERT_GE(words.size(), 3u);
     EXPECT_EQ(words[words.size() - 3], L"--title=Annual report");
     EXPECT_EQ(words[words.size() - 2], input);

@@ -10,7 +10,6 @@
 #include "settings/SettingsStore.h"
 #include "settings/TestKey.h"
 #include "support/DropTarget.h"
-#include "ui/DocumentQueue.h"
 #include "ui/SettingsSheet.h"
 
 #include <set>
@@ -85,8 +84,8 @@ TEST(SeveralDocuments, ExistingOutputsAskOnceYesReplacesNoSkipsCancelStays)
         ASSERT_EQ(1, result);
         const auto& queued = sheet.queuedDocuments();
         EXPECT_EQ(answer == IDNO, queued[1].skip);
-        EXPECT_EQ(answer == IDYES, endsWith(queued[1].converterArguments, converter::kForceOption));
-        EXPECT_FALSE(queued[0].skip || endsWith(queued[0].converterArguments, converter::kForceOption));
+        EXPECT_EQ(answer == IDYES, endsWith(queue::runArguments(queued[1]), converter::kForceOption));
+        EXPECT_FALSE(queued[0].skip || endsWith(queue::runArguments(queued[0]), converter::kForceOption));
         EXPECT_EQ(answer == IDYES, sheet.queueRecipe().replaceExisting);
     }
 }
@@ -173,16 +172,6 @@ TEST(SeveralDocuments, HandedOverFilesJoinOnceAndDroppedFilesReplace)
     }
 }
 
-TEST(SeveralDocuments, LogNamesStayApart)
-{
-    std::set<std::wstring> used;
-    EXPECT_EQ(L"C:\\t\\_k-report.log", ui::documentLogPath(L"C:\\t\\_k.log", L"D:\\x\\report.pdf", used));
-    EXPECT_EQ(L"C:\\t\\_k-report.ps.log", ui::documentLogPath(L"C:\\t\\_k.log", L"D:\\y\\report.ps", used));
-    EXPECT_EQ(L"C:\\t\\_k-REPORT.ps-3.log", ui::documentLogPath(L"C:\\t\\_k.log", L"D:\\z\\REPORT.ps", used));
-    EXPECT_EQ(L"", ui::documentLogPath(L"", L"D:\\x\\report.pdf", used));
-    EXPECT_EQ(L"E:\\out\\a.djvu", ui::queuedOutputPath(L"E:\\out\\", L"D:\\x\\a.pdf"));
-}
-
 // Files handed over while OK asks its question wait: what was checked is what is confirmed.
 TEST(SeveralDocuments, FilesHandedOverDuringTheCheckWaitForItsEnd)
 {
@@ -209,7 +198,8 @@ TEST(SeveralDocuments, FilesHandedOverDuringTheCheckWaitForItsEnd)
         } else {
             EXPECT_EQ(1, result);
             EXPECT_EQ(std::vector<std::wstring>{late}, sheet.lateDocuments());
-            EXPECT_TRUE(sheet.queuedDocuments().empty());
+            ASSERT_EQ(1u, sheet.queuedDocuments().size());
+            EXPECT_EQ(a, sheet.queuedDocuments()[0].input);
         }
     }
 }

@@ -1,0 +1,27 @@
+// The checks made on the documents of a conversion when the user confirms, free of
+// windows: each document checked as one is (FileChecks), and no two writing one output.
+// One document is a list of one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "queue/FileChecks.h"
+#include "queue/QueuedDocument.h"
+
+namespace queue {
+
+struct QueueCheck {
+    FileCheck refusal;                // a refusal of them all (a missing output folder)
+    std::vector<FileCheck> checks;    // each document's own check, in order
+    std::vector<size_t> refused;      // documents that cannot be converted
+    std::wstring refusedText;         // one line each: the document's name and why
+    std::vector<size_t> existing;     // documents whose output exists
+};
+
+// Checks every document as the sheet checks one, and that no two share an output.
+// frontEndPath and the kill event's longest name give the command line's length.
+QueueCheck checkQueue(const std::vector<QueuedDocument>& documents, const std::wstring& outputFolder,
+    const std::wstring& frontEndPath);
+
+} // namespace queue

@@ -1,0 +1,92 @@
+#include "queue/QueuedDocument.h"
+
+#include <shlwapi.h>
+
+#include "converter/ConverterContract.h"
+#include "converter/RunLog.h"
+#include "options/ArgumentQuoting.h"
+#include "win/FileSystem.h"
+#include "win/Module.h"
+
+namespace queue {
+
+namespace {
+
+// The text before the extension, as the output's name is derived.
+size_t extensionStart(const std::wstring& path)
+{
+    const wchar_t* extension = PathFindExtensionW(path.c_str());
+    return extension != nullptr ? static_cast<size_t>(extension - path.c_str()) : path.size();
+}
+
+} // namespace
+
+std::wstring deriveOutputName(const std::wstring& inputPath)
+{
+    return inputPath.substr(0, extensionStart(inputPath)) + L".djvu";
+}
+
+std::wstring queuedOutputPath(const std::wstring& outputFolder, const std::wstring& input)
+{
+    const std::wstring beside = deriveOutputName(input);
+    if (outputFolder.empty()) {
+        return beside;
+    }
+    const bool separated = outputFolder.back() == L'\\' || outputFolder.back() == L'/';
+    return outputFolder + (separated ? L"" : L"\\") + win::fileNamePart(beside);
+}
+
+std::wstring documentLogPath(const std::wstring& configuredLog, const std::wstring& input, std::set<std::wstring>& used)
+{
+    if (configuredLog.empty()) {
+        return configuredLog;
+    }
+    const size_t cut = extensionStart(configuredLog);
+    const std::wstring head = configuredLog.substr(0, cut) + L"-";
+    const std::wstring tail = configuredLog.substr(cut);
+    const std::wstring name = win::fileNamePart(input);
+    const std::wstring stem = name.substr(0, extensionStart(name));
+    std::wstring candidate = head + stem + tail;
+    for (int number = 2; !used.insert(win::pathKey(candidate)).second; ++number) {
+        candidate = head + name + (number == 2 ? L"" : L"-" + std::to_wstring(number)) + tail;
+    }
+    return candidate;
+}
+
+QueuedDocument makeQueuedDocument(const QueueRecipe& recipe, const std::wstring& input, std::set<std::wstring>& usedLogs)
+{
+    QueuedDocument document;
+    document.input = input;
+    document.output = queuedOutputPath(recipe.outputFolder, input);
+    document.logPath = documentLogPath(recipe.logPath, input, usedLogs);
+    document.converterArguments = recipe.parameterText;
+    if (!document.converterArguments.empty()) {
+        document.converterArguments.push_back(L' ');
+    }
+    document.converterArguments += options::quotedArgument(document.input) + L" " + options::quotedArgument(document.output);
+    if (win::pathExists(document.output)) {
+        document.replaceOutput = recipe.replaceExisting;
+        document.skip = !recipe.replaceExisting;
+    }
+    return document;
+}
+
+std::wstring runArguments(const QueuedDocument& document)
+{
+    return document.replaceOutput ? document.converterArguments + converter::kForceOption : document.converterArguments;
+}
+
+PreparedRun prepareRun(const QueuedDocument& document, const std::wstring& frontEndPath)
+{
+    PreparedRun prepared;
+    converter::RunSetup& setup = prepared.setup;
+    setup.killEventName = converter::newKillEventName();
+    setup.commandLine = converter::converterCommandLine(frontEndPath.empty() ? win::modulePath() : frontEndPath,
+        setup.killEventName, runArguments(document));
+    prepared.logFile = converter::createRunLog(document.logPath, setup.logOpenError);
+    setup.logFile = prepared.logFile.get();
+    setup.logPath = document.logPath;
+    return prepared;
+}
+
+} // namespace queue

@@ -1,0 +1,224 @@
+#include "reference/PagePipeline.h"
+
+#include "reference/djvu/DjVuChunks.h"
+#include "reference/host/Files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace reference {
+
+PagePipeline::PagePipeline(const Options& options, ToolHost& host, const PagePlanner& planner, const PageFiles& files,
+    ConsoleLines& console, RenderPasses& renderer, ShapeGroupCoder& shapes)
+    : options_(options), host_(host), planner_(planner), files_(files), console_(console), renderer_(renderer),
+      shapes_(shapes)
+{
+    // A page's job spends part of its time waiting (for its start through the dispatcher,
+    // for its files to be seen), so two more pages than cores keep every core busy.
+    SYSTEM_INFO system = {};
+    GetSystemInfo(&system);
+    workers_ = std::clamp(static_cast<int>(system.dwNumberOfProcessors) + 2, 1, 16);
+}
+
+void PagePipeline::startPages()
+{
+    int active = 0;
+    for (const auto& [page, task] : pages_) {
+        // A page whose marks only wait for the rest of its group takes no encoder, nor
+        // does one whose group was coded (its last runs are short): the renderer and the
+        // next pages go on meanwhile.
+        const bool parked = task.waitingForShapes && !task.tool.job && task.steps.empty();
+        active += task.done || parked || task.assembling ? 0 : 1;
+    }
+    for (int started = active; started < workers_ && nextPage_ <= renderer_.rendered(); ++started) {
+        PageTask task;
+        task.page = nextPage_++;
+        task.dpi = options_.dpi;
+        task.image = files_.image(task.page);
+        pages_.emplace(task.page, std::move(task));
+    }
+}
+
+// Reads the page's size; a page too large for DjVu is rendered again at the highest
+// resolution that fits; otherwise its encoding steps are planned.
+void PagePipeline::planPage(PageTask& task)
+{
+    int kind = 0;
+    if (!readPnmHeader(task.image, kind, task.width, task.height)) {
+        fail(console_, kExitRender, "the rendered image of page " + std::to_string(task.page) + " could not be read", nullptr);
+    }
+    const int side = std::max(task.width, task.height);
+    if (side > kDjVuMaxSide) {
+        if (task.rerendered || task.dpi * static_cast<long long>(kDjVuMaxSide) / side < 1) {
+            fail(console_, kExitEncode, "page " + std::to_string(task.page) + " is too large for DjVu at any resolution ("
+                + std::to_string(task.width) + " by " + std::to_string(task.height) + " pixels)", nullptr);
+        }
+        task.dpi = static_cast<int>(task.dpi * static_cast<long long>(kDjVuMaxSide) / side);
+        task.rerendered = true;
+        console_.say("   **** Notice: page " + std::to_string(task.page) + " is too large for DjVu at "
+            + std::to_string(options_.dpi) + " dpi; it is encoded at " + std::to_string(task.dpi) + " dpi.");
+        DeleteFileW(task.image.c_str());
+        task.image = files_.file(L"large", task.page, L".pnm");
+        std::vector<std::wstring> arguments = renderer_.rendererOptions();
+        arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi),
+            L"-dFirstPage=" + std::to_wstring(task.page), L"-dLastPage=" + std::to_wstring(task.page),
+            L"-sDEVICE=pnmraw", L"-o", tool(task.image), tool(options_.input)});
+        task.steps.push_back({"gs", arguments});
+        return;
+    }
+    std::string problem;
+    if (!planner_.planEncoding(task.page, task.image, task.dpi, task.steps, problem, task.shared)) {
+        fail(console_, kExitRender, problem, nullptr);
+    }
+    task.planned = true;
+    if (planner_.sharesShapes()) {
+        task.waitingForShapes = true;
+        shapes_.collect(task);
+        if (!writeWholeFile(planner_.annotatedFile(task.page), djvuPage(task.shared.width, task.shared.height,
+                task.shared.dpi, {}, {}))) {
+            fail(console_, kExitEncode, "page " + std::to_string(task.page) + " could not be written", nullptr);
+        }
+    }
+}
+
+// The page's text and links, once the text pass has finished the page.
+bool PagePipeline::annotatePage(PageTask& task)
+{
+    if (!renderer_.annotationsReady(task.page)) {
+        return false;
+    }
+    const auto* links = renderer_.links(task.page);
+    const std::string areas = links == nullptr ? std::string()
+        : mapAreas(*links, task.height, static_cast<double>(task.dpi) / options_.dpi);
+    const std::string script = planner_.annotationScript(readWholeFile(files_.text(task.page)), areas, task.width,
+        task.height, task.dpi);
+    if (!script.empty()) {
+        const std::wstring scriptFile = files_.file(L"annotations", task.page, L".djvused");
+        if (!writeWholeFile(scriptFile, script)) {
+            fail(console_, kExitEncode, "the text of page " + std::to_string(task.page) + " could not be written", nullptr);
+        }
+        for (auto& step : planner_.annotationSteps(task.page, scriptFile, script.find("set-txt") != std::string::npos)) {
+            task.steps.push_back(std::move(step));
+        }
+    }
+    task.annotated = true;
+    return true;
+}
+
+void PagePipeline::finishPage(PageTask& task)
+{
+    shapes_.completePage(task);
+    DeleteFileW(task.image.c_str());
+    for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
+             {L"mask", L".jb2"}, {L"notes", L".djvu"},
+             {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"},
+             {L"annotations", L".djvused"}, {L"check", L".txt"}}) {
+        DeleteFileW(files_.file(stem, task.page, extension).c_str());
+    }
+    task.done = true;
+}
+
+// One step further for the page: its running tool polled, the next tool started, or
+// the next stage begun. True when something happened.
+bool PagePipeline::advancePage(PageTask& task)
+{
+    if (task.tool.job) {
+        std::vector<std::string> lines;
+        const bool ended = task.tool.job->poll(lines);
+        task.tool.keep(lines);
+        if (!ended) {
+            return !lines.empty();
+        }
+        if (task.tool.job->exitCode() != 0) {
+            fail(console_, kExitEncode, "encoding page " + std::to_string(task.page) + " failed: " + task.tool.name
+                + " ended with exit code " + std::to_string(task.tool.job->exitCode()), &task.tool);
+        }
+        if (task.readingText) {
+            task.readingText = false;
+            // djvutxt writes the page's text, or "failed", into the file.
+            if (readWholeFile(files_.file(L"check", task.page, L".txt")).rfind("(page", 0) != 0) {
+                console_.say("   **** Notice: the hidden text of page " + std::to_string(task.page)
+                    + " could not be read back and was left out of the page.");
+                task.steps.push_back(planner_.textRemovalStep(task.page));
+            }
+        }
+        task.tool.job.reset();
+        task.tool.lines.clear();
+    }
+    if (!task.planned && task.steps.empty()) {
+        planPage(task);
+    }
+    if (task.planned && !task.annotated) {
+        annotatePage(task); // with the encoding when the page's text is there, else after it
+    }
+    if (!task.steps.empty()) {
+        // The page's tools run as one job, so a page costs one job start.
+        task.tool.name = task.steps.back().tool;
+        task.readingText = std::any_of(task.steps.begin(), task.steps.end(),
+            [](const Step& step) { return step.tool == "djvutxt"; });
+        task.tool.job = host_.startChain({task.steps.begin(), task.steps.end()});
+        if (!task.tool.job) {
+            fail(console_, kExitTools, task.tool.name + " could not be started", nullptr);
+        }
+        task.steps.clear();
+        return true;
+    }
+    if (task.planned && task.annotated && !task.waitingForShapes) {
+        finishPage(task);
+        return true;
+    }
+    return false;
+}
+
+// "Page N" once page N and every page before it is finished, or has done all it does
+// alone and waits for the rest of its group's shapes: the progress follows the pages
+// whatever the group's size, and the group is coded and its pages assembled afterwards.
+void PagePipeline::reportFinishedPages()
+{
+    for (auto next = pages_.find(reported_ + 1);
+         next != pages_.end() && (next->second.done || waitsForGroupOnly(next->second));
+         next = pages_.find(reported_ + 1)) {
+        ++reported_;
+        if (reported_ > console_.announced()) {
+            console_.announce(reported_); // the document had more pages than it said
+        }
+        console_.say("Page " + std::to_string(reported_));
+    }
+    for (auto task = pages_.begin(); task != pages_.end() && task->first <= reported_;) {
+        task = task->second.done ? pages_.erase(task) : std::next(task);
+    }
+}
+
+bool PagePipeline::waitsForGroupOnly(const PageTask& task)
+{
+    return task.waitingForShapes && task.annotated && !task.tool.job && task.steps.empty();
+}
+
+bool PagePipeline::advance()
+{
+    bool busy = false;
+    for (auto& [page, task] : pages_) {
+        if (!task.done) {
+            busy = advancePage(task) || busy;
+        }
+    }
+    return busy;
+}
+
+bool PagePipeline::allReported() const
+{
+    return !renderer_.rendering() && reported_ == renderer_.rendered() && nextPage_ > renderer_.rendered()
+        && pages_.empty();
+}
+
+std::vector<ToolJob*> PagePipeline::jobs() const
+{
+    std::vector<ToolJob*> jobs;
+    for (const auto& [page, task] : pages_) {
+        jobs.push_back(task.tool.job.get());
+    }
+    return jobs;
+}
+
+} // namespace reference

@@ -1,0 +1,282 @@
+#include "reference/RenderPasses.h"
+
+#include "reference/host/Files.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace reference {
+
+namespace {
+
+constexpr DWORD kPollMs = 10;
+
+bool startsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
+
+// Up to size bytes of the file from offset (from its end when offset is negative).
+std::string readPart(const std::wstring& path, long long offset, DWORD size)
+{
+    std::string bytes;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    LARGE_INTEGER length = {};
+    GetFileSizeEx(file, &length);
+    LARGE_INTEGER from = {};
+    from.QuadPart = offset >= 0 ? offset : std::max(0LL, length.QuadPart + offset);
+    bytes.resize(size);
+    DWORD read = 0;
+    if (!SetFilePointerEx(file, from, nullptr, FILE_BEGIN) || !ReadFile(file, bytes.data(), size, &read, nullptr)) {
+        read = 0;
+    }
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool isPostScript(const std::wstring& path)
+{
+    const std::string head = readPart(path, 0, 1024);
+    return head.find("%PDF-") == std::string::npos
+        && (startsWith(head, "%!") || startsWith(head, "\xC5\xD0\xD3\xC6") || head.find("%!PS") != std::string::npos);
+}
+
+// The number after the first (or last) "%%Pages:" of the text, 0 when there is none
+// (or it is "(atend)"): the document's own comment, not one of a document it embeds.
+int pagesComment(const std::string& text, bool last)
+{
+    const size_t at = last ? text.rfind("%%Pages:") : text.find("%%Pages:");
+    return at == std::string::npos ? 0 : std::atoi(text.c_str() + at + 8);
+}
+
+} // namespace
+
+RenderPasses::RenderPasses(const Options& options, ToolHost& host, const PagePlanner& planner,
+    const PageFiles& files, ConsoleLines& console, HANDLE stop)
+    : options_(options), host_(host), planner_(planner), files_(files), console_(console), stop_(stop)
+{
+}
+
+std::vector<std::wstring> RenderPasses::rendererOptions() const
+{
+    std::vector<std::wstring> arguments = {L"-dNOPAUSE", L"-dBATCH", L"-dSAFER"};
+    if (options_.ignoreColorProfiles) {
+        arguments.push_back(L"-dUseFastColor=true");
+    }
+    if (options_.renderingIntent == "printed") {
+        arguments.push_back(L"-dPrinted=true");
+    } else if (options_.renderingIntent == "screen") {
+        arguments.push_back(L"-dPrinted=false");
+    }
+    if (!options_.resourceDir.empty()) {
+        arguments.push_back(L"-I" + tool(options_.resourceDir));
+    }
+    return arguments;
+}
+
+std::unique_ptr<ToolJob> RenderPasses::startTool(const Step& step)
+{
+    auto job = host_.start(step.tool, step.arguments);
+    if (!job) {
+        fail(console_, kExitTools, step.tool + " could not be started", nullptr);
+    }
+    return job;
+}
+
+// PostScript does not say its pages while it is rendered: "%%Pages:" does (at the start,
+// or at the end after "(atend)"); without it a quick pass with the bounding-box device
+// counts them.
+void RenderPasses::countPostScriptPages()
+{
+    int pages = pagesComment(readPart(options_.input, 0, 65536), false);
+    if (pages <= 0) {
+        pages = pagesComment(readPart(options_.input, -65536, 65536), true);
+    }
+    if (pages <= 0) {
+        std::vector<std::wstring> arguments = rendererOptions();
+        arguments.push_back(L"-sDEVICE=bbox");
+        arguments.push_back(tool(options_.input));
+        RunningTool run{"gs", startTool({"gs", arguments}), {}};
+        std::vector<std::string> lines;
+        while (!run.job->poll(lines)) {
+            if (WaitForSingleObject(stop_, kPollMs) == WAIT_OBJECT_0) {
+                run.job->stop();
+                run.job->waitGone(1000);
+                abandon(kExitStopped);
+            }
+        }
+        for (const auto& line : lines) {
+            if (startsWith(line, "%%BoundingBox:")) {
+                ++pages;
+            } else if (!startsWith(line, "%%HiResBoundingBox:") && !console_.relayOnce(line)) {
+                fail(console_, kExitRender, "the renderer's output reached the converter damaged (NUL bytes in a "
+                    "line); the conversion was stopped", nullptr);
+            }
+        }
+    }
+    if (pages > 0) {
+        console_.announce(pages);
+    }
+}
+
+void RenderPasses::start()
+{
+    postScript_ = isPostScript(options_.input);
+    if (postScript_) {
+        countPostScriptPages();
+    }
+    const std::wstring resolution = L"-r" + std::to_wstring(options_.dpi);
+    if (options_.text != TextLevel::None) {
+        textJob_ = {"gs", host_.startChain(planner_.textSteps(rendererOptions(), postScript_)), {}};
+        if (!textJob_.job) {
+            fail(console_, kExitTools, "gs could not be started", nullptr);
+        }
+        texting_ = true;
+    }
+    if (options_.convertLinks) {
+        const std::wstring program = files_.folder + L"\\links.ps";
+        writeWholeFile(program, linkProgram());
+        // The PDF interpreter of old hands link annotations to the pdfmark procedure.
+        std::vector<std::wstring> arguments = {L"-q", L"-dNOPAUSE", L"-dBATCH", L"-dSAFER", L"-dNEWPDF=false",
+            L"-dDOPDFMARKS", L"-sDEVICE=nullpage", resolution, tool(program), tool(options_.input)};
+        linkJob_ = {"gs", startTool({"gs", arguments}), {}};
+        linking_ = true;
+    }
+    // pnmraw writes a page of black and white only as a bitonal PBM, which is what the
+    // bitonal encoder takes, and shades or colour as PGM or PPM.
+    std::vector<std::wstring> arguments = rendererOptions();
+    arguments.insert(arguments.end(), {resolution, L"-sDEVICE=pnmraw", L"-o", tool(files_.folder + L"\\page%05d.pnm"),
+        tool(options_.input)});
+    renderer_ = {"gs", startTool({"gs", arguments}), {}};
+    rendering_ = true;
+}
+
+bool RenderPasses::poll()
+{
+    bool busy = pollRenderer();
+    busy = pollTextJob() || busy;
+    return pollLinkJob() || busy;
+}
+
+bool RenderPasses::pollRenderer()
+{
+    if (!rendering_) {
+        return false;
+    }
+    std::vector<std::string> lines;
+    const bool ended = renderer_.job->poll(lines);
+    renderer_.keep(lines);
+    for (const auto& line : lines) {
+        if (!console_.relay(line)) {
+            fail(console_, kExitRender, "the renderer's output reached the converter damaged (NUL bytes in a line); "
+                "the conversion was stopped", nullptr);
+        }
+    }
+    if (ended) {
+        rendering_ = false;
+        if (renderer_.job->exitCode() != 0) {
+            fail(console_, kExitRender, "the renderer ended with exit code " + std::to_string(renderer_.job->exitCode()),
+                nullptr);
+        }
+    }
+    while (fileExists(files_.image(rendered_ + 2)) || (!rendering_ && fileExists(files_.image(rendered_ + 1)))) {
+        ++rendered_;
+    }
+    return ended || !lines.empty();
+}
+
+bool RenderPasses::pollTextJob()
+{
+    if (!texting_) {
+        return false;
+    }
+    std::vector<std::string> lines;
+    const bool ended = textJob_.job->poll(lines);
+    textJob_.keep(lines); // its messages are the renderer's again: not relayed
+    if (ended) {
+        texting_ = false;
+        if (textJob_.job->exitCode() != 0) {
+            console_.say("   **** Notice: the hidden text could not be made (the text pass ended with exit code "
+                + std::to_string(textJob_.job->exitCode()) + "); pages without it are kept.");
+        }
+    }
+    while (fileExists(files_.text(textDone_ + 2)) || (!texting_ && fileExists(files_.text(textDone_ + 1)))) {
+        ++textDone_;
+    }
+    return ended || !lines.empty();
+}
+
+bool RenderPasses::pollLinkJob()
+{
+    if (!linking_) {
+        return false;
+    }
+    std::vector<std::string> lines;
+    const bool ended = linkJob_.job->poll(lines);
+    for (const auto& line : lines) {
+        int page = 0;
+        LinkArea area;
+        if (parseLinkLine(line, page, area)) {
+            links_[page].push_back(area);
+        } else if (const int done = linkPassPage(line); done > 0) {
+            linksDone_ = done;
+        } else {
+            linkJob_.keep({line});
+        }
+    }
+    if (ended) {
+        linking_ = false;
+        if (linkJob_.job->exitCode() != 0) {
+            console_.say("   **** Notice: the links could not be read (the link pass ended with exit code "
+                + std::to_string(linkJob_.job->exitCode()) + "); pages without them are kept.");
+        }
+    }
+    return ended || !lines.empty();
+}
+
+// Rendered pages wait on disk for the encoders: the renderer is held while a few more
+// than the encoders can take are waiting, so the temporary folder stays small whatever
+// the page count.
+void RenderPasses::hold(int waiting, int workers)
+{
+    if (!rendering_) {
+        return;
+    }
+    if (!paused_ && waiting >= workers + 3) {
+        paused_ = true;
+        renderer_.job->pause(true);
+    } else if (paused_ && waiting <= workers + 1) {
+        paused_ = false;
+        renderer_.job->pause(false);
+    }
+}
+
+bool RenderPasses::annotationsReady(int page) const
+{
+    return !((options_.text != TextLevel::None && texting_ && textDone_ < page) || (linking_ && linksDone_ < page));
+}
+
+const std::vector<LinkArea>* RenderPasses::links(int page) const
+{
+    const auto found = links_.find(page);
+    return found == links_.end() ? nullptr : &found->second;
+}
+
+std::vector<ToolJob*> RenderPasses::jobs() const
+{
+    return {renderer_.job.get(), textJob_.job.get(), linkJob_.job.get()};
+}
+
+void RenderPasses::release()
+{
+    renderer_.job.reset();
+    textJob_.job.reset();
+    linkJob_.job.reset();
+}
+
+} // namespace reference

@@ -1,0 +1,57 @@
+// Pages that share shape dictionaries: each page's marks are cut into shapes as the page
+// is planned; once every page of a group has come in, the group's dictionary and pages
+// are coded on a thread of their own and each page is made of its coded marks.
+#pragma once
+
+#include "reference/ConsoleLines.h"
+#include "reference/Options.h"
+#include "reference/PageTask.h"
+#include "reference/djvu/SharedShapes.h"
+#include "reference/host/WorkQueue.h"
+#include "reference/page/PagePlan.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace reference {
+
+class ShapeGroupCoder {
+public:
+    ShapeGroupCoder(const Options& options, const PagePlanner& planner, const PageFiles& files,
+        ConsoleLines& console);
+
+    // Hands the planned page's marks to its group.
+    void collect(const PageTask& task);
+    // Asks for the coding of the groups whose pages have all come in (all pages rendered
+    // so far when the renderer has ended), and gives the pages of coded groups their
+    // steps; true when a group was coded.
+    bool encodeGroups(std::map<int, PageTask>& pages, bool rendering, int rendered);
+    // The finished page includes its group's dictionary file and takes its text and links.
+    void completePage(const PageTask& task);
+    // A group being coded is not waited for (the process ends).
+    void drop();
+    void release() { coder_.reset(); }
+
+private:
+    // A group of pages sharing a dictionary, while its pages' marks come in and are
+    // coded on the coder's thread.
+    struct GroupWork {
+        int collected = 0;              // pages whose marks came in (main thread)
+        bool posted = false;            // its coding is asked for (main thread)
+        ShapeGroup shapes;              // the coder's thread
+        std::vector<int> taken;         // the pages the group took, in its order (the coder's thread)
+        ShapeGroup::Encoded encoded;    // the coder's thread, until coded is set
+        std::atomic<bool> coded{false};
+    };
+
+    const Options& options_;
+    const PagePlanner& planner_;
+    const PageFiles& files_;
+    ConsoleLines& console_;
+    std::map<int, std::unique_ptr<GroupWork>> groups_; // by group number (0 for the first)
+    std::unique_ptr<WorkQueue> coder_;
+};
+
+} // namespace reference

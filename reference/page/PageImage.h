@@ -1,0 +1,27 @@
+// A rendered page (binary PPM or PGM from the renderer) and the files the encoders take
+// of it: its marks as a bitonal image and its subsampled background.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace reference {
+
+struct PageImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb; // width * height * 3
+
+    bool load(const std::wstring& path);
+    // Reads a binary PBM as marks (1 for black).
+    static bool readPbm(const std::wstring& path, std::vector<std::uint8_t>& marks, int& width, int& height);
+    // Writes marks (1 for black) as binary PBM.
+    static bool writePbm(const std::wstring& path, const std::vector<std::uint8_t>& marks, int width, int height);
+    // The page shrunk by factor (1..12), each pixel the mean of the unmarked ones it covers,
+    // as PPM; and as PBM the pixels that cover marks only, whose value does not matter.
+    bool writeBackground(const std::wstring& path, const std::wstring& hiddenPath, const std::vector<std::uint8_t>& marks,
+        int factor) const;
+};
+
+} // namespace reference
