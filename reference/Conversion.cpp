@@ -95,15 +95,7 @@ void Conversion::bundle()
     if (!run.job) {
         fail(console_, kExitTools, step.tool + " could not be started", nullptr);
     }
-    std::vector<std::string> lines;
-    while (!run.job->poll(lines)) {
-        if (WaitForSingleObject(stop_, kPollMs) == WAIT_OBJECT_0) {
-            run.job->stop();
-            run.job->waitGone(1000);
-            reference::abandon(kExitStopped);
-        }
-    }
-    run.keep(lines);
+    run.keep(waitForEnd(run, stop_));
     if (run.job->exitCode() != 0) {
         fail(console_, kExitEncode, "bundling the pages failed: " + step.tool + " ended with exit code "
             + std::to_string(run.job->exitCode()), &run);

@@ -9,8 +9,6 @@ namespace reference {
 
 namespace {
 
-constexpr DWORD kPollMs = 10;
-
 bool startsWith(const std::string& text, const char* prefix)
 {
     return text.rfind(prefix, 0) == 0;
@@ -102,15 +100,7 @@ void RenderPasses::countPostScriptPages()
         arguments.push_back(L"-sDEVICE=bbox");
         arguments.push_back(tool(options_.input));
         RunningTool run{"gs", startTool({"gs", arguments}), {}};
-        std::vector<std::string> lines;
-        while (!run.job->poll(lines)) {
-            if (WaitForSingleObject(stop_, kPollMs) == WAIT_OBJECT_0) {
-                run.job->stop();
-                run.job->waitGone(1000);
-                abandon(kExitStopped);
-            }
-        }
-        for (const auto& line : lines) {
+        for (const auto& line : waitForEnd(run, stop_)) {
             if (startsWith(line, "%%BoundingBox:")) {
                 ++pages;
             } else if (!startsWith(line, "%%HiResBoundingBox:") && !console_.relayOnce(line)) {

@@ -187,15 +187,7 @@ bool StructurePass::writeInto(const std::wstring& bundle, int pages)
     if (!run.job) {
         fail(console_, kExitTools, "djvused could not be started", nullptr);
     }
-    std::vector<std::string> lines;
-    while (!run.job->poll(lines)) {
-        if (WaitForSingleObject(stop_, kPollMs) == WAIT_OBJECT_0) {
-            run.job->stop();
-            run.job->waitGone(1000);
-            abandon(kExitStopped);
-        }
-    }
-    run.keep(lines);
+    run.keep(waitForEnd(run, stop_));
     if (run.job->exitCode() == 0) {
         return true;
     }

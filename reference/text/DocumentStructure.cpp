@@ -1,6 +1,7 @@
 #include "reference/text/DocumentStructure.h"
 
 #include "reference/text/JsonValue.h"
+#include "reference/text/Utf8.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -88,16 +89,6 @@ void setAddresses(std::vector<OutlineEntry>& outline, const JsonValue& report)
             }
         }
         setAddresses(entry.kids, report);
-    }
-}
-
-void appendUtf8(std::string& out, unsigned char byte)
-{
-    if (byte < 0x80) {
-        out += static_cast<char>(byte);
-    } else {
-        out += static_cast<char>(0xC0 | (byte >> 6));
-        out += static_cast<char>(0x80 | (byte & 0x3F));
     }
 }
 
@@ -228,7 +219,7 @@ std::string pdfStringText(const std::string& reported)
     }
     std::string text;
     for (size_t i = 2; i + 1 < reported.size(); i += 2) {
-        appendUtf8(text, static_cast<unsigned char>(std::strtoul(reported.substr(i, 2).c_str(), nullptr, 16)));
+        appendUtf8(text, std::strtoul(reported.substr(i, 2).c_str(), nullptr, 16));
     }
     return text;
 }

@@ -1,5 +1,7 @@
 #include "reference/text/JsonValue.h"
 
+#include "reference/text/Utf8.h"
+
 #include <cstdlib>
 
 namespace reference {
@@ -7,25 +9,6 @@ namespace reference {
 namespace {
 
 constexpr int kMaxDepth = 400; // deeper nesting is refused rather than recursed into
-
-void appendUtf8(std::string& out, unsigned long code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 } // namespace
 
@@ -48,6 +31,7 @@ public:
         }
         if (c == '"') {
             out.kind_ = JsonValue::Kind::String;
+            ++at_;
             return string(out.text_);
         }
         if (word("true") || word("false")) {
@@ -88,26 +72,29 @@ private:
         return true;
     }
 
+    // Skips blanks, then takes c when it comes next.
+    bool take(char c)
+    {
+        skipBlanks();
+        if (at_ < text_.size() && text_[at_] == c) {
+            ++at_;
+            return true;
+        }
+        return false;
+    }
+
     bool object(JsonValue& out, int depth)
     {
         out.kind_ = JsonValue::Kind::Object;
         ++at_;
-        skipBlanks();
-        if (at_ < text_.size() && text_[at_] == '}') {
-            ++at_;
+        if (take('}')) {
             return true;
         }
         for (;;) {
-            skipBlanks();
             std::string name;
-            if (at_ >= text_.size() || text_[at_] != '"' || !string(name)) {
+            if (!take('"') || !string(name) || !take(':')) {
                 return false;
             }
-            skipBlanks();
-            if (at_ >= text_.size() || text_[at_] != ':') {
-                return false;
-            }
-            ++at_;
             JsonValue member;
             if (!value(member, depth + 1)) {
                 return false;
@@ -124,9 +111,7 @@ private:
     {
         out.kind_ = JsonValue::Kind::Array;
         ++at_;
-        skipBlanks();
-        if (at_ < text_.size() && text_[at_] == ']') {
-            ++at_;
+        if (take(']')) {
             return true;
         }
         for (;;) {
@@ -146,11 +131,10 @@ private:
     // What follows a member or an item: a comma, the closing bracket, or anything else.
     Next separator(char closing)
     {
-        skipBlanks();
-        if (at_ < text_.size() && (text_[at_] == ',' || text_[at_] == closing)) {
-            return text_[at_++] == ',' ? Next::More : Next::Closed;
+        if (take(',')) {
+            return Next::More;
         }
-        return Next::Broken;
+        return take(closing) ? Next::Closed : Next::Broken;
     }
 
     bool hex4(unsigned long& code)
@@ -175,9 +159,9 @@ private:
         return true;
     }
 
+    // A string's text, from after its opening quote to its closing one.
     bool string(std::string& out)
     {
-        ++at_; // the opening quote
         while (at_ < text_.size()) {
             const char c = text_[at_++];
             if (c == '"') {
