@@ -39,6 +39,46 @@ bool readNumber(const std::wstring& text, int low, int high, int& value)
     return true;
 }
 
+// The background's slices as the wavelet encoder reads them: whole numbers from 1 to 1000
+// separated by "+" (a step up from the number before) or "," (a number of its own), never
+// going down, such as "74+13+10" (74, 87, 97).
+bool validSlices(const std::wstring& text)
+{
+    int last = 0;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t start = at;
+        while (at < text.size() && std::iswspace(text[at])) {
+            ++at;
+        }
+        bool negative = false;
+        if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) {
+            negative = text[at++] == L'-';
+        }
+        long long number = 0;
+        const size_t digits = at;
+        while (at < text.size() && text[at] >= L'0' && text[at] <= L'9' && number < 100000) {
+            number = number * 10 + (text[at++] - L'0');
+        }
+        if (at == digits) {
+            return false;
+        }
+        number = negative ? -number : number;
+        if (last > 0 && start > 0 && text[start - 1] == L'+') {
+            number += last;
+        }
+        if (number < 1 || number > 1000 || number < last) {
+            return false;
+        }
+        last = static_cast<int>(number);
+        if (at < text.size() && text[at] != L'+' && text[at] != L',') {
+            return false;
+        }
+        at += at < text.size() ? 1 : 0;
+    }
+    return last > 0;
+}
+
 struct NumberOption {
     const wchar_t* name;
     int low;
@@ -115,6 +155,9 @@ Options parseOptions(const std::vector<std::wstring>& arguments)
             options.ignoreColorProfiles = true;
         } else if (startsWith(argument, L"--bg-slices=")) {
             options.bgSlices = argument.substr(12);
+            if (!validSlices(options.bgSlices)) {
+                fail(argument + L" is not a list of slices from 1 to 1000 that never go down (such as 74+13+10)");
+            }
         } else if (startsWith(argument, L"--resourcedir=")) {
             options.resourceDir = argument.substr(14);
         } else if (argument == L"--pdf=printed" || argument == L"--pdf=screen") {

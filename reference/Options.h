@@ -22,7 +22,7 @@ struct Options {
     int quality = 65;
     TextLevel text = TextLevel::Words;
     bool noSpaces = false;        // --nosep: no blanks between the words of a text line
-    bool separate = false;        // --fgbg-sep: dark pixels inside pictures are marks too
+    bool separate = false;        // --fgbg-sep: pages of pictures only are separated too (their dark pixels are marks)
     bool convertLinks = false;    // --convert-links: the document's links as DjVu map areas
     bool ignoreColorProfiles = false;
     int fgColors = 256;

@@ -44,10 +44,13 @@ void PagePipeline::startPages()
 // resolution that fits; otherwise its encoding steps are planned.
 void PagePipeline::planPage(PageTask& task)
 {
-    int kind = 0;
-    if (!readPnmHeader(task.image, kind, task.width, task.height)) {
-        fail(console_, kExitRender, "the rendered image of page " + std::to_string(task.page) + " could not be read", nullptr);
+    PnmHeader header;
+    if (!header.read(task.image)) {
+        fail(console_, kExitRender, "the rendered image of page " + std::to_string(task.page) + " could not be read",
+            nullptr);
     }
+    task.width = header.width;
+    task.height = header.height;
     const int side = std::max(task.width, task.height);
     if (side > kDjVuMaxSide) {
         if (task.rerendered || task.dpi * static_cast<long long>(kDjVuMaxSide) / side < 1) {
@@ -68,7 +71,7 @@ void PagePipeline::planPage(PageTask& task)
         return;
     }
     std::string problem;
-    if (!planner_.planEncoding(task.page, task.image, task.dpi, task.steps, problem, task.shared)) {
+    if (!planner_.planEncoding(task.page, task.image, header, task.dpi, task.steps, problem, task.shared)) {
         fail(console_, kExitRender, problem, nullptr);
     }
     task.planned = true;

@@ -72,7 +72,7 @@ std::vector<std::wstring> RenderPasses::rendererOptions() const
         arguments.push_back(L"-dPrinted=false");
     }
     if (!options_.resourceDir.empty()) {
-        arguments.push_back(L"-I" + tool(options_.resourceDir));
+        arguments.push_back(L"-I" + host_.toolListPath(options_.resourceDir));
     }
     return arguments;
 }
@@ -131,9 +131,11 @@ void RenderPasses::start()
     if (options_.convertLinks) {
         const std::wstring program = files_.folder + L"\\links.ps";
         writeWholeFile(program, linkProgram());
-        // The PDF interpreter of old hands link annotations to the pdfmark procedure.
-        std::vector<std::wstring> arguments = {L"-q", L"-dNOPAUSE", L"-dBATCH", L"-dSAFER", L"-dNEWPDF=false",
-            L"-dDOPDFMARKS", L"-sDEVICE=nullpage", resolution, tool(program), tool(options_.input)};
+        // The PDF interpreter of old hands link annotations to the pdfmark procedure. The
+        // pass reads the document as the rendering does (resources, annotations, colour).
+        std::vector<std::wstring> arguments = rendererOptions();
+        arguments.insert(arguments.end(), {L"-q", L"-dNEWPDF=false", L"-dDOPDFMARKS", L"-sDEVICE=nullpage",
+            resolution, tool(program), tool(options_.input)});
         linkJob_ = {"gs", startTool({"gs", arguments}), {}};
         linking_ = true;
     }

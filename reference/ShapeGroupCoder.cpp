@@ -16,7 +16,7 @@ ShapeGroupCoder::ShapeGroupCoder(const Options& options, const PagePlanner& plan
 {
 }
 
-void ShapeGroupCoder::collect(const PageTask& task)
+void ShapeGroupCoder::collect(PageTask& task)
 {
     if (!coder_) {
         coder_ = std::make_unique<WorkQueue>();
@@ -26,14 +26,24 @@ void ShapeGroupCoder::collect(const PageTask& task)
         group = std::make_unique<GroupWork>();
     }
     ++group->collected;
-    // A page the group does not take (too many shapes) is coded alone by the page encoder.
-    coder_->post([work = group.get(), marks = task.shared.marks, page = task.page] {
-        std::vector<std::uint8_t> pixels;
-        int width = 0;
-        int height = 0;
-        if (PageImage::readPbm(marks, pixels, width, height) && work->shapes.addPage(std::move(pixels), width, height)) {
+    // A page the group does not take (too many shapes) is coded alone by the page encoder,
+    // which takes its marks as a file.
+    const SharedMaskPlan& plan = task.shared;
+    PnmHeader file;
+    file.kind = 4;
+    file.width = plan.width;
+    file.height = plan.height;
+    file.pixelsAt = plan.marksAt;
+    coder_->post([work = group.get(), pixels = std::move(task.shared.pixels), file, marks = plan.marks,
+                     page = task.page]() mutable {
+        if (pixels.empty() && !PageImage::readPbm(marks, file, pixels)) {
+            return;
+        }
+        if (work->shapes.addPage(pixels, file.width, file.height)) {
             work->taken.push_back(page);
             DeleteFileW(marks.c_str());
+        } else if (!fileExists(marks)) {
+            PageImage::writePbm(marks, pixels, file.width, file.height);
         }
     });
 }

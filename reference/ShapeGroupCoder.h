@@ -22,8 +22,8 @@ public:
     ShapeGroupCoder(const Options& options, const PagePlanner& planner, const PageFiles& files,
         ConsoleLines& console);
 
-    // Hands the planned page's marks to its group.
-    void collect(const PageTask& task);
+    // Hands the planned page's marks to its group (those in memory are moved there).
+    void collect(PageTask& task);
     // Asks for the coding of the groups whose pages have all come in (all pages rendered
     // so far when the renderer has ended), and gives the pages of coded groups their
     // steps; true when a group was coded.

@@ -13,11 +13,14 @@
 #include "reference/Conversion.h"
 #include "reference/Failure.h"
 #include "reference/Options.h"
+#include "reference/djvu/DjVuFormat.h"
 #include "reference/host/Files.h"
 #include "reference/host/ToolHost.h"
 
 #include <windows.h>
 #include <shellapi.h>
+
+#include <algorithm>
 
 namespace reference {
 namespace {
@@ -55,9 +58,25 @@ std::wstring folderOf(const std::wstring& path)
     return full;
 }
 
-// The notices naming what the converter does not carry out.
-void noticeIgnoredOptions(const Options& options)
+// The notices naming what the converter does not carry out, or does otherwise than asked;
+// the options are set to what is done.
+void noticeOptions(Options& options)
 {
+    if (options.dpi < kDjVuMinDpi || options.dpi > kDjVuMaxDpi) {
+        const int asked = options.dpi;
+        options.dpi = std::clamp(options.dpi, kDjVuMinDpi, kDjVuMaxDpi);
+        writeLine("   **** Notice: --dpi=" + std::to_string(asked) + " is outside what DjVu holds ("
+            + std::to_string(kDjVuMinDpi) + " to " + std::to_string(kDjVuMaxDpi) + " dpi); the pages are rendered at "
+            + std::to_string(options.dpi) + " dpi.");
+    }
+    if (!options.resourceDir.empty()) {
+        const DWORD attributes = GetFileAttributesW(options.resourceDir.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            writeLine("   **** Notice: the resource folder does not exist (--resourcedir=" + toAnsi(options.resourceDir)
+                + "); the renderer's own resources are used.");
+            options.resourceDir.clear();
+        }
+    }
     if (options.pagesPerDict > 1 && options.fgQuality != "lossless") {
         // Lossy levels are cjb2's, which codes one page at a time: every page has its own shapes.
         writeLine("   **** Notice: shape dictionaries are not shared between pages (--pages-per-dict="
@@ -151,7 +170,7 @@ int main()
             return kExitTools;
         }
     }
-    noticeIgnoredOptions(options);
+    noticeOptions(options);
     Conversion conversion(options, *host, work, part, gStop);
     return conversion.run();
 }

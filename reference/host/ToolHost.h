@@ -46,6 +46,9 @@ public:
     virtual bool hasTool(const std::string& tool) const = 0;
     // A path of this program's file system in the form the tools take.
     virtual std::wstring toolPath(const std::wstring& windowsPath) const = 0;
+    // The same for a folder in a list of folders (the renderer's -I), free of the list's
+    // separator.
+    virtual std::wstring toolListPath(const std::wstring& windowsPath) const { return toolPath(windowsPath); }
     // Starts the tool with the arguments (paths already converted by toolPath()).
     // nullptr when it could not be started.
     virtual std::unique_ptr<ToolJob> start(const std::string& tool, const std::vector<std::wstring>& arguments) = 0;

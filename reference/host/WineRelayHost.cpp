@@ -181,6 +181,10 @@ public:
     bool hasTool(const std::string& tool) const override { return !unixToolPath(tool).empty(); }
 
     std::wstring toolPath(const std::wstring& windowsPath) const override { return fromUtf8(unixName(windowsPath)); }
+    std::wstring toolListPath(const std::wstring& windowsPath) const override
+    {
+        return fromUtf8(unixNameWithoutDriveLinks(windowsPath));
+    }
 
     std::unique_ptr<ToolJob> start(const std::string& tool, const std::vector<std::wstring>& arguments) override
     {

@@ -59,6 +59,31 @@ std::wstring dosName(const std::string& unixPath)
     return result;
 }
 
+std::string unixNameWithoutDriveLinks(const std::wstring& windowsPath)
+{
+    const std::string name = unixName(windowsPath);
+    const size_t at = name.find("/dosdevices/");
+    const size_t drive = at + 12;
+    if (at == std::string::npos || name.size() < drive + 2 || name[drive + 1] != ':') {
+        return name;
+    }
+    const std::string rest = name.substr(drive + 2);
+    std::string candidate;
+    if (name[drive] == 'c') {
+        candidate = name.substr(0, at) + "/drive_c" + rest;
+    } else if (name[drive] == 'z') {
+        candidate = rest.empty() ? "/" : rest;
+    }
+    // Taken only when it leads to the same place (its DOS name names an existing folder or
+    // file of the same kind).
+    const DWORD attributes = GetFileAttributesW(windowsPath.c_str());
+    if (candidate.empty() || candidate.find(':') != std::string::npos || attributes == INVALID_FILE_ATTRIBUTES) {
+        return name;
+    }
+    const std::wstring back = dosName(candidate);
+    return !back.empty() && GetFileAttributesW(back.c_str()) == attributes ? candidate : name;
+}
+
 std::string shellWord(const std::string& word)
 {
     std::string quoted = "'";

@@ -13,6 +13,9 @@ namespace reference {
 // Wine's converters of file names; false when they are missing (not under Wine).
 bool wineFileNamesAvailable();
 std::string unixName(const std::wstring& windowsPath);
+// The unix name through the prefix's drive folders instead of its drive links (whose
+// names hold a colon, which splits a search list such as the renderer's -I).
+std::string unixNameWithoutDriveLinks(const std::wstring& windowsPath);
 std::wstring dosName(const std::string& unixPath);
 // A word for /bin/sh, in single quotes.
 std::string shellWord(const std::string& word);

@@ -42,85 +42,116 @@ bool headerNumber(const std::vector<std::uint8_t>& data, size_t& at, int& value)
     }
     value = 0;
     while (at < data.size() && std::isdigit(data[at])) {
+        if (value > 100000000) {
+            return false; // no page is that large
+        }
         value = value * 10 + (data[at++] - '0');
     }
     return true;
 }
 
-bool readAll(const std::wstring& path, std::vector<std::uint8_t>& data)
+// Reads size bytes from offset into out.
+bool readAt(HANDLE file, unsigned long long offset, std::uint8_t* out, size_t size)
 {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    LARGE_INTEGER size = {};
-    GetFileSizeEx(file, &size);
-    data.resize(static_cast<size_t>(size.QuadPart));
+    LARGE_INTEGER from = {};
+    from.QuadPart = static_cast<long long>(offset);
     DWORD read = 0;
-    const bool ok = ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr) && read == data.size();
-    CloseHandle(file);
-    return ok;
+    return size <= 0xFFFFFFFFull && SetFilePointerEx(file, from, nullptr, FILE_BEGIN)
+        && (size == 0 || (ReadFile(file, out, static_cast<DWORD>(size), &read, nullptr) && read == size));
 }
 
 } // namespace
 
-bool PageImage::readPbm(const std::wstring& path, std::vector<std::uint8_t>& marks, int& width, int& height)
+bool PnmHeader::read(const std::wstring& path)
 {
-    std::vector<std::uint8_t> data;
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    std::vector<std::uint8_t> header(kHeaderBytes);
+    DWORD read = 0;
+    const bool ok = ReadFile(file, header.data(), static_cast<DWORD>(header.size()), &read, nullptr) != FALSE;
+    CloseHandle(file);
+    header.resize(ok ? read : 0);
+    if (header.size() < 2 || header[0] != 'P' || header[1] < '4' || header[1] > '6') {
+        return false;
+    }
+    kind = header[1] - '0';
     size_t at = 2;
-    if (!readAll(path, data) || data.size() < 2 || data[0] != 'P' || data[1] != '4' || !headerNumber(data, at, width)
-        || !headerNumber(data, at, height) || width <= 0 || height <= 0) {
+    maxValue = 1;
+    if (!headerNumber(header, at, width) || !headerNumber(header, at, height)
+        || (kind != 4 && !headerNumber(header, at, maxValue)) || width <= 0 || height <= 0 || at >= header.size()) {
         return false;
     }
-    ++at; // the single blank after the header
-    const size_t stride = (static_cast<size_t>(width) + 7) / 8;
-    if (data.size() - at < stride * static_cast<size_t>(height)) {
+    pixelsAt = at + 1; // the single blank after the header
+    return true;
+}
+
+bool PageImage::readPbm(const std::wstring& path, const PnmHeader& header, std::vector<std::uint8_t>& marks)
+{
+    if (header.kind != 4) {
         return false;
     }
-    marks.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
-        const std::uint8_t* row = data.data() + at + y * stride;
-        std::uint8_t* out = marks.data() + y * static_cast<size_t>(width);
-        for (size_t x = 0; x < static_cast<size_t>(width); ++x) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const size_t stride = (static_cast<size_t>(header.width) + 7) / 8;
+    std::vector<std::uint8_t> bits(stride * static_cast<size_t>(header.height));
+    const bool ok = readAt(file, header.pixelsAt, bits.data(), bits.size());
+    CloseHandle(file);
+    if (!ok) {
+        return false;
+    }
+    const size_t width = static_cast<size_t>(header.width);
+    marks.assign(width * static_cast<size_t>(header.height), 0);
+    for (size_t y = 0; y < static_cast<size_t>(header.height); ++y) {
+        const std::uint8_t* row = bits.data() + y * stride;
+        std::uint8_t* out = marks.data() + y * width;
+        for (size_t x = 0; x < width; ++x) {
             out[x] = (row[x / 8] >> (7 - x % 8)) & 1;
         }
     }
     return true;
 }
 
+bool PageImage::readPbm(const std::wstring& path, std::vector<std::uint8_t>& marks, int& width, int& height)
+{
+    PnmHeader header;
+    if (!header.read(path) || !readPbm(path, header, marks)) {
+        return false;
+    }
+    width = header.width;
+    height = header.height;
+    return true;
+}
+
 bool PageImage::load(const std::wstring& path)
 {
-    // The header first, then the pixels read straight into place: a rendered page is tens
-    // of megabytes, and a copy of it costs as much as reading it.
+    PnmHeader header;
+    return header.read(path) && load(path, header);
+}
+
+bool PageImage::load(const std::wstring& path, const PnmHeader& header)
+{
+    // The pixels read straight into place: a rendered page is tens of megabytes, and a
+    // copy of it costs as much as reading it.
+    if ((header.kind != 5 && header.kind != 6) || header.maxValue != 255) {
+        return false;
+    }
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    std::vector<std::uint8_t> header(kHeaderBytes);
-    DWORD read = 0;
-    bool ok = ReadFile(file, header.data(), static_cast<DWORD>(header.size()), &read, nullptr) != FALSE;
-    header.resize(ok ? read : 0);
-    size_t at = 2;
-    int maxValue = 0;
-    ok = ok && header.size() >= 2 && header[0] == 'P' && (header[1] == '6' || header[1] == '5')
-        && headerNumber(header, at, width) && headerNumber(header, at, height) && headerNumber(header, at, maxValue)
-        && maxValue == 255 && at < header.size();
-    ++at; // the single blank after the header
-    const size_t pixels = ok ? static_cast<size_t>(width) * static_cast<size_t>(height) : 0;
-    const size_t channels = ok && header[1] == '6' ? 3 : 1;
-    LARGE_INTEGER size = {};
-    ok = ok && GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) - at >= pixels * channels
-        && pixels * channels <= 0xFFFFFFFFull;
-    if (ok) {
-        rgb.resize(pixels * 3);
-        // What the header read took of the pixels, then the rest.
-        const size_t taken = std::min(header.size() - at, pixels * channels);
-        std::copy(header.begin() + static_cast<std::ptrdiff_t>(at), header.begin() + static_cast<std::ptrdiff_t>(at + taken),
-            rgb.begin());
-        const DWORD rest = static_cast<DWORD>(pixels * channels - taken);
-        ok = rest == 0 || (ReadFile(file, rgb.data() + taken, rest, &read, nullptr) && read == rest);
-    }
+    width = header.width;
+    height = header.height;
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    const size_t channels = header.kind == 6 ? 3 : 1;
+    rgb.resize(pixels * 3);
+    const bool ok = readAt(file, header.pixelsAt, rgb.data(), pixels * channels);
     CloseHandle(file);
     if (!ok) {
         return false;

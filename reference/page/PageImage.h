@@ -8,13 +8,28 @@
 
 namespace reference {
 
+// A rendered page's header: its kind, its size and where its pixels begin.
+struct PnmHeader {
+    int kind = 0; // 4 bitonal (PBM), 5 grey (PGM), 6 colour (PPM)
+    int width = 0;
+    int height = 0;
+    int maxValue = 1;
+    size_t pixelsAt = 0;
+
+    // Reads the file's header; false when the file is no binary PNM.
+    bool read(const std::wstring& path);
+};
+
 struct PageImage {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgb; // width * height * 3
 
+    // Reads a binary PPM or PGM whose header was read.
+    bool load(const std::wstring& path, const PnmHeader& header);
     bool load(const std::wstring& path);
-    // Reads a binary PBM as marks (1 for black).
+    // Reads a binary PBM whose header was read as marks (1 for black).
+    static bool readPbm(const std::wstring& path, const PnmHeader& header, std::vector<std::uint8_t>& marks);
     static bool readPbm(const std::wstring& path, std::vector<std::uint8_t>& marks, int& width, int& height);
     // Writes marks (1 for black) as binary PBM.
     static bool writePbm(const std::wstring& path, const std::vector<std::uint8_t>& marks, int width, int height);

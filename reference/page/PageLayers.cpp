@@ -288,9 +288,29 @@ private:
     std::vector<std::uint8_t> sides_; // per sample: sides with a dark fill close by
 };
 
+// True when the page holds pictures and nothing else (a scanned page): no more than a
+// speck of anything but paper lies outside its areas of continuous tone.
+bool imageOnly(const PageImage& page, const std::vector<std::uint8_t>& picture, int tilesX)
+{
+    size_t outside = 0;
+    bool any = false;
+    for (int y = 0; y < page.height; ++y) {
+        const std::uint8_t* tileRow = &picture[static_cast<size_t>(y / kTile) * static_cast<size_t>(tilesX)];
+        for (int x = 0; x < page.width; ++x) {
+            if (tileRow[x / kTile]) {
+                any = true;
+            } else if (!isPaper(&page.rgb[(static_cast<size_t>(y) * static_cast<size_t>(page.width) + static_cast<size_t>(x)) * 3])
+                && ++outside >= static_cast<size_t>(kMinBackground)) {
+                return false;
+            }
+        }
+    }
+    return any;
+}
+
 } // namespace
 
-PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bool marksOnPictures)
+PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bool imageOnlySeparated)
 {
     // Most pages rendered in colour hold black on white only (a black the colour profile
     // made a little grey): every pixel that is not paper is a mark.
@@ -313,6 +333,7 @@ PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bo
     const FilledAreas filled = filledAreas(page, std::max(1, dpi / 100));
     const LightOnDarkFill lightOnDark(filled, threshold, dpi);
     std::fill(layers.marks.begin(), layers.marks.end(), std::uint8_t{0});
+    const bool darkInPictures = imageOnlySeparated && imageOnly(page, picture, tilesX);
     size_t leftOver = 0;
     for (int y = 0; y < page.height; ++y) {
         const std::uint8_t* tileRow = &picture[static_cast<size_t>(y / kTile) * static_cast<size_t>(tilesX)];
@@ -327,7 +348,7 @@ PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bo
             bool mark = false;
             bool kept = true; // by the marks or the background; a faint speck is paper
             if (tileRow[x / kTile]) {
-                mark = marksOnPictures && dark;
+                mark = darkInPictures && dark;
             } else if (filled.holds(pixel, x, y)) {
                 mark = std::max({pixel[0], pixel[1], pixel[2]}) <= kBlackest;
             } else {

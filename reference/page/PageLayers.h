@@ -18,10 +18,11 @@ struct PageLayers {
 };
 
 // Pixels darker than thresholdLevel percent of white are marks, and so are thin lines and
-// small shapes of any colour; areas of continuous tone are left to the background (with
-// marksOnPictures, their dark pixels are marks too), and so are filled areas, except black
-// ones, which the bitonal coder keeps best (with light text on them). White text on a dark
-// fill of another colour is a mark too (a white one), so it stays as sharp as dark text.
-PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bool marksOnPictures);
+// small shapes of any colour; areas of continuous tone are left to the background, and so
+// are filled areas, except black ones, which the bitonal coder keeps best (with light text
+// on them). White text on a dark fill of another colour is a mark too (a white one), so it
+// stays as sharp as dark text. With imageOnlySeparated, a page that holds pictures only (a
+// scanned page) is separated as well: the dark pixels of its pictures are marks.
+PageLayers separateLayers(const PageImage& page, int thresholdLevel, int dpi, bool imageOnlySeparated);
 
 } // namespace reference

@@ -14,45 +14,6 @@
 
 namespace reference {
 
-bool readPnmHeader(const std::wstring& path, int& kind, int& width, int& height)
-{
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-        0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    char header[512] = {};
-    DWORD read = 0;
-    ReadFile(file, header, sizeof(header) - 1, &read, nullptr);
-    CloseHandle(file);
-    if (read < 2 || header[0] != 'P' || header[1] < '4' || header[1] > '6') {
-        return false;
-    }
-    kind = header[1] - '0';
-    int numbers[2] = {};
-    size_t at = 2;
-    for (int& number : numbers) {
-        while (at < read && (std::isspace(static_cast<unsigned char>(header[at])) || header[at] == '#')) {
-            if (header[at] == '#') {
-                while (at < read && header[at] != '\n') {
-                    ++at;
-                }
-            } else {
-                ++at;
-            }
-        }
-        if (at >= read || !std::isdigit(static_cast<unsigned char>(header[at]))) {
-            return false;
-        }
-        for (; at < read && std::isdigit(static_cast<unsigned char>(header[at])) && number < 10000000; ++at) {
-            number = number * 10 + (header[at] - '0');
-        }
-    }
-    width = numbers[0];
-    height = numbers[1];
-    return width > 0 && height > 0;
-}
-
 std::wstring PageFiles::name(const wchar_t* stem, int page, const wchar_t* extension)
 {
     wchar_t name[64] = {};
@@ -107,29 +68,23 @@ std::vector<std::wstring> PagePlanner::pictureQuality() const
     return {L"-decibel", std::to_wstring(16 + options_.quality * 34 / 100)};
 }
 
-bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std::deque<Step>& steps,
-    std::string& problem, SharedMaskPlan& shared) const
+bool PagePlanner::planEncoding(int page, const std::wstring& image, const PnmHeader& header, int dpi,
+    std::deque<Step>& steps, std::string& problem, SharedMaskPlan& shared) const
 {
     const std::wstring pageFile = files_.djvu(page);
-    int kind = 0;
-    int width = 0;
-    int height = 0;
-    if (!readPnmHeader(image, kind, width, height)) {
-        problem = "the rendered image of page " + std::to_string(page) + " could not be read";
-        return false;
-    }
-    shared.width = width;
-    shared.height = height;
+    shared.width = header.width;
+    shared.height = header.height;
     shared.dpi = std::clamp(dpi, kDjVuMinDpi, kDjVuMaxDpi);
-    if (kind == 4) { // the renderer found only black and white: the image is the mask
+    if (header.kind == 4) { // the renderer found only black and white: the image is the mask
         shared.marks = image;
+        shared.marksAt = header.pixelsAt;
         if (!sharesShapes()) {
             steps.push_back(bitonalStep(shared.dpi, image, pageFile));
         }
         return true;
     }
     PageImage picture;
-    if (!picture.load(image)) {
+    if (!picture.load(image, header)) {
         problem = "the rendered image of page " + std::to_string(page) + " could not be read";
         return false;
     }
@@ -140,11 +95,15 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, int dpi, std
     const MarkColours colouring = colourMarks(picture, layers.marks, colours);
     const std::string& zones = colouring.zones;
     layers.background = layers.background || colouring.movedToBackground;
-    shared.marks = files_.file(L"mask", page, L".pbm");
-    PageImage::writePbm(shared.marks, layers.marks, picture.width, picture.height);
     if (layers.background) {
         picture.writeBackground(files_.file(L"bg", page, L".ppm"), files_.file(L"bg", page, L".pbm"), layers.marks,
             std::clamp(options_.bgSubsample, 1, 12));
+    }
+    shared.marks = files_.file(L"mask", page, L".pbm");
+    if (sharesShapes()) {
+        shared.pixels = std::move(layers.marks); // the group's coder takes them as they are
+    } else {
+        PageImage::writePbm(shared.marks, layers.marks, picture.width, picture.height);
     }
     DeleteFileW(image.c_str()); // the encoders take the files made of it: the temporary space stays small
     if (!layers.background && zones.empty()) {

@@ -5,17 +5,15 @@
 #include "reference/Options.h"
 #include "reference/djvu/DjVuFormat.h"
 #include "reference/host/ToolHost.h"
+#include "reference/page/PageImage.h"
 #include "reference/text/TextLayer.h"
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
 
 namespace reference {
-
-// The kind and size of a PNM file from its header: 4 (bitonal), 5 (grey), 6 (colour);
-// false when the file is no PNM.
-bool readPnmHeader(const std::wstring& path, int& kind, int& width, int& height);
 
 // The folder of a run's files and the names of a page's files in it.
 struct PageFiles {
@@ -30,7 +28,9 @@ struct PageFiles {
 // A page whose marks are coded with the shapes of its group of pages: its marks, and
 // what the page is made of besides them once they are coded.
 struct SharedMaskPlan {
-    std::wstring marks;               // the marks as PBM
+    std::wstring marks;               // the marks as PBM, a file only when a tool takes it (see pixels)
+    std::vector<std::uint8_t> pixels; // the marks (1 for black) in memory; empty when they are the rendered PBM
+    size_t marksAt = 0;               // where the pixels of the rendered PBM begin
     int width = 0;
     int height = 0;
     int dpi = 0;
@@ -50,11 +50,12 @@ public:
     {
     }
 
-    // Appends the steps that encode the page's rendered image at dpi; false (with the
-    // reason in problem) when the image cannot be read. When pages share shapes, the
-    // marks are left to the group (in shared) and the steps make only the background.
-    bool planEncoding(int page, const std::wstring& image, int dpi, std::deque<Step>& steps, std::string& problem,
-        SharedMaskPlan& shared) const;
+    // Appends the steps that encode the page's rendered image (whose header was read) at
+    // dpi; false (with the reason in problem) when the image cannot be read. When pages
+    // share shapes, the marks are left to the group (in shared, in memory) and the steps
+    // make only the background.
+    bool planEncoding(int page, const std::wstring& image, const PnmHeader& header, int dpi, std::deque<Step>& steps,
+        std::string& problem, SharedMaskPlan& shared) const;
     // Pages share a shape dictionary: with lossless marks and more than one page per
     // dictionary (the lossy levels are the page encoder's).
     bool sharesShapes() const { return options_.pagesPerDict > 1 && options_.fgQuality == "lossless"; }

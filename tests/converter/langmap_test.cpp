@@ -124,6 +124,32 @@ TEST(Langmap, ConverterMessagesJapaneseTexts)
     check(rules, { L"Warning: odd", converter::MessageType::Warn, L"odd" });
 }
 
+// The reference converter's notices of options it carries out otherwise are rows the user
+// sees, worded in both languages.
+TEST(Langmap, OptionNoticesAreRowsInBothLanguages)
+{
+    const wchar_t* dpi = L"Notice: --dpi=10 is outside what DjVu holds (25 to 6000 dpi); the pages are rendered at 25 dpi.";
+    const wchar_t* folder = L"Notice: the resource folder does not exist (--resourcedir=C:\\fonts); the renderer's own "
+                            L"resources are used.";
+    const wchar_t* slices = L"Error: --bg-slices=74+x is not a list of slices from 1 to 1000 that never go down (such as "
+                            L"74+13+10).";
+    converter::MessageRuleSet& english = shippedRules("en-us=");
+    check(english, {dpi, converter::MessageType::Warn,
+                       L"10 dpi is outside what DjVu holds (25 to 6000 dpi); the pages were converted at 25 dpi."});
+    check(english, {folder, converter::MessageType::Warn,
+                       L"The resource folder C:\\fonts does not exist; the renderer's own resources were used."});
+    check(english, {slices, converter::MessageType::Error,
+                       L"The background slices \"74+x\" are not valid: numbers from 1 to 1000 that never go down, such as "
+                       L"74+13+10."});
+    converter::MessageRuleSet& japanese = shippedRules("ja=");
+    check(japanese, {dpi, converter::MessageType::Warn,
+                        L"10 dpi は DjVu で扱える解像度（25～6000 dpi）の範囲外のため、25 dpi で変換しました。"});
+    check(japanese, {folder, converter::MessageType::Warn,
+                        L"リソースフォルダ C:\\fonts が存在しないため、描画プログラム標準のリソースを使用しました。"});
+    check(japanese, {slices, converter::MessageType::Error,
+                        L"背景のスライス指定「74+x」が正しくありません。1～1000 の数値を小さくならない順に指定してください（例: 74+13+10）。"});
+}
+
 // The default run of the stand-in converter, through the interpreter with the shipped rules.
 TEST(Langmap, SampleRunThroughInterpreter)
 {

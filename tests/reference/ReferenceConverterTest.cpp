@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -500,6 +501,93 @@ TEST(ReferenceConverter, FailuresSayWhyAndLeaveNothing)
     EXPECT_FALSE(installation.exists(L"a.djvu"));
 }
 
+// Options the converter cannot take as asked: a mistyped slice list stops the run before
+// any work; a resolution DjVu cannot hold and a missing resource folder are said in
+// notices, and the pages are what the notice says; the link pass reads the resources the
+// rendering reads.
+TEST(ReferenceConverter, OptionsItCannotTakeAsAskedAreSaidAndThePagesAreWhatIsSaid)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    ConverterProcess slices(installation, L"--bg-slices=74+13+x " + quoted(samplePath(L"sample.pdf")) + L" "
+        + quoted(installation.path(L"slices.djvu")));
+    EXPECT_EQ(1u, slices.finish());
+    EXPECT_NE(std::string::npos, slices.output().find("\nError: --bg-slices=74+13+x is not a list of slices from 1 to "
+        "1000 that never go down")) << slices.output();
+    EXPECT_EQ(std::string::npos, slices.output().find("Processing pages")) << "rendered before the slices were checked";
+    EXPECT_FALSE(installation.exists(L"slices.djvu"));
+
+    const std::wstring low = installation.path(L"low.djvu");
+    ConverterProcess lowRun(installation, L"--dpi=10 " + quoted(L"--resourcedir=" + installation.path(L"no folder"))
+        + L" " + quoted(samplePath(L"sample.pdf")) + L" " + quoted(low));
+    EXPECT_EQ(0u, lowRun.finish()) << lowRun.output();
+    EXPECT_NE(std::string::npos, lowRun.output().find("\n   **** Notice: --dpi=10 is outside what DjVu holds (25 to 6000 "
+        "dpi); the pages are rendered at 25 dpi.\r\n")) << lowRun.output();
+    EXPECT_NE(std::string::npos, lowRun.output().find("\n   **** Notice: the resource folder does not exist "
+        "(--resourcedir=")) << lowRun.output();
+    const ToolResult size = tools.run("djvused", {L"-e", L"select 1; size", tools.path(low)});
+    ASSERT_FALSE(size.lines.empty());
+    int width = 0;
+    std::sscanf(size.lines.front().c_str(), "width=%d", &width);
+    EXPECT_NEAR(612 * 25 / 72.0, width, 1.0) << "a letter page at 25 dpi";
+
+    // The words and the link's page come from a file of the resource folder.
+    const std::wstring resources = installation.path(L"resources");
+    CreateDirectoryW(resources.c_str(), nullptr);
+    installation.writeFile(L"resources\\korvello-words.ps", "/korvello-words (Linked words) def\n");
+    const std::wstring source = installation.writeFile(L"library.ps", "%!PS\n(korvello-words.ps) runlibfile\n"
+        "/Helvetica findfont 24 scalefont setfont 72 600 moveto korvello-words show\n"
+        "[ /Rect [72 590 300 630] /Border [0 0 0] /Action << /Subtype /URI /URI (https://example.org/words) >> "
+        "/Subtype /Link /ANN pdfmark showpage\n");
+    const std::wstring linked = installation.path(L"linked.djvu");
+    ConverterProcess linkRun(installation, L"--dpi=50 --convert-links " + quoted(L"--resourcedir=" + resources) + L" "
+        + quoted(source) + L" " + quoted(linked));
+    EXPECT_EQ(0u, linkRun.finish()) << linkRun.output();
+    EXPECT_EQ(std::string::npos, linkRun.output().find("Notice")) << linkRun.output();
+    const ToolResult links = tools.run("djvused", {L"-e", L"select 1; print-ant", tools.path(linked)});
+    ASSERT_FALSE(links.lines.empty());
+    EXPECT_NE(std::string::npos, links.lines.front().find("(maparea \"https://example.org/words\"")) << links.lines.front();
+}
+
+// --fgbg-sep separates pages of pictures only (a scanned page): the dark words on the
+// picture become marks; a page with text beside its picture is separated by what it holds
+// either way.
+TEST(ReferenceConverter, SeparatingImageOnlyPagesTakesTheirDarkPixelsAsMarks)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    const std::wstring source = installation.writeFile(L"pictures.ps", "%!PS\n/side 120 def\n"
+        "/data side side mul 3 mul string def 12345 srand\n"
+        "0 1 side 1 sub { /y exch def 0 1 side 1 sub { /x exch def /i y side mul x add 3 mul def /noise rand 24 mod def\n"
+        "  data i x 2 mul y add 2 idiv noise add 255 min put data i 1 add y 2 mul noise add 255 min put\n"
+        "  data i 2 add 200 x sub y 3 idiv add noise add 0 max 255 min put } for } for\n"
+        "/picture { gsave 36 36 translate 540 exch scale side side 8 [side 0 0 side neg 0 side] { data } false 3 colorimage\n"
+        "  grestore } def\n"
+        "/words { /Helvetica-Bold findfont 30 scalefont setfont 0 setgray\n"
+        "  0 1 4 { 90 mul 120 add 80 exch moveto (Dark words on the picture) show } for } def\n"
+        "720 picture words showpage\n"
+        "560 picture words 72 700 moveto (A line of text beside the picture) show showpage\n");
+    std::map<std::wstring, std::vector<size_t>> dark;
+    for (const std::wstring option : {L"", L"--fgbg-sep "}) {
+        const std::wstring output = installation.path(option.empty() ? L"plain.djvu" : L"separated.djvu");
+        ConverterProcess converter(installation, L"--dpi=100 " + option + quoted(source) + L" " + quoted(output));
+        ASSERT_EQ(0u, converter.finish()) << converter.output();
+        for (const std::wstring page : {L"1", L"2"}) {
+            const std::wstring mask = installation.path(L"mask" + page + L".pgm");
+            DeleteFileW(mask.c_str());
+            ASSERT_EQ(0, tools.run("ddjvu", {L"-format=pgm", L"-mode=black", L"-page=" + page, tools.path(output),
+                tools.path(mask)}).exitCode);
+            dark[option].push_back(darkAndLight(installation.readFile(L"mask" + page + L".pgm")).first);
+        }
+    }
+    EXPECT_LT(dark[L""][0], 100u) << "the picture page is one picture without the option";
+    EXPECT_GT(dark[L"--fgbg-sep "][0], 3000u) << "its dark words are marks with it";
+    EXPECT_EQ(dark[L""][1], dark[L"--fgbg-sep "][1]) << "a page with text beside its picture is split as before";
+    EXPECT_GT(dark[L""][1], 500u);
+}
+
 TEST(ReferenceConverter, AnOutputThatAppearsDuringTheRunIsNotReplacedWithoutForce)
 {
     Installation installation(KORVELLO_REFERENCE_EXE);
@@ -625,20 +713,23 @@ TEST(ReferenceConverter, APageOfCountlessDotsIsCodedAloneBesideAPageThatSharesSh
     Installation installation(KORVELLO_REFERENCE_EXE);
     Tools tools(installation);
     SKIP_WITHOUT_TOOLS(tools);
-    // 62,500 separate dots (more shapes than a group takes), then a page of words.
+    // 62,500 separate dots (more shapes than a group takes), then a page of words, then
+    // the dots beside red words (a colour page, whose marks reach the group in memory).
     const std::wstring source = installation.writeFile(L"dots.ps", "%!PS\n72 72 translate\n"
-        "0 1 249 { /y exch 0.72 mul def 0 1 249 { 0.72 mul y 0.1 0.1 rectfill } for } for showpage\n"
-        "/Helvetica findfont 24 scalefont setfont 72 600 moveto (A page of words beside the dots) show showpage\n");
+        "/dots { 0 1 249 { /y exch 0.72 mul def 0 1 249 { 0.72 mul y 0.1 0.1 rectfill } for } for } def\n"
+        "dots showpage\n"
+        "/Helvetica findfont 24 scalefont setfont 72 600 moveto (A page of words beside the dots) show showpage\n"
+        "dots /Helvetica findfont 24 scalefont setfont 1 0 0 setrgbcolor 0 600 moveto (Red words) show showpage\n");
     for (const std::wstring perDict : {L"20", L"1"}) {
         ConverterProcess converter(installation, L"--dpi=300 --words --pages-per-dict=" + perDict + L" " + quoted(source)
             + L" " + quoted(installation.path(L"dots" + perDict + L".djvu")));
         ASSERT_EQ(0u, converter.finish()) << converter.output();
-        EXPECT_NE(std::string::npos, converter.output().find("\r\nPage 2\r\n")) << converter.output();
+        EXPECT_NE(std::string::npos, converter.output().find("\r\nPage 3\r\n")) << converter.output();
         ASSERT_EQ(0, tools.run("ddjvu", {L"-format=pbm", L"-mode=black", L"-eachpage",
             tools.path(installation.path(L"dots" + perDict + L".djvu")),
             tools.path(installation.path(L"dots" + perDict + L"-%d.pbm"))}).exitCode);
     }
-    for (const std::wstring page : {L"1", L"2"}) {
+    for (const std::wstring page : {L"1", L"2", L"3"}) {
         const std::string shared = installation.readFile(L"dots20-" + page + L".pbm");
         EXPECT_GT(shared.size(), 1000000u) << page;
         EXPECT_EQ(installation.readFile(L"dots1-" + page + L".pbm"), shared) << page;
