@@ -99,7 +99,7 @@ for name in $texts structure.pdf structure.ps; do
     [ -n "$line" ] || continue
     echo "$line"
     share=$(echo "$line" | awk '/^figure/ { print $3 }')
-    structure_worst=$(echo "$structure_worst $share" | awk '{ print ($2 < $1) ? $2 : $1 }')
+    structure_worst=$(echo "$structure_worst $share" | awk '{ printf "%.2f", ($2 < $1) ? $2 : $1 }')
 done
 echo "figure structure_worst $structure_worst x"
 rm -f ./*.djvu ./*.out korvello.exe structure.ps

@@ -159,7 +159,7 @@ def main():
     total = len(expected_outline) + len(labelled)
     share = (outline_alike + labels_alike) / total
     name = re.sub(r"[^A-Za-z0-9]", "_", pdf.rsplit("/", 1)[-1].rsplit(".", 1)[0])
-    print(f"{pdf}: outline {outline_alike}/{len(expected_outline)} entries alike (DjVu {len(found_outline)}), "
+    print(f"{djvu} against {pdf}: outline {outline_alike}/{len(expected_outline)} entries alike (DjVu {len(found_outline)}), "
           f"labels {labels_alike}/{len(labelled)} (pages without a label and without a title "
           f"{unlabelled_kept}/{len(labels) - len(labelled)}), metadata {', '.join(meta_keys) or 'none'}"
           f"{'' if info else ' (the PDF has no information)'}")
