@@ -8,12 +8,15 @@
 #include "app/MainLoop.h"
 #include "app/QueueDriver.h"
 #include "converter/ConversionRun.h"
+#include "options/ArgumentQuoting.h"
 #include "options/ArgumentSet.h"
 #include "queue/QueuedDocument.h"
 #include "ui/ProgressDialog.h"
 #include "ui/SettingsSheet.h"
 #include "win/ErrorMessage.h"
 #include "win/FileSystem.h"
+#include "win/Handle.h"
+#include "win/Module.h"
 
 namespace app {
 
@@ -33,6 +36,23 @@ private:
     converter::ConversionRun run_;
 };
 
+// Files taken but not to be converted here: each gets a front end of its own, started as
+// the file manager starts one (they gather among themselves).
+void startFrontEnds(const std::vector<std::wstring>& files)
+{
+    const std::wstring program = win::modulePath();
+    for (const std::wstring& file : files) {
+        std::wstring commandLine = options::quotedArgument(program) + L" " + options::quotedArgument(file);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            const win::UniqueHandle thread(process.hThread);
+            const win::UniqueHandle started(process.hProcess);
+        }
+    }
+}
+
 class SheetPass : public SettingsPass {
 public:
     SheetPass(options::ArgumentSet& arguments, ui::DocumentSelection& documents, DocumentCollector* collector)
@@ -45,16 +65,23 @@ public:
             // Files handed over while the sheet is open join its documents.
             collector_->setAccepting(true);
             sheet_.setShownHandler([this](ui::SettingsSheet&) {
-                collector_->setListener([this] { sheet_.addDocuments(collector_->takeArrived()); });
+                collector_->setAccepting(sheet_.takesNewcomers());
+                collector_->setListener([this] {
+                    sheet_.addDocuments(collector_->takeArrived());
+                    startFrontEnds(sheet_.takeNotTaken());
+                });
             });
+            // A sheet whose output name the user chose lets newcomers show sheets of their own.
+            sheet_.setTakesNewcomersHandler([this](bool takes) { collector_->setAccepting(takes); });
         }
         const INT_PTR result = sheet_.show(owner);
         if (collector_ != nullptr) {
             collector_->setListener(nullptr);
+            startFrontEnds(sheet_.takeNotTaken());
             collector_->putBack(sheet_.lateDocuments());
             if (result != 1) {
                 // Nothing is converted: a file still on its way goes to a front end of its own.
-                collector_->stop();
+                startFrontEnds(collector_->stop());
             }
         }
         return result;
@@ -77,13 +104,9 @@ private:
     static void addLateArrivals(ConversionRequest& request, DocumentCollector& collector)
     {
         std::set<std::wstring> usedLogs;
-        for (const queue::QueuedDocument& document : request.documents) {
-            if (!document.logPath.empty()) {
-                usedLogs.insert(win::pathKey(document.logPath));
-            }
-        }
+        queue::addUsedLogs(request.documents, usedLogs);
         for (const std::wstring& input : collector.takeArrived()) {
-            request.documents.push_back(queue::makeQueuedDocument(request.recipe, input, usedLogs));
+            request.arrivals.push_back(queue::makeQueuedDocument(request.recipe, input, usedLogs));
         }
     }
 
@@ -98,11 +121,8 @@ public:
     CollectedArrivals(DocumentCollector& collector, const ConversionRequest& request)
         : collector_(collector), recipe_(request.recipe)
     {
-        for (const queue::QueuedDocument& document : request.documents) {
-            if (!document.logPath.empty()) {
-                usedLogs_.insert(win::pathKey(document.logPath));
-            }
-        }
+        queue::addUsedLogs(request.documents, usedLogs_);
+        queue::addUsedLogs(request.arrivals, usedLogs_);
     }
     void setListener(std::function<void()> onArrival) override
     {
@@ -145,7 +165,7 @@ bool convertSeveral(const ConversionRequest& request, const RunDriverServices& s
     if (collector != nullptr && collector->collecting()) {
         CollectedArrivals arrivals(*collector, request);
         result = runQueue(request, services, &arrivals);
-        collector->stop();
+        startFrontEnds(collector->stop());
     } else {
         result = runQueue(request, services, nullptr);
     }
@@ -179,7 +199,7 @@ int runApplication(options::ArgumentSet& arguments, DocumentCollector* collector
     loop.runConversion = [&](const ConversionRequest& request) {
         // One document runs alone; later newcomers gather among themselves.
         if (collector != nullptr) {
-            collector->stop();
+            startFrontEnds(collector->stop());
         }
         return runConversion(request, runServices);
     };

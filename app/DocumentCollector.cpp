@@ -64,7 +64,6 @@ DocumentCollector::Role DocumentCollector::join(const std::wstring& path, DWORD 
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
             mutex_ = std::move(mutex);
-            seen_.insert(win::pathKey(file));
             if (!becomeCollector()) {
                 stop();
                 return Role::Alone;
@@ -134,10 +133,18 @@ DWORD WINAPI DocumentCollector::windowThread(void* collector)
     return 0;
 }
 
-void DocumentCollector::stop()
+void DocumentCollector::setAccepting(bool accepting)
 {
+    const std::lock_guard lock(filesMutex_);
+    accepting_ = accepting;
+}
+
+std::vector<std::wstring> DocumentCollector::stop()
+{
+    // Refused from now on: no newcomer is told "taken" for a file nobody will read.
+    setAccepting(false);
     if (window_ != nullptr) {
-        // The window goes first: a newcomer asking now fails, tries again and finds no name.
+        // The window goes next: a newcomer asking now fails, tries again and finds no name.
         PostMessageW(window_, WM_CLOSE, 0, 0);
     }
     if (thread_) {
@@ -151,6 +158,7 @@ void DocumentCollector::stop()
         listenerWindow_ = nullptr;
     }
     listener_ = nullptr;
+    return takeArrived();
 }
 
 void DocumentCollector::setListener(std::function<void()> listener)
@@ -196,11 +204,20 @@ LRESULT DocumentCollector::onCopyData(const COPYDATASTRUCT& data)
         return 0;
     }
     const std::wstring path(text, characters - 1);
-    if (path.find(L'\0') != std::wstring::npos || !accepting_) {
+    if (path.find(L'\0') != std::wstring::npos) {
         return 0;
     }
+    // Under the lock: stop() refuses first, then hands on whatever was taken.
     const std::lock_guard lock(filesMutex_);
-    if (seen_.insert(win::pathKey(path)).second) {
+    if (!accepting_) {
+        return 0;
+    }
+    const std::wstring key = win::pathKey(path);
+    bool waiting = false;
+    for (const std::wstring& file : arrived_) {
+        waiting = waiting || win::pathKey(file) == key;
+    }
+    if (!waiting) {
         arrived_.push_back(path);
         // The newcomer waits for this answer: the sheet or the queue hears of the file later.
         tellListenerSoon();

@@ -8,10 +8,8 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -44,8 +42,11 @@ public:
     Role join(const std::wstring& path, DWORD patienceMilliseconds = kPatienceMilliseconds);
 
     // Collector: files handed over are taken while accepting, refused otherwise (the
-    // newcomer then runs on its own). A file seen before is taken but not kept again.
-    void setAccepting(bool accepting) { accepting_ = accepting; }
+    // newcomer then runs on its own). A file already waiting to be taken is taken but not
+    // kept twice; one handed over again after it was taken arrives again.
+    // Once it returns, no file is being taken any more (a refusal is final for files
+    // still on their way; takeArrived then holds every file taken).
+    void setAccepting(bool accepting);
     // Collector: called on the thread that joined, from its message loop, after files
     // arrived (also soon after it is set, when files wait).
     void setListener(std::function<void()> listener);
@@ -53,8 +54,9 @@ public:
     std::vector<std::wstring> takeArrived();
     // Collector: files taken but not used yet go back to the front, in their order.
     void putBack(const std::vector<std::wstring>& files);
-    // Ends collecting: newcomers from now on find no collector (the first becomes one).
-    void stop();
+    // Ends collecting: newcomers are refused at once, then find no collector (the first
+    // becomes one). Returns the files taken but not used yet, for someone to convert them.
+    std::vector<std::wstring> stop();
 
     bool collecting() const { return window_ != nullptr; }
     HWND window() const { return window_; }
@@ -73,11 +75,10 @@ private:
     win::UniqueHandle ready_;
     HWND window_ = nullptr;         // the named window, on its own thread
     HWND listenerWindow_ = nullptr; // on the joining thread: runs the listener
-    std::atomic<bool> accepting_{true};
+    bool accepting_ = true; // guarded by filesMutex_
     std::function<void()> listener_;
-    std::mutex filesMutex_; // guards arrived_ and seen_
+    std::mutex filesMutex_; // guards arrived_ and the answer to a newcomer
     std::vector<std::wstring> arrived_;
-    std::set<std::wstring> seen_; // keys of every file taken
 };
 
 } // namespace app

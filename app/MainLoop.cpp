@@ -11,7 +11,7 @@ int runMainLoop(const MainLoopServices& services)
             return static_cast<int>(result);
         }
         const ConversionRequest request = sheet->request();
-        const bool endProgram = request.documents.size() >= 2 ? services.runQueue(request) : services.runConversion(request);
+        const bool endProgram = request.documents.size() + request.arrivals.size() >= 2 ? services.runQueue(request) : services.runConversion(request);
         // The sheet goes before the next pass builds another one.
         sheet.reset();
         if (endProgram) {

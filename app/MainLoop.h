@@ -29,7 +29,7 @@ struct MainLoopServices {
 
 // Runs passes until the sheet is not confirmed (its result is returned) or a run
 // asks the program to end (1 is returned). A request of one document goes to
-// runConversion, one of several to runQueue.
+// runConversion, one of several (arrivals included) to runQueue.
 int runMainLoop(const MainLoopServices& services);
 
 } // namespace app

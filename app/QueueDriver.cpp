@@ -36,6 +36,7 @@ QueueResult runQueue(const ConversionRequest& request, const RunDriverServices& 
     {
         converter::ConversionRun run;
         queue::QueueRun queue(request.documents, services.frontEndPath);
+        queue.append(request.arrivals);
         ui::QueueProgressDialog dialog(queue);
         if (arrivals != nullptr) {
             arrivals->setListener([&queue, arrivals] { queue.append(arrivals->take()); });

@@ -62,4 +62,29 @@ QueueCheck checkQueue(const std::vector<QueuedDocument>& documents, const std::w
     return result;
 }
 
+std::wstring arrivalProblem(const std::vector<QueuedDocument>& queued, const QueuedDocument& arrival,
+    const std::wstring& frontEndPath)
+{
+    const QueueCheck own = checkQueue({arrival}, std::wstring(), frontEndPath);
+    const FileCheck& check = own.checks.front();
+    if (check.verdict == FileVerdict::Refuse) {
+        return base::formatString(check.stringId, {check.insert});
+    }
+    for (const QueuedDocument& document : queued) {
+        if (win::sameFile(document.output, arrival.output)) {
+            return base::formatString(IDS_SAME_OUTPUT, {arrival.output, win::fileNamePart(document.input)});
+        }
+        if (win::sameFile(document.input, arrival.output) || win::sameFile(document.output, arrival.input)) {
+            return base::formatString(IDS_OUTPUT_IS_INPUT, {arrival.output});
+        }
+        const bool logClash = !arrival.logPath.empty()
+            && ((!document.logPath.empty() && win::sameFile(document.logPath, arrival.logPath))
+                || win::sameFile(document.input, arrival.logPath) || win::sameFile(document.output, arrival.logPath));
+        if (logClash) {
+            return base::formatString(IDS_LOG_IS_OUTPUT, {arrival.logPath});
+        }
+    }
+    return std::wstring();
+}
+
 } // namespace queue

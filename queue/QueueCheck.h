@@ -24,4 +24,11 @@ struct QueueCheck {
 QueueCheck checkQueue(const std::vector<QueuedDocument>& documents, const std::wstring& outputFolder,
     const std::wstring& frontEndPath);
 
+// Why a document joining a running queue cannot be converted (empty: it can): the checks
+// of one document, and its output, input and log against those of every document of the
+// queue. An output that exists is no refusal: the document is then skipped, as nobody
+// agreed to replace it.
+std::wstring arrivalProblem(const std::vector<QueuedDocument>& queued, const QueuedDocument& arrival,
+    const std::wstring& frontEndPath);
+
 } // namespace queue

@@ -1,6 +1,8 @@
 #include "queue/QueueRun.h"
 
 #include "base/StringTable.h"
+#include "converter/ConverterContract.h"
+#include "queue/QueueCheck.h"
 #include "res/resource.h"
 #include "win/FileSystem.h"
 #include "win/Module.h"
@@ -14,7 +16,7 @@ DocumentResult resultOf(const QueuedDocument& document)
     DocumentResult result;
     result.input = document.input;
     result.output = document.output;
-    result.logPath = document.logPath;
+    // The log is named once the document's run has made it: a skipped document has none.
     result.outcome = document.skip ? DocumentOutcome::Skipped : DocumentOutcome::NotConverted;
     return result;
 }
@@ -29,6 +31,9 @@ std::wstring titleOf(const QueuedDocument& document)
 QueueRun::QueueRun(std::vector<QueuedDocument> documents, std::wstring frontEndPath)
     : documents_(std::move(documents)), frontEndPath_(std::move(frontEndPath))
 {
+    for (const QueuedDocument& document : documents_) {
+        results_.push_back(resultOf(document));
+    }
 }
 
 std::wstring QueueRun::firstTitle() const
@@ -49,10 +54,6 @@ std::vector<DocumentResult> QueueRun::run(converter::ConversionRun& run, QueueVi
 {
     conversion_ = &run;
     view_ = &view;
-    results_.clear();
-    for (const QueuedDocument& document : documents_) {
-        results_.push_back(resultOf(document));
-    }
     stopQueue_ = false;
     if (beginFrom(0)) {
         // The view starts the first document; goOn begins the others.
@@ -74,13 +75,40 @@ std::vector<DocumentResult> QueueRun::run(converter::ConversionRun& run, QueueVi
 void QueueRun::append(std::vector<QueuedDocument> documents)
 {
     for (QueuedDocument& document : documents) {
-        results_.push_back(resultOf(document));
+        if (waitingOrRunning(document.input)) {
+            continue; // handed over again while it is still to be converted
+        }
+        // Checked against the queue as the sheet checks its documents; the sheet's leave to
+        // replace covered only the outputs it asked about.
+        const std::wstring problem = arrivalProblem(documents_, document, frontEndPath_.empty() ? win::modulePath() : frontEndPath_);
+        if (!problem.empty()) {
+            document.skip = true;
+        } else if (win::pathExists(document.output) && !document.replaceOutput) {
+            document.skip = true;
+        }
+        DocumentResult result = resultOf(document);
+        if (!problem.empty()) {
+            result.outcome = DocumentOutcome::Failed;
+            result.problem = problem;
+        }
+        results_.push_back(std::move(result));
         documents_.push_back(std::move(document));
     }
     if (running_) {
         taskbar_.setDocument(current_, documents_.size());
         view_->showDocumentLine(documentLine());
     }
+}
+
+bool QueueRun::waitingOrRunning(const std::wstring& input) const
+{
+    // Until a document ends its outcome stays "not converted".
+    for (size_t i = 0; i < documents_.size(); ++i) {
+        if (!documents_[i].skip && results_[i].outcome == DocumentOutcome::NotConverted && win::sameFile(documents_[i].input, input)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void QueueRun::addNotRun(const std::vector<QueuedDocument>& documents)
@@ -97,11 +125,18 @@ bool QueueRun::beginFrom(size_t index)
         if (documents_[i].skip) {
             continue;
         }
+        if (!documents_[i].replaceOutput && win::pathExists(documents_[i].output)) {
+            // Made since the check (by another program): nobody agreed to replace it.
+            results_[i].outcome = DocumentOutcome::Skipped;
+            continue;
+        }
         current_ = i;
         prepared_ = prepareRun(documents_[i], frontEndPath_);
+        results_[i].logPath = documents_[i].logPath;
         DWORD error = 0;
         if (!conversion_->begin(prepared_.setup, view_->runView(), error)) {
             results_[i].outcome = DocumentOutcome::Failed;
+            results_[i].problem = base::formatOsErrorText(error);
             prepared_ = PreparedRun();
             continue;
         }
@@ -164,8 +199,11 @@ void QueueRun::record(const converter::RunOutcome* outcome, const converter::Run
         result.outcome = outcome->warningCount != 0 || outcome->errorCount != 0 ? DocumentOutcome::ConvertedWithWarnings
                                                                                 : DocumentOutcome::Converted;
     } else {
-        // Stopped on request or ended by Abort after it: the user's doing, not a failure.
-        result.outcome = stopAsked_ ? DocumentOutcome::Cancelled : DocumentOutcome::Failed;
+        // Stopped on request or ended by Abort after it: the user's doing. A converter that
+        // failed on its own while a stop was asked failed.
+        const bool stopped = converter::verdictOf(*outcome) == converter::RunVerdict::Stopped
+            || outcome->exitCode == converter::kExitTerminated;
+        result.outcome = stopAsked_ && stopped ? DocumentOutcome::Cancelled : DocumentOutcome::Failed;
     }
 }
 
@@ -179,10 +217,13 @@ bool QueueRun::confirmStop()
     if (choice == StopChoice::KeepGoing) {
         return false;
     }
-    stopQueue_ = stopQueue_ || choice == StopChoice::WholeQueue;
+    stopQueue_ = stopQueue_ || choice == StopChoice::WholeQueue || choice == StopChoice::AfterThisDocument;
     // While the question was open the document may have ended, and the next one begun:
-    // "only this document" then has nothing left to stop.
-    if (!running_ || (current_ != asked && choice == StopChoice::ThisDocument)) {
+    // "only this document" then has nothing left to stop, and "after this document" stops
+    // the one that began after it.
+    const bool askedOneRuns = running_ && current_ == asked;
+    if (!running_ || (!askedOneRuns && choice == StopChoice::ThisDocument)
+        || (askedOneRuns && choice == StopChoice::AfterThisDocument)) {
         return false;
     }
     stopAsked_ = true;

@@ -24,6 +24,7 @@ enum class StopChoice {
     KeepGoing,    // the question was dismissed: nothing stops
     WholeQueue,   // stop the current document and run no other
     ThisDocument, // stop the current document, go on with the next
+    AfterThisDocument, // let the current document finish, then end the queue as if stopped there
 };
 
 // The window of a queue: it shows one document's run after another.
@@ -59,7 +60,9 @@ public:
     using QueueEnded = std::function<void(const std::vector<DocumentResult>& results)>;
     void setQueueEnded(QueueEnded queueEnded) { queueEnded_ = std::move(queueEnded); }
 
-    // While run() runs: documents joining the queue at its end.
+    // Before or while run() runs: documents joining the queue at its end, each checked
+    // against the queue (one that cannot be converted is listed failed with the reason;
+    // one whose output exists and was not agreed to be replaced is skipped).
     void append(std::vector<QueuedDocument> documents);
     // After run(): documents that came too late to run, listed as not converted.
     void addNotRun(const std::vector<QueuedDocument>& documents);
@@ -91,6 +94,8 @@ private:
     bool beginFrom(size_t index);
     // Shows the begun document and starts its worker.
     bool startBegun();
+    // A document of this input is still to be converted (or converting).
+    bool waitingOrRunning(const std::wstring& input) const;
     // The current document's result from its outcome (null: not started) and its run's end.
     void record(const converter::RunOutcome* outcome, const converter::RunResult& ended);
 

@@ -53,6 +53,15 @@ std::wstring documentLogPath(const std::wstring& configuredLog, const std::wstri
     return candidate;
 }
 
+void addUsedLogs(const std::vector<QueuedDocument>& documents, std::set<std::wstring>& used)
+{
+    for (const QueuedDocument& document : documents) {
+        if (!document.logPath.empty()) {
+            used.insert(win::pathKey(document.logPath));
+        }
+    }
+}
+
 QueuedDocument makeQueuedDocument(const QueueRecipe& recipe, const std::wstring& input, std::set<std::wstring>& usedLogs)
 {
     QueuedDocument document;
@@ -64,10 +73,8 @@ QueuedDocument makeQueuedDocument(const QueueRecipe& recipe, const std::wstring&
         document.converterArguments.push_back(L' ');
     }
     document.converterArguments += options::quotedArgument(document.input) + L" " + options::quotedArgument(document.output);
-    if (win::pathExists(document.output)) {
-        document.replaceOutput = recipe.replaceExisting;
-        document.skip = !recipe.replaceExisting;
-    }
+    // The user agreed to replace only the outputs he was asked about (the sheet marks those).
+    document.skip = win::pathExists(document.output);
     return document;
 }
 

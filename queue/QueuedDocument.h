@@ -7,6 +7,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "converter/ConversionRun.h"
 #include "win/Handle.h"
@@ -29,7 +30,7 @@ struct QueueRecipe {
     std::wstring parameterText;  // the options as composed on the sheet, without file names
     std::wstring outputFolder;   // empty: each output beside its document
     std::wstring logPath;        // the configured log path, expanded; empty: no logs
-    bool replaceExisting = false; // the sheet's answer for the outputs it asked about
+    bool replaceExisting = false; // the sheet's answer for the outputs it asked about (only those)
 };
 
 // The input path cut at its extension (as PathFindExtensionW finds it) plus ".djvu".
@@ -43,8 +44,11 @@ std::wstring queuedOutputPath(const std::wstring& outputFolder, const std::wstri
 // case) takes the document's extension too, then a number; the name chosen joins used.
 std::wstring documentLogPath(const std::wstring& configuredLog, const std::wstring& input, std::set<std::wstring>& used);
 
+// Adds the logs of the documents to used (as documentLogPath keeps them).
+void addUsedLogs(const std::vector<QueuedDocument>& documents, std::set<std::wstring>& used);
+
 // A document of the recipe: its output, its log, the options and its quoted file names.
-// An existing output is replaced when the recipe says so, else the document is skipped.
+// A document whose output exists is skipped (nobody agreed to replace it yet).
 QueuedDocument makeQueuedDocument(const QueueRecipe& recipe, const std::wstring& input, std::set<std::wstring>& usedLogs);
 
 // The converter's arguments of a document: " --force" added when it may replace its output.

@@ -35,7 +35,7 @@ void Conversion::convert()
     renderer_.start();
     for (;;) {
         bool busy = renderer_.poll();
-        renderer_.hold(pages_.waiting(), pages_.workers());
+        renderer_.hold(pages_.firstWaiting(), pages_.workers());
         pages_.startPages();
         busy = shapes_.encodeGroups(pages_.tasks(), renderer_.rendering(), renderer_.rendered()) || busy;
         busy = pages_.advance() || busy;

@@ -27,7 +27,7 @@ struct Options {
     bool ignoreColorProfiles = false;
     int fgColors = 256;
     int fgImageColors = 256;
-    int pagesPerDict = 1;         // pages sharing a shape dictionary (lossless marks only)
+    int pagesPerDict = 1;         // pages sharing a shape dictionary
     std::wstring bgSlices;
     std::wstring resourceDir;
     std::string renderingIntent;  // --pdf: "printed" or "screen"

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace reference {
 
@@ -19,6 +20,7 @@ PagePipeline::PagePipeline(const Options& options, ToolHost& host, const PagePla
     SYSTEM_INFO system = {};
     GetSystemInfo(&system);
     workers_ = std::clamp(static_cast<int>(system.dwNumberOfProcessors) + 2, 1, 16);
+    startTick_ = GetTickCount();
 }
 
 void PagePipeline::startPages()
@@ -35,7 +37,7 @@ void PagePipeline::startPages()
         PageTask task;
         task.page = nextPage_++;
         task.dpi = options_.dpi;
-        task.image = files_.image(task.page);
+        task.image = renderer_.image(task.page, task.width, task.height);
         pages_.emplace(task.page, std::move(task));
     }
 }
@@ -45,12 +47,14 @@ void PagePipeline::startPages()
 void PagePipeline::planPage(PageTask& task)
 {
     PnmHeader header;
-    if (!header.read(task.image)) {
-        fail(console_, kExitRender, "the rendered image of page " + std::to_string(task.page) + " could not be read",
-            nullptr);
+    if (!task.image.empty()) { // else measured by the renderer, too large to be written
+        if (!header.read(task.image)) {
+            fail(console_, kExitRender, "the rendered image of page " + std::to_string(task.page) + " could not be read",
+                nullptr);
+        }
+        task.width = header.width;
+        task.height = header.height;
     }
-    task.width = header.width;
-    task.height = header.height;
     const int side = std::max(task.width, task.height);
     if (side > kDjVuMaxSide) {
         if (task.rerendered || task.dpi * static_cast<long long>(kDjVuMaxSide) / side < 1) {
@@ -61,7 +65,9 @@ void PagePipeline::planPage(PageTask& task)
         task.rerendered = true;
         console_.say("   **** Notice: page " + std::to_string(task.page) + " is too large for DjVu at "
             + std::to_string(options_.dpi) + " dpi; it is encoded at " + std::to_string(task.dpi) + " dpi.");
-        DeleteFileW(task.image.c_str());
+        if (!task.image.empty()) {
+            DeleteFileW(task.image.c_str());
+        }
         task.image = files_.file(L"large", task.page, L".pnm");
         std::vector<std::wstring> arguments = renderer_.rendererOptions();
         arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi),
@@ -113,7 +119,7 @@ void PagePipeline::finishPage(PageTask& task)
 {
     shapes_.completePage(task);
     DeleteFileW(task.image.c_str());
-    for (const auto& [stem, extension] : {std::pair{L"page", L".pnm"}, {L"mask", L".pbm"}, {L"mask", L".djvu"},
+    for (const auto& [stem, extension] : {std::pair{L"mask", L".pbm"}, {L"mask", L".djvu"},
              {L"mask", L".jb2"}, {L"notes", L".djvu"},
              {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"},
              {L"annotations", L".djvused"}, {L"check", L".txt"}}) {
@@ -179,8 +185,9 @@ bool PagePipeline::advancePage(PageTask& task)
 // whatever the group's size, and the group is coded and its pages assembled afterwards.
 void PagePipeline::reportFinishedPages()
 {
+    const int unheld = std::max(console_.announced(), renderer_.rendered()) - linesHeldForShapes();
     for (auto next = pages_.find(reported_ + 1);
-         next != pages_.end() && (next->second.done || waitsForGroupOnly(next->second));
+         next != pages_.end() && (next->second.done || (waitsForGroupOnly(next->second) && next->first <= unheld));
          next = pages_.find(reported_ + 1)) {
         ++reported_;
         if (reported_ > console_.announced()) {
@@ -191,6 +198,21 @@ void PagePipeline::reportFinishedPages()
     for (auto task = pages_.begin(); task != pages_.end() && task->first <= reported_;) {
         task = task->second.done ? pages_.erase(task) : std::next(task);
     }
+}
+
+// The last lines of the document wait for as many pages as the shape coding still to be
+// done would take at the pace of the pages so far: the bar reaches its end with the work,
+// and the lines kept back come as the groups are coded.
+int PagePipeline::linesHeldForShapes() const
+{
+    constexpr double kFirstGuess = 0.4; // a group's coding against its pages' own work, before one is measured
+    const int pending = shapes_.pendingPages();
+    if (pending == 0 || reported_ == 0) {
+        return 0;
+    }
+    const double msPerPage = static_cast<double>(GetTickCount() - startTick_) / reported_;
+    const double coding = pending * shapes_.msPerPage(msPerPage * kFirstGuess);
+    return std::min(pending, static_cast<int>(std::ceil(coding / std::max(1.0, msPerPage))));
 }
 
 bool PagePipeline::waitsForGroupOnly(const PageTask& task)

@@ -11,6 +11,8 @@
 #include "reference/ShapeGroupCoder.h"
 #include "reference/page/PagePlan.h"
 
+#include <windows.h>
+
 #include <map>
 #include <vector>
 
@@ -21,8 +23,8 @@ public:
     PagePipeline(const Options& options, ToolHost& host, const PagePlanner& planner, const PageFiles& files,
         ConsoleLines& console, RenderPasses& renderer, ShapeGroupCoder& shapes);
 
-    // Images no page task has taken yet.
-    int waiting() const { return renderer_.rendered() - (nextPage_ - 1); }
+    // The first page no task has taken yet.
+    int firstWaiting() const { return nextPage_; }
     int workers() const { return workers_; }
     // Starts tasks for rendered pages while workers are free.
     void startPages();
@@ -45,6 +47,7 @@ private:
     bool annotatePage(PageTask& task);
     void finishPage(PageTask& task);
     static bool waitsForGroupOnly(const PageTask& task);
+    int linesHeldForShapes() const;
 
     const Options& options_;
     ToolHost& host_;
@@ -56,6 +59,7 @@ private:
     int workers_ = 1;
     int nextPage_ = 1; // the next page to start encoding
     int reported_ = 0; // pages printed as finished
+    DWORD startTick_ = 0;
     std::map<int, PageTask> pages_;
 };
 

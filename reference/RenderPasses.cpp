@@ -1,13 +1,21 @@
 #include "reference/RenderPasses.h"
 
+#include "reference/djvu/DjVuFormat.h"
 #include "reference/host/Files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace reference {
 
 namespace {
+
+constexpr const char* kPageSizeLine = "KORVELLO-PAGE-SIZE ";
+// Rendered images waiting for the encoders take at most about this much (a page more
+// than this waits alone).
+constexpr unsigned long long kWaitingBytes = 96ull << 20;
 
 bool startsWith(const std::string& text, const char* prefix)
 {
@@ -50,6 +58,21 @@ int pagesComment(const std::string& text, bool last)
 {
     const size_t at = last ? text.rfind("%%Pages:") : text.find("%%Pages:");
     return at == std::string::npos ? 0 : std::atoi(text.c_str() + at + 8);
+}
+
+// Before each page is written, the renderer says its size in pixels; a page too large
+// for DjVu is not written (it would take gigabytes at a high resolution), and is rendered
+// again alone at a resolution that fits.
+std::string pageSizeProgram()
+{
+    return "<< /EndPage {\n"
+           "    exch pop 2 eq { false } {\n"
+           "        currentpagedevice /PageSize get aload pop currentpagedevice /HWResolution get aload pop\n"
+           "        3 -1 roll mul 72 div round cvi 3 1 roll mul 72 div round cvi exch\n"
+           "        (" + std::string(kPageSizeLine) + ") print 1 index =only ( ) print dup =only (\\n) print flush\n"
+           "        max " + std::to_string(kDjVuMaxSide) + " le\n"
+           "    } ifelse\n"
+           "} >> setpagedevice\n";
 }
 
 } // namespace
@@ -141,9 +164,11 @@ void RenderPasses::start()
     }
     // pnmraw writes a page of black and white only as a bitonal PBM, which is what the
     // bitonal encoder takes, and shades or colour as PGM or PPM.
+    const std::wstring sizes = files_.folder + L"\\sizes.ps";
+    writeWholeFile(sizes, pageSizeProgram());
     std::vector<std::wstring> arguments = rendererOptions();
     arguments.insert(arguments.end(), {resolution, L"-sDEVICE=pnmraw", L"-o", tool(files_.folder + L"\\page%05d.pnm"),
-        tool(options_.input)});
+        tool(sizes), tool(options_.input)});
     renderer_ = {"gs", startTool({"gs", arguments}), {}};
     rendering_ = true;
 }
@@ -164,6 +189,9 @@ bool RenderPasses::pollRenderer()
     const bool ended = renderer_.job->poll(lines);
     renderer_.keep(lines);
     for (const auto& line : lines) {
+        if (takePageLine(line)) {
+            continue;
+        }
         if (!console_.relay(line)) {
             fail(console_, kExitRender, "the renderer's output reached the converter damaged (NUL bytes in a line); "
                 "the conversion was stopped", nullptr);
@@ -176,10 +204,55 @@ bool RenderPasses::pollRenderer()
                 nullptr);
         }
     }
-    while (fileExists(files_.image(rendered_ + 2)) || (!rendering_ && fileExists(files_.image(rendered_ + 1)))) {
+    countRendered();
+    return ended || !lines.empty();
+}
+
+bool RenderPasses::takePageLine(const std::string& line)
+{
+    if (!startsWith(line, kPageSizeLine)) {
+        return false;
+    }
+    MeasuredPage page;
+    if (std::sscanf(line.c_str() + std::strlen(kPageSizeLine), "%d %d", &page.width, &page.height) != 2) {
+        return false;
+    }
+    if (std::max(page.width, page.height) <= kDjVuMaxSide) {
+        page.file = 1 + static_cast<int>(std::count_if(measured_.begin(), measured_.end(),
+            [](const MeasuredPage& earlier) { return earlier.file > 0; }));
+    }
+    measured_.push_back(page);
+    return true;
+}
+
+// A file is complete once the next one appears or the renderer has ended; a page, once
+// its file is, or once it was measured too large.
+void RenderPasses::countRendered()
+{
+    while (fileExists(files_.image(filesDone_ + 2)) || (!rendering_ && fileExists(files_.image(filesDone_ + 1)))) {
+        ++filesDone_;
+    }
+    if (!rendering_) {
+        // Files the renderer wrote without measuring them (a document that sets its own
+        // end of page) are pages in their order.
+        int files = static_cast<int>(std::count_if(measured_.begin(), measured_.end(),
+            [](const MeasuredPage& page) { return page.file > 0; }));
+        while (files < filesDone_) {
+            measured_.push_back({0, 0, ++files});
+        }
+    }
+    while (rendered_ < static_cast<int>(measured_.size())
+        && (measured_[static_cast<size_t>(rendered_)].file == 0 || measured_[static_cast<size_t>(rendered_)].file <= filesDone_)) {
         ++rendered_;
     }
-    return ended || !lines.empty();
+}
+
+std::wstring RenderPasses::image(int page, int& width, int& height) const
+{
+    const MeasuredPage& measured = measured_.at(static_cast<size_t>(page - 1));
+    width = measured.width;
+    height = measured.height;
+    return measured.file > 0 ? files_.image(measured.file) : std::wstring();
 }
 
 bool RenderPasses::pollTextJob()
@@ -234,15 +307,25 @@ bool RenderPasses::pollLinkJob()
 // Rendered pages wait on disk for the encoders: the renderer is held while a few more
 // than the encoders can take are waiting, so the temporary folder stays small whatever
 // the page count.
-void RenderPasses::hold(int waiting, int workers)
+void RenderPasses::hold(int firstWaiting, int workers)
 {
     if (!rendering_) {
         return;
     }
-    if (!paused_ && waiting >= workers + 3) {
+    int waiting = 0;
+    unsigned long long bytes = 0;
+    for (int page = firstWaiting; page <= rendered_; ++page) {
+        const int file = measured_[static_cast<size_t>(page - 1)].file;
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (file > 0 && GetFileAttributesExW(files_.image(file).c_str(), GetFileExInfoStandard, &data)) {
+            bytes += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            ++waiting;
+        }
+    }
+    if (!paused_ && (waiting >= workers + 3 || (waiting > 0 && bytes >= kWaitingBytes))) {
         paused_ = true;
         renderer_.job->pause(true);
-    } else if (paused_ && waiting <= workers + 1) {
+    } else if (paused_ && waiting <= workers + 1 && bytes < kWaitingBytes / 2) {
         paused_ = false;
         renderer_.job->pause(false);
     }

@@ -28,14 +28,20 @@ public:
     void start();
     // Follows the passes; true when something happened.
     bool poll();
-    // Holds the renderer while waiting images are more than the encoders can take.
-    void hold(int waiting, int workers);
+    // Holds the renderer while the images from page firstWaiting on are more (in number or
+    // in bytes) than the encoders can take.
+    void hold(int firstWaiting, int workers);
 
     bool postScript() const { return postScript_; }
     bool rendering() const { return rendering_; }
     // True while the text pass runs (for PostScript it makes text.pdf first).
     bool texting() const { return texting_; }
+    // Pages whose rendering is complete (or known too large for DjVu), from the first on.
     int rendered() const { return rendered_; }
+    // The page's rendered image; empty for a page too large for DjVu at the resolution,
+    // which the renderer measured and left unwritten (its size in pixels in width and
+    // height).
+    std::wstring image(int page, int& width, int& height) const;
     // True when the page's text (when there is a text pass) and links are known.
     bool annotationsReady(int page) const;
     const std::vector<LinkArea>* links(int page) const;
@@ -48,6 +54,8 @@ private:
     std::unique_ptr<ToolJob> startTool(const Step& step);
     void countPostScriptPages();
     bool pollRenderer();
+    bool takePageLine(const std::string& line);
+    void countRendered();
     bool pollTextJob();
     bool pollLinkJob();
 
@@ -66,7 +74,16 @@ private:
     bool texting_ = false;
     bool linking_ = false;
     bool paused_ = false;
-    int rendered_ = 0;  // pages whose image is complete
+    int rendered_ = 0;  // pages whose image is complete (or known too large)
+    int filesDone_ = 0; // image files complete, in the renderer's order
+    // Each page the renderer measured, in order: its size in pixels and the number of its
+    // image file (0 for a page too large, left unwritten).
+    struct MeasuredPage {
+        int width = 0;
+        int height = 0;
+        int file = 0;
+    };
+    std::vector<MeasuredPage> measured_;
     int textDone_ = 0;  // pages whose text is complete
     int linksDone_ = 0; // pages whose links are known
     std::map<int, std::vector<LinkArea>> links_;

@@ -18,12 +18,10 @@ ShapeGroupCoder::ShapeGroupCoder(const Options& options, const PagePlanner& plan
 
 void ShapeGroupCoder::collect(PageTask& task)
 {
-    if (!coder_) {
-        coder_ = std::make_unique<WorkQueue>();
-    }
     auto& group = groups_[(task.page - 1) / options_.pagesPerDict];
     if (!group) {
         group = std::make_unique<GroupWork>();
+        group->shapes = ShapeGroup(MarkLoss::forLevel(options_.fgQuality, options_.dpi));
     }
     ++group->collected;
     // A page the group does not take (too many shapes) is coded alone by the page encoder,
@@ -34,7 +32,7 @@ void ShapeGroupCoder::collect(PageTask& task)
     file.width = plan.width;
     file.height = plan.height;
     file.pixelsAt = plan.marksAt;
-    coder_->post([work = group.get(), pixels = std::move(task.shared.pixels), file, marks = plan.marks,
+    group->coder.post([work = group.get(), pixels = std::move(task.shared.pixels), file, marks = plan.marks,
                      page = task.page]() mutable {
         if (pixels.empty() && !PageImage::readPbm(marks, file, pixels)) {
             return;
@@ -59,8 +57,11 @@ bool ShapeGroupCoder::encodeGroups(std::map<int, PageTask>& pages, bool renderin
         const int count = rendering ? last - first + 1 : std::min(last, rendered) - first + 1;
         if (!group.posted && group.collected == count) {
             group.posted = true;
-            coder_->post([work = &group] {
+            group.coder.post([this, work = &group] {
+                const DWORD start = GetTickCount();
                 work->encoded = work->shapes.encode();
+                codingMs_ += GetTickCount() - start;
+                codedPages_ += work->shapes.pageCount();
                 work->shapes = ShapeGroup();
                 work->coded = true;
             });
@@ -128,10 +129,25 @@ void ShapeGroupCoder::completePage(const PageTask& task)
     }
 }
 
+int ShapeGroupCoder::pendingPages() const
+{
+    int pages = 0;
+    for (const auto& [number, group] : groups_) {
+        pages += group->coded ? 0 : group->collected;
+    }
+    return pages;
+}
+
+double ShapeGroupCoder::msPerPage(double guess) const
+{
+    const long long pages = codedPages_;
+    return pages > 0 ? static_cast<double>(codingMs_) / static_cast<double>(pages) : guess;
+}
+
 void ShapeGroupCoder::drop()
 {
-    if (coder_) {
-        coder_->drop();
+    for (auto& [number, group] : groups_) {
+        group->coder.drop();
     }
 }
 

@@ -1,6 +1,6 @@
 // Pages that share shape dictionaries: each page's marks are cut into shapes as the page
 // is planned; once every page of a group has come in, the group's dictionary and pages
-// are coded on a thread of their own and each page is made of its coded marks.
+// are coded on a thread of the group's own and each page is made of its coded marks.
 #pragma once
 
 #include "reference/ConsoleLines.h"
@@ -30,20 +30,27 @@ public:
     bool encodeGroups(std::map<int, PageTask>& pages, bool rendering, int rendered);
     // The finished page includes its group's dictionary file and takes its text and links.
     void completePage(const PageTask& task);
+    // Pages that came in to groups not coded yet.
+    int pendingPages() const;
+    // Milliseconds the coding of a group takes per page, as measured on the groups coded so
+    // far; guess when none is.
+    double msPerPage(double guess) const;
     // A group being coded is not waited for (the process ends).
     void drop();
-    void release() { coder_.reset(); }
+    void release() { groups_.clear(); }
 
 private:
     // A group of pages sharing a dictionary, while its pages' marks come in and are
-    // coded on the coder's thread.
+    // coded on the group's own thread (groups are coded side by side: the last ones need
+    // not wait for those before them once the pages are rendered).
     struct GroupWork {
         int collected = 0;              // pages whose marks came in (main thread)
         bool posted = false;            // its coding is asked for (main thread)
-        ShapeGroup shapes;              // the coder's thread
-        std::vector<int> taken;         // the pages the group took, in its order (the coder's thread)
-        ShapeGroup::Encoded encoded;    // the coder's thread, until coded is set
+        ShapeGroup shapes;              // the group's thread
+        std::vector<int> taken;         // the pages the group took, in its order (the group's thread)
+        ShapeGroup::Encoded encoded;    // the group's thread, until coded is set
         std::atomic<bool> coded{false};
+        WorkQueue coder;                // last: stopped before the rest goes
     };
 
     const Options& options_;
@@ -51,7 +58,8 @@ private:
     const PageFiles& files_;
     ConsoleLines& console_;
     std::map<int, std::unique_ptr<GroupWork>> groups_; // by group number (0 for the first)
-    std::unique_ptr<WorkQueue> coder_;
+    std::atomic<long long> codingMs_{0};  // the groups' threads
+    std::atomic<long long> codedPages_{0};
 };
 
 } // namespace reference

@@ -77,11 +77,6 @@ void noticeOptions(Options& options)
             options.resourceDir.clear();
         }
     }
-    if (options.pagesPerDict > 1 && options.fgQuality != "lossless") {
-        // Lossy levels are cjb2's, which codes one page at a time: every page has its own shapes.
-        writeLine("   **** Notice: shape dictionaries are not shared between pages (--pages-per-dict="
-            + std::to_string(options.pagesPerDict) + "); each page has its own.");
-    }
     if (options.ignored.empty()) {
         return;
     }

@@ -176,3 +176,23 @@
 #define IDC_SUMMARY_OPEN_FOLDER 1103
 #define IDC_SUMMARY_OPEN_LOG 1104
 #define IDC_QUEUE_DOCUMENT 1105
+
+// The queue users ask for: folders of documents, the editable document list, stopping
+// after a document, a queue resumed after a crash or a log-off (strings 330 to 349,
+// templates 112 and 113, controls 1150 to 1169).
+#define IDD_QUEUE_STOP 112
+#define IDD_DOCUMENT_LIST 113
+#define IDS_NO_DOCUMENTS_IN_FOLDER 330
+#define IDS_RESUME_QUESTION 331
+#define IDS_RESUME_MISSING 332
+#define IDS_PICK_DOCUMENTS 333
+#define IDC_STOP_TEXT 1150
+#define IDC_STOP_QUEUE 1151
+#define IDC_STOP_DOCUMENT 1152
+#define IDC_STOP_AFTER_DOCUMENT 1153
+#define IDC_LIST_DOCUMENTS 1154
+#define IDC_LIST_ADD 1155
+#define IDC_LIST_REMOVE 1156
+#define IDC_LIST_UP 1157
+#define IDC_LIST_DOWN 1158
+#define IDC_LIST_COUNT 1159

@@ -8,6 +8,7 @@
 
 #include "options/ArgumentQuoting.h"
 #include "queue/QueuedDocument.h"
+#include "ui/DocumentListDialog.h"
 #include "ui/FileDialogs.h"
 #include "base/StringTable.h"
 #include "win/Handle.h"
@@ -116,16 +117,16 @@ void BasicPage::showSingleBoxes()
 
 void BasicPage::showDocumentList()
 {
-    // The documents, one menu item each, under the button: a look, not a choice.
-    const win::UniqueMenu menu(CreatePopupMenu());
-    UINT id = 1;
-    for (const std::wstring& document : documents_) {
-        AppendMenuW(menu.get(), MF_STRING, id++, document.c_str());
+    DocumentListDialog list(documents_);
+    if (list.show(hwnd()) != IDOK) {
+        return;
     }
-    RECT button = {};
-    GetWindowRect(item(IDC_BASIC_INPUT_BROWSE), &button);
-    TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY, button.left, button.bottom,
-        0, hwnd(), nullptr);
+    const std::wstring folder = outputText();
+    showDocuments(list.documents(), folder);
+    if (documents_.empty()) {
+        control(IDC_BASIC_INPUT).setText(std::wstring());
+        control(IDC_BASIC_OUTPUT).setText(std::wstring());
+    }
 }
 
 void BasicPage::browseOutputFolder()
@@ -145,6 +146,9 @@ bool BasicPage::onCommand(int id, int code, HWND control)
 {
     if (code == EN_CHANGE && (id == IDC_BASIC_INPUT || id == IDC_BASIC_OUTPUT)) {
         dropPastedQuotes(win::Edit(control));
+        if (filesChanged_) {
+            filesChanged_();
+        }
         return true;
     }
     if (code != BN_CLICKED) {

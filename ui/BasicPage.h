@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,9 @@ public:
     std::wstring inputText() const;
     std::wstring outputText() const;
 
+    // Called after the user changed a file box.
+    void setFilesChangedHandler(std::function<void()> handler) { filesChanged_ = std::move(handler); }
+
     // The page's options and quoted file names, as the command-line composer reads them.
     options::BasicOptions& options() { return options_; }
     // File-system autocompletion for both file boxes (called by the sheet once shown).
@@ -64,6 +68,7 @@ private:
     std::wstring pendingOutputFolder_; // shown with the documents at the first showing
     std::wstring labels_[2];           // the input and output labels for one document
     std::wstring browseText_;          // the input button's text for one document
+    std::function<void()> filesChanged_;
 };
 
 } // namespace ui

@@ -103,6 +103,39 @@ std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, con
     return std::wstring(buffer.data());
 }
 
+std::vector<std::wstring> chooseFiles(HWND owner, UINT filterId, UINT titleId)
+{
+    // Room for many names: the folder, then each selected name, each ending in a null.
+    std::vector<wchar_t> buffer(32768, L'\0');
+    const std::wstring filter = fileDialogFilter(base::loadString(filterId));
+    const std::wstring title = base::loadString(titleId);
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    dialog.lpstrTitle = title.c_str();
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
+    if (!showFileDialog(false, dialog)) {
+        return {};
+    }
+    buffer.back() = L'\0';
+    buffer[buffer.size() - 2] = L'\0';
+    const std::wstring first(buffer.data());
+    std::vector<std::wstring> files;
+    // One file: its whole path. Several: the folder, then the names.
+    for (const wchar_t* name = buffer.data() + first.size() + 1; *name != L'\0'; name += wcslen(name) + 1) {
+        const bool separated = !first.empty() && (first.back() == L'\\' || first.back() == L'/');
+        files.push_back(first + (separated ? L"" : L"\\") + name);
+    }
+    if (files.empty() && !first.empty()) {
+        files.push_back(first);
+    }
+    return files;
+}
+
 void dropPastedQuotes(const win::Edit& box)
 {
     const std::wstring text = box.text();

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "win/Window.h"
 
@@ -29,6 +30,10 @@ FileDialogStart fileDialogStart(const std::wstring& text);
 // given OFN_ flags. The path buffer holds 260 characters. Nothing on cancel or failure.
 std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, const wchar_t* defaultExtension,
     DWORD flags, const std::wstring& startText);
+
+// The common open dialog for several existing files, titled with string titleId: the
+// paths chosen, none on cancel.
+std::vector<std::wstring> chooseFiles(HWND owner, UINT filterId, UINT titleId);
 
 // A path box whose text arrived with surrounding double quotes (a path pasted from
 // the file manager's "Copy as path") loses them, the caret at the end. Path boxes

@@ -2,6 +2,7 @@
 
 #include "base/StringTable.h"
 #include "res/resource.h"
+#include "ui/QueueStopDialog.h"
 #include "win/FileSystem.h"
 #include "win/Module.h"
 
@@ -28,12 +29,8 @@ void QueueProgressDialog::showDocumentLine(const std::wstring& line)
 
 queue::StopChoice QueueProgressDialog::askStop(const std::wstring& documentName)
 {
-    const std::wstring question = base::formatString(IDS_QUEUE_STOP_QUESTION, {documentName});
-    const int answer = MessageBoxW(hwnd(), question.c_str(), base::loadString(IDS_APP_TITLE).c_str(),
-        MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3);
-    return answer == IDYES ? queue::StopChoice::WholeQueue
-         : answer == IDNO  ? queue::StopChoice::ThisDocument
-                           : queue::StopChoice::KeepGoing;
+    QueueStopDialog question(documentName);
+    return question.ask(hwnd());
 }
 
 void QueueProgressDialog::showQueueOver(const converter::RunOutcome* lastOutcome)

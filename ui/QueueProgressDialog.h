@@ -2,7 +2,7 @@
 // documents run one after another in this one window, so its position and taskbar button
 // stay. Above the current document's page progress a line names it ("Document 4 of 12:
 // report.pdf"); the taskbar shows the whole queue. The stop button asks whether to stop
-// the whole queue or only the current document. When the queue is over the last
+// the whole queue, only the current document, or the queue after it. When the queue is over the last
 // document's final state stays shown behind the queue's end (the summary), after which
 // the window closes.
 #pragma once

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "options/ArgumentSet.h"
@@ -62,8 +63,15 @@ public:
     // Files handed over by other front ends join the documents shown (none twice). While
     // OK is being checked they wait; those that came during the confirming check are
     // handed back by lateDocuments.
+    // A sheet of one document whose output name the user chose takes none: they are kept
+    // for takeNotTaken (each is to get a front end of its own), and the handler set by
+    // setTakesNewcomersHandler hears whether the sheet takes newcomers whenever the file
+    // boxes change.
     void addDocuments(const std::vector<std::wstring>& paths);
     const std::vector<std::wstring>& lateDocuments() const { return waiting_; }
+    std::vector<std::wstring> takeNotTaken() { return std::exchange(notTaken_, {}); }
+    bool takesNewcomers() const;
+    void setTakesNewcomersHandler(std::function<void(bool)> handler);
 
     BasicPage& basicPage() { return basic_; }
     AdvancedPage& advancedPage() { return advanced_; }
@@ -95,6 +103,10 @@ private:
     bool confirmOne();
     bool confirmSeveral();
     void leaveOut(const std::vector<size_t>& refused);
+    // The documents in dropped or handed-over paths; a folder without any is named.
+    std::vector<std::wstring> gatherShown(const std::vector<std::wstring>& paths);
+    // The files join the documents shown, each once.
+    void joinDocuments(const std::vector<std::wstring>& paths);
     void storeChoices(const settings::GuiSettings& chosen);
     options::FileNames composedFileNames() const;
     // Several documents shown, or the one in the input box (none when it is empty).
@@ -123,6 +135,7 @@ private:
     bool confirmed_ = false;
     bool confirming_ = false;
     std::vector<std::wstring> waiting_; // handed over while OK was checked
+    std::vector<std::wstring> notTaken_; // handed over to a sheet that takes no newcomer
     MessageBoxFunction messageBox_;
     std::function<void(SettingsSheet&)> shownHandler_;
 };

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "res/resource.h"
+#include "queue/DocumentGathering.h"
 #include "queue/QueueCheck.h"
 #include "win/FileSystem.h"
 #include "win/Module.h"
@@ -56,12 +57,47 @@ std::vector<std::wstring> SettingsSheet::shownDocuments() const
     return documents;
 }
 
+bool SettingsSheet::takesNewcomers() const
+{
+    // One document whose output is not the name derived from it: the user chose it, and
+    // several documents would lose it.
+    if (basic_.hwnd() == nullptr || basic_.showsSeveral()) {
+        return true;
+    }
+    const std::wstring input = basic_.inputText();
+    const std::wstring output = basic_.outputText();
+    return input.empty() || output.empty() || win::pathKey(output) == win::pathKey(queue::deriveOutputName(input));
+}
+
+void SettingsSheet::setTakesNewcomersHandler(std::function<void(bool)> handler)
+{
+    basic_.setFilesChangedHandler([this, handler = std::move(handler)] { handler(takesNewcomers()); });
+}
+
 void SettingsSheet::addDocuments(const std::vector<std::wstring>& paths)
 {
     if (confirming_) {
         waiting_.insert(waiting_.end(), paths.begin(), paths.end());
         return;
     }
+    if (!takesNewcomers()) {
+        notTaken_.insert(notTaken_.end(), paths.begin(), paths.end());
+        return;
+    }
+    joinDocuments(gatherShown(paths));
+}
+
+std::vector<std::wstring> SettingsSheet::gatherShown(const std::vector<std::wstring>& paths)
+{
+    queue::GatheredDocuments gathered = queue::gatherDocuments(paths);
+    for (const std::wstring& folder : gathered.emptyFolders) {
+        messageBox_(hwnd(), MB_OK | MB_ICONINFORMATION, IDS_NO_DOCUMENTS_IN_FOLDER, {folder});
+    }
+    return std::move(gathered.files);
+}
+
+void SettingsSheet::joinDocuments(const std::vector<std::wstring>& paths)
+{
     std::vector<std::wstring> documents = shownDocuments();
     const bool wasSeveral = basic_.showsSeveral();
     std::set<std::wstring> known;
@@ -97,20 +133,17 @@ SettingsSheet::~SettingsSheet() = default;
 
 void SettingsSheet::onDropFiles(HDROP drop)
 {
-    // Files dropped together replace the documents; one file is the input.
-    std::vector<std::wstring> files = droppedFiles(drop);
+    // One file dropped on one document is the input; anything else joins the documents
+    // shown (a folder gives the documents inside it).
+    std::vector<std::wstring> dropped = droppedFiles(drop);
     DragFinish(drop);
-    if (files.size() >= 2) {
-        basic_.showDocuments(std::move(files), basic_.showsSeveral() ? basic_.outputText() : std::wstring());
+    const bool oneFile = dropped.size() == 1 && !win::isDirectory(dropped.front());
+    if (oneFile && !basic_.showsSeveral()) {
+        basic_.setInputFile(dropped.front());
         composer_.refreshGeneratedCommandLine();
-    } else if (files.size() == 1) {
-        if (basic_.showsSeveral()) {
-            basic_.showDocuments(std::move(files), std::wstring());
-        } else {
-            basic_.setInputFile(files.front());
-        }
-        composer_.refreshGeneratedCommandLine();
+        return;
     }
+    joinDocuments(gatherShown(dropped));
 }
 
 bool SettingsSheet::confirmSeveral()

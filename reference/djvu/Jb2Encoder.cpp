@@ -1,5 +1,7 @@
 #include "reference/djvu/Jb2Encoder.h"
 
+#include <algorithm>
+
 namespace reference {
 
 namespace {
@@ -40,28 +42,17 @@ Jb2Encoder::Jb2Encoder(int width, int height, const std::vector<const Bitmap*>& 
     bottomsAt_ = 0;
 }
 
-// A number between low and high, coded bit by bit down a tree of contexts: first its
-// sign, then its magnitude's order, then the bits within that order.
-void Jb2Encoder::codeNum(int value, int low, int high, int& root)
+// The decisions that code a number between low and high, bit by bit down a tree of
+// contexts: first its sign, then its magnitude's order, then the bits within that order.
+// visit(decision, coded) takes each step down the tree; a step is coded only when both
+// ways remain possible.
+template <typename Visit>
+void walkNumber(int value, int low, int high, Visit&& visit)
 {
     int cutoff = 0;
-    int parent = -1; // the cell whose child holds the next context; -1: root
-    bool rightChild = false;
-    auto slot = [&]() -> int& { return parent < 0 ? root : (rightChild ? right_[parent] : left_[parent]); };
     for (int phase = 1, range = -1; range != 1;) {
-        if (slot() == 0) {
-            cells_.push_back(0);
-            left_.push_back(0);
-            right_.push_back(0);
-            slot() = static_cast<int>(cells_.size()) - 1;
-        }
-        const int context = slot();
         const bool decision = value >= cutoff;
-        if (low < cutoff && high >= cutoff) {
-            zp_.encode(decision, cells_[context]);
-        }
-        parent = context;
-        rightChild = decision;
+        visit(decision, low < cutoff && high >= cutoff);
         switch (phase) {
         case 1:
             if (!decision) {
@@ -94,6 +85,40 @@ void Jb2Encoder::codeNum(int value, int low, int high, int& root)
     }
 }
 
+void Jb2Encoder::codeNum(int value, int low, int high, int& root)
+{
+    int parent = -1; // the cell whose child holds the next context; -1: root
+    bool rightChild = false;
+    auto slot = [&]() -> int& { return parent < 0 ? root : (rightChild ? right_[parent] : left_[parent]); };
+    walkNumber(value, low, high, [&](bool decision, bool coded) {
+        if (slot() == 0) {
+            cells_.push_back(0);
+            left_.push_back(0);
+            right_.push_back(0);
+            slot() = static_cast<int>(cells_.size()) - 1;
+        }
+        const int context = slot();
+        if (coded) {
+            zp_.encode(decision, cells_[context]);
+        }
+        parent = context;
+        rightChild = decision;
+    });
+}
+
+int Jb2Encoder::numberCost(int value, int low, int high, int root) const
+{
+    int cost = 0;
+    int context = root; // 0: not made yet, and nothing below it either
+    walkNumber(value, low, high, [&](bool decision, bool coded) {
+        if (coded) {
+            cost += ZpEncoder::cost(decision, cells_[context]);
+        }
+        context = context == 0 ? 0 : (decision ? right_[context] : left_[context]);
+    });
+    return cost;
+}
+
 void Jb2Encoder::codeRecordType(int type)
 {
     codeNum(type, kStartOfData, kEndOfData, recordType_);
@@ -103,8 +128,32 @@ void Jb2Encoder::codeRecordType(int type)
 // edge and bottom; on a new row, from the start of the row before.
 void Jb2Encoder::codeLocation(int leftColumn, int topRow, int rows, int columns)
 {
-    const int left = leftColumn + 1;
-    const int bottom = height_ - (topRow + rows) + 1;
+    int left = leftColumn + 1;
+    int bottom = height_ - (topRow + rows) + 1;
+    if ((moveAcross_ > 0 || moveUpDown_ > 0) && left >= lastLeft_) {
+        // On the same row: the nearest of the cheapest places within the moves allowed.
+        int best = numberCost(left - lastRight_, kBigNegative, kBigPositive, sameRowX_)
+            + numberCost(bottom - lastBottom_, kBigNegative, kBigPositive, sameRowY_);
+        int bestLeft = left;
+        int bestBottom = bottom;
+        for (int dx = -moveAcross_; dx <= moveAcross_; ++dx) {
+            for (int dy = -moveUpDown_; dy <= moveUpDown_; ++dy) {
+                if ((dx == 0 && dy == 0) || left + dx < std::max(lastLeft_, 1) || left + dx + columns - 1 > width_
+                    || bottom + dy < 1 || bottom + dy + rows - 1 > height_) {
+                    continue; // a new row, or off the page
+                }
+                const int cost = numberCost(left + dx - lastRight_, kBigNegative, kBigPositive, sameRowX_)
+                    + numberCost(bottom + dy - lastBottom_, kBigNegative, kBigPositive, sameRowY_);
+                if (cost < best) {
+                    best = cost;
+                    bestLeft = left + dx;
+                    bestBottom = bottom + dy;
+                }
+            }
+        }
+        left = bestLeft;
+        bottom = bestBottom;
+    }
     const int right = left + columns - 1;
     const int top = bottom + rows - 1;
     const bool newRow = left < lastLeft_;

@@ -38,6 +38,13 @@ public:
     int add(const Bitmap& shape, int parent, int left = 0, int top = 0);
     // Places the library's shape again.
     void place(int shape, int left, int top);
+    // Lets shapes move up to this many pixels across and up or down from where they are
+    // placed on a text row when their place then takes fewer bits (0: none).
+    void allowMoves(int across, int upDown)
+    {
+        moveAcross_ = across;
+        moveUpDown_ = upDown;
+    }
     int librarySize() const { return static_cast<int>(library_.size()); }
     const Bitmap& shape(int index) const { return *library_[index]; }
     // Ends the data and returns it.
@@ -45,6 +52,8 @@ public:
 
 private:
     void codeNum(int value, int low, int high, int& root);
+    // What coding the number would cost now, in sixteenths of a bit.
+    int numberCost(int value, int low, int high, int root) const;
     void codeRecordType(int type);
     void codeLocation(int left, int top, int rows, int columns);
     void codeDirectly(const Bitmap& shape);
@@ -86,6 +95,8 @@ private:
     int lastBottom_ = 0;
     int bottoms_[3] = {};
     int bottomsAt_ = 0;
+    int moveAcross_ = 0;
+    int moveUpDown_ = 0;
 };
 
 } // namespace reference

@@ -14,8 +14,26 @@
 
 namespace reference {
 
+// How far a group's marks may be changed to take fewer bytes. Lossless keeps every
+// pixel; the other levels drop specks, and the lossy ones also place a shape already coded
+// instead of one that differs from it only by a thin seam along its edges, the more of
+// them the further the level goes.
+struct MarkLoss {
+    int speckSide = 0;      // shapes that fit in a square of this side are dropped
+    int sizeChange = 0;     // a shape may stand for one this many pixels wider or higher
+    int errorShare = 0;     // its differing pixels, in thousandths of the shape's black ones
+    int moveAcross = 0;     // shapes on a text row may move this many pixels across
+    int moveUpDown = 0;     // and this many up or down when their places then take fewer bits
+
+    bool substitutes() const { return errorShare > 0; }
+    // The loss of the converter's --fg-quality level at the pages' resolution.
+    static MarkLoss forLevel(const std::string& level, int dpi);
+};
+
 class ShapeGroup {
 public:
+    explicit ShapeGroup(MarkLoss loss = {}) : loss_(loss) {}
+
     // Pages with more shapes than this (a dithered picture's dots) are left to the page
     // encoder, which merges them.
     static constexpr size_t kMaxShapesPerPage = 40000;
@@ -43,13 +61,21 @@ private:
         std::vector<Placed> placed; // in reading order
     };
 
-    int shapeIndex(Bitmap&& bitmap, int page);
+    // The index of the shape placed at (left, top), moved to where the shape standing for
+    // it sits best when one does.
+    int shapeIndex(Bitmap&& bitmap, int page, int& left, int& top);
+    int standIn(const Bitmap& bitmap, int& left, int& top) const;
+
+    MarkLoss loss_;
 
     std::vector<Bitmap> shapes_;
     std::vector<int> pagesUsing_; // of each shape, how many pages place it
     std::vector<int> lastPage_;   // of each shape, the last page that placed it
     std::vector<int> uses_;       // of each shape, how often it is placed
     std::unordered_multimap<std::uint64_t, int> byContent_;
+    // With a loss that substitutes: the shapes of each size, and each shape's black pixels.
+    std::unordered_map<std::uint64_t, std::vector<int>> bySize_;
+    std::vector<int> black_;
     std::vector<Page> pages_;
 };
 

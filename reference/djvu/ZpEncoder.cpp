@@ -1,5 +1,8 @@
 #include "reference/djvu/ZpEncoder.h"
 
+#include <array>
+#include <cmath>
+
 namespace reference {
 
 namespace {
@@ -82,6 +85,21 @@ const State kStates[256] = {
 } // namespace
 
 ZpEncoder::ZpEncoder() = default;
+
+int ZpEncoder::cost(bool bit, std::uint8_t context)
+{
+    // The less probable bit's share of the interval is about p / 0x10000 (at most a half).
+    static const std::array<std::array<int, 2>, 256> costs = [] {
+        std::array<std::array<int, 2>, 256> table{};
+        for (size_t state = 0; state < table.size(); ++state) {
+            const double less = std::min(0.5, std::max(kStates[state].p, std::uint16_t{1}) / 65536.0);
+            table[state][0] = static_cast<int>(std::lround(-16 * std::log2(1 - less))); // the more probable bit
+            table[state][1] = static_cast<int>(std::lround(-16 * std::log2(less)));
+        }
+        return table;
+    }();
+    return costs[context][static_cast<int>(bit) != (context & 1) ? 1 : 0];
+}
 
 void ZpEncoder::encode(bool bit, std::uint8_t& context)
 {

@@ -12,6 +12,8 @@ class ZpEncoder {
 public:
     ZpEncoder();
     void encode(bool bit, std::uint8_t& context);
+    // About what coding the bit in the context would cost now, in sixteenths of a bit.
+    static int cost(bool bit, std::uint8_t context);
     // Ends the stream and returns its bytes; nothing may be encoded afterwards.
     std::string finish();
 

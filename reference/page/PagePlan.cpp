@@ -14,6 +14,15 @@
 
 namespace reference {
 
+namespace {
+
+// The encoders take resolutions up to these; the page's own resolution (up to DjVu's
+// highest) is then set by djvumake, which joins the page.
+constexpr int kBitonalEncoderMaxDpi = 1200;
+constexpr int kPictureEncoderMaxDpi = 4800;
+
+} // namespace
+
 std::wstring PageFiles::name(const wchar_t* stem, int page, const wchar_t* extension)
 {
     wchar_t name[64] = {};
@@ -51,7 +60,7 @@ std::vector<std::wstring> PagePlanner::bitonalQuality() const
 
 Step PagePlanner::bitonalStep(int dpi, const std::wstring& pbm, const std::wstring& djvu) const
 {
-    Step step{"cjb2", {L"-dpi", std::to_wstring(dpi)}};
+    Step step{"cjb2", {L"-dpi", std::to_wstring(std::min(dpi, kBitonalEncoderMaxDpi))}};
     for (const auto& argument : bitonalQuality()) {
         step.arguments.push_back(argument);
     }
@@ -71,7 +80,6 @@ std::vector<std::wstring> PagePlanner::pictureQuality() const
 bool PagePlanner::planEncoding(int page, const std::wstring& image, const PnmHeader& header, int dpi,
     std::deque<Step>& steps, std::string& problem, SharedMaskPlan& shared) const
 {
-    const std::wstring pageFile = files_.djvu(page);
     shared.width = header.width;
     shared.height = header.height;
     shared.dpi = std::clamp(dpi, kDjVuMinDpi, kDjVuMaxDpi);
@@ -79,7 +87,7 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, const PnmHea
         shared.marks = image;
         shared.marksAt = header.pixelsAt;
         if (!sharesShapes()) {
-            steps.push_back(bitonalStep(shared.dpi, image, pageFile));
+            marksAlone(page, shared, steps);
         }
         return true;
     }
@@ -108,8 +116,7 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, const PnmHea
     DeleteFileW(image.c_str()); // the encoders take the files made of it: the temporary space stays small
     if (!layers.background && zones.empty()) {
         if (!sharesShapes()) {
-            // Black marks only: cjb2's page is the page.
-            steps.push_back(bitonalStep(shared.dpi, shared.marks, pageFile));
+            marksAlone(page, shared, steps);
         }
         return true;
     }
@@ -125,12 +132,24 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, const PnmHea
     return true;
 }
 
+void PagePlanner::marksAlone(int page, const SharedMaskPlan& plan, std::deque<Step>& steps) const
+{
+    if (plan.dpi <= kBitonalEncoderMaxDpi) {
+        // Black marks only: cjb2's page is the page.
+        steps.push_back(bitonalStep(plan.dpi, plan.marks, files_.djvu(page)));
+        return;
+    }
+    for (auto& step : assemblySteps(page, plan, {}, {})) {
+        steps.push_back(std::move(step));
+    }
+}
+
 std::wstring PagePlanner::backgroundSteps(int page, int dpi, std::deque<Step>& steps) const
 {
     const int factor = std::clamp(options_.bgSubsample, 1, 12);
     const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
     // Colour at full resolution of the background: at half, a saturated shape bleeds into the white around it.
-    const int resolution = std::max(kDjVuMinDpi, std::clamp(dpi, kDjVuMinDpi, kDjVuMaxDpi) / factor);
+    const int resolution = std::max(kDjVuMinDpi, std::min(dpi / factor, kPictureEncoderMaxDpi));
     Step step{"c44", {L"-dpi", std::to_wstring(resolution), L"-crcbfull", L"-mask",
         tool(files_.file(L"bg", page, L".pbm"))}};
     for (const auto& argument : pictureQuality()) {

@@ -56,9 +56,10 @@ public:
     // make only the background.
     bool planEncoding(int page, const std::wstring& image, const PnmHeader& header, int dpi, std::deque<Step>& steps,
         std::string& problem, SharedMaskPlan& shared) const;
-    // Pages share a shape dictionary: with lossless marks and more than one page per
-    // dictionary (the lossy levels are the page encoder's).
-    bool sharesShapes() const { return options_.pagesPerDict > 1 && options_.fgQuality == "lossless"; }
+    // The marks are the converter's own shape coder's: in groups of pages sharing a
+    // dictionary, and at every level other than lossless (also a page at a time), since
+    // the page encoder codes those levels all alike on rendered pages.
+    bool sharesShapes() const { return options_.pagesPerDict > 1 || options_.fgQuality != "lossless"; }
     // The steps that make the page of its coded marks (raw JB2 data) and the group's
     // dictionary (empty when it has none), or, with no coded marks (a page the group did
     // not take), of its marks coded by the page encoder.
@@ -87,8 +88,11 @@ public:
 private:
     std::wstring tool(const std::wstring& path) const;
     std::vector<std::wstring> bitonalQuality() const;
-    // cjb2's run coding the PBM into a single-page DjVu file at dpi.
+    // cjb2's run coding the PBM into a single-page DjVu file at dpi (at most what cjb2 takes).
     Step bitonalStep(int dpi, const std::wstring& pbm, const std::wstring& djvu) const;
+    // The steps that make a page of black marks only: cjb2's page, or, above the
+    // resolutions cjb2 takes, its marks joined by djvumake at the page's resolution.
+    void marksAlone(int page, const SharedMaskPlan& plan, std::deque<Step>& steps) const;
     std::vector<std::wstring> pictureQuality() const;
     // The steps that encode the page's background (bg<page>.ppm with bg<page>.pbm as the
     // pixels that do not matter); djvumake's argument for it.

@@ -45,8 +45,10 @@ TEST(DocumentCollector, FirstCollectsOthersHandOverOnceEachResolvedAgainstTheirF
     }
     pumpMessages();
     EXPECT_GE(told, 1);
-    // Relative names made absolute; a file given twice (in any case) is taken once.
-    EXPECT_EQ((std::vector<std::wstring>{folder.file(L"second.pdf"), folder.file(L"Third file ü.pdf")}),
+    // Relative names made absolute; a file given twice (in any case) while it waits is
+    // taken once. The collector's own file arrives too: the sheet or the queue holding it
+    // knows it.
+    EXPECT_EQ((std::vector<std::wstring>{folder.file(L"second.pdf"), folder.file(L"Third file ü.pdf"), folder.file(L"first.pdf")}),
         collector.takeArrived());
     EXPECT_TRUE(collector.takeArrived().empty());
 }
@@ -67,6 +69,36 @@ TEST(DocumentCollector, RefusingOrStoppedCollectorLetsNewcomersGoTheirWay)
     app::DocumentCollector last(scope());
     EXPECT_EQ(Role::HandedOver, last.join(L"C:\\d.pdf"));
     EXPECT_EQ(std::vector<std::wstring>{L"C:\\d.pdf"}, next.takeArrived());
+}
+
+// The user's second "Convert to DjVu..." of a file already taken (it left the sheet, or
+// was converted) is delivered again.
+TEST(DocumentCollector, AFileHandedOverAgainAfterItWasTakenArrivesAgain)
+{
+    app::DocumentCollector collector(scope());
+    ASSERT_EQ(Role::Collector, collector.join(L"C:\\a.pdf"));
+    for (int time = 1; time <= 2; ++time) {
+        app::DocumentCollector newcomer(scope());
+        EXPECT_EQ(Role::HandedOver, newcomer.join(L"C:\\b.pdf"));
+        EXPECT_EQ(std::vector<std::wstring>{L"C:\\b.pdf"}, collector.takeArrived()) << time;
+    }
+}
+
+// Stopping refuses newcomers first, then hands back what was taken and not read, so that
+// nobody told "taken" loses a file.
+TEST(DocumentCollector, StoppingHandsBackTheFilesNotReadAndRefusesTheNext)
+{
+    app::DocumentCollector collector(scope());
+    ASSERT_EQ(Role::Collector, collector.join(L"C:\\a.pdf"));
+    {
+        app::DocumentCollector newcomer(scope());
+        ASSERT_EQ(Role::HandedOver, newcomer.join(L"C:\\b.pdf"));
+    }
+    EXPECT_EQ(std::vector<std::wstring>{L"C:\\b.pdf"}, collector.stop());
+    EXPECT_TRUE(collector.takeArrived().empty());
+    EXPECT_TRUE(collector.stop().empty());
+    app::DocumentCollector next(scope());
+    EXPECT_EQ(Role::Collector, next.join(L"C:\\c.pdf"));
 }
 
 TEST(DocumentCollector, FilesWaitingForAListenerAreToldOfWhenOneComes)

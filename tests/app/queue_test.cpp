@@ -242,7 +242,7 @@ TEST(Queue, StoppingOnlyThisDocumentGoesOnWithTheNext)
     app::ConversionRequest request;
     request.documents = {document(L"long", "sleep 30000\n"), document(L"short", "line short\n")};
     QueueHarness queue;
-    queue.run(request, [](HWND progress) { stopWithAnswer(progress, IDNO); });
+    queue.run(request, [](HWND progress) { stopWithAnswer(progress, IDC_STOP_DOCUMENT); });
 
     ASSERT_EQ(queue.summary.size(), 2u);
     EXPECT_EQ(queue.summary[0].outcome, outcome(IDS_OUTCOME_CANCELLED));

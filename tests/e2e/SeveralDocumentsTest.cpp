@@ -164,3 +164,66 @@ TEST(SeveralDocuments, ANewcomerWhoseCollectorWasEndedByForceKeepsItsFile)
     pressButton(sheet, IDCANCEL);
     EXPECT_TRUE(newcomer.waitForExit().has_value());
 }
+
+// A file handed over while OK's question is open on a sheet of several documents is
+// converted with them.
+TEST(SeveralDocuments, AFileHandedOverDuringOksQuestionIsConverted)
+{
+    CleanSettingsKey settings;
+    settings.setDword(L"OpenDjVuAfterConversion", 0);
+    Installation installation;
+    installation.useScript("line Processing pages 1 through 1.\nline Page 1\n");
+    installation.writeFile(L"a.djvu", "AT&T");
+    Processes processes = startTogether(installation,
+        {installation.writeFile(L"a.pdf", "%PDF-1.4\n"), installation.writeFile(L"b.pdf", "%PDF-1.4\n")});
+    HWND sheet = nullptr;
+    GuiProcess* collector = theCollector(processes, sheet);
+    ASSERT_NE(nullptr, collector);
+    for (const DWORD wait = GetTickCount(); GetTickCount() - wait < 5000
+         && itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT) != L"2 documents";) {
+        Sleep(20);
+    }
+    pressButton(sheet, IDOK);
+    const HWND question = collector->waitForMessageBox();
+    ASSERT_NE(nullptr, question);
+    GuiProcess joining(installation.gui(), {installation.writeFile(L"c.pdf", "%PDF-1.4\n")});
+    EXPECT_EQ(0u, joining.waitForExit(10000).value_or(12345));
+    pressButton(question, IDYES);
+
+    const HWND summary = collector->waitForSummary();
+    ASSERT_NE(nullptr, summary);
+    const auto rows = listRowsOf(GetDlgItem(summary, IDC_SUMMARY_LIST), 2);
+    EXPECT_EQ((std::vector<std::wstring>{L"a.pdf", L"b.pdf", L"c.pdf"}), documentsOf(rows));
+    for (const auto& row : rows) {
+        EXPECT_EQ(L"Converted", row[1]) << row[0];
+    }
+    pressButton(summary, IDCANCEL);
+    EXPECT_EQ(1u, collector->waitForExit(20000).value_or(12345));
+    EXPECT_TRUE(installation.exists(L"c.djvu"));
+}
+
+// A front end started later beside a sheet of one document whose output name was typed
+// shows a sheet of its own; the typed name stays.
+TEST(SeveralDocuments, ANewcomerBesideATypedOutputNameShowsItsOwnSheet)
+{
+    CleanSettingsKey settings;
+    Installation installation;
+    const std::wstring a = installation.writeFile(L"a.pdf", "%PDF-1.4\n");
+    GuiProcess first(installation.gui(), {a});
+    const HWND sheet = first.waitForSheet();
+    ASSERT_NE(nullptr, sheet);
+    const std::wstring typed = installation.path(L"my book.djvu");
+    setItemTextOf(sheetPage(sheet, 0), IDC_BASIC_OUTPUT, typed);
+
+    const std::wstring b = installation.writeFile(L"b.pdf", "%PDF-1.4\n");
+    GuiProcess newcomer(installation.gui(), {b});
+    const HWND ownSheet = newcomer.waitForSheet();
+    ASSERT_NE(nullptr, ownSheet);
+    EXPECT_EQ(b, itemTextOf(sheetPage(ownSheet, 0), IDC_BASIC_INPUT));
+    EXPECT_EQ(a, itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT));
+    EXPECT_EQ(typed, itemTextOf(sheetPage(sheet, 0), IDC_BASIC_OUTPUT));
+    pressButton(ownSheet, IDCANCEL);
+    pressButton(sheet, IDCANCEL);
+    EXPECT_EQ(0u, newcomer.waitForExit(20000).value_or(12345));
+    EXPECT_EQ(0u, first.waitForExit(20000).value_or(12345));
+}

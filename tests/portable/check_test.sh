@@ -19,7 +19,7 @@ fail() { echo "FAILED: $*"; exit 1; }
 cd "$src"
 "$check" converter/langmap.txt >"$out/shipped.out" || fail "the shipped rule file has lint errors: $(cat "$out/shipped.out")"
 "$check" --lang=ja converter/langmap.txt >"$out/shipped-ja.out" || fail "the shipped rule file has lint errors (ja)"
-grep -q "69 rules for en-us=, 0 errors" "$out/shipped.out" || fail "unexpected summary: $(cat "$out/shipped.out")"
+grep -q "67 rules for en-us=, 0 errors" "$out/shipped.out" || fail "unexpected summary: $(cat "$out/shipped.out")"
 
 cd "$here"
 status=0
@@ -66,7 +66,6 @@ expect_row ja wide.txt "警告" "262 dpi で変換しました"
 expect_row en damaged.txt Warning "The document had errors that were repaired or ignored"
 expect_row en fontpdf.txt Warning "Font Korvello-NoSuchFace is not embedded in the document; NimbusSans-Regular is used"
 expect_row ja fontps.txt "警告" "フォント Korvello-NoSuchFace を Courier で代用します。"
-expect_row en dict.txt Warning "Shape dictionaries are not shared between pages (--pages-per-dict=5 is not carried out)"
 expect_row en dict.txt Warning "Not carried out by this converter (ignored): --no-exact-color"
 expect_row en nofolder.txt Error "The output folder does not exist: Z:\\home\\user\\none\\"
 expect_row ja race.txt "エラー" "変換中に別のプログラムが出力ファイル"

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -221,6 +222,29 @@ TEST(QueueRun, StoppingTheWholeQueueLeavesTheRestNotConvertedAndDismissingStopsN
     EXPECT_EQ(report.count("kill"), 1);
 }
 
+TEST(QueueRun, StopAfterThisDocumentLetsItFinishThenEndsTheQueue)
+{
+    ScopedReport report;
+    FakeQueueView* view = nullptr;
+    const QueueOutcome outcome = runQueue({standInDocument(L"current", "sleep 600\nline current\n"),
+                                              standInDocument(L"next", "line next\n"), standInDocument(L"last", "line last\n")},
+        view, [](FakeQueueView& fake) {
+            fake.answer = StopChoice::AfterThisDocument;
+            fake.onWake = [](FakeQueueView& self) {
+                if (self.asked.empty()) {
+                    self.pressStop();
+                }
+            };
+        });
+    ASSERT_EQ(outcome.results.size(), 3u);
+    EXPECT_EQ(outcome.results[0].outcome, DocumentOutcome::Converted);
+    EXPECT_EQ(outcome.results[1].outcome, DocumentOutcome::NotConverted);
+    EXPECT_EQ(outcome.results[2].outcome, DocumentOutcome::NotConverted);
+    EXPECT_EQ(report.count("start"), 1);
+    EXPECT_EQ(report.count("kill"), 0);
+    EXPECT_EQ(outcome.endedCalls, 1);
+}
+
 TEST(QueueRun, SkippedDocumentsAreNotRun)
 {
     ScopedReport report;
@@ -271,4 +295,79 @@ TEST(QueueTaskbar, ShowsTheWholeQueue)
     taskbar.setIndeterminate();
     taskbar.setError(10, 10);
     EXPECT_EQ(*calls, (std::vector<std::string>{"progress 3500/12000", "progress 3000/12000", "error 4000/12000"}));
+}
+
+// A document joining a running queue is checked against it: another document's output (a
+// same-name file from another folder, a.ps beside a.pdf) is refused with the reason, and
+// an output that exists is kept, whatever the sheet's answer about its own documents.
+TEST(QueueRun, ArrivalsAreCheckedAgainstTheQueueAndExistingOutputsKept)
+{
+    ScopedReport report;
+    std::vector<queue::QueuedDocument> documents = {standInDocument(L"report", "sleep 800\n")};
+    documents[0].replaceOutput = true; // the sheet's Yes covers this one only
+    const std::wstring folder = win::folderOf(documents[0].input);
+    queue::QueueRecipe recipe;
+    recipe.outputFolder = folder;
+    recipe.replaceExisting = true;
+    std::set<std::wstring> logs;
+    const std::wstring otherFolder = temporaryDirectory() + L"queue_other_" + uniqueSuffix();
+    CreateDirectoryW(otherFolder.c_str(), nullptr);
+    const std::wstring sameName = otherFolder + L"\\report.pdf";
+    const std::wstring beside = folder + L"\\report.ps";
+    const std::wstring kept = otherFolder + L"\\kept.pdf";
+    for (const std::wstring& input : {sameName, beside, kept}) {
+        testing_support::writeFileBytes(input, "%PDF");
+    }
+    testing_support::writeFileBytes(folder + L"\\kept.djvu", "AT&T");
+    std::vector<queue::QueuedDocument> arrivals;
+    for (const std::wstring& input : {sameName, beside, kept}) {
+        arrivals.push_back(queue::makeQueuedDocument(recipe, input, logs));
+    }
+
+    converter::ConversionRun run;
+    queue::QueueRun queue(documents, standInPath());
+    FakeQueueView fake(queue);
+    bool appended = false;
+    fake.onWake = [&](FakeQueueView&) {
+        if (!appended) {
+            appended = true;
+            queue.append(arrivals);
+        }
+    };
+    queue.run(run, fake);
+
+    const std::vector<queue::DocumentResult>& results = queue.results();
+    ASSERT_EQ(results.size(), 4u);
+    EXPECT_EQ(results[0].outcome, DocumentOutcome::Converted);
+    EXPECT_EQ(results[1].outcome, DocumentOutcome::Failed);
+    EXPECT_EQ(results[1].problem, base::formatString(IDS_SAME_OUTPUT, {documents[0].output, std::wstring(L"report.pdf")}));
+    EXPECT_EQ(results[2].outcome, DocumentOutcome::Failed);
+    EXPECT_EQ(results[3].outcome, DocumentOutcome::Skipped);
+    EXPECT_EQ(report.count("start"), 1);
+    EXPECT_EQ(readFileBytes(folder + L"\\kept.djvu"), "AT&T");
+}
+
+// The summary's outcomes: a converter that fails on its own while a stop is asked failed;
+// a skipped document has no log to open (an older run's log may lie there).
+TEST(QueueRun, AFailureDuringAStopIsAFailureAndASkippedDocumentHasNoLog)
+{
+    ScopedReport report;
+    std::vector<queue::QueuedDocument> documents = {standInDocument(L"stubborn", "kill ignore\nsleep 800\nexit 10\n"),
+        standInDocument(L"skipped", "line\n")};
+    documents[1].skip = true;
+    testing_support::writeFileBytes(documents[1].logPath, "an older run's log");
+    FakeQueueView* view = nullptr;
+    const QueueOutcome outcome = runQueue(documents, view, [](FakeQueueView& fake) {
+        fake.answer = StopChoice::ThisDocument;
+        fake.onWake = [](FakeQueueView& self) {
+            if (self.asked.empty()) {
+                self.pressStop();
+            }
+        };
+    });
+    ASSERT_EQ(outcome.results.size(), 2u);
+    EXPECT_EQ(outcome.results[0].outcome, DocumentOutcome::Failed);
+    EXPECT_EQ(outcome.results[0].logPath, documents[0].logPath);
+    EXPECT_EQ(outcome.results[1].outcome, DocumentOutcome::Skipped);
+    EXPECT_TRUE(outcome.results[1].logPath.empty());
 }

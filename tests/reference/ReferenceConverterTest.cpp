@@ -550,6 +550,61 @@ TEST(ReferenceConverter, OptionsItCannotTakeAsAskedAreSaidAndThePagesAreWhatIsSa
     EXPECT_NE(std::string::npos, links.lines.front().find("(maparea \"https://example.org/words\"")) << links.lines.front();
 }
 
+// Above the resolutions the bitonal and picture encoders take, every level and every way
+// of coding marks makes pages of the resolution asked for: a page of black marks and a
+// page with a background, coded page by page, lossless and lossy.
+TEST(ReferenceConverter, ResolutionsAboveTheEncodersLimitsMakePagesOfThatResolution)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    const std::wstring source = installation.writeFile(L"small.ps", "%!PS\n<< /PageSize [36 36] >> setpagedevice\n"
+        "/Helvetica findfont 10 scalefont setfont 2 14 moveto (Ab) show showpage\n"
+        "1 0 0 setrgbcolor 0 0 36 18 rectfill 0 setgray 2 24 moveto (Cd) show showpage\n");
+    for (const std::wstring options : {L"--dpi=1201 --fg-quality=lossy --pages-per-dict=1",
+             L"--dpi=1201 --fg-quality=lossless --pages-per-dict=1", L"--dpi=6000 --bg-subsample=1 --fg-quality=aggressive"}) {
+        const std::wstring output = installation.path(L"small.djvu");
+        DeleteFileW(output.c_str());
+        ConverterProcess converter(installation, options + L" " + quoted(source) + L" " + quoted(output));
+        ASSERT_EQ(0u, converter.finish()) << base::toUtf8(options) << converter.output();
+        const ToolResult dump = tools.run("djvudump", {tools.path(output)});
+        const std::string dpi = options.substr(6, 4) == L"1201" ? ", 1201 dpi" : ", 6000 dpi";
+        EXPECT_EQ(2, std::count_if(dump.lines.begin(), dump.lines.end(),
+            [&](const std::string& line) { return line.find(dpi) != std::string::npos; })) << base::toUtf8(options);
+    }
+}
+
+// A page too large for DjVu is measured by the renderer and not written at the size asked
+// for (gigabytes at a high resolution); it is rendered alone at a resolution that fits,
+// and the pages after it keep their places.
+TEST(ReferenceConverter, APageTooLargeIsMeasuredBeforeItIsWrittenAndThePagesAfterItKeepTheirPlaces)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    const std::wstring source = installation.writeFile(L"banner.ps", "%!PS\n/Helvetica findfont 20 scalefont setfont\n"
+        "<< /PageSize [200 200] >> setpagedevice 20 100 moveto (One) show showpage\n"
+        "<< /PageSize [30000 300] >> setpagedevice 20 100 moveto (Banner) show showpage\n"
+        "<< /PageSize [200 200] >> setpagedevice 20 100 moveto (Three) show showpage\n");
+    const std::wstring output = installation.path(L"banner.djvu");
+    ConverterProcess converter(installation, L"--dpi=100 --words --pages-per-dict=20 " + quoted(source) + L" "
+        + quoted(output));
+    ASSERT_EQ(0u, converter.finish()) << converter.output();
+    EXPECT_NE(std::string::npos, converter.output().find("   **** Notice: page 2 is too large for DjVu at 100 dpi; it is "
+        "encoded at 78 dpi.")) << converter.output();
+    const std::vector<std::pair<std::string, std::string>> pages = {
+        {"width=278 height=278", "One"}, {"width=32500 height=325", "Banner"}, {"width=278 height=278", "Three"}};
+    for (size_t page = 0; page < pages.size(); ++page) {
+        const std::wstring select = L"select " + std::to_wstring(page + 1) + L"; ";
+        const ToolResult size = tools.run("djvused", {L"-e", select + L"size", tools.path(output)});
+        ASSERT_FALSE(size.lines.empty());
+        EXPECT_EQ(0u, size.lines.front().find(pages[page].first)) << size.lines.front();
+        const ToolResult text = tools.run("djvutxt", {L"-page=" + std::to_wstring(page + 1), tools.path(output)});
+        ASSERT_FALSE(text.lines.empty()) << page + 1;
+        EXPECT_NE(std::string::npos, text.lines.front().find(pages[page].second)) << text.lines.front();
+    }
+}
+
 // --fgbg-sep separates pages of pictures only (a scanned page): the dark words on the
 // picture become marks; a page with text beside its picture is separated by what it holds
 // either way.
@@ -706,6 +761,46 @@ TEST(ReferenceConverter, PagesSharingShapeDictionariesLookAsPagesCodedAlone)
     const ToolResult sharedText = tools.run("djvutxt", {tools.path(installation.path(L"shared.djvu"))});
     EXPECT_GT(sharedText.lines.size(), 100u);
     EXPECT_EQ(tools.run("djvutxt", {tools.path(installation.path(L"alone.djvu"))}).lines, sharedText.lines);
+}
+
+TEST(ReferenceConverter, EveryForegroundLevelIsTheConvertersOwnAndKeepsThePagesAndTheirText)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    // Every level with the front end's 20 pages to a dictionary, and aggressive a page at a time.
+    const std::pair<const wchar_t*, const wchar_t*> runs[] = {{L"lossless", L"20"}, {L"quasilossless", L"20"},
+        {L"conservative", L"20"}, {L"lossy", L"20"}, {L"aggressive", L"20"}, {L"aggressive", L"1"}};
+    std::map<std::wstring, size_t> sizes;
+    std::vector<std::string> losslessText;
+    for (const auto& [level, perDict] : runs) {
+        const std::wstring name = std::wstring(level) + perDict;
+        ConverterProcess converter(installation, L"--dpi=300 --words --fg-quality=" + std::wstring(level)
+            + L" --pages-per-dict=" + perDict + L" " + quoted(samplePath(L"sample.pdf")) + L" "
+            + quoted(installation.path(name + L".djvu")));
+        ASSERT_EQ(0u, converter.finish()) << converter.output();
+        EXPECT_EQ(std::string::npos, converter.output().find("Notice")) << converter.output();
+        const std::string bundle = installation.readFile(name + L".djvu");
+        sizes[name] = bundle.size();
+        // A dictionary shared by the five pages (none a page at a time), and every page decodes.
+        int includes = 0;
+        for (size_t at = bundle.find("INCL"); at != std::string::npos; at = bundle.find("INCL", at + 1)) {
+            ++includes;
+        }
+        EXPECT_EQ(perDict == std::wstring(L"20") ? 5 : 0, includes) << name;
+        ASSERT_EQ(0, tools.run("ddjvu", {L"-format=pbm", L"-eachpage", tools.path(installation.path(name + L".djvu")),
+            tools.path(installation.path(name + L"-%d.pbm"))}).exitCode) << name;
+        EXPECT_TRUE(installation.exists(name + L"-5.pbm")) << name;
+        const std::vector<std::string> text = tools.run("djvutxt", {tools.path(installation.path(name + L".djvu"))}).lines;
+        if (losslessText.empty()) {
+            losslessText = text;
+            EXPECT_GT(text.size(), 5u);
+        }
+        EXPECT_EQ(losslessText, text) << name;
+    }
+    EXPECT_LT(sizes[L"lossy20"], sizes[L"lossless20"]);
+    EXPECT_LT(sizes[L"aggressive20"], sizes[L"conservative20"]);
+    EXPECT_LT(sizes[L"aggressive20"], sizes[L"aggressive1"]);
 }
 
 TEST(ReferenceConverter, APageOfCountlessDotsIsCodedAloneBesideAPageThatSharesShapes)

@@ -228,8 +228,8 @@ namespace {
 
 const Text kQueueTexts[] = {
     { 300, L"Document %1!d! of %2!d!: %3", L"ドキュメント %1!d!/%2!d!: %3" },
-    { 301, L"Stop the whole queue?\n\nYes: stop the whole queue; the documents not converted yet are left as they are.\nNo: stop only '%1' and go on with the next document.\nCancel: go on converting.",
-        L"キュー全体を停止しますか？\n\nはい: キュー全体を停止します。まだ変換していないドキュメントはそのままです。\nいいえ: '%1' だけを停止し、次のドキュメントに進みます。\nキャンセル: 変換を続けます。" },
+    { 301, L"'%1' is being converted. What do you want to stop?\n\nStop the queue: stop '%1' and convert no other document.\nStop this document: stop '%1' and go on with the next.\nStop after this document: let '%1' finish, then end the queue.\nGo on: keep converting.",
+        L"'%1' を変換中です。何を停止しますか？\n\nキューを停止: '%1' を停止し、ほかのドキュメントは変換しません。\nこのドキュメントを停止: '%1' を停止し、次のドキュメントに進みます。\nこのドキュメントの後で停止: '%1' の変換を終えてからキューを終了します。\n続行: 変換を続けます。" },
     { 302, L"Converted", L"変換完了" },
     { 303, L"Converted with warnings", L"変換完了 (警告あり)" },
     { 304, L"Failed", L"失敗" },
@@ -288,6 +288,20 @@ void expectTexts(std::span<const Text> texts)
 }
 
 } // namespace
+
+// Folders of documents, the document list, a queue resumed after a crash or a log-off.
+const Text kQueueUserTexts[] = {
+    { 330, L"'%1' holds no PDF or PostScript file.", L"'%1' には PDF ファイルも PostScript ファイルもありません。" },
+    { 331, L"%1!d! documents were not converted last time. Convert them now?",
+        L"前回 %1!d! 個のドキュメントが変換されませんでした。今すぐ変換しますか？" },
+    { 332, L"These documents no longer exist and are left out:\n\n%1", L"次のドキュメントはもう存在しないため除外します:\n\n%1" },
+    { 333, L"Add documents", L"ドキュメントの追加" },
+};
+
+TEST(ResourceStrings, QueueUserTextsExistInBothLanguagesWithTheSameInserts)
+{
+    expectTexts(kQueueUserTexts);
+}
 
 TEST(ResourceStrings, SheetDocumentTextsExistInBothLanguagesWithTheSameInserts)
 {

@@ -561,7 +561,7 @@ void checkQueueTemplates(LANGID language)
         EXPECT_EQ(moved.x, single.controls[i].x);
         EXPECT_EQ(moved.y, single.controls[i].y + 12) << "id " << moved.id;
     }
-    for (int id : {IDD_QUEUE_PROGRESS, IDD_QUEUE_SUMMARY}) {
+    for (int id : {IDD_QUEUE_PROGRESS, IDD_QUEUE_SUMMARY, IDD_QUEUE_STOP, IDD_DOCUMENT_LIST}) {
         const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, quietDialogProc, 0);
         ASSERT_NE(dialog, nullptr) << id;
         for (const layoutcheck::Finding& finding : layoutcheck::clippedCaptions(dialog)) {

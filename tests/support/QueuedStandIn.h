@@ -9,8 +9,8 @@
 
 namespace progress_test {
 
-// A document in a fresh folder whose stand-in plays the given script lines, with a log
-// of its own.
+// A document (its input made) in a fresh folder whose stand-in plays the given script
+// lines, with a log of its own.
 inline queue::QueuedDocument standInDocument(const std::wstring& name, const std::string& script)
 {
     const std::wstring folder = temporaryDirectory() + L"queue_" + uniqueSuffix();
@@ -21,6 +21,10 @@ inline queue::QueuedDocument standInDocument(const std::wstring& name, const std
     queued.logPath = folder + L"\\_korvello-" + name + L".log";
     queued.converterArguments = L"--standin-script=" + writeScript(script) + L" \"" + queued.input + L"\" \""
         + queued.output + L"\"";
+    // Process ids repeat under Wine: a folder of an earlier run may hold this name's files.
+    DeleteFileW(queued.output.c_str());
+    DeleteFileW(queued.logPath.c_str());
+    testing_support::writeFileBytes(queued.input, "%PDF-1.4\n");
     return queued;
 }
 

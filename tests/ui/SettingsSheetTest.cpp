@@ -201,9 +201,9 @@ TEST(SheetDrops, DroppedFileFillsInputAndDerivedOutputSeveralMakeASet)
         // A drop without files changes nothing.
         drop(basic, {});
         EXPECT_EQ(L"C:\\z\\scan", itemText(basic, IDC_BASIC_INPUT));
-        // Files dropped together are the documents to convert.
+        // Files dropped together join the document shown: they are the documents to convert.
         drop(GetDlgItem(hwnd, IDC_SHEET_HISTORY), {L"C:\\y\\doc.pdf", L"C:\\y\\other.pdf"});
-        EXPECT_EQ(L"2 documents", itemText(basic, IDC_BASIC_INPUT));
+        EXPECT_EQ(L"3 documents", itemText(basic, IDC_BASIC_INPUT));
     });
 }
 

@@ -10,9 +10,11 @@
 #include "settings/SettingsStore.h"
 #include "settings/TestKey.h"
 #include "support/DropTarget.h"
+#include "ui/DocumentListDialog.h"
 #include "ui/SettingsSheet.h"
 
 #include <set>
+#include <thread>
 #include "win/FileSystem.h"
 
 namespace {
@@ -141,7 +143,33 @@ TEST(SeveralDocuments, MissingOutputFolderRefusedAtTheBox)
     EXPECT_EQ(static_cast<UINT>(IDS_OUTPUT_FOLDER_MISSING), recorder.messages[0].stringId);
 }
 
-TEST(SeveralDocuments, HandedOverFilesJoinOnceAndDroppedFilesReplace)
+// A later front end's file does not turn a sheet of one document whose output name the
+// user typed into several (the name would be lost): it is kept for a sheet of its own.
+TEST(SeveralDocuments, ASheetWhoseOutputNameWasTypedTakesNoNewcomer)
+{
+    ScratchSettingsKey scratch;
+    ScratchFolder folder;
+    const std::wstring a = folder.createFile(L"a.pdf");
+    const std::wstring b = folder.createFile(L"b.pdf");
+    auto arguments = argumentsOf({a});
+    ui::SettingsSheet sheet(arguments);
+    std::vector<bool> heard;
+    sheet.setTakesNewcomersHandler([&](bool takes) { heard.push_back(takes); });
+    runSheet(sheet, [&](ui::SettingsSheet& shown) {
+        EXPECT_TRUE(shown.takesNewcomers());
+        setItemText(shown.basicPage().hwnd(), IDC_BASIC_OUTPUT, folder.file(L"my book.djvu"));
+        EXPECT_FALSE(shown.takesNewcomers());
+        shown.addDocuments({b});
+        EXPECT_EQ(a, itemText(shown.basicPage().hwnd(), IDC_BASIC_INPUT));
+        EXPECT_EQ(folder.file(L"my book.djvu"), itemText(shown.basicPage().hwnd(), IDC_BASIC_OUTPUT));
+        EXPECT_EQ(std::vector<std::wstring>{b}, shown.takeNotTaken());
+        EXPECT_TRUE(shown.takeNotTaken().empty());
+    });
+    ASSERT_FALSE(heard.empty());
+    EXPECT_FALSE(heard.back());
+}
+
+TEST(SeveralDocuments, HandedOverFilesJoinOnceAndDroppedFilesAreAdded)
 {
     ScratchSettingsKey scratch;
     ScratchFolder folder;
@@ -165,9 +193,21 @@ TEST(SeveralDocuments, HandedOverFilesJoinOnceAndDroppedFilesReplace)
         runSheet(sheet, [&](ui::SettingsSheet& shown) {
             SendMessageW(shown.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(testing_support::makeDrop({a, b, c})), 0);
             EXPECT_EQ(L"3 documents", itemText(shown.basicPage().hwnd(), IDC_BASIC_INPUT));
-            SendMessageW(shown.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(testing_support::makeDrop({b})), 0);
-            EXPECT_EQ(b, itemText(shown.basicPage().hwnd(), IDC_BASIC_INPUT));
-            EXPECT_EQ(folder.file(L"b.djvu"), itemText(shown.basicPage().hwnd(), IDC_BASIC_OUTPUT));
+            // Dropped on documents shown, files are added (each once), not put in their place;
+            // a folder gives the documents inside it, one without any is named.
+            CreateDirectoryW(folder.file(L"more").c_str(), nullptr);
+            const std::wstring d = folder.createFile(L"more\\d 10.pdf");
+            const std::wstring e = folder.createFile(L"more\\d 9.ps");
+            CreateDirectoryW(folder.file(L"none").c_str(), nullptr);
+            std::vector<UINT> told;
+            shown.setMessageBoxFunction([&](HWND, UINT, UINT id, const std::vector<std::wstring>&) {
+                told.push_back(id);
+                return IDOK;
+            });
+            SendMessageW(shown.hwnd(), WM_DROPFILES,
+                reinterpret_cast<WPARAM>(testing_support::makeDrop({b, folder.file(L"more"), folder.file(L"none")})), 0);
+            EXPECT_EQ((std::vector<std::wstring>{a, b, c, e, d}), shown.basicPage().documents());
+            EXPECT_EQ(std::vector<UINT>{IDS_NO_DOCUMENTS_IN_FOLDER}, told);
         });
     }
 }
@@ -202,4 +242,37 @@ TEST(SeveralDocuments, FilesHandedOverDuringTheCheckWaitForItsEnd)
             EXPECT_EQ(a, sheet.queuedDocuments()[0].input);
         }
     }
+}
+
+// The list of documents edited in its dialog: removed with Delete, moved with the buttons.
+TEST(SeveralDocuments, TheDocumentListIsEditedInItsDialog)
+{
+    ui::DocumentListDialog list({L"C:\\a.pdf", L"C:\\b.pdf", L"C:\\c.pdf", L"C:\\d.pdf"});
+    const DWORD thread = GetCurrentThreadId();
+    std::thread driver([thread] {
+        HWND dialog = nullptr;
+        for (const DWORD start = GetTickCount(); dialog == nullptr && GetTickCount() - start < 10000; Sleep(10)) {
+            EnumThreadWindows(thread, [](HWND window, LPARAM found) {
+                if (GetDlgItem(window, IDC_LIST_DOCUMENTS) != nullptr) {
+                    *reinterpret_cast<HWND*>(found) = window;
+                    return FALSE;
+                }
+                return TRUE;
+            }, reinterpret_cast<LPARAM>(&dialog));
+        }
+        ASSERT_NE(nullptr, dialog);
+        const HWND box = GetDlgItem(dialog, IDC_LIST_DOCUMENTS);
+        SendMessageW(box, LB_SETCURSEL, 1, 0); // b
+        SendMessageW(box, WM_KEYDOWN, VK_DELETE, 0);
+        // c is selected now: down, then the last (d, now third) up twice.
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_LIST_DOWN, BN_CLICKED), 0);
+        SendMessageW(box, LB_SETCURSEL, 1, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_LIST_UP, BN_CLICKED), 0);
+        EXPECT_EQ(L"3 documents", itemText(dialog, IDC_LIST_COUNT));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_LIST_UP)));
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(IDOK, list.show(nullptr));
+    driver.join();
+    EXPECT_EQ((std::vector<std::wstring>{L"C:\\d.pdf", L"C:\\a.pdf", L"C:\\c.pdf"}), list.documents());
 }
