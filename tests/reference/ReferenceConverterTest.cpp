@@ -715,6 +715,21 @@ TEST(ReferenceConverter, TheKillEventStopsALongConversionAndLeavesNoOutput)
     RecordProperty("stop_ms", static_cast<int>(milliseconds));
 }
 
+namespace {
+
+// The pages' includes of shape dictionaries in a bundle (INCL, its length, the included
+// file's id): the document's metadata is another file that every page includes.
+int dictionaryIncludes(const std::string& bundle)
+{
+    int includes = 0;
+    for (size_t at = bundle.find("INCL"); at != std::string::npos; at = bundle.find("INCL", at + 1)) {
+        includes += bundle.compare(at + 8, 4, "dict") == 0 ? 1 : 0;
+    }
+    return includes;
+}
+
+} // namespace
+
 TEST(ReferenceConverter, PagesSharingShapeDictionariesLookAsPagesCodedAlone)
 {
     Installation installation(KORVELLO_REFERENCE_EXE);
@@ -730,15 +745,9 @@ TEST(ReferenceConverter, PagesSharingShapeDictionariesLookAsPagesCodedAlone)
     convert(L"1", L"alone.djvu");
     EXPECT_EQ(std::string::npos, shared.find("shape dictionaries")) << shared;
     EXPECT_NE(std::string::npos, shared.find("\r\nPage 100\r\n")) << shared;
-    // Every page includes its group's dictionary (INCL, its length, the file's id; the
-    // document's metadata is another file every page includes); djvm keeps one file of
-    // equal dictionaries.
+    // Every page includes its group's dictionary; djvm keeps one file of equal dictionaries.
     const std::string bundle = installation.readFile(L"shared.djvu");
-    int includes = 0;
-    for (size_t at = bundle.find("INCL"); at != std::string::npos; at = bundle.find("INCL", at + 1)) {
-        includes += bundle.compare(at + 8, 4, "dict") == 0 ? 1 : 0;
-    }
-    EXPECT_EQ(100, includes);
+    EXPECT_EQ(100, dictionaryIncludes(bundle));
     const ToolResult files = tools.run("djvused", {L"-e", L"ls", tools.path(installation.path(L"shared.djvu"))});
     const auto dictionaries = std::count_if(files.lines.begin(), files.lines.end(),
         [](const std::string& line) { return line.find(" I ") != std::string::npos; });
@@ -783,11 +792,7 @@ TEST(ReferenceConverter, EveryForegroundLevelIsTheConvertersOwnAndKeepsThePagesA
         const std::string bundle = installation.readFile(name + L".djvu");
         sizes[name] = bundle.size();
         // A dictionary shared by the five pages (none a page at a time), and every page decodes.
-        int includes = 0;
-        for (size_t at = bundle.find("INCL"); at != std::string::npos; at = bundle.find("INCL", at + 1)) {
-            ++includes;
-        }
-        EXPECT_EQ(perDict == std::wstring(L"20") ? 5 : 0, includes) << name;
+        EXPECT_EQ(perDict == std::wstring(L"20") ? 5 : 0, dictionaryIncludes(bundle)) << name;
         ASSERT_EQ(0, tools.run("ddjvu", {L"-format=pbm", L"-eachpage", tools.path(installation.path(name + L".djvu")),
             tools.path(installation.path(name + L"-%d.pbm"))}).exitCode) << name;
         EXPECT_TRUE(installation.exists(name + L"-5.pbm")) << name;
