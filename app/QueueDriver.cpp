@@ -11,9 +11,9 @@ namespace app {
 namespace {
 
 // The queue's end: the folder of the first converted document opened once when asked
-// for, then the summary over the queue's window (owner).
+// for, then the summary over the queue's window (owner) unless it is not wanted.
 void endQueue(HWND owner, const std::vector<queue::DocumentResult>& results, const ConversionRequest& request,
-    const RunDriverServices& services)
+    const RunDriverServices& services, bool showSummary = true)
 {
     if (request.openAfterConversion) {
         for (const queue::DocumentResult& result : results) {
@@ -23,8 +23,10 @@ void endQueue(HWND owner, const std::vector<queue::DocumentResult>& results, con
             }
         }
     }
-    ui::QueueSummaryDialog summary(results, services.openOutput);
-    summary.show(owner);
+    if (showSummary) { // not when the user chose to close the window when done
+        ui::QueueSummaryDialog summary(results, services.openOutput);
+        summary.show(owner);
+    }
 }
 
 } // namespace
@@ -47,7 +49,7 @@ QueueResult runQueue(const ConversionRequest& request, const RunDriverServices& 
                 arrivals->setListener(nullptr);
             }
             ended = true;
-            endQueue(dialog.hwnd(), shown, request, services);
+            endQueue(dialog.hwnd(), shown, request, services, !dialog.closesWhenDone());
         });
         queue.run(run, dialog);
         ended = ended || queue.sessionEnding();

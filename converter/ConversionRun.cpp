@@ -107,8 +107,18 @@ void ConversionRun::requestStop()
 {
     runner_.requestStop();
     if (taskbarState_) {
+        taskbarState_->setPaused(false);
         taskbarState_->stopRequested();
     }
+}
+
+bool ConversionRun::setPaused(bool paused)
+{
+    const bool done = runner_.setPaused(paused);
+    if (taskbarState_) {
+        taskbarState_->setPaused(runner_.paused());
+    }
+    return done;
 }
 
 void ConversionRun::windowEnded()

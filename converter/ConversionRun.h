@@ -106,8 +106,15 @@ public:
     // View thread. Starts the worker; taskbar (may be null) shows the run's state until
     // windowEnded. False when the worker could not be started (the OS error is kept).
     bool start(win::TaskbarProgress* taskbar);
-    // The stop request of the stop button while the run is not finished.
+    // The stop request of the stop button while the run is not finished (a paused
+    // converter is resumed first).
     void requestStop();
+    // Pauses or resumes the converter and its job; false when it is not running.
+    bool setPaused(bool paused);
+    bool paused() const { return runner_.paused(); }
+    // Below-normal priority for the converter and its job, or normal; also before start.
+    void setBackground(bool background) { runner_.setBackground(background); }
+    bool background() const { return runner_.background(); }
     // The run has ended and its final state is shown: the stop button closes the view.
     bool finished() const { return runner_.runFinished(); }
     void windowEnded();

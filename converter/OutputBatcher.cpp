@@ -14,6 +14,7 @@ void RunUpdate::absorb(RunUpdate& later)
     if (later.positionSet) {
         positionSet = true;
         position = later.position;
+        positionTick = later.positionTick;
     }
     if (later.statusSet) {
         statusSet = true;
@@ -98,6 +99,7 @@ void OutputBatcher::setProgressPosition(int position)
 {
     batch_.positionSet = true;
     batch_.position = position;
+    batch_.positionTick = now(); // the time estimate's page times
     noteChange();
 }
 

@@ -1,5 +1,7 @@
 #include "converter/ProcessRunner.h"
 
+#include "converter/JobControl.h"
+
 #include <array>
 #include <new>
 #include <string_view>
@@ -40,9 +42,48 @@ void ProcessRunner::reset(const std::wstring& commandLine, KillSignaller killSig
 
 void ProcessRunner::requestStop()
 {
+    if (paused_.load()) {
+        setPaused(false);
+    }
     stopTime_.store(tickCount()); // before the flag: the worker reads the time once it sees the flag
     stopRequested_.store(true);
     SetEvent(stopWake_.get());
+}
+
+bool ProcessRunner::setPaused(bool paused)
+{
+    const std::lock_guard lock(controlMutex_);
+    if (processId_ == 0 || paused == paused_.load()) {
+        return processId_ != 0;
+    }
+    bool reached = false;
+    for (const DWORD id : jobProcessIds(job_.get(), processId_)) {
+        reached = suspendProcess(id, paused) || reached;
+    }
+    if (reached || !paused) {
+        paused_.store(paused);
+    }
+    return reached;
+}
+
+void ProcessRunner::setBackground(bool background)
+{
+    const std::lock_guard lock(controlMutex_);
+    background_.store(background);
+    if (processId_ == 0) {
+        return; // the start takes it
+    }
+    if (job_) {
+        // The job's own limit also holds for the processes the converter starts later.
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE
+            | (background ? JOB_OBJECT_LIMIT_PRIORITY_CLASS : 0);
+        limits.BasicLimitInformation.PriorityClass = background ? BELOW_NORMAL_PRIORITY_CLASS : 0;
+        SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    }
+    for (const DWORD id : jobProcessIds(job_.get(), processId_)) {
+        setProcessBackground(id, background);
+    }
 }
 
 OutputPipe::Pass ProcessRunner::drainPass(OutputPipe& pipe)
@@ -144,10 +185,13 @@ bool ProcessRunner::startConverter(STARTUPINFOW& startup, PROCESS_INFORMATION& i
     // A job that kills its processes when its last handle closes: if the front end
     // dies, the converter does not run on and write the output alone. Where no job can
     // be made or joined (a front end in a job that forbids it), the converter still runs.
+    const std::lock_guard lock(controlMutex_);
     job_.reset(CreateJobObjectW(nullptr, nullptr));
     if (job_) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE
+            | (background_.load() ? JOB_OBJECT_LIMIT_PRIORITY_CLASS : 0);
+        limits.BasicLimitInformation.PriorityClass = background_.load() ? BELOW_NORMAL_PRIORITY_CLASS : 0;
         if (!SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
             job_.reset();
         }
@@ -155,11 +199,15 @@ bool ProcessRunner::startConverter(STARTUPINFOW& startup, PROCESS_INFORMATION& i
     // CreateProcessW may write into the command line, so it gets a copy.
     std::vector<wchar_t> writable(commandLine_.begin(), commandLine_.end());
     writable.push_back(L'\0');
-    const DWORD flags = CREATE_NEW_PROCESS_GROUP | (job_ ? CREATE_SUSPENDED : 0);
+    const DWORD flags = CREATE_NEW_PROCESS_GROUP | (job_ ? CREATE_SUSPENDED : 0)
+        | (background_.load() ? BELOW_NORMAL_PRIORITY_CLASS : 0);
     if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &info)) {
         osError_.store(GetLastError());
         job_.reset();
         return false;
+    }
+    if (background_.load()) {
+        SetPriorityClass(info.hProcess, BELOW_NORMAL_PRIORITY_CLASS); // where the creation flag is not taken
     }
     if (job_) {
         if (!AssignProcessToJobObject(job_.get(), info.hProcess)) {
@@ -167,6 +215,8 @@ bool ProcessRunner::startConverter(STARTUPINFOW& startup, PROCESS_INFORMATION& i
         }
         ResumeThread(info.hThread);
     }
+    processId_ = info.dwProcessId;
+    paused_.store(false);
     return true;
 }
 
@@ -222,7 +272,12 @@ DWORD ProcessRunner::runWorker(RunDisplay& display, OutputPipe& pipe)
     display.flushOutput(false);
     thread.reset();
     process.reset();
-    job_.reset();
+    {
+        const std::lock_guard lock(controlMutex_);
+        processId_ = 0;
+        paused_.store(false);
+        job_.reset();
+    }
     display.runEnded(outcome(waitFailed));
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <span>
 #include <string_view>
 #include <string>
@@ -96,7 +97,17 @@ public:
     DWORD runWorker(RunDisplay& display, OutputPipe& pipe);
 
     // User-interface thread: the stop request of button 2 while the run is not finished.
+    // A paused converter is resumed first, so that it can hear the kill event.
     void requestStop();
+
+    // User-interface thread: suspends (or resumes) the converter and every process of its
+    // job. False when the converter is not running (or could not be reached).
+    bool setPaused(bool paused);
+    bool paused() const { return paused_.load(); }
+    // User-interface thread: below-normal priority for the converter and its job (kept for
+    // the processes it starts later), or normal again. Also before the start.
+    void setBackground(bool background);
+    bool background() const { return background_.load(); }
 
     // Fields shared by the two threads (each written by one side at a time).
     bool stopRequested() const { return stopRequested_.load(); }
@@ -138,7 +149,11 @@ private:
     std::wstring killEventName_;
     TickSource tickSource_;
     ProcessWait processWait_;
+    // The converter's job and process id, also used by the user-interface thread's pause
+    // and priority under controlMutex_.
+    std::mutex controlMutex_;
     win::UniqueHandle job_; // the converter's job: closing it ends the converter
+    DWORD processId_ = 0;   // 0 while no converter runs
     win::UniqueHandle stopWake_; // set by requestStop: wakes the worker
 
     std::atomic<bool> stopRequested_{false};
@@ -148,6 +163,8 @@ private:
     std::atomic<DWORD> exitCode_{0};
     std::atomic<bool> waitFailed_{false};
     std::atomic<DWORD> osError_{0};
+    std::atomic<bool> paused_{false};
+    std::atomic<bool> background_{false};
 };
 
 } // namespace converter

@@ -5,7 +5,7 @@ namespace converter {
 void RunTaskbarState::runStarted()
 {
     running_ = true;
-    ended_ = errorSeen_ = stopPending_ = false;
+    ended_ = errorSeen_ = stopPending_ = pausedByUser_ = false;
     verdict_ = RunVerdict::Succeeded;
     total_ = done_ = 0;
     update();
@@ -37,8 +37,15 @@ void RunTaskbarState::stopRequested()
     }
 }
 
+void RunTaskbarState::setPaused(bool paused)
+{
+    pausedByUser_ = paused;
+    update();
+}
+
 void RunTaskbarState::runEnded(RunVerdict verdict)
 {
+    pausedByUser_ = false;
     ended_ = true;
     verdict_ = verdict;
     stopPending_ = false;
@@ -69,7 +76,7 @@ void RunTaskbarState::update()
               : verdict_ == RunVerdict::Stopped ? Shown::Paused
                                                 : Shown::Normal;
         done = total; // the run is over: a full bar in the outcome's colour
-    } else if (stopPending_) {
+    } else if (stopPending_ || pausedByUser_) {
         shown = Shown::Paused;
     } else if (errorSeen_) {
         shown = Shown::Error;

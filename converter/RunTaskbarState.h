@@ -1,7 +1,7 @@
 // Which taskbar state shows which state of a conversion run. The run reports its events
 // here and this class drives a TaskbarProgress: indeterminate until the page count is
 // known, then the pages done; the error colour from the first error counted; paused
-// while a requested stop is pending; nothing once the run's window has ended. It needs
+// while a requested stop is pending or the user has paused the run; nothing once the run's window has ended. It needs
 // no window, and it calls the taskbar only when what is shown changes. At the end the bar
 // is full in the outcome's colour: normal for a success, paused for a stop, the error
 // colour for a failure of any kind.
@@ -29,6 +29,8 @@ public:
     void errorCounted();
     // The user asked the converter to stop; paused until the run ends.
     void stopRequested();
+    // The user paused (or resumed) the converter: paused while it is.
+    void setPaused(bool paused);
     // The converter has ended: the bar is full, in the verdict's colour.
     void runEnded(RunVerdict verdict);
     // The run's window has ended: nothing is shown.
@@ -47,6 +49,7 @@ private:
     RunVerdict verdict_ = RunVerdict::Succeeded;
     bool errorSeen_ = false;
     bool stopPending_ = false;
+    bool pausedByUser_ = false;
     std::uint64_t total_ = 0;
     std::uint64_t done_ = 0;
 

@@ -36,6 +36,7 @@ struct RunUpdate {
     int range = 0;
     bool positionSet = false;
     int position = 0;
+    DWORD positionTick = 0; // when the page line that set the position arrived
     bool statusSet = false;
     std::wstring status;
     bool showWarningCounter = false;

@@ -41,6 +41,15 @@ std::wstring QueueRun::firstTitle() const
     return documents_.empty() ? std::wstring() : titleOf(documents_.front());
 }
 
+int QueueRun::documentsToRunAfterCurrent() const
+{
+    int count = 0;
+    for (size_t i = current_ + 1; i < documents_.size(); ++i) {
+        count += documents_[i].skip ? 0 : 1;
+    }
+    return count;
+}
+
 std::wstring QueueRun::documentLine() const
 {
     if (current_ >= documents_.size()) {

@@ -83,6 +83,8 @@ public:
     bool sessionEnding() const { return sessionEnding_; }
     const std::vector<QueuedDocument>& documents() const { return documents_; }
     const std::vector<DocumentResult>& results() const { return results_; }
+    // The documents after the current one that are still to run (not skipped).
+    int documentsToRunAfterCurrent() const;
     // The line above the page progress for the current document.
     std::wstring documentLine() const;
     // The window's caption for the first document, before any runs.

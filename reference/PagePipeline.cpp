@@ -30,7 +30,10 @@ void PagePipeline::startPages()
         // A page whose marks only wait for the rest of its group takes no encoder, nor
         // does one whose group was coded (its last runs are short): the renderer and the
         // next pages go on meanwhile.
-        const bool parked = task.waitingForShapes && !task.tool.job && task.steps.empty();
+        // A page whose marks wait to be cut holds them (in memory or in its rendered file): it
+        // takes a worker until then, so the marks waiting stay as few as the workers.
+        const bool parked = task.waitingForShapes && !task.tool.job && task.steps.empty()
+            && !shapes_.waitsToBeCut(page);
         active += task.done || parked || task.assembling ? 0 : 1;
     }
     for (int started = active; started < workers_ && nextPage_ <= renderer_.rendered(); ++started) {

@@ -23,7 +23,7 @@ void ShapeGroupCoder::collect(PageTask& task)
         group = std::make_unique<GroupWork>();
         group->shapes = ShapeGroup(MarkLoss::forLevel(options_.fgQuality, options_.dpi));
     }
-    ++group->collected;
+    group->collected.push_back(task.page);
     // A page the group does not take (too many shapes) is coded alone by the page encoder,
     // which takes its marks as a file.
     const SharedMaskPlan& plan = task.shared;
@@ -32,17 +32,19 @@ void ShapeGroupCoder::collect(PageTask& task)
     file.width = plan.width;
     file.height = plan.height;
     file.pixelsAt = plan.marksAt;
-    group->coder.post([work = group.get(), pixels = std::move(task.shared.pixels), file, marks = plan.marks,
-                     page = task.page]() mutable {
-        if (pixels.empty() && !PageImage::readPbm(marks, file, pixels)) {
-            return;
+    group->coder.post([work = group.get(), bits = std::move(task.shared.bits), file, marks = plan.marks,
+                          page = task.page] {
+        std::vector<std::uint8_t> pixels;
+        if (bits.empty() ? PageImage::readPbm(marks, file, pixels) : !(pixels = PageImage::unpack(bits, file.width,
+                file.height)).empty()) {
+            if (work->shapes.addPage(std::move(pixels), file.width, file.height)) {
+                work->taken.push_back(page);
+                DeleteFileW(marks.c_str());
+            } else if (!bits.empty()) {
+                PageImage::writePackedPbm(marks, bits, file.width, file.height);
+            }
         }
-        if (work->shapes.addPage(pixels, file.width, file.height)) {
-            work->taken.push_back(page);
-            DeleteFileW(marks.c_str());
-        } else if (!fileExists(marks)) {
-            PageImage::writePbm(marks, pixels, file.width, file.height);
-        }
+        ++work->cut;
     });
 }
 
@@ -55,7 +57,7 @@ bool ShapeGroupCoder::encodeGroups(std::map<int, PageTask>& pages, bool renderin
         const int first = number * options_.pagesPerDict + 1;
         const int last = first + options_.pagesPerDict - 1;
         const int count = rendering ? last - first + 1 : std::min(last, rendered) - first + 1;
-        if (!group.posted && group.collected == count) {
+        if (!group.posted && static_cast<int>(group.collected.size()) == count) {
             group.posted = true;
             group.coder.post([this, work = &group] {
                 const DWORD start = GetTickCount();
@@ -129,11 +131,22 @@ void ShapeGroupCoder::completePage(const PageTask& task)
     }
 }
 
+bool ShapeGroupCoder::waitsToBeCut(int page) const
+{
+    const auto group = groups_.find((page - 1) / options_.pagesPerDict);
+    if (group == groups_.end()) {
+        return false;
+    }
+    const auto& pages = group->second->collected;
+    const auto at = std::find(pages.begin(), pages.end(), page);
+    return at != pages.end() && at - pages.begin() >= group->second->cut;
+}
+
 int ShapeGroupCoder::pendingPages() const
 {
     int pages = 0;
     for (const auto& [number, group] : groups_) {
-        pages += group->coded ? 0 : group->collected;
+        pages += group->coded ? 0 : static_cast<int>(group->collected.size());
     }
     return pages;
 }

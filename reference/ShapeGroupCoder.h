@@ -30,6 +30,8 @@ public:
     bool encodeGroups(std::map<int, PageTask>& pages, bool rendering, int rendered);
     // The finished page includes its group's dictionary file and takes its text and links.
     void completePage(const PageTask& task);
+    // True while the page's marks came in and wait to be cut into shapes.
+    bool waitsToBeCut(int page) const;
     // Pages that came in to groups not coded yet.
     int pendingPages() const;
     // Milliseconds the coding of a group takes per page, as measured on the groups coded so
@@ -44,12 +46,13 @@ private:
     // coded on the group's own thread (groups are coded side by side: the last ones need
     // not wait for those before them once the pages are rendered).
     struct GroupWork {
-        int collected = 0;              // pages whose marks came in (main thread)
+        std::vector<int> collected;     // pages whose marks came in, in their order (main thread)
         bool posted = false;            // its coding is asked for (main thread)
         ShapeGroup shapes;              // the group's thread
         std::vector<int> taken;         // the pages the group took, in its order (the group's thread)
         ShapeGroup::Encoded encoded;    // the group's thread, until coded is set
         std::atomic<bool> coded{false};
+        std::atomic<int> cut{0};        // pages cut into shapes (or left to the page encoder)
         WorkQueue coder;                // last: stopped before the rest goes
     };
 

@@ -177,6 +177,58 @@
 #define IDC_SUMMARY_OPEN_LOG 1104
 #define IDC_QUEUE_DOCUMENT 1105
 
+// The progress windows' added controls: time, pause, background priority, the message
+// filter and export, what happens when done and its countdown (strings 370 to 409,
+// template 114, controls and menu items 1170 to 1189).
+#define IDD_WHEN_DONE_COUNTDOWN 114
+#define IDS_TIME_ELAPSED 370
+#define IDS_TIME_ELAPSED_LEFT 371
+#define IDS_TIME_ABOUT 372
+#define IDS_TIME_PAUSED 373
+#define IDS_TIME_QUEUE_LEFT 374
+#define IDS_PAUSE 375
+#define IDS_RESUME 376
+#define IDS_BACKGROUND 377
+#define IDS_FILTER_LABEL 378
+#define IDS_FILTER_ALL 379
+#define IDS_FILTER_WARNINGS 380
+#define IDS_FILTER_ERRORS 381
+#define IDS_WHEN_DONE_LABEL 382
+#define IDS_WHEN_DONE_NOTHING 383
+#define IDS_WHEN_DONE_CLOSE 384
+#define IDS_WHEN_DONE_SLEEP 385
+#define IDS_WHEN_DONE_HIBERNATE 386
+#define IDS_WHEN_DONE_SHUTDOWN 387
+#define IDS_WHEN_DONE_SLEEP_ALWAYS 388
+#define IDS_WHEN_DONE_HIBERNATE_ALWAYS 389
+#define IDS_WHEN_DONE_SHUTDOWN_ALWAYS 390
+#define IDS_COUNTDOWN_SLEEP 391
+#define IDS_COUNTDOWN_HIBERNATE 392
+#define IDS_COUNTDOWN_SHUTDOWN 393
+#define IDS_POWER_FAILED 394
+#define IDS_MENU_COPY 395
+#define IDS_MENU_SELECT_ALL 396
+#define IDS_MENU_SAVE 397
+#define IDS_FILTER_SAVE 398
+#define IDS_SAVE_FAILED 399
+#define IDS_MESSAGES_NAME 400
+#define IDS_DETAILS_NAME 401
+#define IDS_DURATION_MINUTES 402
+#define IDS_DURATION_SECONDS 403
+#define IDS_DURATION_HOURS 404
+#define IDC_PROGRESS_TIME 1170
+#define IDC_PROGRESS_PAUSE 1171
+#define IDC_PROGRESS_BACKGROUND 1172
+#define IDC_PROGRESS_FILTER_LABEL 1173
+#define IDC_PROGRESS_FILTER 1174
+#define IDC_PROGRESS_WHEN_DONE_LABEL 1175
+#define IDC_PROGRESS_WHEN_DONE 1176
+#define IDM_MESSAGES_COPY 1177
+#define IDM_MESSAGES_SELECT_ALL 1178
+#define IDM_MESSAGES_SAVE 1179
+#define IDC_COUNTDOWN_TEXT 1180
+#define IDC_COUNTDOWN_ICON 1181
+
 // The queue users ask for: folders of documents, the editable document list, stopping
 // after a document, a queue resumed after a crash or a log-off (strings 330 to 349,
 // templates 112 and 113, controls 1150 to 1169).

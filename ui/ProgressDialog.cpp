@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include "res/resource.h"
 #include "win/Dpi.h"
@@ -114,7 +115,7 @@ void ProgressDialog::loadIcons(UINT dpi)
     }
 }
 
-void ProgressDialog::prepareList(UINT dpi)
+void ProgressDialog::loadTypeImages(UINT dpi)
 {
     const int imageSize = messageImageSize(win::systemMetricForDpi(SM_CXSMICON, dpi));
     const HIMAGELIST images = ImageList_LoadImageW(win::moduleInstance(), MAKEINTRESOURCEW(messageImagesId(imageSize)),
@@ -122,16 +123,24 @@ void ProgressDialog::prepareList(UINT dpi)
     if (images != nullptr) {
         messages_.setSmallImages(images);
     }
+}
+
+void ProgressDialog::prepareList(UINT dpi)
+{
+    loadTypeImages(dpi);
     messages_.setExtendedStyles(kListExtendedStyles);
     messages_.setRowCount(0);
-    int index = 0;
-    for (const ColumnLayout& layout : kColumns) {
-        messages_.insertColumn(index++, base::loadString(layout.header), layout.format, win::scaleForDpi(layout.width, dpi));
-    }
     // The shown types are also the image indexes: Info 0, Warn 1, Error 2.
     typeNames_[0] = base::loadString(IDS_TYPE_INFO);
     typeNames_[1] = base::loadString(IDS_TYPE_WARNING);
     typeNames_[2] = base::loadString(IDS_TYPE_ERROR);
+    int index = 0;
+    for (const ColumnLayout& layout : kColumns) {
+        // The Type column is at least as wide as its longest name with the image.
+        const int width = index == 0 ? ProgressWindowMemory::typeColumnWidth(messages_, typeNames_, layout.width, dpi)
+                                     : win::scaleForDpi(layout.width, dpi);
+        messages_.insertColumn(index++, base::loadString(layout.header), layout.format, width);
+    }
 }
 
 bool ProgressDialog::onInit()
@@ -150,11 +159,13 @@ bool ProgressDialog::onInit()
     progressBar_.setRange(100);
     progressBar_.setPosition(0);
 
+    controls_.create(hwnd_); // before the layout measures the window
     layout_.attach(hwnd_);
     sortColumn_ = -1;
     sortDirection_ = 1;
 
     prepareList(dpi);
+    prepareAdditions(dpi);
     animation_.play(win::moduleInstance(), IDR_BUSY_ANIMATION);
 
     taskbar_ = taskbarFactory_ ? taskbarFactory_(hwnd_) : std::make_unique<win::TaskbarButton>(hwnd_);
@@ -166,10 +177,13 @@ bool ProgressDialog::onInit()
     }
     // While the converter runs, a log-off waits and Windows tells the user why.
     blocksShutdown_ = ShutdownBlockReasonCreate(hwnd_, base::formatString(IDS_SHUTDOWN_REASON, {documentName_}).c_str()) != FALSE;
-    return true;
+    // The stop button has the focus at first, as the template's first control, although
+    // Pause comes before it in the tab order.
+    SetFocus(stopButton_.hwnd());
+    return false;
 }
 
-bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
+bool ProgressDialog::onCommand(int id, int code, HWND /*control*/)
 {
     switch (id) {
     case IDCANCEL:
@@ -181,8 +195,13 @@ bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
             if (!confirmStop()) {
                 return true;
             }
-            run_->requestStop();
+            run_->requestStop(); // a paused converter is resumed first
             stopButton_.enable(false);
+            if (times_.paused()) {
+                times_.resume(GetTickCount());
+                controls_.showPaused(false);
+            }
+            controls_.enableRunControls(false);
         }
         return true;
     case IDC_PROGRESS_DETAILS:
@@ -192,7 +211,7 @@ bool ProgressDialog::onCommand(int id, int /*code*/, HWND /*control*/)
         ShellExecuteW(nullptr, nullptr, logPath_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         return true;
     default:
-        return false;
+        return onAddedCommand(id, code);
     }
 }
 
@@ -210,15 +229,21 @@ bool ProgressDialog::onNotify(const NMHDR& header, LRESULT& result)
         // The list asks for a cell it paints (or that is read back through it).
         auto& info = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header));
         const converter::MessageStore& rows = run_->messages();
-        const int row = info.item.iItem;
-        if (row >= 0 && static_cast<size_t>(row) < rows.size()) {
+        const converter::FilteredRows& shown = listCommands_.shown();
+        if (info.item.iItem >= 0 && static_cast<size_t>(info.item.iItem) < shown.size()) {
+            const size_t row = shown.storeIndex(static_cast<size_t>(info.item.iItem));
             // The shown types are also the image indexes: Info 0, Warn 1, Error 2.
-            const int type = static_cast<int>(rows.type(static_cast<size_t>(row)));
+            const int type = static_cast<int>(rows.type(row));
             const std::wstring_view text = info.item.iSubItem == 0 ? std::wstring_view(typeNames_[type])
-                : info.item.iSubItem == 1                          ? rows.page(static_cast<size_t>(row))
-                                                                   : rows.description(static_cast<size_t>(row));
+                : info.item.iSubItem == 1                          ? rows.page(row)
+                                                                   : rows.description(row);
             win::ListView::answerDisplayInfo(info, text, type);
         }
+        result = 0;
+        return true;
+    }
+    if (header.code == LVN_KEYDOWN) {
+        listCommands_.onKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header), run_ != nullptr ? &run_->messages() : nullptr);
         result = 0;
         return true;
     }
@@ -256,7 +281,20 @@ bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
             stopForSessionEnd();
         }
         return true;
+    case WM_TIMER:
+        refreshTimeLine();
+        return true;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) != messages_.hwnd()) {
+            return false;
+        }
+        listCommands_.showMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, run_ != nullptr ? &run_->messages() : nullptr);
+        return true;
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return true;
     case WM_DESTROY:
+        onClosing();
         if (blocksShutdown_) {
             ShutdownBlockReasonDestroy(hwnd_);
             blocksShutdown_ = false;
@@ -270,7 +308,7 @@ bool ProgressDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
             run_->taskbarButtonCreated();
             return true;
         }
-        return false;
+        return onAddedMessage(message, wParam);
     }
 }
 
@@ -293,6 +331,10 @@ void ProgressDialog::showUpdate(const converter::RunUpdate& update)
 
 void ProgressDialog::showOutput(const converter::RunUpdate& batch)
 {
+    times_.take(batch);
+    if (batch.positionSet || batch.rangeSet) {
+        refreshTimeLine();
+    }
     if (batch.rangeSet) {
         progressBar_.setRange(batch.range);
     }
@@ -330,7 +372,7 @@ void ProgressDialog::showOutput(const converter::RunUpdate& batch)
 
 void ProgressDialog::countRows()
 {
-    messages_.setRowCount(static_cast<int>(run_->messages().size()));
+    messages_.setRowCount(listCommands_.takeNewRows(run_->messages()));
     rowsUncounted_ = false;
     rowsCountedTick_ = GetTickCount();
 }
@@ -361,8 +403,7 @@ void ProgressDialog::showFinalState(const converter::RunOutcome& outcome)
     }
     status_.setText(finalStatusText(outcome));
     UpdateWindow(hwnd_);
-    MessageBeep(outcome.exitCode != 0 || outcome.waitFailed ? MB_ICONHAND : MB_ICONASTERISK);
-    FlashWindow(hwnd_, TRUE);
+    noticeRunEnd(outcome);
 }
 
 void ProgressDialog::showNextRun(const std::wstring& title, const std::wstring& logPath)
@@ -376,69 +417,18 @@ void ProgressDialog::showNextRun(const std::wstring& title, const std::wstring& 
     for (int id : {IDC_PROGRESS_WARNING_COUNT, IDC_PROGRESS_WARNING_ICON, IDC_PROGRESS_ERROR_COUNT, IDC_PROGRESS_ERROR_ICON}) {
         control(id).show(SW_HIDE);
     }
+    listCommands_.clear();
     messages_.setRowCount(0);
     rowsUncounted_ = false;
+    times_.start(GetTickCount());
+    controls_.showPaused(false);
+    controls_.enableRunControls(true);
+    refreshTimeLine();
     sortColumn_ = -1;
     sortDirection_ = 1;
     stopButton_.setText(stopText_);
     stopButton_.enable(true);
     control(IDC_PROGRESS_OPEN_LOG).enable(false);
-}
-
-void ProgressDialog::stopForSessionEnd()
-{
-    // The session ends anyway: ask the converter to stop, so it can remove its partial
-    // output and working files, and keep the window's messages flowing (the run's final
-    // state arrives through them) until it has, or until the time is up and the job ends it.
-    run_->requestStop();
-    stopButton_.enable(false);
-    const DWORD start = GetTickCount();
-    bool quit = false;
-    int quitCode = 0;
-    while (!run_->finished()) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= kSessionEndStopMilliseconds) {
-            break;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, kSessionEndStopMilliseconds - elapsed, QS_ALLINPUT);
-        MSG message = {};
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                quit = true;
-                quitCode = static_cast<int>(message.wParam);
-                continue;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    if (quit) {
-        PostQuitMessage(quitCode);
-    }
-}
-
-// ---------------------------------------------------------------------------------------
-// Sorting
-
-void ProgressDialog::sortByColumn(int column)
-{
-    // The run's rows are sorted (stably); the list only paints them again. A click on the
-    // sorted column reverses the order, another column starts ascending.
-    sortDirection_ = column == sortColumn_ ? -sortDirection_ : 1;
-    sortColumn_ = column;
-    if (rowsUncounted_) {
-        countRows();
-    }
-    // The selection and the focus stay with their messages, not with the row numbers.
-    const std::vector<int> selected = messages_.selectedRows();
-    const int focused = messages_.focusedRow();
-    const std::vector<std::uint32_t> newIndex = run_->sortMessages(column, sortDirection_ < 0, typeNames_);
-    if (static_cast<int>(selected.size()) != messages_.rowCount()) { // all selected: nothing moves
-        messages_.moveSelection(selected, focused, newIndex);
-    } else if (focused >= 0) {
-        messages_.moveSelection({}, focused, newIndex);
-    }
-    messages_.repaintRows();
 }
 
 } // namespace ui

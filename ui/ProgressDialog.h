@@ -19,10 +19,15 @@
 #include <vector>
 
 #include "converter/ConversionRun.h"
+#include "converter/RunTime.h"
+#include "ui/MessageListCommands.h"
+#include "ui/ProgressControls.h"
 #include "ui/ProgressLayout.h"
+#include "ui/ProgressWindowMemory.h"
 #include "win/Dialog.h"
 #include "win/Handle.h"
 #include "win/ListView.h"
+#include "win/SystemPower.h"
 #include "win/TaskbarProgress.h"
 #include "win/Window.h"
 
@@ -41,6 +46,8 @@ public:
     void setTaskbarFactory(TaskbarFactory factory) { taskbarFactory_ = std::move(factory); }
     // The document's name, which Windows shows while the run holds up a log-off.
     void setDocumentName(std::wstring name) { documentName_ = std::move(name); }
+    // Replaces what carries out sleep, hibernation and shutdown (by default the machine).
+    void setSystemPower(win::SystemPower* power) { power_ = power; }
 
     // When the session ends during a run, the converter is asked to stop and given this
     // long to clean up before the job ends it with the front end.
@@ -71,8 +78,22 @@ protected:
     // Shows the next run (begun on run()) from the start: caption, status, an empty list,
     // hidden counters, the stop button as at first; its log is logPath.
     void showNextRun(const std::wstring& title, const std::wstring& logPath);
+    // A queue's time left, after the current document's (nothing for one document).
+    virtual std::optional<converter::TimeLeft> queueTimeLeft(const converter::RunTimes& /*current*/, DWORD /*tick*/)
+    {
+        return std::nullopt;
+    }
+    const converter::RunTimes& runTimes() const { return times_; }
+    // Carries out the choice for the end (when it applies): allConverted says whether
+    // every document was converted. The window stays for a countdown the user cancels.
+    // True when the choice was to close the window.
+    bool carryOutWhenDone(bool allConverted);
+    // The name the window's place and columns are remembered under.
+    std::wstring windowName_ = L"ProgressWindow";
     void endWith(converter::RunEnd runEnd);
     void showFinalState(const converter::RunOutcome& outcome);
+    // After the final state is shown: a single run carries out the choice for the end.
+    virtual void afterFinalState(const converter::RunOutcome& outcome);
     int templateId_ = 0; // the window's template; 0: the one of a single run
 
     bool onInit() override;
@@ -82,10 +103,20 @@ protected:
 
 private:
     void showUpdate(const converter::RunUpdate& update);
+    // ProgressDialogCommands.cpp: what the window adds to the run's display.
+    void prepareAdditions(UINT dpi);
+    bool onAddedCommand(int id, int code);
+    bool onAddedMessage(UINT message, WPARAM wParam);
+    void togglePause();
+    void refreshTimeLine();
+    void noticeRunEnd(const converter::RunOutcome& outcome);
+    void onDpiChanged(UINT dpi, const RECT& suggested);
+    void onClosing();
     void showOutput(const converter::RunUpdate& update);
     void offerAbort();
     void loadIcons(UINT dpi);
     void prepareList(UINT dpi);
+    void loadTypeImages(UINT dpi);
     void countRows();
     void sortByColumn(int column);
     void stopForSessionEnd();
@@ -115,6 +146,13 @@ private:
     std::wstring typeNames_[3];  // Info, Warning, Error
 
     win::UniqueIcon counterIcons_[2]; // warning and error, at the window's small-icon size
+
+    ProgressControls controls_;
+    MessageListCommands listCommands_;
+    converter::RunTimes times_;
+    bool clockTicking_ = false; // the time line's one-second timer runs
+    UINT dpi_ = 96;
+    win::SystemPower* power_ = nullptr;
 
     // The taskbar button: created with the window, cleared when the window is destroyed.
     TaskbarFactory taskbarFactory_;

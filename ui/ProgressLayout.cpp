@@ -45,6 +45,13 @@ void ProgressLayout::setDetailsCollapsed(bool collapsed)
     detailsCollapsed_ = collapsed;
 }
 
+void ProgressLayout::scale(int numerator, int denominator)
+{
+    for (int* measure : {&collapsedHeight_, &expandedHeight_, &laidOutWidth_, &minimumWidth_, &minimumHeight_}) {
+        *measure = MulDiv(*measure, numerator, denominator);
+    }
+}
+
 void ProgressLayout::onSizing(WPARAM edge, RECT& rect)
 {
     if (rect.bottom - rect.top < minimumHeight_) {
@@ -92,6 +99,17 @@ void ProgressLayout::relayoutControls(int width, int height)
     itemOf(dialog_, IDC_PROGRESS_DETAILS).moveEdges(dx, 0, dx, 0);
     itemOf(dialog_, IDC_PROGRESS_MESSAGES).moveEdges(0, 0, dx, dy);
     itemOf(dialog_, IDC_PROGRESS_OPEN_LOG).moveEdges(dx, dy, dx, dy);
+    // The added controls: the time line widens, Pause and Background follow the right
+    // edge, the filter and the end-of-run choice the bottom edge.
+    itemOf(dialog_, IDC_PROGRESS_TIME).moveEdges(0, 0, dx, 0);
+    itemOf(dialog_, IDC_PROGRESS_PAUSE).moveEdges(dx, 0, dx, 0);
+    itemOf(dialog_, IDC_PROGRESS_BACKGROUND).moveEdges(dx, 0, dx, 0);
+    for (int id : {IDC_PROGRESS_FILTER_LABEL, IDC_PROGRESS_FILTER, IDC_PROGRESS_WHEN_DONE_LABEL, IDC_PROGRESS_WHEN_DONE}) {
+        // Moved, not sized: a drop-down list's window height is that of its open list.
+        const win::Window control = itemOf(dialog_, id);
+        const RECT rect = control.rectInParent();
+        SetWindowPos(control.hwnd(), nullptr, rect.left, rect.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     InvalidateRect(dialog_, nullptr, TRUE);
     laidOutWidth_ = width;
     if (!detailsCollapsed_) {

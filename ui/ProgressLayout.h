@@ -13,7 +13,11 @@ public:
     void attach(HWND dialog);
 
     bool detailsCollapsed() const { return detailsCollapsed_; }
+    // The window's height with the details shown (its current height while they are).
+    int expandedHeight() const { return expandedHeight_; }
     void setDetailsCollapsed(bool collapsed);
+    // The window's DPI changed: its measures in pixels scale by numerator / denominator.
+    void scale(int numerator, int denominator);
     // WM_SIZING: keeps at least the template's size, then lays the controls out.
     void onSizing(WPARAM edge, RECT& rect);
     // WM_SIZE: maximising and restoring lay the controls out; the details button is off

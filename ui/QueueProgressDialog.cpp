@@ -12,6 +12,7 @@ QueueProgressDialog::QueueProgressDialog(queue::QueueRun& queue)
     : ProgressDialog(queue.firstTitle(), base::loadString(IDS_STARTING_CONVERSION), std::wstring()), queue_(queue)
 {
     templateId_ = IDD_QUEUE_PROGRESS;
+    windowName_ = L"QueueWindow";
     if (!queue.documents().empty()) {
         setDocumentName(win::fileNamePart(queue.documents().front().output));
     }
@@ -19,7 +20,23 @@ QueueProgressDialog::QueueProgressDialog(queue::QueueRun& queue)
 
 void QueueProgressDialog::showDocument(const std::wstring& title, const std::wstring& logPath)
 {
+    // The document before ends here for the queue's time left: its pages and its time.
+    if (documentsShown_ > 0) {
+        const converter::PageTimeEstimator& pages = runTimes().pages();
+        queueTimes_.documentEnded(pages.totalPages() > 0 ? pages.totalPages() : pages.pagesDone(),
+            runTimes().elapsed(GetTickCount()));
+    }
+    queueTimes_.documentStarted(documentsShown_++);
     showNextRun(title, logPath);
+}
+
+std::optional<converter::TimeLeft> QueueProgressDialog::queueTimeLeft(const converter::RunTimes& current, DWORD tick)
+{
+    if (documentsShown_ == 0) {
+        return std::nullopt;
+    }
+    queueTimes_.setDocumentCount(documentsShown_ + queue_.documentsToRunAfterCurrent());
+    return queueTimes_.estimate(current.pages(), current.elapsed(tick));
 }
 
 void QueueProgressDialog::showDocumentLine(const std::wstring& line)
@@ -39,6 +56,15 @@ void QueueProgressDialog::showQueueOver(const converter::RunOutcome* lastOutcome
         showFinalState(*lastOutcome);
     } else {
         win::Animation(item(IDC_PROGRESS_ANIMATION)).close();
+    }
+    // What the user chose for the end, before the summary: a countdown, or the window
+    // closing without it.
+    bool allConverted = !queue_.sessionEnding();
+    for (const queue::DocumentResult& result : queue_.results()) {
+        allConverted = allConverted && queue::documentDone(result.outcome);
+    }
+    if (!queue_.sessionEnding()) {
+        closesWhenDone_ = carryOutWhenDone(allConverted);
     }
 }
 

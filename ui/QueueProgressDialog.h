@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "converter/RunTime.h"
 #include "queue/QueueRun.h"
 #include "ui/ProgressDialog.h"
 
@@ -27,14 +28,23 @@ public:
     queue::StopChoice askStop(const std::wstring& documentName) override;
     void showQueueOver(const converter::RunOutcome* lastOutcome) override;
 
+    // The user chose to close the window when done: no summary is waited for.
+    bool closesWhenDone() const { return closesWhenDone_; }
+
 protected:
     bool confirmStop() override { return queue_.confirmStop(); }
     bool goOnAfterRun(const converter::RunOutcome* outcome) override;
     bool startRun() override { return queue_.startCurrent(taskbar()); }
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    std::optional<converter::TimeLeft> queueTimeLeft(const converter::RunTimes& current, DWORD tick) override;
+    // The choice for the end waits for the queue's end.
+    void afterFinalState(const converter::RunOutcome& /*outcome*/) override {}
 
 private:
     queue::QueueRun& queue_;
+    converter::QueueTimeEstimator queueTimes_;
+    int documentsShown_ = 0;
+    bool closesWhenDone_ = false;
 };
 
 } // namespace ui

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "base/StringTable.h"
 #include "res/resource.h"
 #include "win/Dpi.h"
@@ -64,10 +66,11 @@ bool QueueSummaryDialog::onInit()
     }
     control(IDC_SUMMARY_HEADLINE).setText(base::formatString(IDS_SUMMARY_HEADLINE,
         {converted, static_cast<int>(results_.size())}));
-    const HICON icon = static_cast<HICON>(LoadImageW(win::moduleInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-        0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    dpi_ = win::windowDpi(hwnd_);
+    loadIcon(dpi_);
     fillList();
+    // Screen readers name the list after the headline (also where only its text is read).
+    control(IDC_SUMMARY_LIST).setText(control(IDC_SUMMARY_HEADLINE).text());
     updateButtons();
     return true;
 }
@@ -103,6 +106,33 @@ void QueueSummaryDialog::fillList()
         state.state = LVIS_SELECTED | LVIS_FOCUSED;
         SendMessageW(list.hwnd(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
     }
+}
+
+void QueueSummaryDialog::loadIcon(UINT dpi)
+{
+    const HICON icon = static_cast<HICON>(LoadImageW(win::moduleInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+        win::systemMetricForDpi(SM_CXICON, dpi), win::systemMetricForDpi(SM_CYICON, dpi), LR_SHARED));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+}
+
+bool QueueSummaryDialog::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& /*result*/)
+{
+    if (message != WM_DPICHANGED) {
+        return false;
+    }
+    const UINT dpi = HIWORD(wParam);
+    const HWND list = item(IDC_SUMMARY_LIST);
+    for (int column = 0; column < static_cast<int>(std::size(kColumns)); ++column) {
+        const auto width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+            MulDiv(width, static_cast<int>(dpi), static_cast<int>(dpi_)));
+    }
+    dpi_ = dpi;
+    loadIcon(dpi);
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+        suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
 }
 
 int QueueSummaryDialog::selectedRow() const

@@ -29,14 +29,18 @@ protected:
     bool onInit() override;
     bool onCommand(int id, int code, HWND control) override;
     bool onNotify(const NMHDR& header, LRESULT& result) override;
+    // A change of DPI: the columns and the icon follow, the suggested rectangle is taken.
+    bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    void loadIcon(UINT dpi);
     void fillList();
     int selectedRow() const;
     void updateButtons();
 
     std::vector<queue::DocumentResult> results_;
     Opener opener_;
+    UINT dpi_ = 96;
 };
 
 } // namespace ui

@@ -8,11 +8,12 @@
 //      the converter writing the same lines to a raw reader;
 //   4. Cancel during a long flood: time until the button is disabled and until the
 //      final display;
-//   5. a click on a column header of 60,000 rows; the working set with 300,000 rows.
+//   5. a click on a column header of 60,000 rows; the working set with 300,000 rows;
+//   6. the time-left estimate against a scripted run's real time (EtaBench.cpp).
 // It ends with one "figure <name> <value> <unit>" line per figure.
 // "bench_run.exe demo" shows the stand-in's realistic run with the shipped rules (for
 // screenshots); a single argument idle, latency, flood, cancel, sort, memory or interpret
-// runs one part; "idle-detail" gives the idle CPU of a bare process.
+// (or eta) runs one part; "idle-detail" gives the idle CPU of a bare process.
 // Observation goes through subclasses of the dialog's controls, so the dialog's code is
 // measured as it is.
 #include <windows.h>
@@ -26,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "EtaBench.h"
 #include "converter/ProcessRunner.h"
 #include "converter/ConversionRun.h"
 #include "ui/ProgressDialog.h"
@@ -748,6 +750,9 @@ int main(int argc, char** argv)
     }
     if (only.empty() || only == "memory") {
         benchRowMemory(ruleFile);
+    }
+    if (only.empty() || only == "eta") {
+        benchTimeLeft(ruleFile);
     }
     if (only.empty() || only == "interpret") {
         benchInterpretation(ruleFile);

@@ -105,16 +105,23 @@ bool PageImage::readPbm(const std::wstring& path, const PnmHeader& header, std::
     if (!ok) {
         return false;
     }
-    const size_t width = static_cast<size_t>(header.width);
-    marks.assign(width * static_cast<size_t>(header.height), 0);
-    for (size_t y = 0; y < static_cast<size_t>(header.height); ++y) {
+    marks = unpack(bits, header.width, header.height);
+    return true;
+}
+
+std::vector<std::uint8_t> PageImage::unpack(const std::vector<std::uint8_t>& bits, int width, int height)
+{
+    const size_t stride = (static_cast<size_t>(width) + 7) / 8;
+    const size_t columns = static_cast<size_t>(width);
+    std::vector<std::uint8_t> marks(columns * static_cast<size_t>(height), 0);
+    for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
         const std::uint8_t* row = bits.data() + y * stride;
-        std::uint8_t* out = marks.data() + y * width;
-        for (size_t x = 0; x < width; ++x) {
+        std::uint8_t* out = marks.data() + y * columns;
+        for (size_t x = 0; x < columns; ++x) {
             out[x] = (row[x / 8] >> (7 - x % 8)) & 1;
         }
     }
-    return true;
+    return marks;
 }
 
 bool PageImage::readPbm(const std::wstring& path, std::vector<std::uint8_t>& marks, int& width, int& height)
@@ -165,7 +172,7 @@ bool PageImage::load(const std::wstring& path, const PnmHeader& header)
     return true;
 }
 
-bool PageImage::writePbm(const std::wstring& path, const std::vector<std::uint8_t>& marks, int width, int height)
+std::vector<std::uint8_t> PageImage::pack(const std::vector<std::uint8_t>& marks, int width, int height)
 {
     const size_t rowBytes = static_cast<size_t>(width + 7) / 8;
     std::vector<std::uint8_t> bits(rowBytes * static_cast<size_t>(height), 0);
@@ -180,7 +187,17 @@ bool PageImage::writePbm(const std::wstring& path, const std::vector<std::uint8_
             out[x / 8] = byte;
         }
     }
+    return bits;
+}
+
+bool PageImage::writePackedPbm(const std::wstring& path, const std::vector<std::uint8_t>& bits, int width, int height)
+{
     return writeAll(path, "P4\n" + std::to_string(width) + " " + std::to_string(height) + "\n", bits);
+}
+
+bool PageImage::writePbm(const std::wstring& path, const std::vector<std::uint8_t>& marks, int width, int height)
+{
+    return writePackedPbm(path, pack(marks, width, height), width, height);
 }
 
 bool PageImage::writeBackground(const std::wstring& path, const std::wstring& hiddenPath,

@@ -33,6 +33,11 @@ struct PageImage {
     static bool readPbm(const std::wstring& path, std::vector<std::uint8_t>& marks, int& width, int& height);
     // Writes marks (1 for black) as binary PBM.
     static bool writePbm(const std::wstring& path, const std::vector<std::uint8_t>& marks, int width, int height);
+    // Marks (one byte a pixel, 1 for black) packed eight pixels a byte, rows to whole
+    // bytes, as a PBM holds them; and back.
+    static std::vector<std::uint8_t> pack(const std::vector<std::uint8_t>& marks, int width, int height);
+    static std::vector<std::uint8_t> unpack(const std::vector<std::uint8_t>& bits, int width, int height);
+    static bool writePackedPbm(const std::wstring& path, const std::vector<std::uint8_t>& bits, int width, int height);
     // The page shrunk by factor (1..12), each pixel the mean of the unmarked ones it covers,
     // as PPM; and as PBM the pixels that cover marks only, whose value does not matter.
     bool writeBackground(const std::wstring& path, const std::wstring& hiddenPath, const std::vector<std::uint8_t>& marks,

@@ -109,7 +109,7 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, const PnmHea
     }
     shared.marks = files_.file(L"mask", page, L".pbm");
     if (sharesShapes()) {
-        shared.pixels = std::move(layers.marks); // the group's coder takes them as they are
+        shared.bits = PageImage::pack(layers.marks, picture.width, picture.height); // the group's coder takes them
     } else {
         PageImage::writePbm(shared.marks, layers.marks, picture.width, picture.height);
     }

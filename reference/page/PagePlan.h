@@ -28,8 +28,8 @@ struct PageFiles {
 // A page whose marks are coded with the shapes of its group of pages: its marks, and
 // what the page is made of besides them once they are coded.
 struct SharedMaskPlan {
-    std::wstring marks;               // the marks as PBM, a file only when a tool takes it (see pixels)
-    std::vector<std::uint8_t> pixels; // the marks (1 for black) in memory; empty when they are the rendered PBM
+    std::wstring marks;               // the marks as PBM, a file only when a tool takes it (see bits)
+    std::vector<std::uint8_t> bits;   // the marks packed in memory (PageImage::pack); empty when they are the rendered PBM
     size_t marksAt = 0;               // where the pixels of the rendered PBM begin
     int width = 0;
     int height = 0;

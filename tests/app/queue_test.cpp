@@ -251,3 +251,41 @@ TEST(Queue, StoppingOnlyThisDocumentGoesOnWithTheNext)
     EXPECT_EQ(queue.report.count("start"), 2);
     EXPECT_EQ(queue.result.notConverted, std::vector<std::wstring>{request.documents[0].input});
 }
+
+TEST(Queue, TheTimeLineAddsTheQueuesTimeLeft)
+{
+    app::ConversionRequest request;
+    request.documents = {document(L"one", "pages 6 120\n"), document(L"two", "pages 6 120\n"),
+        document(L"three", "pages 6 120\n")};
+    QueueHarness queue;
+    std::wstring seen;
+    queue.run(request, [&](HWND progress) {
+        EXPECT_TRUE(waitUntil([&] {
+            wchar_t text[256] = {};
+            GetDlgItemTextW(progress, IDC_PROGRESS_TIME, text, 256);
+            seen = text;
+            return seen.find(L"Queue: about") != std::wstring::npos;
+        }, 30000)) << "last seen: " << std::string(seen.begin(), seen.end());
+    });
+    ASSERT_EQ(queue.summary.size(), 3u);
+    EXPECT_EQ(queue.summary[2].outcome, outcome(IDS_OUTCOME_CONVERTED));
+}
+
+TEST(Queue, TheSummaryFollowsAChangeOfDpi)
+{
+    app::ConversionRequest request;
+    request.documents = {document(L"uno", "line one\n"), document(L"dos", "line two\n")};
+    QueueHarness queue;
+    int before = 0;
+    int after = 0;
+    queue.run(request, nullptr, nullptr, [&](HWND summary) {
+        const HWND list = GetDlgItem(summary, IDC_SUMMARY_LIST);
+        before = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+        RECT rect = {};
+        GetWindowRect(summary, &rect);
+        SendMessageW(summary, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&rect));
+        after = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    });
+    EXPECT_GT(before, 0);
+    EXPECT_EQ(after, before * 2);
+}

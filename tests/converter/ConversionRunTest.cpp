@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
 
 #include <atomic>
 #include <condition_variable>
@@ -17,6 +20,7 @@
 #include "support/RecordingTaskbar.h"
 #include "converter/ConversionRun.h"
 #include "converter/OutputBatcher.h"
+#include "converter/RunTime.h"
 #include "res/resource.h"
 #include "win/ErrorMessage.h"
 #include "base/StringTable.h"
@@ -32,6 +36,7 @@ public:
     converter::RunEnd present(converter::ConversionRun& run) override
     {
         run_ = &run;
+        times.start(GetTickCount());
         if (!run.start(&taskbar)) {
             return converter::RunEnd::NotStarted;
         }
@@ -63,6 +68,10 @@ public:
     void show(const converter::RunUpdate& update)
     {
         ++batches;
+        times.take(update);
+        if (update.positionSet) {
+            estimates.push_back({times.pages().pagesDone(), times.timeLeft(update.positionTick)});
+        }
         for (const converter::MessageRow& row : update.rows) {
             rows.push_back(row);
         }
@@ -103,6 +112,12 @@ public:
     int abortOffers = 0;
     converter::RunOutcome outcome;
     bool finishedWhenShown = false;
+    converter::RunTimes times;
+    struct Estimate {
+        int pagesDone;
+        converter::TimeLeft left;
+    };
+    std::vector<Estimate> estimates; // at each page line handed over
 
 private:
     std::mutex mutex_;
@@ -309,4 +324,113 @@ TEST(OutputBatcher, AMergedBatchShowsWhatTheTwoWouldShowInTurn)
     EXPECT_TRUE(first.abortOffered);
     ASSERT_TRUE(first.outcome.has_value());
     EXPECT_EQ(first.outcome->exitCode, 7u);
+}
+
+// ---- Time left, pause and background priority, with the stand-in's page times ----------
+
+namespace {
+
+// The stand-in's process (korvello.exe started by this test program).
+DWORD standInProcessId()
+{
+    win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID == GetCurrentProcessId() && _wcsicmp(entry.szExeFile, L"korvello.exe") == 0) {
+            return entry.th32ProcessID;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(ConversionRunTime, TheTimeLeftComesAfterTwoPagesFromTheScriptedPageTimes)
+{
+    RunHarness harness;
+    harness.play("pages 6 150\nexit 0\n");
+    ASSERT_GE(harness.view.estimates.size(), 3u);
+    for (const auto& estimate : harness.view.estimates) {
+        EXPECT_EQ(estimate.left.known, estimate.pagesDone >= 2) << estimate.pagesDone;
+        if (estimate.left.known) {
+            // At a page line: the pages left at no less than the scripted 150 ms each
+            // (the tick counter's step allowed for).
+            EXPECT_GE(estimate.left.milliseconds, static_cast<DWORD>((6 - estimate.pagesDone) * 130));
+        }
+    }
+    EXPECT_EQ(harness.view.estimates.back().pagesDone, 5);
+}
+
+TEST(ConversionRunTime, AConverterWithoutPageLinesGetsNoEstimate)
+{
+    RunHarness harness;
+    harness.play("line Processing pages 1 through 4.\nline Info one\nsleep 200\nline Info two\nexit 0\n");
+    EXPECT_TRUE(harness.view.estimates.empty());
+    EXPECT_FALSE(harness.view.times.timeLeft(GetTickCount()).known);
+}
+
+TEST(ConversionRunPause, APausedConverterWritesNothingUntilItIsResumed)
+{
+    ScopedReport report;
+    RunHarness harness;
+    int pagesAtPause = -1;
+    int pagesAfterPause = -1;
+    harness.view.driver = [&](converter::ConversionRun& run) {
+        if (pagesAtPause < 0 && report.count("page ") >= 3) {
+            ASSERT_TRUE(run.setPaused(true));
+            EXPECT_TRUE(run.paused());
+            pagesAtPause = report.count("page ");
+            Sleep(800); // eight pages' time
+            pagesAfterPause = report.count("page ");
+            ASSERT_TRUE(run.setPaused(false));
+        }
+    };
+    const converter::RunResult result = harness.play("pages 12 100\nexit 0\n");
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(pagesAfterPause, pagesAtPause);
+    EXPECT_EQ(report.count("page "), 12);
+    // The taskbar showed the pause.
+    EXPECT_NE(std::find_if(harness.view.calls->begin(), harness.view.calls->end(),
+                  [](const std::string& call) { return call.rfind("paused ", 0) == 0; }),
+        harness.view.calls->end());
+}
+
+TEST(ConversionRunPause, CancelWhilePausedResumesFirstAndStopsOnTheKillEvent)
+{
+    ScopedReport report;
+    RunHarness harness;
+    bool asked = false;
+    harness.view.driver = [&](converter::ConversionRun& run) {
+        if (!asked && report.count("page ") >= 1) {
+            ASSERT_TRUE(run.setPaused(true));
+            run.requestStop();
+            EXPECT_FALSE(run.paused());
+            asked = true;
+        }
+    };
+    const converter::RunResult result = harness.play("pages 100 100\nexit 0\n");
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(result.exitCode, converter::kExitCanceled);
+    EXPECT_EQ(report.count("kill "), 1);
+}
+
+TEST(ConversionRunPriority, BackgroundLowersTheConvertersPriorityAndBack)
+{
+    ScopedReport report;
+    RunHarness harness;
+    harness.run.setBackground(true); // before the start: the converter starts below normal
+    DWORD atStart = 0;
+    DWORD afterNormal = 0;
+    harness.view.driver = [&](converter::ConversionRun& run) {
+        if (atStart == 0 && report.count("page ") >= 1) {
+            win::UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, standInProcessId()));
+            atStart = GetPriorityClass(process.get());
+            run.setBackground(false);
+            afterNormal = GetPriorityClass(process.get());
+        }
+    };
+    harness.play("pages 4 100\nexit 0\n");
+    EXPECT_EQ(atStart, static_cast<DWORD>(BELOW_NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(afterNormal, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
 }

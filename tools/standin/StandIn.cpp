@@ -19,6 +19,9 @@
 //   output on|off     whether the output file is written at a successful end
 //   exit CODE         end now with CODE (the script's end exits with 0)
 //   stamp TAG         append "stamp TAG <ticks>" to the report file
+//   pages N MS[,MS...] the page-count line for N pages, then "Page k" for each page
+//                     followed by a wait of the k-th time of the list (taken round again
+//                     when the list is shorter); each page line is reported with its ticks
 //   spawn MS          start a copy of the stand-in that holds this one's standard output
 //                     and standard error open for MS milliseconds (a grandchild of the
 //                     front end), without waiting for it
@@ -309,7 +312,28 @@ void spawnHolder(const std::string& milliseconds)
     }
 }
 
+// "pages N MS[,MS...]": a run of N pages whose times are known to the test.
+void playPages(const std::string& argument)
+{
+    const long count = std::strtol(argument.c_str(), nullptr, 10);
+    std::vector<DWORD> times;
+    const size_t space = argument.find(' ');
+    for (size_t at = space; at != std::string::npos && at + 1 < argument.size();) {
+        times.push_back(static_cast<DWORD>(std::strtoul(argument.c_str() + at + 1, nullptr, 10)));
+        at = argument.find(',', at + 1);
+    }
+    writeBytes(gStdout, "Processing pages 1 through " + std::to_string(count) + ".\r\n");
+    for (long page = 1; page <= count; ++page) {
+        writeBytes(gStdout, "Page " + std::to_string(page) + "\r\n");
+        report("page " + std::to_string(page) + " " + std::to_string(ticksNow()));
+        if (!times.empty()) {
+            Sleep(times[static_cast<size_t>(page - 1) % times.size()]);
+        }
+    }
+}
+
 } // namespace
+
 
 int main()
 {
@@ -421,6 +445,8 @@ int main()
             spawnHolder(argument);
         } else if (command == "stamp") {
             report("stamp " + argument + " " + std::to_string(ticksNow()));
+        } else if (command == "pages") {
+            playPages(argument);
         }
     }
     if (writeOutput && files.size() >= 2) {
