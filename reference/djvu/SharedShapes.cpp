@@ -127,81 +127,7 @@ void sortInReadingOrder(std::vector<PageShape>& shapes, int width)
     }
 }
 
-std::uint64_t sizeKey(int width, int height)
-{
-    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(width)) << 32 | static_cast<std::uint32_t>(height);
-}
-
-// How two shapes differ with the reference's top left corner at (offsetX, offsetY) from the
-// shape's: the pixels that differ (counting to limit at most), and whether any of them lies
-// farther than a pixel from the other shape's black (a stroke or a dot more or less, not
-// an edge drawn a pixel further out).
-struct Mismatch {
-    int pixels = 0;
-    bool far = false;
-};
-
-Mismatch mismatch(const Bitmap& shape, const Bitmap& reference, int offsetX, int offsetY, int limit)
-{
-    const int x0 = std::min(0, offsetX);
-    const int y0 = std::min(0, offsetY);
-    const int x1 = std::max(shape.width, offsetX + reference.width);
-    const int y1 = std::max(shape.height, offsetY + reference.height);
-    Mismatch result;
-    for (int row = y0; row < y1 && !result.far; ++row) {
-        for (int column = x0; column < x1; ++column) {
-            const int own = shape.at(row, column);
-            const int other = reference.at(row - offsetY, column - offsetX);
-            if (own == other) {
-                continue;
-            }
-            if (++result.pixels > limit) {
-                return result;
-            }
-            // The black pixel of one must touch the other's black.
-            bool near = false;
-            for (int dy = -1; dy <= 1 && !near; ++dy) {
-                for (int dx = -1; dx <= 1 && !near; ++dx) {
-                    near = own != 0 ? reference.at(row + dy - offsetY, column + dx - offsetX) != 0
-                                    : shape.at(row + dy, column + dx) != 0;
-                }
-            }
-            if (!near) {
-                result.far = true;
-                break;
-            }
-        }
-    }
-    return result;
-}
-
 } // namespace
-
-MarkLoss MarkLoss::forLevel(const std::string& level, int dpi)
-{
-    MarkLoss loss;
-    if (level == "lossless") {
-        return loss;
-    }
-    // Specks: at most a 150th of an inch a side (2 pixels at 300 dpi), too small for a dot.
-    loss.speckSide = std::max(1, dpi / 150);
-    // Moves: in 300ths of an inch, none at resolutions where a pixel is larger.
-    if (level == "conservative") {
-        loss.sizeChange = 1;
-        loss.errorShare = 40;
-    } else if (level == "lossy") {
-        loss.sizeChange = 1;
-        loss.errorShare = 80;
-        loss.moveAcross = dpi / 300;
-        loss.moveUpDown = dpi / 300;
-    } else if (level == "aggressive") {
-        loss.sizeChange = 2;
-        loss.errorShare = 150;
-        loss.moveAcross = 2 * dpi / 300;
-        loss.moveUpDown = dpi / 300;
-    }
-    return loss;
-}
 
 std::vector<PageShape> cutIntoShapes(std::vector<std::uint8_t> marks, int width, int height, size_t limit)
 {
@@ -255,54 +181,6 @@ std::vector<PageShape> cutIntoShapes(std::vector<std::uint8_t> marks, int width,
     return shapes;
 }
 
-// The shape that stands best for the bitmap placed at (left, top) (and where it goes then),
-// or -1 when none is within the loss.
-int ShapeGroup::standIn(const Bitmap& bitmap, int& left, int& top) const
-{
-    const int black = blackCount(bitmap);
-    int best = black * loss_.errorShare / 1000 + 1; // differing pixels allowed, plus one
-    int found = -1;
-    int foundX = 0;
-    int foundY = 0;
-    const int change = loss_.sizeChange;
-    for (int dw = -change; dw <= change; ++dw) {
-        for (int dh = -change; dh <= change; ++dh) {
-            const auto list = bySize_.find(sizeKey(bitmap.width + dw, bitmap.height + dh));
-            if (list == bySize_.end()) {
-                continue;
-            }
-            int looked = 0;
-            for (auto entry = list->second.rbegin(); entry != list->second.rend() && looked < 32; ++entry) {
-                const Bitmap& candidate = shapes_[*entry];
-                const int candidateBlack = black_[*entry];
-                if (std::abs(candidateBlack - black) >= best) {
-                    continue;
-                }
-                ++looked;
-                const int limit = std::min(best, std::min(black, candidateBlack) * loss_.errorShare / 1000 + 1);
-                const int centreX = (bitmap.width - candidate.width) / 2;
-                const int centreY = (bitmap.height - candidate.height) / 2;
-                for (int y = centreY - 1; y <= centreY + 1; ++y) {
-                    for (int x = centreX - 1; x <= centreX + 1; ++x) {
-                        const Mismatch m = mismatch(bitmap, candidate, x, y, limit - 1);
-                        if (m.pixels < limit && !m.far && m.pixels < best) {
-                            best = m.pixels;
-                            found = *entry;
-                            foundX = x;
-                            foundY = y;
-                        }
-                    }
-                }
-            }
-        }
-    }
-    if (found >= 0) {
-        left += foundX;
-        top += foundY;
-    }
-    return found;
-}
-
 int ShapeGroup::shapeIndex(Bitmap&& bitmap, int page, int& left, int& top)
 {
     const std::uint64_t hash = contentHash(bitmap);
@@ -319,7 +197,7 @@ int ShapeGroup::shapeIndex(Bitmap&& bitmap, int page, int& left, int& top)
         }
     }
     if (loss_.substitutes()) {
-        if (const int standing = standIn(bitmap, left, top); standing >= 0) {
+        if (const int standing = standIns_.find(bitmap, shapes_, left, top); standing >= 0) {
             ++uses_[standing];
             if (lastPage_[standing] != page) {
                 lastPage_[standing] = page;
@@ -335,9 +213,7 @@ int ShapeGroup::shapeIndex(Bitmap&& bitmap, int page, int& left, int& top)
     const int index = static_cast<int>(shapes_.size()) - 1;
     byContent_.emplace(hash, index);
     if (loss_.substitutes()) {
-        bySize_[sizeKey(shapes_.back().width, shapes_.back().height)].push_back(index);
-        black_.resize(shapes_.size());
-        black_[index] = blackCount(shapes_.back());
+        standIns_.add(shapes_.back(), index);
     }
     return index;
 }
@@ -345,15 +221,17 @@ int ShapeGroup::shapeIndex(Bitmap&& bitmap, int page, int& left, int& top)
 bool ShapeGroup::addPage(std::vector<std::uint8_t> marks, int width, int height)
 {
     const bool blank = std::find(marks.begin(), marks.end(), 1) == marks.end();
-    std::vector<PageShape> shapes = cutIntoShapes(std::move(marks), width, height, kMaxShapesPerPage);
+    const bool dropsSpecks = loss_.speckSide > 0;
+    std::vector<PageShape> shapes
+        = cutIntoShapes(dropsSpecks ? marks : std::move(marks), width, height, kMaxShapesPerPage);
     if (shapes.empty() && !blank) {
         return false;
     }
     Page page{width, height, {}};
     const int number = pageCount();
     for (auto& shape : shapes) {
-        if (shape.bitmap.width <= loss_.speckSide && shape.bitmap.height <= loss_.speckSide) {
-            continue; // a speck
+        if (dropsSpecks && isSpeck(shape, marks, width, height)) {
+            continue;
         }
         int left = shape.left;
         int top = shape.top;
@@ -361,6 +239,26 @@ bool ShapeGroup::addPage(std::vector<std::uint8_t> marks, int width, int height)
         page.placed.push_back({left, top, index});
     }
     pages_.push_back(std::move(page));
+    return true;
+}
+
+// A speck is a shape that fits in a square of the loss's side with no other mark within
+// twice that side: the dot of an "i" or a full stop of small text lies nearer to its
+// letters, and the dots of a dithered picture to one another.
+bool ShapeGroup::isSpeck(const PageShape& shape, const std::vector<std::uint8_t>& marks, int width, int height) const
+{
+    const int side = loss_.speckSide;
+    if (shape.bitmap.width > side || shape.bitmap.height > side) {
+        return false;
+    }
+    const int reach = 2 * side;
+    for (int y = std::max(0, shape.top - reach); y < std::min(height, shape.top + shape.bitmap.height + reach); ++y) {
+        for (int x = std::max(0, shape.left - reach); x < std::min(width, shape.left + shape.bitmap.width + reach); ++x) {
+            if (marks[static_cast<size_t>(y) * width + x] != 0 && shape.bitmap.at(y - shape.top, x - shape.left) == 0) {
+                return false;
+            }
+        }
+    }
     return true;
 }
 

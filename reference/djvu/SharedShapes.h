@@ -1,11 +1,13 @@
 // Shapes shared by a group of pages: each page's marks cut into connected shapes, the
 // shapes that recur on several pages of the group coded once in a dictionary that every
 // page of the group includes, and each page coded as shapes taken from the dictionary, its
-// own shapes (coded directly or as refinements of similar ones), and where they go. The
-// pages decode exactly to their marks.
+// own shapes (coded directly or as refinements of similar ones), and where they go.
+// Losslessly the pages decode exactly to their marks; other levels change them as their
+// MarkLoss allows.
 #pragma once
 
 #include "reference/djvu/Jb2Encoder.h"
+#include "reference/djvu/ShapeStandIns.h"
 
 #include <cstdint>
 #include <string>
@@ -14,25 +16,18 @@
 
 namespace reference {
 
-// How far a group's marks may be changed to take fewer bytes. Lossless keeps every
-// pixel; the other levels drop specks, and the lossy ones also place a shape already coded
-// instead of one that differs from it only by a thin seam along its edges, the more of
-// them the further the level goes.
-struct MarkLoss {
-    int speckSide = 0;      // shapes that fit in a square of this side are dropped
-    int sizeChange = 0;     // a shape may stand for one this many pixels wider or higher
-    int errorShare = 0;     // its differing pixels, in thousandths of the shape's black ones
-    int moveAcross = 0;     // shapes on a text row may move this many pixels across
-    int moveUpDown = 0;     // and this many up or down when their places then take fewer bits
-
-    bool substitutes() const { return errorShare > 0; }
-    // The loss of the converter's --fg-quality level at the pages' resolution.
-    static MarkLoss forLevel(const std::string& level, int dpi);
+// The shapes of the page's marks: 8-connected groups of black pixels, each as a bitmap
+// holding only its own pixels, with its top left corner on the page, in reading order.
+struct PageShape {
+    int left = 0;
+    int top = 0;
+    Bitmap bitmap;
 };
+std::vector<PageShape> cutIntoShapes(std::vector<std::uint8_t> marks, int width, int height, size_t limit);
 
 class ShapeGroup {
 public:
-    explicit ShapeGroup(MarkLoss loss = {}) : loss_(loss) {}
+    explicit ShapeGroup(MarkLoss loss = {}) : loss_(loss), standIns_(loss) {}
 
     // Pages with more shapes than this (a dithered picture's dots) are left to the page
     // encoder, which merges them.
@@ -64,7 +59,7 @@ private:
     // The index of the shape placed at (left, top), moved to where the shape standing for
     // it sits best when one does.
     int shapeIndex(Bitmap&& bitmap, int page, int& left, int& top);
-    int standIn(const Bitmap& bitmap, int& left, int& top) const;
+    bool isSpeck(const PageShape& shape, const std::vector<std::uint8_t>& marks, int width, int height) const;
 
     MarkLoss loss_;
 
@@ -73,19 +68,8 @@ private:
     std::vector<int> lastPage_;   // of each shape, the last page that placed it
     std::vector<int> uses_;       // of each shape, how often it is placed
     std::unordered_multimap<std::uint64_t, int> byContent_;
-    // With a loss that substitutes: the shapes of each size, and each shape's black pixels.
-    std::unordered_map<std::uint64_t, std::vector<int>> bySize_;
-    std::vector<int> black_;
+    StandIns standIns_; // with a loss that substitutes: the shapes that may stand for others
     std::vector<Page> pages_;
 };
-
-// The shapes of the page's marks: 8-connected groups of black pixels, each as a bitmap
-// holding only its own pixels, with its top left corner on the page, in reading order.
-struct PageShape {
-    int left = 0;
-    int top = 0;
-    Bitmap bitmap;
-};
-std::vector<PageShape> cutIntoShapes(std::vector<std::uint8_t> marks, int width, int height, size_t limit);
 
 } // namespace reference

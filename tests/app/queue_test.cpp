@@ -17,6 +17,7 @@
 #include "app/QueueDriver.h"
 #include "base/StringTable.h"
 #include "res/resource.h"
+#include "settings/TestKey.h"
 #include "support/QueuedStandIn.h"
 #include "support/StandInRun.h"
 #include "win/FileSystem.h"
@@ -102,6 +103,7 @@ struct SummaryRow {
 
 class QueueHarness {
 public:
+    ScratchSettingsKey settingsKey; // the queue keeps its documents under the settings key
     app::QueueResult result;
     std::vector<SummaryRow> summary;
     std::vector<std::wstring> opened;
@@ -269,4 +271,23 @@ TEST(Queue, TheTimeLineAddsTheQueuesTimeLeft)
     });
     ASSERT_EQ(queue.summary.size(), 3u);
     EXPECT_EQ(queue.summary[2].outcome, outcome(IDS_OUTCOME_CONVERTED));
+}
+
+TEST(Queue, TheSummaryFollowsAChangeOfDpi)
+{
+    app::ConversionRequest request;
+    request.documents = {document(L"uno", "line one\n"), document(L"dos", "line two\n")};
+    QueueHarness queue;
+    int before = 0;
+    int after = 0;
+    queue.run(request, nullptr, nullptr, [&](HWND summary) {
+        const HWND list = GetDlgItem(summary, IDC_SUMMARY_LIST);
+        before = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+        RECT rect = {};
+        GetWindowRect(summary, &rect);
+        SendMessageW(summary, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&rect));
+        after = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    });
+    EXPECT_GT(before, 0);
+    EXPECT_EQ(after, before * 2);
 }
