@@ -14,7 +14,8 @@ Conversion::Conversion(const Options& options, ToolHost& host, const std::wstrin
     HANDLE stop)
     : options_(options), host_(host), work_(work), part_(part), stop_(stop), files_{work},
       planner_(options, host, PageFiles{work}), renderer_(options, host, planner_, files_, console_, stop),
-      shapes_(options, planner_, files_, console_), pages_(options, host, planner_, files_, console_, renderer_, shapes_)
+      shapes_(options, planner_, files_, console_), pages_(options, host, planner_, files_, console_, renderer_, shapes_),
+      structure_(options, host, files_, console_, renderer_, stop)
 {
 }
 
@@ -38,6 +39,7 @@ void Conversion::convert()
         pages_.startPages();
         busy = shapes_.encodeGroups(pages_.tasks(), renderer_.rendering(), renderer_.rendered()) || busy;
         busy = pages_.advance() || busy;
+        busy = structure_.poll() || busy;
         pages_.reportFinishedPages();
         console_.flush(false);
         if (pages_.allReported()) {
@@ -56,6 +58,9 @@ void Conversion::convert()
             + std::to_string(console_.announced()), nullptr);
     }
     bundle();
+    if (!structure_.writeInto(part_, pages_.reported())) {
+        bundle(); // without the structure that djvused could not write
+    }
     if (WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) {
         reference::abandon(kExitStopped);
     }
@@ -90,15 +95,7 @@ void Conversion::bundle()
     if (!run.job) {
         fail(console_, kExitTools, step.tool + " could not be started", nullptr);
     }
-    std::vector<std::string> lines;
-    while (!run.job->poll(lines)) {
-        if (WaitForSingleObject(stop_, kPollMs) == WAIT_OBJECT_0) {
-            run.job->stop();
-            run.job->waitGone(1000);
-            reference::abandon(kExitStopped);
-        }
-    }
-    run.keep(lines);
+    run.keep(waitForEnd(run, stop_));
     if (run.job->exitCode() != 0) {
         fail(console_, kExitEncode, "bundling the pages failed: " + step.tool + " ended with exit code "
             + std::to_string(run.job->exitCode()), &run);
@@ -118,6 +115,7 @@ void Conversion::abandon(int code)
     console_.flush(true);
     shapes_.drop(); // a group being coded is not waited for: the process ends below
     std::vector<ToolJob*> jobs = renderer_.jobs();
+    jobs.push_back(structure_.job());
     for (ToolJob* job : pages_.jobs()) {
         jobs.push_back(job);
     }
@@ -133,6 +131,7 @@ void Conversion::abandon(int code)
     }
     pages_.clear(); // closes the relay files, so the folder can go
     renderer_.release();
+    structure_.release();
     host_.shutDown();
     DeleteFileW(part_.c_str());
     removeTree(work_);

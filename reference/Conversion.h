@@ -1,7 +1,8 @@
 // One conversion: the renderer's passes make the pages' images (and their text and
 // links), the page pipeline encodes each page as it comes, the shape coder codes the
-// marks of groups of pages, and the finished pages are bundled and the bundle renamed to
-// the output at the end. A failure or a stop ends every tool and removes every file of
+// marks of groups of pages, the structure pass reads the book's outline, labels and
+// information, and the finished pages are bundled, given that structure, and the bundle
+// renamed to the output at the end. A failure or a stop ends every tool and removes every file of
 // the run. Exit codes are those of Failure.h.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include "reference/PagePipeline.h"
 #include "reference/RenderPasses.h"
 #include "reference/ShapeGroupCoder.h"
+#include "reference/StructurePass.h"
 #include "reference/host/ToolHost.h"
 #include "reference/page/PagePlan.h"
 
@@ -44,6 +46,7 @@ private:
     RenderPasses renderer_;
     ShapeGroupCoder shapes_;
     PagePipeline pages_;
+    StructurePass structure_; // the outline, page labels and information
 };
 
 } // namespace reference

@@ -36,6 +36,20 @@ void RunningTool::keep(const std::vector<std::string>& more)
     }
 }
 
+std::vector<std::string> waitForEnd(RunningTool& run, HANDLE stop)
+{
+    constexpr DWORD kPollMs = 10;
+    std::vector<std::string> lines;
+    while (!run.job->poll(lines)) {
+        if (WaitForSingleObject(stop, kPollMs) == WAIT_OBJECT_0) {
+            run.job->stop();
+            run.job->waitGone(1000);
+            abandon(kExitStopped);
+        }
+    }
+    return lines;
+}
+
 void fail(ConsoleLines& console, int code, const std::string& what, const RunningTool* tool)
 {
     // A chain's lines are headed by the name of the tool that wrote them: the reason is

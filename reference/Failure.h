@@ -5,6 +5,8 @@
 
 #include "reference/host/ToolHost.h"
 
+#include <windows.h>
+
 #include <deque>
 #include <memory>
 #include <string>
@@ -38,6 +40,10 @@ class ConsoleLines;
 // Says the error (and the meaningful lines of the tool that failed) and ends the
 // conversion with the exit code.
 [[noreturn]] void fail(ConsoleLines& console, int code, const std::string& what, const RunningTool* tool);
+
+// Waits for the tool's run to end and returns all its lines; a stop asked for meanwhile
+// (the event set) ends the tool and the conversion.
+std::vector<std::string> waitForEnd(RunningTool& run, HANDLE stop);
 
 // Ends the conversion with the exit code, without a word.
 [[noreturn]] inline void abandon(int code)

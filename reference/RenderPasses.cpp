@@ -12,7 +12,6 @@ namespace reference {
 
 namespace {
 
-constexpr DWORD kPollMs = 10;
 constexpr const char* kPageSizeLine = "KORVELLO-PAGE-SIZE ";
 // Rendered images waiting for the encoders take at most about this much (a page more
 // than this waits alone).
@@ -124,15 +123,7 @@ void RenderPasses::countPostScriptPages()
         arguments.push_back(L"-sDEVICE=bbox");
         arguments.push_back(tool(options_.input));
         RunningTool run{"gs", startTool({"gs", arguments}), {}};
-        std::vector<std::string> lines;
-        while (!run.job->poll(lines)) {
-            if (WaitForSingleObject(stop_, kPollMs) == WAIT_OBJECT_0) {
-                run.job->stop();
-                run.job->waitGone(1000);
-                abandon(kExitStopped);
-            }
-        }
-        for (const auto& line : lines) {
+        for (const auto& line : waitForEnd(run, stop_)) {
             if (startsWith(line, "%%BoundingBox:")) {
                 ++pages;
             } else if (!startsWith(line, "%%HiResBoundingBox:") && !console_.relayOnce(line)) {
@@ -148,12 +139,13 @@ void RenderPasses::countPostScriptPages()
 
 void RenderPasses::start()
 {
-    if (isPostScript(options_.input)) {
+    postScript_ = isPostScript(options_.input);
+    if (postScript_) {
         countPostScriptPages();
     }
     const std::wstring resolution = L"-r" + std::to_wstring(options_.dpi);
     if (options_.text != TextLevel::None) {
-        textJob_ = {"gs", host_.startChain(planner_.textSteps(rendererOptions(), isPostScript(options_.input))), {}};
+        textJob_ = {"gs", host_.startChain(planner_.textSteps(rendererOptions(), postScript_)), {}};
         if (!textJob_.job) {
             fail(console_, kExitTools, "gs could not be started", nullptr);
         }

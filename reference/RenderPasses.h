@@ -32,7 +32,10 @@ public:
     // in bytes) than the encoders can take.
     void hold(int firstWaiting, int workers);
 
+    bool postScript() const { return postScript_; }
     bool rendering() const { return rendering_; }
+    // True while the text pass runs (for PostScript it makes text.pdf first).
+    bool texting() const { return texting_; }
     // Pages whose rendering is complete (or known too large for DjVu), from the first on.
     int rendered() const { return rendered_; }
     // The page's rendered image; empty for a page too large for DjVu at the resolution,
@@ -66,6 +69,7 @@ private:
     RunningTool renderer_;
     RunningTool textJob_;
     RunningTool linkJob_;
+    bool postScript_ = false;
     bool rendering_ = false;
     bool texting_ = false;
     bool linking_ = false;

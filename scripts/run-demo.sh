@@ -39,13 +39,29 @@ wine reg add 'HKCU\Software\Veltrana\Korvello\GUI' /v OpenDjVuAfterConversion /t
 wine korvello-gui.exe "$demo/sample.pdf" &
 gui=$!
 snap() { sleep "$1"; import -window root "$shots/$2" && echo "screenshot: $shots/$2"; }
-snap 6 demo-1-settings.png
+# Keys go to a window only once it shows: on a fresh prefix or a busy machine the sheet
+# and the conversion take much longer than usual, and a key pressed early lands elsewhere
+# (Return in the running progress window would press Cancel).
+wait_window() { # <title pattern> <seconds>
+    n=0
+    while [ $n -lt $(($2 * 5)) ] && kill -0 $gui 2>/dev/null; do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
+        sleep 0.2; n=$((n + 1))
+    done
+    return 1
+}
+wait_window '^Korvello Converter$' 120 || echo "the settings sheet did not show"
+snap 1 demo-1-settings.png
 xdotool key Return 2>/dev/null || true          # OK on the settings sheet
-snap 3 demo-2-running.png
-snap 6 demo-3-finished.png
+wait_window '^sample\.djvu - Korvello Converter$' 120 || echo "the progress window did not show"
+snap 1 demo-2-running.png
+# The run is over once the converter has put the DjVu file in place (two minutes at most).
+n=0
+while [ ! -f "$demo/sample.djvu" ] && [ $n -lt 600 ] && kill -0 $gui 2>/dev/null; do sleep 0.2; n=$((n + 1)); done
+snap 2 demo-3-finished.png
 xdotool key Return 2>/dev/null || true          # OK on the progress dialog
 i=0
-while kill -0 $gui 2>/dev/null && [ $i -lt 50 ]; do sleep 0.2; i=$((i + 1)); done
+while kill -0 $gui 2>/dev/null && [ $i -lt 150 ]; do sleep 0.2; i=$((i + 1)); done
 if kill -0 $gui 2>/dev/null; then
     kill $gui 2>/dev/null || true
     echo "the front end was still running; stopped it"

@@ -11,7 +11,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 packages="g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth locales
 fonts-noto-cjk imagemagick cmake googletest dpkg-dev x11-utils python3 xdotool nsis
-ghostscript djvulibre-bin g++ clang libclang-rt-dev poppler-utils"
+ghostscript djvulibre-bin qpdf g++ clang libclang-rt-dev poppler-utils"
 
 missing=
 for p in $packages; do

@@ -6,8 +6,10 @@
 # picture beside text, whose pages are also compared with Ghostscript's rendering
 # (page_match.py). The documents are gathered in the build folder (corpus/), never in git.
 # Prints "figure <name> <value> <unit>" lines: the ratio per document, the worst text and
-# picture documents, pages per second over all of them, the share of matching pages.
-# Then each foreground quality level on the text documents against lossless (below).
+# picture documents, pages per second over all of them, the share of matching pages, and
+# per document with an outline or page labels the share of its entries and labels carried
+# over (structure.py). Then each foreground quality level on the text documents against
+# lossless (below).
 # Usage: bench/reference/sizes.sh [levels]   (levels: the quality levels only;
 # KORVELLO_BUILD_DIR selects the build folder; KORVELLO_CONVERTER another korvello.exe,
 # such as an earlier build, to measure)
@@ -82,6 +84,28 @@ if [ "$part" = all ]; then
     echo "figure djvu_vs_pdf_pictures_worst $worst x"
     echo "figure corpus_pages_per_s $(echo "$all_pages $all_seconds" | awk '{ printf "%.2f", $1 / $2 }') pages/s"
     python3 "$project/bench/reference/page_match.py" looks.pdf looks.djvu
+    # The book's structure: every document with an outline or page labels (the text
+    # documents converted above, and the structure sample as PDF and as PostScript with
+    # pdfmarks), its outline entries and labels found alike in the DjVu.
+    cp "$build/samples/structure.pdf" structure.pdf
+    cp "$project/reference/samples/structure.ps" structure.ps
+    # shellcheck disable=SC2086
+    wine korvello.exe $defaults "$(winepath -w "$corpus/structure.pdf")" "$(winepath -w "$corpus/structure.djvu")" >/dev/null 2>&1
+    # shellcheck disable=SC2086
+    wine korvello.exe $defaults "$(winepath -w "$corpus/structure.ps")" "$(winepath -w "$corpus/structure_ps.djvu")" >/dev/null 2>&1
+    structure_worst=1
+    for name in $texts structure.pdf structure.ps; do
+        djvu="$(echo "$name" | sed 's/\.pdf$//; s/\.ps$/_ps/').djvu"
+        [ -f "$djvu" ] || { echo "no DjVu of $name"; structure_worst=0; continue; }
+        pdf=$(echo "$name" | sed 's/\.ps$/.pdf/')
+        line=$(python3 "$project/bench/reference/structure.py" "$pdf" "$djvu" \
+            | sed "s/^figure structure_structure /figure structure_sample_$(echo "$name" | sed 's/.*\.//') /")
+        [ -n "$line" ] || continue
+        echo "$line"
+        share=$(echo "$line" | awk '/^figure/ { print $3 }')
+        structure_worst=$(echo "$structure_worst $share" | awk '{ printf "%.2f", ($2 < $1) ? $2 : $1 }')
+    done
+    echo "figure structure_worst $structure_worst x"
 fi
 
 # The foreground quality levels on the text documents, each against lossless: the files'
@@ -142,4 +166,4 @@ for entry in $levels; do
             if (seconds > 0) printf "figure level_pages_per_s_%s %.2f pages/s\n", level, pages / seconds
         }' levels.txt
 done
-rm -f ./*.djvu ./*.out ./*.txt korvello.exe
+rm -f ./*.djvu ./*.out ./*.txt korvello.exe structure.ps

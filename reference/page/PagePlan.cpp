@@ -205,8 +205,9 @@ std::vector<Step> PagePlanner::textSteps(const std::vector<std::wstring>& render
         // PDF first (unrotated, like the rendering) is right.
         const std::wstring pdf = tool(files_.folder + L"\\text.pdf");
         Step step{"gs", rendererOptions};
-        step.arguments.insert(step.arguments.end(), {L"-q", L"-sDEVICE=pdfwrite", L"-dAutoRotatePages=/None", L"-o", pdf,
-            source});
+        // Without the renderer's own dates: the PDF's information is the document's.
+        step.arguments.insert(step.arguments.end(), {L"-q", L"-sDEVICE=pdfwrite", L"-dOmitInfoDate",
+            L"-dAutoRotatePages=/None", L"-o", pdf, source});
         steps.push_back(step);
         source = pdf;
     }

@@ -1,5 +1,7 @@
 #include "reference/text/TextLayer.h"
 
+#include "reference/text/Utf8.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,25 +22,6 @@ std::string attribute(const std::string& tag, const char* name)
     const size_t from = start + key.size();
     const size_t end = tag.find('"', from);
     return end == std::string::npos ? std::string() : tag.substr(from, end - from);
-}
-
-void appendUtf8(std::string& text, unsigned long code)
-{
-    if (code < 0x80) {
-        text += static_cast<char>(code);
-    } else if (code < 0x800) {
-        text += static_cast<char>(0xC0 | (code >> 6));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        text += static_cast<char>(0xE0 | (code >> 12));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (code >> 18));
-        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 // The code points of an attribute's text (XML entities and UTF-8 decoded).

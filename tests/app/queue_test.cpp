@@ -270,3 +270,22 @@ TEST(Queue, TheTimeLineAddsTheQueuesTimeLeft)
     ASSERT_EQ(queue.summary.size(), 3u);
     EXPECT_EQ(queue.summary[2].outcome, outcome(IDS_OUTCOME_CONVERTED));
 }
+
+TEST(Queue, TheSummaryFollowsAChangeOfDpi)
+{
+    app::ConversionRequest request;
+    request.documents = {document(L"uno", "line one\n"), document(L"dos", "line two\n")};
+    QueueHarness queue;
+    int before = 0;
+    int after = 0;
+    queue.run(request, nullptr, nullptr, [&](HWND summary) {
+        const HWND list = GetDlgItem(summary, IDC_SUMMARY_LIST);
+        before = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+        RECT rect = {};
+        GetWindowRect(summary, &rect);
+        SendMessageW(summary, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&rect));
+        after = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    });
+    EXPECT_GT(before, 0);
+    EXPECT_EQ(after, before * 2);
+}

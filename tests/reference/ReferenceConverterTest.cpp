@@ -715,6 +715,21 @@ TEST(ReferenceConverter, TheKillEventStopsALongConversionAndLeavesNoOutput)
     RecordProperty("stop_ms", static_cast<int>(milliseconds));
 }
 
+namespace {
+
+// The pages' includes of shape dictionaries in a bundle (INCL, its length, the included
+// file's id): the document's metadata is another file that every page includes.
+int dictionaryIncludes(const std::string& bundle)
+{
+    int includes = 0;
+    for (size_t at = bundle.find("INCL"); at != std::string::npos; at = bundle.find("INCL", at + 1)) {
+        includes += bundle.compare(at + 8, 4, "dict") == 0 ? 1 : 0;
+    }
+    return includes;
+}
+
+} // namespace
+
 TEST(ReferenceConverter, PagesSharingShapeDictionariesLookAsPagesCodedAlone)
 {
     Installation installation(KORVELLO_REFERENCE_EXE);
@@ -732,11 +747,7 @@ TEST(ReferenceConverter, PagesSharingShapeDictionariesLookAsPagesCodedAlone)
     EXPECT_NE(std::string::npos, shared.find("\r\nPage 100\r\n")) << shared;
     // Every page includes its group's dictionary; djvm keeps one file of equal dictionaries.
     const std::string bundle = installation.readFile(L"shared.djvu");
-    int includes = 0;
-    for (size_t at = bundle.find("INCL"); at != std::string::npos; at = bundle.find("INCL", at + 1)) {
-        ++includes;
-    }
-    EXPECT_EQ(100, includes);
+    EXPECT_EQ(100, dictionaryIncludes(bundle));
     const ToolResult files = tools.run("djvused", {L"-e", L"ls", tools.path(installation.path(L"shared.djvu"))});
     const auto dictionaries = std::count_if(files.lines.begin(), files.lines.end(),
         [](const std::string& line) { return line.find(" I ") != std::string::npos; });
@@ -781,11 +792,7 @@ TEST(ReferenceConverter, EveryForegroundLevelIsTheConvertersOwnAndKeepsThePagesA
         const std::string bundle = installation.readFile(name + L".djvu");
         sizes[name] = bundle.size();
         // A dictionary shared by the five pages (none a page at a time), and every page decodes.
-        int includes = 0;
-        for (size_t at = bundle.find("INCL"); at != std::string::npos; at = bundle.find("INCL", at + 1)) {
-            ++includes;
-        }
-        EXPECT_EQ(perDict == std::wstring(L"20") ? 5 : 0, includes) << name;
+        EXPECT_EQ(perDict == std::wstring(L"20") ? 5 : 0, dictionaryIncludes(bundle)) << name;
         ASSERT_EQ(0, tools.run("ddjvu", {L"-format=pbm", L"-eachpage", tools.path(installation.path(name + L".djvu")),
             tools.path(installation.path(name + L"-%d.pbm"))}).exitCode) << name;
         EXPECT_TRUE(installation.exists(name + L"-5.pbm")) << name;
@@ -826,5 +833,108 @@ TEST(ReferenceConverter, APageOfCountlessDotsIsCodedAloneBesideAPageThatSharesSh
         const std::string shared = installation.readFile(L"dots20-" + page + L".pbm");
         EXPECT_GT(shared.size(), 1000000u) << page;
         EXPECT_EQ(installation.readFile(L"dots1-" + page + L".pbm"), shared) << page;
+    }
+}
+
+namespace {
+
+std::string joinedLines(const ToolResult& result)
+{
+    std::string text;
+    for (const auto& line : result.lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+// The page titles of djvused's listing, by page ("" for a page without one).
+std::vector<std::string> pageTitles(Tools& tools, const std::wstring& djvu)
+{
+    std::vector<std::string> titles;
+    for (const auto& line : tools.run("djvused", {L"-e", L"ls", tools.path(djvu)}).lines) {
+        if (line.find(" P ") != std::string::npos) {
+            const size_t title = line.find(" T=");
+            titles.push_back(title == std::string::npos ? std::string() : line.substr(title + 3));
+        }
+    }
+    return titles;
+}
+
+} // namespace
+
+// The book's structure from a PDF and from the pdfmarks of its PostScript (with and
+// without hidden text): the outline (three levels; quotes, a backslash, a tab, Japanese
+// and a character beyond the BMP from UTF-16 titles; targets by page, by name and a web
+// address), the page labels (the first page has none and keeps its number) and the
+// document's information.
+TEST(ReferenceConverter, TheBooksOutlinePageLabelsAndInformationReachTheDjVu)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    if (!tools.has("qpdf")) {
+        GTEST_SKIP() << "Not installed: qpdf (scripts/setup.sh installs it)";
+    }
+    const std::string outline = "(bookmarks\n"
+                                " (\"Part \\\"One\\\"\"\n"
+                                "  \"#page00001.djvu\"\n"
+                                "  (\"Back\\\\slash\\tTab\"\n"
+                                "   \"#page00002.djvu\"\n"
+                                "   (\"\\346\\227\\245\\346\\234\\254\\350\\252\\236\\343\\201\\256\\350\\246\\213\\345"
+                                "\\207\\272\\343\\201\\227\"\n"
+                                "    \"#page00003.djvu\" ) )\n"
+                                "  (\"Notes \\360\\235\\204\\236\"\n"
+                                "   \"#page00004.djvu\" ) )\n"
+                                " (\"Appendix by name\"\n"
+                                "  \"#page00005.djvu\" )\n"
+                                " (\"Web\"\n"
+                                "  \"https://example.org/korvello-outline\" ) )\n";
+    const std::vector<std::string> information = {"CreationDate\t\"2024-03-01T09:08:07-05:30\"",
+        "Keywords\t\"outline, labels\"", "Author\t\"Back\\\\slash Author\"",
+        "Title\t\"Structure \\346\\247\\213\\351\\200\\240 \\\"sample\\\"\"", "Subject\t\"Line one\\nline two\"",
+        "Creator\t\"korvello samples\""};
+    const std::wstring postScript = windowsPathOf(KORVELLO_STRUCTURE_PS);
+    for (const auto& [options, input] : {std::pair{L"--words", samplePath(L"structure.pdf")},
+             std::pair{L"--words", postScript}, std::pair{L"--no-texts", postScript}}) {
+        SCOPED_TRACE(base::toUtf8(options + (L" " + input)));
+        const std::wstring output = installation.path(L"structure.djvu");
+        DeleteFileW(output.c_str());
+        ConverterProcess converter(installation, L"--dpi=72 " + std::wstring(options) + L" " + quoted(input) + L" "
+            + quoted(output));
+        ASSERT_EQ(0u, converter.finish()) << converter.output();
+        EXPECT_EQ(std::string::npos, converter.output().find("Notice")) << converter.output();
+        EXPECT_EQ(outline, joinedLines(tools.run("djvused", {L"-e", L"print-outline", tools.path(output)})));
+        EXPECT_EQ((std::vector<std::string>{"", "i", "ii", "A-7", "A"}), pageTitles(tools, output));
+        std::vector<std::string> metadata = tools.run("djvused", {L"-e", L"print-meta", tools.path(output)}).lines;
+        // The PDF that ps2pdf made names it as producer and has its date; the PDF the
+        // converter makes of PostScript has neither (the renderer's own, not the document's).
+        const size_t before = metadata.size();
+        metadata.erase(std::remove_if(metadata.begin(), metadata.end(), [](const std::string& line) {
+            return line.rfind("Producer\t\"GPL Ghostscript", 0) == 0 || line.rfind("ModDate\t\"20", 0) == 0;
+        }), metadata.end());
+        EXPECT_EQ(input == postScript ? 0u : 2u, before - metadata.size());
+        std::sort(metadata.begin(), metadata.end());
+        std::vector<std::string> expected = information;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(expected, metadata);
+    }
+}
+
+// A PDF without an outline, labels or information, and PostScript without pdfmarks or
+// a title, give a DjVu without them, and no notice.
+TEST(ReferenceConverter, ADocumentWithoutAStructureGetsNone)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    for (const wchar_t* sample : {L"text.pdf", L"text.ps"}) {
+        const std::wstring output = installation.path(std::wstring(sample) + L".djvu");
+        ConverterProcess converter(installation, L"--dpi=72 --words " + quoted(samplePath(sample)) + L" " + quoted(output));
+        ASSERT_EQ(0u, converter.finish()) << converter.output();
+        EXPECT_EQ(std::string::npos, converter.output().find("Notice")) << converter.output();
+        const ToolResult shown = tools.run("djvused", {L"-e", L"print-outline; print-meta", tools.path(output)});
+        EXPECT_EQ(0, shown.exitCode);
+        EXPECT_EQ("", joinedLines(shown)) << base::toUtf8(sample);
+        EXPECT_EQ((std::vector<std::string>{"", ""}), pageTitles(tools, output)) << base::toUtf8(sample);
     }
 }
