@@ -10,7 +10,9 @@
 #include "converter/ConversionRun.h"
 #include "options/ArgumentQuoting.h"
 #include "options/ArgumentSet.h"
+#include "queue/QueueJournal.h"
 #include "queue/QueuedDocument.h"
+#include "res/resource.h"
 #include "ui/ProgressDialog.h"
 #include "ui/SettingsSheet.h"
 #include "win/ErrorMessage.h"
@@ -175,6 +177,41 @@ bool convertSeveral(const ConversionRequest& request, const RunDriverServices& s
     return result.endProgram;
 }
 
+// A queue ended by a crash or a log-off: its documents are offered again, those that no
+// longer exist named and left out. True when they were all converted now.
+bool offerUnfinishedQueue(const RunDriverServices& services, options::ArgumentSet& arguments,
+    ui::DocumentSelection& documents, DocumentCollector* collector)
+{
+    const queue::UnfinishedQueue unfinished = queue::takeUnfinishedQueues();
+    if (!unfinished.missing.empty()) {
+        std::wstring names;
+        for (const std::wstring& missing : unfinished.missing) {
+            names += missing + L"\n";
+        }
+        win::showErrorMessage(nullptr, MB_OK | MB_ICONINFORMATION, IDS_RESUME_MISSING, {names});
+    }
+    if (unfinished.documents.empty()
+        || win::showErrorMessage(nullptr, MB_YESNO | MB_ICONQUESTION, IDS_RESUME_QUESTION,
+               {static_cast<int>(unfinished.documents.size())}) != IDYES) {
+        return false;
+    }
+    ConversionRequest request;
+    request.documents = unfinished.documents;
+    request.openAfterConversion = unfinished.openAfterConversion;
+    // The stored queue has no recipe for newcomers: they show sheets of their own.
+    if (collector != nullptr) {
+        collector->setAccepting(false);
+    }
+    const QueueResult result = runQueue(request, services, nullptr);
+    if (collector != nullptr) {
+        collector->setAccepting(true);
+    }
+    if (!result.endProgram) {
+        bringBack(result.notConverted, arguments, documents);
+    }
+    return result.endProgram;
+}
+
 } // namespace
 
 RunDriverServices defaultRunDriverServices()
@@ -194,6 +231,10 @@ int runApplication(options::ArgumentSet& arguments, DocumentCollector* collector
 {
     const RunDriverServices runServices = defaultRunDriverServices();
     ui::DocumentSelection documents;
+    // Started without a file, a front end that converted the stored documents is done.
+    if (offerUnfinishedQueue(runServices, arguments, documents, collector) && arguments.fileArgumentCount() == 0) {
+        return 1; // (only a front end started with one file collects)
+    }
     MainLoopServices loop;
     loop.createSheet = [&] { return std::make_unique<SheetPass>(arguments, documents, collector); };
     loop.runConversion = [&](const ConversionRequest& request) {

@@ -38,6 +38,8 @@ QueueResult runQueue(const ConversionRequest& request, const RunDriverServices& 
     {
         converter::ConversionRun run;
         queue::QueueRun queue(request.documents, services.frontEndPath);
+        queue::QueueJournal journal(request.openAfterConversion);
+        queue.setJournal(&journal);
         queue.append(request.arrivals);
         ui::QueueProgressDialog dialog(queue);
         if (arrivals != nullptr) {

@@ -64,6 +64,7 @@ std::vector<DocumentResult> QueueRun::run(converter::ConversionRun& run, QueueVi
     conversion_ = &run;
     view_ = &view;
     stopQueue_ = false;
+    keepJournal();
     if (beginFrom(0)) {
         // The view starts the first document; goOn begins the others.
         const converter::RunEnd end = view.runView().present(run);
@@ -78,6 +79,9 @@ std::vector<DocumentResult> QueueRun::run(converter::ConversionRun& run, QueueVi
     prepared_ = PreparedRun();
     conversion_ = nullptr;
     view_ = nullptr;
+    if (journal_ != nullptr && !sessionEnding_) {
+        journal_->clear();
+    }
     return results_;
 }
 
@@ -106,6 +110,15 @@ void QueueRun::append(std::vector<QueuedDocument> documents)
     if (running_) {
         taskbar_.setDocument(current_, documents_.size());
         view_->showDocumentLine(documentLine());
+        keepJournal();
+    }
+}
+
+void QueueRun::keepJournal()
+{
+    // A session ending stops the current document: it stays kept with the rest.
+    if (journal_ != nullptr && !sessionEnding_) {
+        journal_->store(documents_, results_);
     }
 }
 
@@ -192,6 +205,12 @@ bool QueueRun::goOn(const converter::RunOutcome* outcome)
 }
 
 void QueueRun::record(const converter::RunOutcome* outcome, const converter::RunResult& ended)
+{
+    recordOutcome(outcome, ended);
+    keepJournal();
+}
+
+void QueueRun::recordOutcome(const converter::RunOutcome* outcome, const converter::RunResult& ended)
 {
     DocumentResult& result = results_[current_];
     running_ = false;

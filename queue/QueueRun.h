@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "converter/ConversionRun.h"
+#include "queue/QueueJournal.h"
 #include "queue/QueueOutcome.h"
 #include "queue/QueueTaskbar.h"
 #include "queue/QueuedDocument.h"
@@ -60,6 +61,10 @@ public:
     using QueueEnded = std::function<void(const std::vector<DocumentResult>& results)>;
     void setQueueEnded(QueueEnded queueEnded) { queueEnded_ = std::move(queueEnded); }
 
+    // Keeps the documents not yet converted while the queue runs (null: none kept); the
+    // queue clears it when it ends, but not when the session ends (the log-off case).
+    void setJournal(QueueJournal* journal) { journal_ = journal; }
+
     // Before or while run() runs: documents joining the queue at its end, each checked
     // against the queue (one that cannot be converted is listed failed with the reason;
     // one whose output exists and was not agreed to be replaced is skipped).
@@ -98,8 +103,10 @@ private:
     bool startBegun();
     // A document of this input is still to be converted (or converting).
     bool waitingOrRunning(const std::wstring& input) const;
+    void keepJournal();
     // The current document's result from its outcome (null: not started) and its run's end.
     void record(const converter::RunOutcome* outcome, const converter::RunResult& ended);
+    void recordOutcome(const converter::RunOutcome* outcome, const converter::RunResult& ended);
 
     std::vector<QueuedDocument> documents_;
     std::vector<DocumentResult> results_;
@@ -108,6 +115,7 @@ private:
     QueueView* view_ = nullptr;
     QueueTaskbar taskbar_;
     QueueEnded queueEnded_;
+    QueueJournal* journal_ = nullptr;
     size_t current_ = 0;
     PreparedRun prepared_;
     bool running_ = false;      // the current document's run has begun and not been recorded

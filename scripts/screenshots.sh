@@ -76,7 +76,7 @@ shoot() { # <template> <language tag> <LANG value>
 for tag in en ja; do
     : > "$out/layout-$tag$suffix.txt"
 done
-for template in 107 108 109 103 111 110; do
+for template in 107 108 109 103 111 110 112 113; do
     shoot "$template" en en_US.UTF-8
     shoot "$template" ja ja_JP.UTF-8
 done

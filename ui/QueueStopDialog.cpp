@@ -19,7 +19,9 @@ bool QueueStopDialog::onInit()
 {
     control(IDC_STOP_TEXT).setText(base::formatString(IDS_QUEUE_STOP_QUESTION, {documentName_}));
     MessageBeep(MB_ICONQUESTION);
-    return true;
+    // Enter goes on, as the default button says: a stop is never one key away.
+    SetFocus(item(IDCANCEL));
+    return false;
 }
 
 bool QueueStopDialog::onCommand(int id, int code, HWND /*control*/)

@@ -124,4 +124,31 @@ bool RegKey::writeBinary(const wchar_t* name, DWORD type, const void* data, DWOR
     return RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
+std::vector<std::wstring> RegKey::subkeyNames() const
+{
+    std::vector<std::wstring> names;
+    if (key_ == nullptr) {
+        return names;
+    }
+    // A key name holds at most 255 characters.
+    wchar_t name[256] = {};
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key_, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+bool RegKey::deleteTree(const std::wstring& subkey) const
+{
+    if (key_ == nullptr || subkey.empty()) {
+        return false;
+    }
+    const LSTATUS status = RegDeleteTreeW(key_, subkey.c_str());
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace win

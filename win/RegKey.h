@@ -55,6 +55,11 @@ public:
     bool writeDword(const wchar_t* name, DWORD value) const;
     bool writeBinary(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
 
+    // The names of the subkeys; empty when there are none or the key cannot be read.
+    std::vector<std::wstring> subkeyNames() const;
+    // Removes the subkey with everything below it; true when it is gone.
+    bool deleteTree(const std::wstring& subkey) const;
+
 private:
     explicit RegKey(HKEY key) : key_(key) {}
     HKEY key_ = nullptr;

@@ -60,7 +60,8 @@ std::vector<queue::QueuedDocument> documents(const std::wstring& folder, const s
         document.output = folder + L"doc" + std::to_wstring(i) + L".djvu";
         document.logPath = folder + L"_korvello-doc" + std::to_wstring(i) + L".log";
         document.converterArguments = L"--standin-script=" + scriptPath + L" \"" + document.input + L"\" \""
-            + document.output + L"\" --force";
+            + document.output + L"\"";
+        document.replaceOutput = true; // each round replaces the last one's outputs
         queued.push_back(document);
     }
     return queued;
@@ -75,7 +76,7 @@ double runAlone(const std::vector<queue::QueuedDocument>& queued)
     const long long start = qpcNow();
     for (const queue::QueuedDocument& document : queued) {
         std::wstring commandLine = converter::converterCommandLine(folderOfProgram() + L"bench_queue.exe",
-            converter::newKillEventName(), document.converterArguments);
+            converter::newKillEventName(), queue::runArguments(document));
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;

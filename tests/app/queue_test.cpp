@@ -17,6 +17,7 @@
 #include "app/QueueDriver.h"
 #include "base/StringTable.h"
 #include "res/resource.h"
+#include "settings/TestKey.h"
 #include "support/QueuedStandIn.h"
 #include "support/StandInRun.h"
 #include "win/FileSystem.h"
@@ -102,6 +103,7 @@ struct SummaryRow {
 
 class QueueHarness {
 public:
+    ScratchSettingsKey settingsKey; // the queue keeps its documents under the settings key
     app::QueueResult result;
     std::vector<SummaryRow> summary;
     std::vector<std::wstring> opened;

@@ -57,6 +57,7 @@ public:
     GuiProcess& operator=(const GuiProcess&) = delete;
 
     bool started() const { return process_.valid(); }
+    DWORD processId() const { return GetProcessId(process_.get()); }
     // The settings sheet (a visible dialog with a tab control); nullptr after timeout.
     HWND waitForSheet(DWORD timeoutMs = 30000) const;
     // A message box: a visible dialog without tab control and without progress bar.

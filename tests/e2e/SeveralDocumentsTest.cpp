@@ -2,6 +2,7 @@
 // (one process per file, nearly at once): one sheet, one queue, a summary; a file joining
 // a running queue; a collector ended by force while a newcomer hands over.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <set>
 
 #include "E2eSupport.h"
+#include "win/Handle.h"
 #include "res/resource.h"
 
 namespace {
@@ -56,6 +58,41 @@ std::vector<std::wstring> documentsOf(const std::vector<std::vector<std::wstring
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Waits (up to 5 s) until the sheet's input box reads text: files still on their way join.
+void waitForInput(HWND sheet, const std::wstring& text)
+{
+    for (const DWORD wait = GetTickCount(); GetTickCount() - wait < 5000 && itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT) != text;) {
+        Sleep(20);
+    }
+}
+
+// Ends the front end by force with the converter it runs, as the system ends the
+// converter's job with its front end (Wine leaves it running, holding the test's output).
+void endWithItsConverter(GuiProcess& process)
+{
+    // The window shows before its converter starts: wait for the converter.
+    std::vector<DWORD> children;
+    for (const DWORD start = GetTickCount(); children.empty() && GetTickCount() - start < 10000; Sleep(20)) {
+        const win::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+            if (entry.th32ParentProcessID == process.processId() && lstrcmpiW(entry.szExeFile, L"korvello.exe") == 0) {
+                children.push_back(entry.th32ProcessID);
+            }
+        }
+    }
+    EXPECT_FALSE(children.empty());
+    process.terminate();
+    for (const DWORD child : children) {
+        const win::UniqueHandle converter(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
+        if (converter) {
+            TerminateProcess(converter.get(), 99);
+            WaitForSingleObject(converter.get(), 5000);
+        }
+    }
 }
 
 } // namespace
@@ -115,10 +152,7 @@ TEST(SeveralDocuments, AFileJoinsARunningQueueAndOnceItEndedANewcomerRunsAlone)
     HWND sheet = nullptr;
     GuiProcess* collector = theCollector(processes, sheet);
     ASSERT_NE(nullptr, collector);
-    for (const DWORD wait = GetTickCount(); GetTickCount() - wait < 5000
-         && itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT) != L"2 documents";) {
-        Sleep(20);
-    }
+    waitForInput(sheet, L"2 documents");
     pressButton(sheet, IDOK);
     const HWND progress = collector->waitForQueueProgress();
     ASSERT_NE(nullptr, progress);
@@ -179,10 +213,7 @@ TEST(SeveralDocuments, AFileHandedOverDuringOksQuestionIsConverted)
     HWND sheet = nullptr;
     GuiProcess* collector = theCollector(processes, sheet);
     ASSERT_NE(nullptr, collector);
-    for (const DWORD wait = GetTickCount(); GetTickCount() - wait < 5000
-         && itemTextOf(sheetPage(sheet, 0), IDC_BASIC_INPUT) != L"2 documents";) {
-        Sleep(20);
-    }
+    waitForInput(sheet, L"2 documents");
     pressButton(sheet, IDOK);
     const HWND question = collector->waitForMessageBox();
     ASSERT_NE(nullptr, question);
@@ -226,4 +257,45 @@ TEST(SeveralDocuments, ANewcomerBesideATypedOutputNameShowsItsOwnSheet)
     pressButton(sheet, IDCANCEL);
     EXPECT_EQ(0u, newcomer.waitForExit(20000).value_or(12345));
     EXPECT_EQ(0u, first.waitForExit(20000).value_or(12345));
+}
+
+// A queue ended by force: the next start names the stored document that no longer exists
+// and offers the others.
+TEST(SeveralDocuments, AQueueEndedByForceIsOfferedAtTheNextStart)
+{
+    CleanSettingsKey settings;
+    settings.setDword(L"OpenDjVuAfterConversion", 0);
+    Installation installation;
+    installation.useScript("line Processing pages 1 through 1.\nline Page 1\nsleep 3000\n");
+    const std::wstring a = installation.writeFile(L"a.pdf", "%PDF-1.4\n");
+    const std::wstring b = installation.writeFile(L"b.pdf", "%PDF-1.4\n");
+    const std::wstring c = installation.writeFile(L"c.pdf", "%PDF-1.4\n");
+    Processes processes = startTogether(installation, {a, b, c});
+    HWND sheet = nullptr;
+    GuiProcess* collector = theCollector(processes, sheet);
+    ASSERT_NE(nullptr, collector);
+    waitForInput(sheet, L"3 documents");
+    pressButton(sheet, IDOK);
+    ASSERT_NE(nullptr, collector->waitForQueueProgress());
+    endWithItsConverter(*collector);
+    DeleteFileW(c.c_str());
+
+    GuiProcess next(installation.gui(), {});
+    const HWND missing = next.waitForMessageBox();
+    ASSERT_NE(nullptr, missing);
+    EXPECT_NE(std::wstring::npos, messageBoxText(missing).find(c)) << messageBoxText(missing);
+    pressButton(missing, IDOK);
+    for (const DWORD wait = GetTickCount(); IsWindow(missing) && GetTickCount() - wait < 5000;) {
+        Sleep(20);
+    }
+    const HWND question = next.waitForMessageBox();
+    ASSERT_NE(nullptr, question);
+    EXPECT_EQ(L"2 documents were not converted last time. Convert them now?", messageBoxText(question));
+    pressButton(question, IDYES);
+    const HWND summary = next.waitForSummary();
+    ASSERT_NE(nullptr, summary);
+    EXPECT_EQ((std::vector<std::wstring>{L"a.pdf", L"b.pdf"}), documentsOf(listRowsOf(GetDlgItem(summary, IDC_SUMMARY_LIST), 1)));
+    pressButton(summary, IDCANCEL);
+    EXPECT_EQ(1u, next.waitForExit(20000).value_or(12345));
+    EXPECT_TRUE(installation.exists(L"b.djvu"));
 }

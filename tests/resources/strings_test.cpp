@@ -228,8 +228,8 @@ namespace {
 
 const Text kQueueTexts[] = {
     { 300, L"Document %1!d! of %2!d!: %3", L"ドキュメント %1!d!/%2!d!: %3" },
-    { 301, L"'%1' is being converted. What do you want to stop?\n\nStop the queue: stop '%1' and convert no other document.\nStop this document: stop '%1' and go on with the next.\nStop after this document: let '%1' finish, then end the queue.\nGo on: keep converting.",
-        L"'%1' を変換中です。何を停止しますか？\n\nキューを停止: '%1' を停止し、ほかのドキュメントは変換しません。\nこのドキュメントを停止: '%1' を停止し、次のドキュメントに進みます。\nこのドキュメントの後で停止: '%1' の変換を終えてからキューを終了します。\n続行: 変換を続けます。" },
+    { 301, L"'%1' is being converted.\n\nStop the whole queue now, stop only this document and go on with the next, or let this document finish and then end the queue?",
+        L"'%1' を変換中です。\n\nキュー全体をすぐに停止するか、このドキュメントだけを停止して次に進むか、このドキュメントの変換を終えてからキューを終了しますか？" },
     { 302, L"Converted", L"変換完了" },
     { 303, L"Converted with warnings", L"変換完了 (警告あり)" },
     { 304, L"Failed", L"失敗" },

@@ -352,10 +352,32 @@ void fillSummaryDialog(HWND dialog)
     }
 }
 
+// The queue's stop question and the document list, with sample texts.
+void fillQueueDialogs(HWND dialog)
+{
+    if (g_options.templateId == IDD_QUEUE_STOP) {
+        setItemText(dialog, IDC_STOP_TEXT, base::formatString(IDS_QUEUE_STOP_QUESTION, {std::wstring(L"Annual report 2026.pdf")}));
+        return;
+    }
+    const HWND list = GetDlgItem(dialog, IDC_LIST_DOCUMENTS);
+    const wchar_t* const names[] = {L"Annual report 2026.pdf", L"report 2.pdf", L"report 10.pdf", L"Minutes\\march.ps",
+        L"Minutes\\april.ps", L"scan 0042.pdf"};
+    for (const wchar_t* name : names) {
+        const std::wstring path = std::wstring(L"C:\\Users\\Public\\Documents\\") + name;
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    }
+    SendMessageW(list, LB_SETCURSEL, 2, 0);
+    setItemText(dialog, IDC_LIST_COUNT, base::formatString(IDS_DOCUMENT_COUNT, {std::wstring(L"6")}));
+}
+
 INT_PTR CALLBACK progressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
+        if (g_options.templateId == IDD_QUEUE_STOP || g_options.templateId == IDD_DOCUMENT_LIST) {
+            fillQueueDialogs(dialog);
+            return TRUE;
+        }
         if (g_options.templateId == IDD_QUEUE_SUMMARY) {
             fillSummaryDialog(dialog);
             return TRUE;
@@ -388,7 +410,8 @@ INT_PTR CALLBACK progressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 // The templates shown as dialogs of their own (the others are pages of the sheet).
 bool isPlainDialog(int templateId)
 {
-    return templateId == IDD_PROGRESS || templateId == IDD_QUEUE_PROGRESS || templateId == IDD_QUEUE_SUMMARY;
+    return templateId == IDD_PROGRESS || templateId == IDD_QUEUE_PROGRESS || templateId == IDD_QUEUE_SUMMARY
+        || templateId == IDD_QUEUE_STOP || templateId == IDD_DOCUMENT_LIST;
 }
 
 bool parseOptions(Options& options)
