@@ -131,7 +131,8 @@ void Jb2Encoder::codeLocation(int leftColumn, int topRow, int rows, int columns)
     int left = leftColumn + 1;
     int bottom = height_ - (topRow + rows) + 1;
     if ((moveAcross_ > 0 || moveUpDown_ > 0) && left >= lastLeft_) {
-        // On the same row: the nearest of the cheapest places within the moves allowed.
+        // On the same row: the cheapest place within the moves allowed (the unmoved one
+        // unless another is cheaper).
         int best = numberCost(left - lastRight_, kBigNegative, kBigPositive, sameRowX_)
             + numberCost(bottom - lastBottom_, kBigNegative, kBigPositive, sameRowY_);
         int bestLeft = left;
