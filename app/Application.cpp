@@ -177,6 +177,16 @@ bool convertSeveral(const ConversionRequest& request, const RunDriverServices& s
     return result.endProgram;
 }
 
+// The start-up question names the count; one document reads in the singular.
+int askToResume(std::size_t count)
+{
+    if (count == 1) {
+        return win::showErrorMessage(nullptr, MB_YESNO | MB_ICONQUESTION, IDS_RESUME_QUESTION_ONE, {});
+    }
+    return win::showErrorMessage(nullptr, MB_YESNO | MB_ICONQUESTION, IDS_RESUME_QUESTION,
+        {static_cast<int>(count)});
+}
+
 // A queue ended by a crash or a log-off: its documents are offered again, those that no
 // longer exist named and left out. True when they were all converted now.
 bool offerUnfinishedQueue(const RunDriverServices& services, options::ArgumentSet& arguments,
@@ -191,8 +201,7 @@ bool offerUnfinishedQueue(const RunDriverServices& services, options::ArgumentSe
         win::showErrorMessage(nullptr, MB_OK | MB_ICONINFORMATION, IDS_RESUME_MISSING, {names});
     }
     if (unfinished.documents.empty()
-        || win::showErrorMessage(nullptr, MB_YESNO | MB_ICONQUESTION, IDS_RESUME_QUESTION,
-               {static_cast<int>(unfinished.documents.size())}) != IDYES) {
+        || askToResume(unfinished.documents.size()) != IDYES) {
         return false;
     }
     ConversionRequest request;

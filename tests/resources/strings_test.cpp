@@ -296,6 +296,8 @@ const Text kQueueUserTexts[] = {
         L"前回 %1!d! 個のドキュメントが変換されませんでした。今すぐ変換しますか？" },
     { 332, L"These documents no longer exist and are left out:\n\n%1", L"次のドキュメントはもう存在しないため除外します:\n\n%1" },
     { 333, L"Add documents", L"ドキュメントの追加" },
+    { 334, L"1 document was not converted last time. Convert it now?",
+        L"前回 1 個のドキュメントが変換されませんでした。今すぐ変換しますか？" },
 };
 
 TEST(ResourceStrings, QueueUserTextsExistInBothLanguagesWithTheSameInserts)
