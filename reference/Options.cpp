@@ -11,10 +11,10 @@ bool startsWith(const std::wstring& text, const std::wstring& prefix)
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Leading blanks, one sign, digits: the same reading the front end gives numbers.
-bool readNumber(const std::wstring& text, int low, int high, int& value)
+// Leading blanks, one sign, digits from `at` on: the same reading the front end gives
+// numbers. Leaves `at` after the digits; false when there are none.
+bool readSignedNumber(const std::wstring& text, size_t& at, long long& number)
 {
-    size_t at = 0;
     while (at < text.size() && std::iswspace(text[at])) {
         ++at;
     }
@@ -22,17 +22,20 @@ bool readNumber(const std::wstring& text, int low, int high, int& value)
     if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) {
         negative = text[at++] == L'-';
     }
-    long long number = 0;
-    bool digits = false;
+    number = 0;
+    const size_t digits = at;
     while (at < text.size() && text[at] >= L'0' && text[at] <= L'9' && number < 100000000) {
         number = number * 10 + (text[at++] - L'0');
-        digits = true;
-    }
-    if (!digits || at != text.size()) {
-        return false;
     }
     number = negative ? -number : number;
-    if (number < low || number > high) {
+    return at != digits;
+}
+
+bool readNumber(const std::wstring& text, int low, int high, int& value)
+{
+    size_t at = 0;
+    long long number = 0;
+    if (!readSignedNumber(text, at, number) || at != text.size() || number < low || number > high) {
         return false;
     }
     value = static_cast<int>(number);
@@ -48,22 +51,10 @@ bool validSlices(const std::wstring& text)
     size_t at = 0;
     while (at < text.size()) {
         const size_t start = at;
-        while (at < text.size() && std::iswspace(text[at])) {
-            ++at;
-        }
-        bool negative = false;
-        if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) {
-            negative = text[at++] == L'-';
-        }
         long long number = 0;
-        const size_t digits = at;
-        while (at < text.size() && text[at] >= L'0' && text[at] <= L'9' && number < 100000) {
-            number = number * 10 + (text[at++] - L'0');
-        }
-        if (at == digits) {
+        if (!readSignedNumber(text, at, number)) {
             return false;
         }
-        number = negative ? -number : number;
         if (last > 0 && start > 0 && text[start - 1] == L'+') {
             number += last;
         }
