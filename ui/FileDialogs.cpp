@@ -74,6 +74,23 @@ FileDialogStart fileDialogStart(const std::wstring& text)
     return start;
 }
 
+namespace {
+
+// The open and save dialogs' common record: owner, the first filter, the name buffer.
+OPENFILENAMEW fileDialogRecord(HWND owner, const std::wstring& filter, std::vector<wchar_t>& buffer)
+{
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    return dialog;
+}
+
+} // namespace
+
 std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, const wchar_t* defaultExtension,
     DWORD flags, const std::wstring& startText)
 {
@@ -85,13 +102,7 @@ std::optional<std::wstring> chooseFile(HWND owner, bool save, UINT filterId, con
     }
     const std::wstring filter = fileDialogFilter(base::loadString(filterId));
 
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = buffer.data();
-    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    OPENFILENAMEW dialog = fileDialogRecord(owner, filter, buffer);
     dialog.lpstrInitialDir = start.directory.empty() ? nullptr : start.directory.c_str();
     dialog.lpstrDefExt = defaultExtension;
     dialog.Flags = flags | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
@@ -109,13 +120,7 @@ std::vector<std::wstring> chooseFiles(HWND owner, UINT filterId, UINT titleId)
     std::vector<wchar_t> buffer(32768, L'\0');
     const std::wstring filter = fileDialogFilter(base::loadString(filterId));
     const std::wstring title = base::loadString(titleId);
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = buffer.data();
-    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    OPENFILENAMEW dialog = fileDialogRecord(owner, filter, buffer);
     dialog.lpstrTitle = title.c_str();
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
     if (!showFileDialog(false, dialog)) {
