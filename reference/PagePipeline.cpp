@@ -46,9 +46,22 @@ void PagePipeline::startPages()
 }
 
 // Reads the page's size; a page too large for DjVu is rendered again at the highest
-// resolution that fits; otherwise its encoding steps are planned.
+// resolution that fits, a page too large for the image budget in bands; otherwise its
+// encoding steps are planned.
 void PagePipeline::planPage(PageTask& task)
 {
+    if (task.bands) {
+        if (renderBands(task)) {
+            std::string problem;
+            if (!planner_.planBanded(task.page, *task.bands, task.dpi, task.steps, problem, task.shared)) {
+                fail(console_, kExitEncode, problem, nullptr);
+            }
+            task.bands.reset(); // the page's memory: the next page may be rendered in bands
+            bandingPage_ = 0;
+            planned(task);
+        }
+        return;
+    }
     PnmHeader header;
     if (!task.image.empty()) { // else measured by the renderer, too large to be written
         if (!header.read(task.image)) {
@@ -71,18 +84,33 @@ void PagePipeline::planPage(PageTask& task)
         if (!task.image.empty()) {
             DeleteFileW(task.image.c_str());
         }
+        // Measured again before it is written: still too large for the budget, it is left
+        // unwritten and rendered in bands.
         task.image = files_.file(L"large", task.page, L".pnm");
         std::vector<std::wstring> arguments = renderer_.rendererOptions();
         arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi),
             L"-dFirstPage=" + std::to_wstring(task.page), L"-dLastPage=" + std::to_wstring(task.page),
-            L"-sDEVICE=pnmraw", L"-o", tool(task.image), tool(options_.input)});
+            L"-sDEVICE=pnmraw", L"-o", tool(task.image), tool(renderer_.sizesProgram()), tool(options_.input)});
         task.steps.push_back({"gs", arguments});
+        task.measuring = true;
+        return;
+    }
+    if (task.image.empty()) {
+        task.bands = std::make_unique<PageBands>(task.width, task.height, renderer_.budget());
+        renderBands(task);
         return;
     }
     std::string problem;
     if (!planner_.planEncoding(task.page, task.image, header, task.dpi, task.steps, problem, task.shared)) {
         fail(console_, kExitRender, problem, nullptr);
     }
+    planned(task);
+}
+
+// Once its encoding steps are known: a page whose marks are coded with its group's shapes
+// hands them over, and its text and links go onto a page of its size meanwhile.
+void PagePipeline::planned(PageTask& task)
+{
     task.planned = true;
     if (planner_.sharesShapes()) {
         task.waitingForShapes = true;
@@ -92,6 +120,46 @@ void PagePipeline::planPage(PageTask& task)
             fail(console_, kExitEncode, "page " + std::to_string(task.page) + " could not be written", nullptr);
         }
     }
+}
+
+// Takes in the band just rendered and starts the next one; true once every band is in.
+// One page at a time is rendered in bands, so the temporary space holds one band and the
+// memory one such page.
+bool PagePipeline::renderBands(PageTask& task)
+{
+    const std::wstring band = files_.file(L"band", task.page, L".pnm");
+    if (task.bandRunning) {
+        task.bandRunning = false;
+        const int top = task.bands->nextTop();
+        const bool taken = task.bands->take(band);
+        DeleteFileW(band.c_str());
+        if (!taken) {
+            fail(console_, kExitRender, "the rendered rows " + std::to_string(top + 1) + " to "
+                + std::to_string(top + task.bands->nextHeight()) + " of page " + std::to_string(task.page)
+                + " could not be read", nullptr);
+        }
+    }
+    if (task.bands->done()) {
+        DeleteFileW(files_.file(L"shift", task.page, L".ps").c_str());
+        return true;
+    }
+    if (bandingPage_ != 0 && bandingPage_ != task.page) {
+        return false;
+    }
+    bandingPage_ = task.page;
+    const std::wstring shift = files_.file(L"shift", task.page, L".ps");
+    if (!writeWholeFile(shift, task.bands->shiftProgram())) {
+        fail(console_, kExitRender, "page " + std::to_string(task.page) + " could not be rendered (its band program "
+            "could not be written)", nullptr);
+    }
+    std::vector<std::wstring> arguments = renderer_.rendererOptions();
+    arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi), L"-g" + std::to_wstring(task.bands->width())
+        + L"x" + std::to_wstring(task.bands->nextHeight()), L"-dFIXEDMEDIA",
+        L"-dFirstPage=" + std::to_wstring(task.page), L"-dLastPage=" + std::to_wstring(task.page),
+        L"-sDEVICE=pnmraw", L"-o", tool(band), tool(shift), tool(options_.input)});
+    task.steps.push_back({"gs", arguments});
+    task.bandRunning = true;
+    return false;
 }
 
 // The page's text and links, once the text pass has finished the page.
@@ -125,7 +193,7 @@ void PagePipeline::finishPage(PageTask& task)
     for (const auto& [stem, extension] : {std::pair{L"mask", L".pbm"}, {L"mask", L".djvu"},
              {L"mask", L".jb2"}, {L"notes", L".djvu"},
              {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"},
-             {L"annotations", L".djvused"}, {L"check", L".txt"}}) {
+             {L"annotations", L".djvused"}, {L"check", L".txt"}, {L"band", L".pnm"}, {L"shift", L".ps"}}) {
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
     }
     task.done = true;
@@ -145,6 +213,17 @@ bool PagePipeline::advancePage(PageTask& task)
         if (task.tool.job->exitCode() != 0) {
             fail(console_, kExitEncode, "encoding page " + std::to_string(task.page) + " failed: " + task.tool.name
                 + " ended with exit code " + std::to_string(task.tool.job->exitCode()), &task.tool);
+        }
+        if (task.measuring) {
+            // The page's size at its lower resolution: left unwritten, it is rendered in bands.
+            task.measuring = false;
+            for (const auto& line : task.tool.lines) {
+                if (RenderPasses::parsePageLine(line, task.width, task.height)
+                    && !renderer_.writtenWhole(task.width, task.height)) {
+                    DeleteFileW(task.image.c_str());
+                    task.image.clear();
+                }
+            }
         }
         if (task.readingText) {
             task.readingText = false;

@@ -44,6 +44,8 @@ private:
     std::wstring tool(const std::wstring& path) const { return host_.toolPath(path); }
     bool advancePage(PageTask& task);
     void planPage(PageTask& task);
+    void planned(PageTask& task);
+    bool renderBands(PageTask& task);
     bool annotatePage(PageTask& task);
     void finishPage(PageTask& task);
     static bool waitsForGroupOnly(const PageTask& task);
@@ -59,6 +61,7 @@ private:
     int workers_ = 1;
     int nextPage_ = 1; // the next page to start encoding
     int reported_ = 0; // pages printed as finished
+    int bandingPage_ = 0; // the page being rendered in bands, 0 for none
     DWORD startTick_ = 0;
     std::map<int, PageTask> pages_;
 };

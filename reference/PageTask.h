@@ -6,6 +6,7 @@
 #include "reference/page/PagePlan.h"
 
 #include <deque>
+#include <memory>
 #include <string>
 
 namespace reference {
@@ -17,6 +18,9 @@ struct PageTask {
     int height = 0;
     std::wstring image;
     bool rerendered = false; // rendered again at a lower resolution (too large for DjVu)
+    bool measuring = false;  // its running job renders it again, saying its size first
+    std::unique_ptr<PageBands> bands; // rendered in bands (too large for the image budget), joined in memory
+    bool bandRunning = false;         // its running job renders its next band
     bool planned = false;    // its encoding steps are known
     bool annotated = false;  // its text and links step is known
     bool readingText = false;  // its running job ends with a read of its text

@@ -61,16 +61,18 @@ int pagesComment(const std::string& text, bool last)
 }
 
 // Before each page is written, the renderer says its size in pixels; a page too large
-// for DjVu is not written (it would take gigabytes at a high resolution), and is rendered
-// again alone at a resolution that fits.
-std::string pageSizeProgram()
+// for DjVu, or whose image (at three bytes a pixel: its kind is known only as it is
+// written) would take more than the budget, is not written (it would take gigabytes at a
+// high resolution): it is rendered again alone, at a resolution that fits, or in bands.
+std::string pageSizeProgram(unsigned long long budget)
 {
     return "<< /EndPage {\n"
            "    exch pop 2 eq { false } {\n"
            "        currentpagedevice /PageSize get aload pop currentpagedevice /HWResolution get aload pop\n"
            "        3 -1 roll mul 72 div round cvi 3 1 roll mul 72 div round cvi exch\n"
            "        (" + std::string(kPageSizeLine) + ") print 1 index =only ( ) print dup =only (\\n) print flush\n"
-           "        max " + std::to_string(kDjVuMaxSide) + " le\n"
+           "        2 copy max " + std::to_string(kDjVuMaxSide) + " le 3 1 roll cvr mul 3 mul " + std::to_string(budget)
+        + " le and\n"
            "    } ifelse\n"
            "} >> setpagedevice\n";
 }
@@ -79,7 +81,8 @@ std::string pageSizeProgram()
 
 RenderPasses::RenderPasses(const Options& options, ToolHost& host, const PagePlanner& planner,
     const PageFiles& files, ConsoleLines& console, HANDLE stop)
-    : options_(options), host_(host), planner_(planner), files_(files), console_(console), stop_(stop)
+    : options_(options), host_(host), planner_(planner), files_(files), console_(console), stop_(stop),
+      budget_(imageBudget())
 {
 }
 
@@ -164,8 +167,8 @@ void RenderPasses::start()
     }
     // pnmraw writes a page of black and white only as a bitonal PBM, which is what the
     // bitonal encoder takes, and shades or colour as PGM or PPM.
-    const std::wstring sizes = files_.folder + L"\\sizes.ps";
-    writeWholeFile(sizes, pageSizeProgram());
+    const std::wstring sizes = sizesProgram();
+    writeWholeFile(sizes, pageSizeProgram(budget_));
     std::vector<std::wstring> arguments = rendererOptions();
     arguments.insert(arguments.end(), {resolution, L"-sDEVICE=pnmraw", L"-o", tool(files_.folder + L"\\page%05d.pnm"),
         tool(sizes), tool(options_.input)});
@@ -208,16 +211,25 @@ bool RenderPasses::pollRenderer()
     return ended || !lines.empty();
 }
 
+bool RenderPasses::writtenWhole(int width, int height) const
+{
+    return std::max(width, height) <= kDjVuMaxSide && 3ull * static_cast<unsigned long long>(width)
+        * static_cast<unsigned long long>(height) <= budget_;
+}
+
+bool RenderPasses::parsePageLine(const std::string& line, int& width, int& height)
+{
+    return startsWith(line, kPageSizeLine)
+        && std::sscanf(line.c_str() + std::strlen(kPageSizeLine), "%d %d", &width, &height) == 2;
+}
+
 bool RenderPasses::takePageLine(const std::string& line)
 {
-    if (!startsWith(line, kPageSizeLine)) {
-        return false;
-    }
     MeasuredPage page;
-    if (std::sscanf(line.c_str() + std::strlen(kPageSizeLine), "%d %d", &page.width, &page.height) != 2) {
+    if (!parsePageLine(line, page.width, page.height)) {
         return false;
     }
-    if (std::max(page.width, page.height) <= kDjVuMaxSide) {
+    if (writtenWhole(page.width, page.height)) {
         page.file = 1 + static_cast<int>(std::count_if(measured_.begin(), measured_.end(),
             [](const MeasuredPage& earlier) { return earlier.file > 0; }));
     }

@@ -38,10 +38,17 @@ public:
     bool texting() const { return texting_; }
     // Pages whose rendering is complete (or known too large for DjVu), from the first on.
     int rendered() const { return rendered_; }
-    // The page's rendered image; empty for a page too large for DjVu at the resolution,
-    // which the renderer measured and left unwritten (its size in pixels in width and
-    // height).
+    // The page's rendered image; empty for a page too large for DjVu at the resolution, or
+    // for the image budget, which the renderer measured and left unwritten (its size in
+    // pixels in width and height).
     std::wstring image(int page, int& width, int& height) const;
+    // The program that makes the renderer say each page's size and leave the pages it
+    // would not write whole unwritten; the temporary space a rendered image may take.
+    std::wstring sizesProgram() const { return files_.folder + L"\\sizes.ps"; }
+    unsigned long long budget() const { return budget_; }
+    bool writtenWhole(int width, int height) const;
+    // Reads a size line of that program.
+    static bool parsePageLine(const std::string& line, int& width, int& height);
     // True when the page's text (when there is a text pass) and links are known.
     bool annotationsReady(int page) const;
     const std::vector<LinkArea>* links(int page) const;
@@ -65,6 +72,7 @@ private:
     const PageFiles& files_;
     ConsoleLines& console_;
     HANDLE stop_;
+    unsigned long long budget_;
 
     RunningTool renderer_;
     RunningTool textJob_;

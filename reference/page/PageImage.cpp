@@ -88,21 +88,26 @@ bool PnmHeader::read(const std::wstring& path)
     return true;
 }
 
-bool PageImage::readPbm(const std::wstring& path, const PnmHeader& header, std::vector<std::uint8_t>& marks)
+bool PnmHeader::readPixels(const std::wstring& path, std::uint8_t* out, size_t size) const
 {
-    if (header.kind != 4) {
-        return false;
-    }
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
+    const bool ok = readAt(file, pixelsAt, out, size);
+    CloseHandle(file);
+    return ok;
+}
+
+bool PageImage::readPbm(const std::wstring& path, const PnmHeader& header, std::vector<std::uint8_t>& marks)
+{
+    if (header.kind != 4) {
+        return false;
+    }
     const size_t stride = (static_cast<size_t>(header.width) + 7) / 8;
     std::vector<std::uint8_t> bits(stride * static_cast<size_t>(header.height));
-    const bool ok = readAt(file, header.pixelsAt, bits.data(), bits.size());
-    CloseHandle(file);
-    if (!ok) {
+    if (!header.readPixels(path, bits.data(), bits.size())) {
         return false;
     }
     marks = unpack(bits, header.width, header.height);
@@ -148,28 +153,28 @@ bool PageImage::load(const std::wstring& path, const PnmHeader& header)
     if ((header.kind != 5 && header.kind != 6) || header.maxValue != 255) {
         return false;
     }
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-        FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
     width = header.width;
     height = header.height;
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     const size_t channels = header.kind == 6 ? 3 : 1;
     rgb.resize(pixels * 3);
-    const bool ok = readAt(file, header.pixelsAt, rgb.data(), pixels * channels);
-    CloseHandle(file);
-    if (!ok) {
+    if (!header.readPixels(path, rgb.data(), pixels * channels)) {
         return false;
     }
     if (channels == 1) {
-        // grey: the same value in the three channels, spread from the end backwards in place
-        for (size_t i = pixels; i-- > 0;) {
-            rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = rgb[i];
-        }
+        spreadGrey();
     }
     return true;
+}
+
+void PageImage::spreadGrey()
+{
+    // the same value in the three channels, spread from the end backwards in place
+    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    rgb.resize(pixels * 3);
+    for (size_t i = pixels; i-- > 0;) {
+        rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = rgb[i];
+    }
 }
 
 std::vector<std::uint8_t> PageImage::pack(const std::vector<std::uint8_t>& marks, int width, int height)

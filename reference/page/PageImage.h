@@ -18,6 +18,8 @@ struct PnmHeader {
 
     // Reads the file's header; false when the file is no binary PNM.
     bool read(const std::wstring& path);
+    // Reads size bytes of the file's pixels into out.
+    bool readPixels(const std::wstring& path, std::uint8_t* out, size_t size) const;
 };
 
 struct PageImage {
@@ -28,6 +30,8 @@ struct PageImage {
     // Reads a binary PPM or PGM whose header was read.
     bool load(const std::wstring& path, const PnmHeader& header);
     bool load(const std::wstring& path);
+    // rgb holds width * height grey values at its start: each becomes a pixel of three.
+    void spreadGrey();
     // Reads a binary PBM whose header was read as marks (1 for black).
     static bool readPbm(const std::wstring& path, const PnmHeader& header, std::vector<std::uint8_t>& marks);
     static bool readPbm(const std::wstring& path, std::vector<std::uint8_t>& marks, int& width, int& height);

@@ -96,6 +96,39 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, const PnmHea
         problem = "the rendered image of page " + std::to_string(page) + " could not be read";
         return false;
     }
+    DeleteFileW(image.c_str()); // the page is in memory: the temporary space stays small
+    planPicture(page, picture, dpi, steps, shared);
+    return true;
+}
+
+bool PagePlanner::planBanded(int page, PageBands& bands, int dpi, std::deque<Step>& steps, std::string& problem,
+    SharedMaskPlan& shared) const
+{
+    shared.width = bands.width();
+    shared.height = bands.height();
+    shared.dpi = std::clamp(dpi, kDjVuMinDpi, kDjVuMaxDpi);
+    if (bands.kind() != 4) {
+        PageImage picture = bands.takeImage();
+        planPicture(page, picture, dpi, steps, shared);
+        return true;
+    }
+    // Every band was black and white: the joined bands are the mask.
+    shared.marks = files_.file(L"mask", page, L".pbm");
+    shared.bits = bands.takeBits();
+    if (!sharesShapes()) {
+        if (!PageImage::writePackedPbm(shared.marks, shared.bits, shared.width, shared.height)) {
+            problem = "the marks of page " + std::to_string(page) + " could not be written";
+            return false;
+        }
+        shared.bits.clear();
+        marksAlone(page, shared, steps);
+    }
+    return true;
+}
+
+void PagePlanner::planPicture(int page, const PageImage& picture, int dpi, std::deque<Step>& steps,
+    SharedMaskPlan& shared) const
+{
     // Marks go to the bitonal coder, each in its colour; a page that holds more than marks
     // on white (pictures, shading, filled areas) gets a subsampled background as well.
     PageLayers layers = separateLayers(picture, options_.thresholdLevel, dpi, options_.separate);
@@ -113,12 +146,11 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, const PnmHea
     } else {
         PageImage::writePbm(shared.marks, layers.marks, picture.width, picture.height);
     }
-    DeleteFileW(image.c_str()); // the encoders take the files made of it: the temporary space stays small
     if (!layers.background && zones.empty()) {
         if (!sharesShapes()) {
             marksAlone(page, shared, steps);
         }
-        return true;
+        return;
     }
     shared.chunks.push_back(L"FGbz=" + fromUtf8(zones.empty() ? std::string("#000000") : zones));
     if (layers.background) {
@@ -129,7 +161,6 @@ bool PagePlanner::planEncoding(int page, const std::wstring& image, const PnmHea
             steps.push_back(std::move(step));
         }
     }
-    return true;
 }
 
 void PagePlanner::marksAlone(int page, const SharedMaskPlan& plan, std::deque<Step>& steps) const

@@ -5,6 +5,7 @@
 #include "reference/Options.h"
 #include "reference/djvu/DjVuFormat.h"
 #include "reference/host/ToolHost.h"
+#include "reference/page/PageBands.h"
 #include "reference/page/PageImage.h"
 #include "reference/text/TextLayer.h"
 
@@ -56,6 +57,9 @@ public:
     // make only the background.
     bool planEncoding(int page, const std::wstring& image, const PnmHeader& header, int dpi, std::deque<Step>& steps,
         std::string& problem, SharedMaskPlan& shared) const;
+    // The same for a page rendered in bands, joined in memory.
+    bool planBanded(int page, PageBands& bands, int dpi, std::deque<Step>& steps, std::string& problem,
+        SharedMaskPlan& shared) const;
     // The marks are the converter's own shape coder's: in groups of pages sharing a
     // dictionary, and at every level other than lossless (also a page at a time), since
     // the page encoder codes those levels all alike on rendered pages.
@@ -93,6 +97,8 @@ private:
     // The steps that make a page of black marks only: cjb2's page, or, above the
     // resolutions cjb2 takes, its marks joined by djvumake at the page's resolution.
     void marksAlone(int page, const SharedMaskPlan& plan, std::deque<Step>& steps) const;
+    // The steps for a page of shades or colour in memory: its marks, their colours and its background.
+    void planPicture(int page, const PageImage& picture, int dpi, std::deque<Step>& steps, SharedMaskPlan& shared) const;
     std::vector<std::wstring> pictureQuality() const;
     // The steps that encode the page's background (bg<page>.ppm with bg<page>.pbm as the
     // pixels that do not matter); djvumake's argument for it.

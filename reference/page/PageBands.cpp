@@ -1,0 +1,116 @@
+#include "reference/page/PageBands.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace reference {
+
+namespace {
+
+constexpr unsigned long long kImageBudget = 64ull << 20;
+
+size_t rowBytes(int kind, int width)
+{
+    const size_t columns = static_cast<size_t>(width);
+    return kind == 4 ? (columns + 7) / 8 : kind == 5 ? columns : columns * 3;
+}
+
+// Rows of one kind as rows of a wider one (a PBM's black, bit 1, is 0 in grey and colour).
+std::vector<std::uint8_t> widened(const std::vector<std::uint8_t>& rows, int from, int to, int width, size_t room)
+{
+    const size_t fromStride = rowBytes(from, width);
+    const size_t toStride = rowBytes(to, width);
+    const size_t channels = to == 6 ? 3 : 1;
+    const size_t count = rows.size() / fromStride;
+    std::vector<std::uint8_t> out;
+    out.reserve(std::max(room, count * toStride));
+    out.resize(count * toStride);
+    for (size_t y = 0; y < count; ++y) {
+        const std::uint8_t* row = rows.data() + y * fromStride;
+        std::uint8_t* target = out.data() + y * toStride;
+        for (size_t x = 0; x < static_cast<size_t>(width); ++x) {
+            const std::uint8_t value = from == 4 ? (((row[x / 8] >> (7 - x % 8)) & 1) != 0 ? 0 : 255) : row[x];
+            std::fill_n(target + x * channels, channels, value);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+unsigned long long imageBudget()
+{
+    wchar_t text[32] = {};
+    if (GetEnvironmentVariableW(L"KORVELLO_IMAGE_BUDGET", text, 32) > 0 && std::wcstoull(text, nullptr, 10) > 0) {
+        return std::wcstoull(text, nullptr, 10);
+    }
+    return kImageBudget;
+}
+
+PageBands::PageBands(int width, int height, unsigned long long budget) : width_(width), height_(height)
+{
+    const unsigned long long rows = budget / (rowBytes(6, width) == 0 ? 1 : rowBytes(6, width));
+    bandRows_ = static_cast<int>(std::clamp<unsigned long long>(rows, 1, static_cast<unsigned long long>(height)));
+}
+
+int PageBands::nextHeight() const
+{
+    return std::min(bandRows_, height_ - top_);
+}
+
+std::string PageBands::shiftProgram() const
+{
+    // The default matrix's vertical offset is moved by whole rows (an integer added to an
+    // integer): a translation in points would be a fraction of a pixel off at some rows.
+    // The page's own Install, if any, runs first.
+    const int rowsBelow = height_ - nextHeight() - top_;
+    return "<< /Install [ currentpagedevice /Install get /exec load\n"
+           "    { matrix currentmatrix dup 5 2 copy get " + std::to_string(rowsBelow) + " add put setmatrix } /exec load\n"
+           "] cvx >> setpagedevice\n";
+}
+
+bool PageBands::take(const std::wstring& path)
+{
+    PnmHeader header;
+    if (!header.read(path) || header.width != width_ || header.height != nextHeight()
+        || (header.kind != 4 && header.maxValue != 255)) {
+        return false;
+    }
+    std::vector<std::uint8_t> band(rowBytes(header.kind, width_) * static_cast<size_t>(header.height));
+    if (!header.readPixels(path, band.data(), band.size())) {
+        return false;
+    }
+    // Each band is written as the renderer found it: the page takes the widest kind.
+    const size_t room = rowBytes(std::max(kind_, header.kind), width_) * static_cast<size_t>(height_);
+    if (header.kind > kind_) {
+        data_ = widened(data_, kind_, header.kind, width_, room);
+        kind_ = header.kind;
+    } else if (header.kind < kind_) {
+        band = widened(band, header.kind, kind_, width_, 0);
+    }
+    data_.reserve(room);
+    data_.insert(data_.end(), band.begin(), band.end());
+    top_ += header.height;
+    return true;
+}
+
+std::vector<std::uint8_t> PageBands::takeBits()
+{
+    return kind_ == 4 ? std::move(data_) : std::vector<std::uint8_t>();
+}
+
+PageImage PageBands::takeImage()
+{
+    PageImage image;
+    image.width = width_;
+    image.height = height_;
+    image.rgb = std::move(data_);
+    if (kind_ == 5) {
+        image.spreadGrey();
+    }
+    return image;
+}
+
+} // namespace reference
