@@ -87,10 +87,18 @@ void PagePipeline::planPage(PageTask& task)
         // Measured again before it is written: still too large for the budget, it is left
         // unwritten and rendered in bands.
         task.image = files_.file(L"large", task.page, L".pnm");
+        const std::wstring program = files_.file(L"measure", task.page, L".ps");
+        if (!writeWholeFile(program, renderer_.onePageProgram(task.page, true))) {
+            fail(console_, kExitRender, "page " + std::to_string(task.page) + " could not be rendered again (its "
+                "program could not be written)", nullptr);
+        }
         std::vector<std::wstring> arguments = renderer_.rendererOptions();
-        arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi),
-            L"-dFirstPage=" + std::to_wstring(task.page), L"-dLastPage=" + std::to_wstring(task.page),
-            L"-sDEVICE=pnmraw", L"-o", tool(task.image), tool(renderer_.sizesProgram()), tool(options_.input)});
+        arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi)});
+        for (auto& argument : renderer_.onePageArguments(task.page)) {
+            arguments.push_back(std::move(argument));
+        }
+        arguments.insert(arguments.end(), {L"-sDEVICE=pnmraw", L"-o", tool(task.image), tool(program),
+            tool(options_.input)});
         task.steps.push_back({"gs", arguments});
         task.measuring = true;
         return;
@@ -148,15 +156,17 @@ bool PagePipeline::renderBands(PageTask& task)
     }
     bandingPage_ = task.page;
     const std::wstring shift = files_.file(L"shift", task.page, L".ps");
-    if (!writeWholeFile(shift, task.bands->shiftProgram())) {
+    if (!writeWholeFile(shift, renderer_.onePageProgram(task.page, false) + task.bands->shiftProgram())) {
         fail(console_, kExitRender, "page " + std::to_string(task.page) + " could not be rendered (its band program "
             "could not be written)", nullptr);
     }
     std::vector<std::wstring> arguments = renderer_.rendererOptions();
     arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi), L"-g" + std::to_wstring(task.bands->width())
-        + L"x" + std::to_wstring(task.bands->nextHeight()), L"-dFIXEDMEDIA",
-        L"-dFirstPage=" + std::to_wstring(task.page), L"-dLastPage=" + std::to_wstring(task.page),
-        L"-sDEVICE=pnmraw", L"-o", tool(band), tool(shift), tool(options_.input)});
+        + L"x" + std::to_wstring(task.bands->nextHeight()), L"-dFIXEDMEDIA"});
+    for (auto& argument : renderer_.onePageArguments(task.page)) {
+        arguments.push_back(std::move(argument));
+    }
+    arguments.insert(arguments.end(), {L"-sDEVICE=pnmraw", L"-o", tool(band), tool(shift), tool(options_.input)});
     task.steps.push_back({"gs", arguments});
     task.bandRunning = true;
     return false;
@@ -193,7 +203,7 @@ void PagePipeline::finishPage(PageTask& task)
     for (const auto& [stem, extension] : {std::pair{L"mask", L".pbm"}, {L"mask", L".djvu"},
              {L"mask", L".jb2"}, {L"notes", L".djvu"},
              {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"},
-             {L"annotations", L".djvused"}, {L"check", L".txt"}, {L"band", L".pnm"}, {L"shift", L".ps"}}) {
+             {L"annotations", L".djvused"}, {L"check", L".txt"}, {L"band", L".pnm"}, {L"shift", L".ps"}, {L"measure", L".ps"}}) {
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
     }
     task.done = true;

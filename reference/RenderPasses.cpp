@@ -64,15 +64,30 @@ int pagesComment(const std::string& text, bool last)
 // for DjVu, or whose image (at three bytes a pixel: its kind is known only as it is
 // written) would take more than the budget, is not written (it would take gigabytes at a
 // high resolution): it is rendered again alone, at a resolution that fits, or in bands.
-std::string pageSizeProgram(unsigned long long budget)
+// With only above 0, pages are counted as they end and only that one is measured and
+// written; the count is kept in global memory, which a document's restore does not undo.
+std::string endPageProgram(unsigned long long budget, int only, bool measure)
 {
-    return "<< /EndPage {\n"
+    std::string test = "true";
+    if (measure) {
+        test = "currentpagedevice /PageSize get aload pop currentpagedevice /HWResolution get aload pop\n"
+               "        3 -1 roll mul 72 div round cvi 3 1 roll mul 72 div round cvi exch\n"
+               "        (" + std::string(kPageSizeLine) + ") print 1 index =only ( ) print dup =only (\\n) print flush\n"
+               "        2 copy max " + std::to_string(kDjVuMaxSide) + " le 3 1 roll cvr mul 3 mul "
+            + std::to_string(budget) + " le and";
+    }
+    std::string program;
+    if (only > 0) {
+        program = "currentglobal true setglobal /KorvelloPages 1 dict dup /shown 0 put def setglobal\n";
+        test = "KorvelloPages dup /shown get 1 add dup 3 1 roll /shown exch put " + std::to_string(only) + " eq {\n"
+            "        " + test + "\n    } { false } ifelse";
+    }
+    // A page not written is erased all the same (the renderer keeps its marks otherwise,
+    // and the next page of its size would show them).
+    return program + "<< /EndPage {\n"
            "    exch pop 2 eq { false } {\n"
-           "        currentpagedevice /PageSize get aload pop currentpagedevice /HWResolution get aload pop\n"
-           "        3 -1 roll mul 72 div round cvi 3 1 roll mul 72 div round cvi exch\n"
-           "        (" + std::string(kPageSizeLine) + ") print 1 index =only ( ) print dup =only (\\n) print flush\n"
-           "        2 copy max " + std::to_string(kDjVuMaxSide) + " le 3 1 roll cvr mul 3 mul " + std::to_string(budget)
-        + " le and\n"
+           "        " + test + "\n"
+           "        dup not { erasepage } if\n"
            "    } ifelse\n"
            "} >> setpagedevice\n";
 }
@@ -167,8 +182,8 @@ void RenderPasses::start()
     }
     // pnmraw writes a page of black and white only as a bitonal PBM, which is what the
     // bitonal encoder takes, and shades or colour as PGM or PPM.
-    const std::wstring sizes = sizesProgram();
-    writeWholeFile(sizes, pageSizeProgram(budget_));
+    const std::wstring sizes = files_.folder + L"\\sizes.ps";
+    writeWholeFile(sizes, endPageProgram(budget_, 0, true));
     std::vector<std::wstring> arguments = rendererOptions();
     arguments.insert(arguments.end(), {resolution, L"-sDEVICE=pnmraw", L"-o", tool(files_.folder + L"\\page%05d.pnm"),
         tool(sizes), tool(options_.input)});
@@ -209,6 +224,21 @@ bool RenderPasses::pollRenderer()
     }
     countRendered();
     return ended || !lines.empty();
+}
+
+std::vector<std::wstring> RenderPasses::onePageArguments(int page) const
+{
+    if (postScript_) {
+        return {};
+    }
+    return {L"-dFirstPage=" + std::to_wstring(page), L"-dLastPage=" + std::to_wstring(page)};
+}
+
+std::string RenderPasses::onePageProgram(int page, bool measure) const
+{
+    // The renderer's own page selection wrote nothing for some PostScript documents: their
+    // pages are counted instead. A PDF's page is read alone, the first the program sees.
+    return endPageProgram(budget_, postScript_ ? page : 1, measure);
 }
 
 bool RenderPasses::writtenWhole(int width, int height) const

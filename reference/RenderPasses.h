@@ -42,11 +42,15 @@ public:
     // for the image budget, which the renderer measured and left unwritten (its size in
     // pixels in width and height).
     std::wstring image(int page, int& width, int& height) const;
-    // The program that makes the renderer say each page's size and leave the pages it
-    // would not write whole unwritten; the temporary space a rendered image may take.
-    std::wstring sizesProgram() const { return files_.folder + L"\\sizes.ps"; }
+    // The temporary space a rendered image may take; whether a page of that size is
+    // written whole (else it is left unwritten by the renderer).
     unsigned long long budget() const { return budget_; }
     bool writtenWhole(int width, int height) const;
+    // The renderer's arguments and program (before the document) that make it write the
+    // page alone; with measure, the page says its size first and is written only whole
+    // within the budget.
+    std::vector<std::wstring> onePageArguments(int page) const;
+    std::string onePageProgram(int page, bool measure) const;
     // Reads a size line of that program.
     static bool parsePageLine(const std::string& line, int& width, int& height);
     // True when the page's text (when there is a text pass) and links are known.

@@ -93,7 +93,39 @@ bool PageBands::take(const std::wstring& path)
     data_.reserve(room);
     data_.insert(data_.end(), band.begin(), band.end());
     top_ += header.height;
+    if (done()) {
+        settleKind();
+    }
     return true;
+}
+
+// The renderer writes a page of black and white as a bitonal image by the colours it was
+// asked for, and a band's run also sees the colours of pages before it and of the rows
+// outside the band: the joined page is bitonal when its pixels are, as the page alone is.
+void PageBands::settleKind()
+{
+    if (kind_ == 4) {
+        return;
+    }
+    const size_t channels = kind_ == 6 ? 3 : 1;
+    for (size_t at = 0; at < data_.size(); at += channels) {
+        const std::uint8_t value = data_[at];
+        if ((value != 0 && value != 255) || (channels == 3 && (data_[at + 1] != value || data_[at + 2] != value))) {
+            return;
+        }
+    }
+    const size_t stride = rowBytes(4, width_);
+    std::vector<std::uint8_t> bits(stride * static_cast<size_t>(height_), 0);
+    const size_t columns = static_cast<size_t>(width_);
+    for (size_t y = 0; y < static_cast<size_t>(height_); ++y) {
+        for (size_t x = 0; x < columns; ++x) {
+            if (data_[(y * columns + x) * channels] == 0) {
+                bits[y * stride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+            }
+        }
+    }
+    data_ = std::move(bits);
+    kind_ = 4;
 }
 
 std::vector<std::uint8_t> PageBands::takeBits()

@@ -33,14 +33,14 @@ public:
     // to the page; false when it is not the band asked for.
     bool take(const std::wstring& path);
 
-    // The joined page: bitonal when every band was (kind 4, packed as a PBM holds it),
-    // else grey or colour as a PageImage (kind 5 or 6).
+    // The joined page: bitonal when its pixels are all black or white (kind 4, packed as a
+    // PBM holds it), else grey or colour as a PageImage (kind 5 or 6).
     int kind() const { return kind_; }
     std::vector<std::uint8_t> takeBits();
     PageImage takeImage();
 
 private:
-    void widen(int kind);
+    void settleKind();
 
     int width_ = 0;
     int height_ = 0;

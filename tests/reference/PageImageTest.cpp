@@ -1,6 +1,7 @@
 // The converter's rendered-page files: colour and grey images read as they were written
 // (a header with comments, a grey image spread to three channels), short or foreign files
-// refused, and masks of any width packed and read back bit for bit.
+// refused, masks of any width packed and read back bit for bit, and a page's bands of
+// any kind joined into the page.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "reference/page/PageBands.h"
 #include "reference/page/PageImage.h"
 #include "support/ScratchFiles.h"
 
@@ -71,4 +73,50 @@ TEST(PageImage, ImagesReadAsWrittenAndDamagedOnesRefused)
     EXPECT_EQ(13, width);
     EXPECT_EQ(3, height);
     EXPECT_EQ(marks, back);
+}
+
+// Bands of a page 10 pixels wide and 5 high, 2 rows a band (a budget of 60 bytes, three
+// a pixel): black and white (PBM), grey (PGM), colour (PPM) as the renderer found each.
+TEST(PageBands, BandsOfAnyKindJoinIntoThePageInTheWidestKind)
+{
+    testing_support::ScratchFolder folder;
+    PageBands bands(10, 5, 60);
+    EXPECT_EQ(2, bands.nextHeight());
+    EXPECT_NE(std::string::npos, bands.shiftProgram().find(" 3 add ")) << "3 rows below the first band";
+    ASSERT_TRUE(writeBytes(folder.file(L"b.pnm"), std::string("P4\n10 2\n") + "\x80\x40\xff\xc0"));
+    ASSERT_TRUE(bands.take(folder.file(L"b.pnm")));
+    EXPECT_EQ(4, bands.kind());
+    ASSERT_TRUE(writeBytes(folder.file(L"short.pnm"), "P5\n10 1\n255\n" + std::string(10, '\x80')));
+    EXPECT_FALSE(bands.take(folder.file(L"short.pnm"))) << "not the band asked for";
+    EXPECT_NE(std::string::npos, bands.shiftProgram().find(" 1 add "));
+    ASSERT_TRUE(writeBytes(folder.file(L"b.pnm"), "P5\n10 2\n255\n" + std::string(20, '\x80')));
+    ASSERT_TRUE(bands.take(folder.file(L"b.pnm")));
+    EXPECT_EQ(1, bands.nextHeight()) << "the last band holds the rows left";
+    EXPECT_NE(std::string::npos, bands.shiftProgram().find(" 0 add "));
+    ASSERT_TRUE(writeBytes(folder.file(L"b.pnm"), "P6\n10 1\n255\n" + std::string(30, '\x11')));
+    ASSERT_TRUE(bands.take(folder.file(L"b.pnm")));
+    ASSERT_TRUE(bands.done());
+    ASSERT_EQ(6, bands.kind());
+    const PageImage page = bands.takeImage();
+    ASSERT_EQ(10u * 5 * 3, page.rgb.size());
+    auto pixel = [&](int x, int y) { return page.rgb[(static_cast<size_t>(y) * 10 + static_cast<size_t>(x)) * 3 + 1]; };
+    EXPECT_EQ(0, pixel(0, 0));
+    EXPECT_EQ(255, pixel(1, 0));
+    EXPECT_EQ(0, pixel(1, 1));
+    EXPECT_EQ(255, pixel(8, 0));
+    EXPECT_EQ(0, pixel(9, 0));
+    EXPECT_EQ(0, pixel(9, 1));
+    EXPECT_EQ(0x80, pixel(4, 2));
+    EXPECT_EQ(0x80, pixel(9, 3));
+    EXPECT_EQ(0x11, pixel(5, 4));
+
+    PageBands bitonal(10, 3, 1);
+    for (const std::string& band : {"P4 10 1\n" + std::string("\x81\x40", 2), "P4 10 1\n" + std::string("\x00\xc0", 2),
+             "P6 10 1 255\n" + std::string(30, '\0')}) {
+        ASSERT_TRUE(writeBytes(folder.file(L"b.pnm"), band));
+        ASSERT_TRUE(bitonal.take(folder.file(L"b.pnm")));
+    }
+    ASSERT_EQ(4, bitonal.kind()) << "a page of black and white pixels is bitonal, whatever its bands' kinds";
+    const std::vector<std::uint8_t> bits = bitonal.takeBits();
+    EXPECT_EQ(std::string("\x81\x40\x00\xc0\xff\xc0", 6), std::string(bits.begin(), bits.end()));
 }

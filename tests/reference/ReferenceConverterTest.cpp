@@ -605,6 +605,88 @@ TEST(ReferenceConverter, APageTooLargeIsMeasuredBeforeItIsWrittenAndThePagesAfte
     }
 }
 
+// The largest rendered image (a page's or a band's) in the converter's working folder, looked
+// at every few milliseconds until the converter ends; sawBand when one was a band.
+unsigned long long largestImageWhileRunning(const ConverterProcess& converter, bool& sawBand)
+{
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring folders = std::wstring(temp) + L"korvello-" + std::to_wstring(converter.id()) + L"-*";
+    unsigned long long largest = 0;
+    while (WaitForSingleObject(converter.process(), 5) == WAIT_TIMEOUT) {
+        WIN32_FIND_DATAW folder = {};
+        const HANDLE found = FindFirstFileW(folders.c_str(), &folder);
+        if (found == INVALID_HANDLE_VALUE) {
+            continue;
+        }
+        FindClose(found);
+        WIN32_FIND_DATAW file = {};
+        const HANDLE files = FindFirstFileW((std::wstring(temp) + folder.cFileName + L"\\*.pnm").c_str(), &file);
+        for (bool more = files != INVALID_HANDLE_VALUE; more; more = FindNextFileW(files, &file) != FALSE) {
+            largest = std::max(largest, (static_cast<unsigned long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow);
+            sawBand = sawBand || std::wstring(file.cFileName).rfind(L"band", 0) == 0;
+        }
+        if (files != INVALID_HANDLE_VALUE) {
+            FindClose(files);
+        }
+    }
+    return largest;
+}
+
+// A page whose image would pass the image budget (set low for the test) is rendered in
+// bands of rows, no file larger than the budget, and joined in memory: the DjVu is the one
+// made of pages rendered whole, byte for byte. A page too large for DjVu is measured again
+// at the resolution that fits, and rendered in bands too, with its notice.
+TEST(ReferenceConverter, PagesOverTheImageBudgetAreRenderedInBandsAndComeOutAsRenderedWhole)
+{
+    Installation installation(KORVELLO_REFERENCE_EXE);
+    Tools tools(installation);
+    SKIP_WITHOUT_TOOLS(tools);
+    const std::wstring source = installation.writeFile(L"large.ps", "%!PS\n/Helvetica findfont 40 scalefont setfont\n"
+        "/ramp 64 string def 0 1 63 { ramp exch dup 4 mul put } for\n"
+        "<< /PageSize [1000 1000] >> setpagedevice\n"
+        "gsave 100 300 translate 800 400 scale 64 1 8 [64 0 0 1 0 0] { ramp } image grestore\n"
+        "1 0 0 setrgbcolor 100 800 moveto (Red words over a ramp) show 0 setgray 100 150 moveto (Black words) show\n"
+        "showpage 100 500 moveto (Only words) show showpage\n"
+        "<< /PageSize [30000 300] >> setpagedevice 20 100 moveto (Banner) show showpage\n");
+    constexpr unsigned long long kBudget = 3000000; // pages of 1000 points: two bands at 100 dpi
+    for (const std::wstring options : {L"--dpi=100 --pages-per-dict=1 ", L"--dpi=100 --pages-per-dict=3 "}) {
+        std::map<bool, std::string> outputs;
+        for (const bool banded : {false, true}) {
+            const std::wstring output = installation.path(banded ? L"banded.djvu" : L"whole.djvu");
+            DeleteFileW(output.c_str());
+            SetEnvironmentVariableW(L"KORVELLO_IMAGE_BUDGET", banded ? std::to_wstring(kBudget).c_str() : nullptr);
+            ConverterProcess converter(installation, options + quoted(source) + L" " + quoted(output));
+            SetEnvironmentVariableW(L"KORVELLO_IMAGE_BUDGET", nullptr);
+            bool sawBand = false;
+            const unsigned long long largest = largestImageWhileRunning(converter, sawBand);
+            ASSERT_EQ(0u, converter.finish()) << converter.output();
+            EXPECT_NE(std::string::npos, converter.output().find("   **** Notice: page 3 is too large for DjVu at 100 "
+                "dpi; it is encoded at 78 dpi.")) << converter.output();
+            EXPECT_EQ(banded, sawBand) << base::toUtf8(options);
+            if (banded) {
+                EXPECT_LE(largest, kBudget + 64) << "a band's file: at most the budget and its header";
+            } else {
+                EXPECT_GT(largest, kBudget) << "without the test's budget the pages are written whole";
+            }
+            outputs[banded] = installation.readFile(banded ? L"banded.djvu" : L"whole.djvu");
+        }
+        EXPECT_FALSE(outputs[true].empty());
+        EXPECT_TRUE(outputs[true] == outputs[false]) << "the same pages, byte for byte: " << base::toUtf8(options);
+        const std::wstring banded = tools.path(installation.path(L"banded.djvu"));
+        const std::vector<std::string> sizes = {"width=1389 height=1389", "width=1389 height=1389",
+            "width=32500 height=325"};
+        for (size_t page = 0; page < sizes.size(); ++page) {
+            const ToolResult size = tools.run("djvused", {L"-e", L"select " + std::to_wstring(page + 1) + L"; size", banded});
+            ASSERT_FALSE(size.lines.empty());
+            EXPECT_EQ(0u, size.lines.front().find(sizes[page])) << size.lines.front();
+        }
+        const ToolResult text = tools.run("djvutxt", {L"-page=3", banded});
+        ASSERT_FALSE(text.lines.empty());
+        EXPECT_NE(std::string::npos, text.lines.front().find("Banner"));
+    }
+}
+
 // --fgbg-sep separates pages of pictures only (a scanned page): the dark words on the
 // picture become marks; a page with text beside its picture is separated by what it holds
 // either way.
