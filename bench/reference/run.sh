@@ -9,13 +9,15 @@
 # The documents are made here: Debian's manual pages of bash and find set by groff,
 # cut to 100 pages by Ghostscript (the 100-page sample when groff or the pages are
 # missing). Prints "figure <name> <value> <unit>" lines.
-# Usage: bench/reference/run.sh [dpi]   (KORVELLO_BUILD_DIR selects the build folder;
+# Usage: bench/reference/run.sh [dpi] [pages]   (pages: the documents cut to that many,
+# 100 by default, for high resolutions; KORVELLO_BUILD_DIR selects the build folder;
 # KORVELLO_CONVERTER another korvello.exe, such as an earlier build, to measure)
 set -eu
 project=$(cd "$(dirname "$0")/../.." && pwd)
 KORVELLO_BUILD_DIR="${KORVELLO_BUILD_DIR:-$project/build}"
 . "$project/scripts/common.sh"
 dpi="${1:-300}"
+cut="${2:-100}"
 cmake --build "$build" --target korvello-reference korvello-samples dist -- --no-print-directory -j2 >/dev/null
 export WINEPREFIX="$build/bench-prefix"
 ensure_display
@@ -35,11 +37,11 @@ done
 if [ -n "$manuals" ] && command -v groff >/dev/null; then
     # shellcheck disable=SC2086
     zcat $manuals | groff -man -Tps 2>/dev/null >manuals.ps
-    gs -q -dNOPAUSE -dBATCH -dSAFER -dLastPage=100 -sDEVICE=ps2write -o text.ps manuals.ps
-    gs -q -dNOPAUSE -dBATCH -dSAFER -dLastPage=100 -sDEVICE=pdfwrite -o text.pdf manuals.ps
+    gs -q -dNOPAUSE -dBATCH -dSAFER -dLastPage="$cut" -sDEVICE=ps2write -o text.ps manuals.ps
+    gs -q -dNOPAUSE -dBATCH -dSAFER -dLastPage="$cut" -sDEVICE=pdfwrite -o text.pdf manuals.ps
 else
-    cp "$build/samples/long.pdf" text.pdf
-    cp "$build/samples/long.ps" text.ps
+    gs -q -dNOPAUSE -dBATCH -dSAFER -dLastPage="$cut" -sDEVICE=ps2write -o text.ps "$build/samples/long.ps"
+    gs -q -dNOPAUSE -dBATCH -dSAFER -dLastPage="$cut" -sDEVICE=pdfwrite -o text.pdf "$build/samples/long.pdf"
 fi
 defaults="--dpi=$dpi --threshold-level=80 --fg-quality=lossless --bg-subsample=3 --quality=65 --words"
 defaults="$defaults --fg-colors=256 --fg-image-colors=256 --pages-per-dict=20"
@@ -99,10 +101,16 @@ text_peak=$peak_kib
 
 # Pages of pictures and colour make the largest temporary files: the 100-page sample
 # (two pages in five with pictures or shades) for the peak of temporary space.
-cp "$build/samples/long.pdf" pictures.pdf
-convert_alone pictures.pdf pictures.djvu 100
-echo "pictures (sample, 100 pages): $seconds s, peak temporary $((peak_kib / 1024)) MiB"
-echo "figure reference_pictures_pages_per_s $(echo "100 $seconds" | awk '{ printf "%.2f", $1 / $2 }') pages/s"
+if [ "$cut" -ge 100 ]; then
+    cp "$build/samples/long.pdf" pictures.pdf
+else
+    gs -q -dNOPAUSE -dBATCH -dSAFER -dLastPage="$cut" -sDEVICE=pdfwrite -o pictures.pdf "$build/samples/long.pdf"
+fi
+picture_pages=$(gs -q -dNODISPLAY -dNOSAFER -c "(pictures.pdf) (r) file runpdfbegin pdfpagecount = quit")
+convert_alone pictures.pdf pictures.djvu "$picture_pages"
+echo "pictures (sample, $picture_pages pages): $seconds s, peak temporary $((peak_kib / 1024)) MiB"
+echo "figure reference_pictures_pages_per_s $(echo "$picture_pages $seconds" | awk '{ printf "%.2f", $1 / $2 }') pages/s"
+echo "figure reference_pictures_peak_temp_mib $(echo "$peak_kib" | awk '{ printf "%.0f", $1 / 1024 }') MiB"
 [ "$peak_kib" -gt "$text_peak" ] || peak_kib=$text_peak
 echo "figure reference_peak_temp_mib $(echo "$peak_kib" | awk '{ printf "%.0f", $1 / 1024 }') MiB"
 rm -f text.djvu textps.djvu pictures.djvu
