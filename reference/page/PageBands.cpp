@@ -9,7 +9,7 @@ namespace reference {
 
 namespace {
 
-constexpr unsigned long long kImageBudget = 64ull << 20;
+constexpr unsigned long long kImageBudget = 112ull << 20;
 
 size_t rowBytes(int kind, int width)
 {
