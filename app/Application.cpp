@@ -102,13 +102,20 @@ public:
 
 private:
     // Files handed over while OK was checked, or since: they join the confirmed documents
-    // (made by the recipe), so that none is lost.
+    // (made by the recipe), so that none is lost. A confirmed document handed over again
+    // (started twice) is converted once: one document stays one run, not a queue.
     static void addLateArrivals(ConversionRequest& request, DocumentCollector& collector)
     {
         std::set<std::wstring> usedLogs;
         queue::addUsedLogs(request.documents, usedLogs);
+        std::set<std::wstring> confirmed;
+        for (const queue::QueuedDocument& document : request.documents) {
+            confirmed.insert(win::pathKey(win::fullPath(document.input)));
+        }
         for (const std::wstring& input : collector.takeArrived()) {
-            request.arrivals.push_back(queue::makeQueuedDocument(request.recipe, input, usedLogs));
+            if (confirmed.insert(win::pathKey(win::fullPath(input))).second) {
+                request.arrivals.push_back(queue::makeQueuedDocument(request.recipe, input, usedLogs));
+            }
         }
     }
 

@@ -154,6 +154,8 @@ bool QueueRun::beginFrom(size_t index)
         }
         current_ = i;
         prepared_ = prepareRun(documents_[i], frontEndPath_);
+        // The log written: a numbered one when another run holds the document's own.
+        documents_[i].logPath = prepared_.setup.logPath;
         results_[i].logPath = documents_[i].logPath;
         DWORD error = 0;
         if (!conversion_->begin(prepared_.setup, view_->runView(), error)) {

@@ -19,6 +19,9 @@ size_t extensionStart(const std::wstring& path)
     return extension != nullptr ? static_cast<size_t>(extension - path.c_str()) : path.size();
 }
 
+// How many numbered logs a run tries when the configured one is being written by another.
+constexpr int kLastLogNumber = 9;
+
 } // namespace
 
 std::wstring deriveOutputName(const std::wstring& inputPath)
@@ -51,6 +54,12 @@ std::wstring documentLogPath(const std::wstring& configuredLog, const std::wstri
         candidate = head + name + (number == 2 ? L"" : L"-" + std::to_wstring(number)) + tail;
     }
     return candidate;
+}
+
+std::wstring numberedLogPath(const std::wstring& log, int number)
+{
+    const size_t cut = extensionStart(log);
+    return log.substr(0, cut) + L" (" + std::to_wstring(number) + L")" + log.substr(cut);
 }
 
 void addUsedLogs(const std::vector<QueuedDocument>& documents, std::set<std::wstring>& used)
@@ -90,9 +99,21 @@ PreparedRun prepareRun(const QueuedDocument& document, const std::wstring& front
     setup.killEventName = converter::newKillEventName();
     setup.commandLine = converter::converterCommandLine(frontEndPath.empty() ? win::modulePath() : frontEndPath,
         setup.killEventName, runArguments(document));
-    prepared.logFile = converter::createRunLog(document.logPath, setup.logOpenError);
-    setup.logFile = prepared.logFile.get();
     setup.logPath = document.logPath;
+    prepared.logFile = converter::createRunLog(setup.logPath, setup.logOpenError);
+    // Another run writes that log (a second front end, or one whose finished run is still
+    // shown): this run writes a log of its own beside it rather than none.
+    for (int number = 2; setup.logOpenError == ERROR_SHARING_VIOLATION && number <= kLastLogNumber; ++number) {
+        DWORD error = 0;
+        const std::wstring candidate = numberedLogPath(document.logPath, number);
+        win::UniqueHandle log = converter::createRunLog(candidate, error);
+        if (error != ERROR_SHARING_VIOLATION) {
+            prepared.logFile = std::move(log);
+            setup.logPath = candidate;
+            setup.logOpenError = error;
+        }
+    }
+    setup.logFile = prepared.logFile.get();
     return prepared;
 }
 

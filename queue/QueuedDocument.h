@@ -44,6 +44,11 @@ std::wstring queuedOutputPath(const std::wstring& outputFolder, const std::wstri
 // case) takes the document's extension too, then a number; the name chosen joins used.
 std::wstring documentLogPath(const std::wstring& configuredLog, const std::wstring& input, std::set<std::wstring>& used);
 
+// The log a run writes when another run holds the one it was given: " (number)" before
+// the extension ("_korvello.log" and 2 give "_korvello (2).log"; a document's own log is
+// never named so).
+std::wstring numberedLogPath(const std::wstring& log, int number);
+
 // Adds the logs of the documents to used (as documentLogPath keeps them).
 void addUsedLogs(const std::vector<QueuedDocument>& documents, std::set<std::wstring>& used);
 
@@ -56,6 +61,8 @@ std::wstring runArguments(const QueuedDocument& document);
 
 // One document's run as the converter is started for it: a fresh kill event, the command
 // line (the converter beside frontEndPath) and its log created. Owns the log's handle.
+// setup.logPath names the log written: a numbered one when another run holds the
+// document's log.
 struct PreparedRun {
     converter::RunSetup setup;
     win::UniqueHandle logFile;

@@ -22,7 +22,8 @@ ensure_display() {
     export DISPLAY=":$n"
     i=0
     while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
-    trap 'kill $xvfb_pid 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT INT TERM
+    # The prefix's processes end first, while their display is still there.
+    trap 'wineserver -k 2>/dev/null; kill $xvfb_pid 2>/dev/null || true' EXIT INT TERM
 }
 
 # A fresh prefix: the registry of every test run starts empty.

@@ -14,6 +14,8 @@ configure_and_build
 
 demo="$build/demo-several"
 export WINEPREFIX="$build/demo-prefix"
+# Nothing of an earlier demo stopped half-way runs on in the prefix (it would collect the files).
+wineserver -k 2>/dev/null || true
 rm -rf "$demo" && mkdir -p "$demo"
 cp "$build/dist/korvello-gui.exe" "$build/dist/langmap.txt" "$demo/"
 cp "$build/reference/korvello.exe" "$demo/korvello.exe"

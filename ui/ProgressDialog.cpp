@@ -136,10 +136,12 @@ void ProgressDialog::prepareList(UINT dpi)
     typeNames_[2] = base::loadString(IDS_TYPE_ERROR);
     int index = 0;
     for (const ColumnLayout& layout : kColumns) {
-        // The Type column is at least as wide as its longest name with the image.
+        // The Type column is at least as wide as its longest name with the image, the
+        // others as their headers; stored widths replace these later.
+        const std::wstring header = base::loadString(layout.header);
         const int width = index == 0 ? ProgressWindowMemory::typeColumnWidth(messages_, typeNames_, layout.width, dpi)
-                                     : win::scaleForDpi(layout.width, dpi);
-        messages_.insertColumn(index++, base::loadString(layout.header), layout.format, width);
+                                     : ProgressWindowMemory::headerColumnWidth(messages_, header, layout.width, dpi);
+        messages_.insertColumn(index++, header, layout.format, width);
     }
 }
 

@@ -34,6 +34,13 @@ int ProgressWindowMemory::typeColumnWidth(const win::ListView& list, const std::
     return std::max(win::scaleForDpi(templateWidth, dpi), widest + extra);
 }
 
+int ProgressWindowMemory::headerColumnWidth(const win::ListView& list, const std::wstring& header, int templateWidth, UINT dpi)
+{
+    const auto text = static_cast<int>(SendMessageW(list.hwnd(), LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(header.c_str())));
+    // The header's margins on both sides of its text.
+    return std::max(win::scaleForDpi(templateWidth, dpi), text + win::scaleForDpi(16, dpi));
+}
+
 void ProgressWindowMemory::restore(HWND window, ProgressLayout& layout, const win::ListView& list, UINT dpi) const
 {
     if (const auto columns = settings::readListColumns(windowName_, kColumnCount)) {

@@ -26,6 +26,9 @@ public:
     // The Type column's width: the template's, or wider for the longest type name shown
     // with its image.
     static int typeColumnWidth(const win::ListView& list, const std::wstring (&typeNames)[3], int templateWidth, UINT dpi);
+    // Another column's width: the template's, or wider for its header (a longer word in
+    // another language).
+    static int headerColumnWidth(const win::ListView& list, const std::wstring& header, int templateWidth, UINT dpi);
 
 private:
     std::wstring windowName_;

@@ -71,6 +71,26 @@ TEST(DocumentCollector, RefusingOrStoppedCollectorLetsNewcomersGoTheirWay)
     EXPECT_EQ(std::vector<std::wstring>{L"C:\\d.pdf"}, next.takeArrived());
 }
 
+// A collector too busy to answer in time: the newcomer runs on its own, and the file it
+// stopped waiting for never reaches the collector, so nothing is converted twice.
+TEST(DocumentCollector, ACollectorTooBusyToAnswerNeverGetsTheFileItsNewcomerKept)
+{
+    app::DocumentCollector collector(scope());
+    ASSERT_EQ(Role::Collector, collector.join(L"C:\\a.pdf"));
+    const win::UniqueHandle busy(OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(collector.window(), nullptr)));
+    ASSERT_TRUE(busy);
+    ASSERT_NE(static_cast<DWORD>(-1), SuspendThread(busy.get()));
+    Role role = Role::Collector;
+    std::thread newcomer([&] { role = app::DocumentCollector(scope()).join(L"C:\\late.pdf", 300); });
+    newcomer.join();
+    ResumeThread(busy.get());
+    EXPECT_EQ(Role::Alone, role);
+    // The collector goes on; only the next newcomer's file arrives.
+    app::DocumentCollector next(scope());
+    EXPECT_EQ(Role::HandedOver, next.join(L"C:\\b.pdf"));
+    EXPECT_EQ(std::vector<std::wstring>{L"C:\\b.pdf"}, collector.takeArrived());
+}
+
 // The user's second "Convert to DjVu..." of a file already taken (it left the sheet, or
 // was converted) is delivered again.
 TEST(DocumentCollector, AFileHandedOverAgainAfterItWasTakenArrivesAgain)

@@ -233,6 +233,33 @@ TEST(SeveralDocuments, AFileHandedOverDuringOksQuestionIsConverted)
     EXPECT_TRUE(installation.exists(L"c.djvu"));
 }
 
+// The sheet's own document handed over again while OK's question is open (the same file
+// started twice) is converted once, as the one document it is: no queue, no summary.
+TEST(SeveralDocuments, TheSheetsOwnDocumentHandedOverAgainStaysOneRun)
+{
+    CleanSettingsKey settings;
+    settings.setDword(L"OpenDjVuAfterConversion", 0);
+    Installation installation;
+    installation.useScript("line Processing pages 1 through 1.\nline Page 1\n");
+    installation.writeFile(L"a.djvu", "AT&T");
+    const std::wstring file = installation.writeFile(L"a.pdf", "%PDF-1.4\n");
+    GuiProcess first(installation.gui(), {file});
+    const HWND sheet = first.waitForSheet();
+    ASSERT_NE(nullptr, sheet);
+    pressButton(sheet, IDOK);
+    const HWND question = first.waitForMessageBox();
+    ASSERT_NE(nullptr, question);
+    GuiProcess again(installation.gui(), {file});
+    EXPECT_EQ(0u, again.waitForExit(10000).value_or(12345));
+    pressButton(question, IDYES);
+
+    const HWND progress = first.waitForFinishedProgress();
+    ASSERT_NE(nullptr, progress);
+    EXPECT_EQ(nullptr, GetDlgItem(progress, IDC_QUEUE_DOCUMENT));
+    pressButton(progress, IDCANCEL); // the button that reads "OK" once the run is over
+    EXPECT_EQ(1u, first.waitForExit(20000).value_or(12345));
+}
+
 // A front end started later beside a sheet of one document whose output name was typed
 // shows a sheet of its own; the typed name stays.
 TEST(SeveralDocuments, ANewcomerBesideATypedOutputNameShowsItsOwnSheet)

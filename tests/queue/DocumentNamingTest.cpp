@@ -25,4 +25,6 @@ TEST(DocumentNaming, LogNamesStayApart)
     EXPECT_EQ(L"C:\\t\\_k-REPORT.ps-3.log", queue::documentLogPath(L"C:\\t\\_k.log", L"D:\\z\\REPORT.ps", used));
     EXPECT_EQ(L"", queue::documentLogPath(L"", L"D:\\x\\report.pdf", used));
     EXPECT_EQ(L"E:\\out\\a.djvu", queue::queuedOutputPath(L"E:\\out\\", L"D:\\x\\a.pdf"));
+    // A run whose log another run holds: never a name a document's own log takes.
+    EXPECT_EQ(L"C:\\t\\_k (2).log", queue::numberedLogPath(L"C:\\t\\_k.log", 2));
 }

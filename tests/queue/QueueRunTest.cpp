@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/StringTable.h"
+#include "converter/RunLog.h"
 #include "queue/QueueRun.h"
 #include "res/resource.h"
 #include "support/QueuedStandIn.h"
@@ -282,6 +283,37 @@ TEST(QueueRun, ForceOnlyForOutputsTheUserLetGo)
         + L" " + document.converterArguments + L" --force");
     EXPECT_NE(prepared.logFile.get(), nullptr);
     EXPECT_EQ(prepared.setup.logPath, document.logPath);
+}
+
+// A log another run writes (a second front end, or one whose finished run is still shown)
+// is left to it: this run writes the next numbered log of its own, whole, and names it; a
+// log that cannot be made for another reason is named with that reason.
+TEST(QueueRun, ALogAnotherRunWritesIsLeftToItAndThisRunWritesANumberedOne)
+{
+    const queue::QueuedDocument document = standInDocument(L"held", "line Processing pages 1 through 1.\nline Page 1\n");
+    const std::wstring second = queue::numberedLogPath(document.logPath, 2);
+    const std::wstring third = queue::numberedLogPath(document.logPath, 3);
+    DeleteFileW(third.c_str());
+    DWORD error = 0;
+    const win::UniqueHandle otherRun = converter::createRunLog(document.logPath, error);
+    const win::UniqueHandle anotherRun = converter::createRunLog(second, error);
+    ASSERT_TRUE(otherRun && anotherRun);
+
+    FakeQueueView* view = nullptr;
+    const QueueOutcome outcome = runQueue({document}, view);
+    ASSERT_EQ(outcome.results.size(), 1u);
+    EXPECT_EQ(outcome.results[0].outcome, DocumentOutcome::Converted);
+    EXPECT_EQ(outcome.results[0].logPath, third);
+    EXPECT_TRUE(outcome.results[0].logComplete);
+    EXPECT_NE(testing_support::readFileBytes(third).find("Page 1"), std::string::npos);
+    EXPECT_EQ(GetFileSize(otherRun.get(), nullptr), 0u);
+
+    queue::QueuedDocument nowhere = document;
+    nowhere.logPath = win::folderOf(document.input) + L"\\no_such_folder\\_korvello.log";
+    const queue::PreparedRun prepared = queue::prepareRun(nowhere, standInPath());
+    EXPECT_EQ(prepared.setup.logPath, nowhere.logPath);
+    EXPECT_EQ(prepared.setup.logOpenError, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(prepared.logFile.get(), nullptr);
 }
 
 TEST(QueueTaskbar, ShowsTheWholeQueue)

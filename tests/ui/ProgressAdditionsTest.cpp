@@ -326,6 +326,42 @@ TEST(ProgressWindow, AChangeOfDpiScalesTheColumnsTheTypeImagesAndTheIcons)
     });
 }
 
+namespace {
+
+// Every header fits its column ("ページ" was cut to "ペー...").
+void expectEveryHeaderFits()
+{
+    DialogHarness harness;
+    harness.run("exit 0\n", [&](HWND dialog) {
+        const HWND list = GetDlgItem(dialog, IDC_PROGRESS_MESSAGES);
+        const int headerMargins = 2 * 3 * GetSystemMetrics(SM_CXEDGE);
+        for (int column = 0; column < 3; ++column) {
+            wchar_t header[64] = {};
+            LVCOLUMNW item = {};
+            item.mask = LVCF_TEXT;
+            item.pszText = header;
+            item.cchTextMax = static_cast<int>(std::size(header));
+            ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item)));
+            const auto text = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(header)));
+            EXPECT_GE(columnWidth(dialog, column), text + headerMargins) << column;
+        }
+        ASSERT_TRUE(waitUntil([&] { return runFinished(dialog); }));
+        pressButton2(dialog);
+    });
+}
+
+} // namespace
+
+TEST(ProgressWindow, EveryColumnIsAsWideAsItsHeader)
+{
+    expectEveryHeaderFits();
+}
+
+TEST(ProgressWindowJapanese, EveryColumnIsAsWideAsItsHeaderInJapaneseToo)
+{
+    expectEveryHeaderFits();
+}
+
 TEST(ProgressWindow, TabOrderFollowsTheLayoutAndMnemonicsAreUnique)
 {
     DialogHarness harness;

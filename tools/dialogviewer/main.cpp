@@ -24,6 +24,8 @@
 
 #include "tools/dialogviewer/LayoutCheck.h"
 #include "res/resource.h"
+#include "ui/ProgressWindowMemory.h"
+#include "win/ListView.h"
 #include "win/Dpi.h"
 #include "base/StringTable.h"
 #include "base/Text.h"
@@ -296,15 +298,16 @@ void fillProgressDialog(HWND dialog, HINSTANCE instance)
         int width;
     } columns[] = { { IDS_COLUMN_TYPE, LVCFMT_LEFT | LVCFMT_IMAGE, 64 }, { IDS_COLUMN_PAGE, LVCFMT_RIGHT, 44 },
         { IDS_COLUMN_DESCRIPTION, LVCFMT_LEFT, 640 } };
+    // Widths as the progress window sizes them: the Type column for its longest name, the
+    // others at least for their headers.
+    const win::ListView view(list);
+    const std::wstring typeNames[3] = { base::loadString(IDS_TYPE_INFO), base::loadString(IDS_TYPE_WARNING),
+        base::loadString(IDS_TYPE_ERROR) };
     for (int i = 0; i < 3; ++i) {
-        std::wstring header = base::loadString(columns[i].header);
-        LVCOLUMNW column = {};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        column.fmt = columns[i].format;
-        column.cx = win::scaleForDpi(columns[i].width, dpi);
-        column.pszText = header.data();
-        column.iSubItem = i;
-        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        const std::wstring header = base::loadString(columns[i].header);
+        const int width = i == 0 ? ui::ProgressWindowMemory::typeColumnWidth(view, typeNames, columns[i].width, dpi)
+                                 : ui::ProgressWindowMemory::headerColumnWidth(view, header, columns[i].width, dpi);
+        view.insertColumn(i, header, columns[i].format, width);
     }
     // The list is in owner-data mode: it asks for the rows' cells (progressProc).
     SendMessageW(list, LVM_SETITEMCOUNT, std::size(kSampleRows), 0);
