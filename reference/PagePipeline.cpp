@@ -115,11 +115,17 @@ void PagePipeline::planPage(PageTask& task)
     planned(task);
 }
 
-// Once its encoding steps are known: a page whose marks are coded with its group's shapes
-// hands them over, and its text and links go onto a page of its size meanwhile.
+// Once its encoding steps are known: a background subsampled more than asked is said; a
+// page whose marks are coded with its group's shapes hands them over, and its text and
+// links go onto a page of its size meanwhile.
 void PagePipeline::planned(PageTask& task)
 {
     task.planned = true;
+    if (task.shared.backgroundFactor > std::clamp(options_.bgSubsample, 1, 12)) {
+        console_.say("   **** Notice: the background of page " + std::to_string(task.page) + " is subsampled by "
+            + std::to_string(task.shared.backgroundFactor) + " instead of " + std::to_string(options_.bgSubsample)
+            + ", so that its temporary file stays small at " + std::to_string(task.dpi) + " dpi.");
+    }
     if (planner_.sharesShapes()) {
         task.waitingForShapes = true;
         shapes_.collect(task);

@@ -137,8 +137,9 @@ void PagePlanner::planPicture(int page, const PageImage& picture, int dpi, std::
     const std::string& zones = colouring.zones;
     layers.background = layers.background || colouring.movedToBackground;
     if (layers.background) {
+        shared.backgroundFactor = backgroundFactor(picture.width, picture.height);
         picture.writeBackground(files_.file(L"bg", page, L".ppm"), files_.file(L"bg", page, L".pbm"), layers.marks,
-            std::clamp(options_.bgSubsample, 1, 12));
+            shared.backgroundFactor);
     }
     shared.marks = files_.file(L"mask", page, L".pbm");
     if (sharesShapes()) {
@@ -154,7 +155,7 @@ void PagePlanner::planPicture(int page, const PageImage& picture, int dpi, std::
     }
     shared.chunks.push_back(L"FGbz=" + fromUtf8(zones.empty() ? std::string("#000000") : zones));
     if (layers.background) {
-        shared.chunks.push_back(backgroundSteps(page, dpi, steps));
+        shared.chunks.push_back(backgroundSteps(page, dpi, shared.backgroundFactor, steps));
     }
     if (!sharesShapes()) {
         for (auto& step : assemblySteps(page, shared, {}, {})) {
@@ -175,9 +176,20 @@ void PagePlanner::marksAlone(int page, const SharedMaskPlan& plan, std::deque<St
     }
 }
 
-std::wstring PagePlanner::backgroundSteps(int page, int dpi, std::deque<Step>& steps) const
+int PagePlanner::backgroundFactor(int width, int height) const
 {
-    const int factor = std::clamp(options_.bgSubsample, 1, 12);
+    int factor = std::clamp(options_.bgSubsample, 1, 12);
+    auto bytes = [&](int by) {
+        return 3ull * static_cast<unsigned long long>((width + by - 1) / by) * static_cast<unsigned long long>((height + by - 1) / by);
+    };
+    while (factor < 12 && bytes(factor) > backgroundBudget_) {
+        ++factor;
+    }
+    return factor;
+}
+
+std::wstring PagePlanner::backgroundSteps(int page, int dpi, int factor, std::deque<Step>& steps) const
+{
     const std::wstring backgroundFile = files_.file(L"bg", page, L".djvu");
     // Colour at full resolution of the background: at half, a saturated shape bleeds into the white around it.
     const int resolution = std::max(kDjVuMinDpi, std::min(dpi / factor, kPictureEncoderMaxDpi));

@@ -36,6 +36,7 @@ struct SharedMaskPlan {
     int height = 0;
     int dpi = 0;
     std::vector<std::wstring> chunks; // the page's colours and background (djvumake's arguments)
+    int backgroundFactor = 0;         // the background's subsampling, 0 for a page without one
 
     // djvumake's "INFO=width,height,dpi".
     std::wstring info() const
@@ -64,6 +65,9 @@ public:
     // dictionary, and at every level other than lossless (also a page at a time), since
     // the page encoder codes those levels all alike on rendered pages.
     bool sharesShapes() const { return options_.pagesPerDict > 1 || options_.fgQuality != "lossless"; }
+    // The background's subsampling for a page of that size: --bg-subsample, raised (up to
+    // 12) until the background's file takes at most half the image budget.
+    int backgroundFactor(int width, int height) const;
     // The steps that make the page of its coded marks (raw JB2 data) and the group's
     // dictionary (empty when it has none), or, with no coded marks (a page the group did
     // not take), of its marks coded by the page encoder.
@@ -102,11 +106,12 @@ private:
     std::vector<std::wstring> pictureQuality() const;
     // The steps that encode the page's background (bg<page>.ppm with bg<page>.pbm as the
     // pixels that do not matter); djvumake's argument for it.
-    std::wstring backgroundSteps(int page, int dpi, std::deque<Step>& steps) const;
+    std::wstring backgroundSteps(int page, int dpi, int factor, std::deque<Step>& steps) const;
 
     const Options& options_;
     ToolHost& host_;
     PageFiles files_;
+    unsigned long long backgroundBudget_ = imageBudget() / 2;
 };
 
 } // namespace reference

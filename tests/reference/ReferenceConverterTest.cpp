@@ -605,8 +605,8 @@ TEST(ReferenceConverter, APageTooLargeIsMeasuredBeforeItIsWrittenAndThePagesAfte
     }
 }
 
-// The largest rendered image (a page's or a band's) in the converter's working folder, looked
-// at every few milliseconds until the converter ends; sawBand when one was a band.
+// The largest image (a page's, a band's, a mask or a background) in the converter's working
+// folder, looked at every few milliseconds until the converter ends; sawBand when one was a band.
 unsigned long long largestImageWhileRunning(const ConverterProcess& converter, bool& sawBand)
 {
     wchar_t temp[MAX_PATH + 1] = {};
@@ -621,7 +621,7 @@ unsigned long long largestImageWhileRunning(const ConverterProcess& converter, b
         }
         FindClose(found);
         WIN32_FIND_DATAW file = {};
-        const HANDLE files = FindFirstFileW((std::wstring(temp) + folder.cFileName + L"\\*.pnm").c_str(), &file);
+        const HANDLE files = FindFirstFileW((std::wstring(temp) + folder.cFileName + L"\\*.p?m").c_str(), &file);
         for (bool more = files != INVALID_HANDLE_VALUE; more; more = FindNextFileW(files, &file) != FALSE) {
             largest = std::max(largest, (static_cast<unsigned long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow);
             sawBand = sawBand || std::wstring(file.cFileName).rfind(L"band", 0) == 0;
@@ -685,6 +685,19 @@ TEST(ReferenceConverter, PagesOverTheImageBudgetAreRenderedInBandsAndComeOutAsRe
         ASSERT_FALSE(text.lines.empty());
         EXPECT_NE(std::string::npos, text.lines.front().find("Banner"));
     }
+    // A background at full resolution would take more than half the budget: it is
+    // subsampled further, with a notice.
+    const std::wstring output = installation.path(L"background.djvu");
+    SetEnvironmentVariableW(L"KORVELLO_IMAGE_BUDGET", std::to_wstring(kBudget).c_str());
+    ConverterProcess converter(installation, L"--dpi=100 --bg-subsample=1 " + quoted(source) + L" " + quoted(output));
+    SetEnvironmentVariableW(L"KORVELLO_IMAGE_BUDGET", nullptr);
+    bool sawBand = false;
+    EXPECT_LE(largestImageWhileRunning(converter, sawBand), kBudget + 64);
+    ASSERT_EQ(0u, converter.finish()) << converter.output();
+    EXPECT_NE(std::string::npos, converter.output().find("   **** Notice: the background of page 1 is subsampled by 2 "
+        "instead of 1, so that its temporary file stays small at 100 dpi.")) << converter.output();
+    EXPECT_EQ(std::string::npos, converter.output().find("background of page 2")) << "a page without one";
+    EXPECT_EQ(3, tools.djvuPages(output));
 }
 
 // --fgbg-sep separates pages of pictures only (a scanned page): the dark words on the
