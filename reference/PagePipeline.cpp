@@ -10,6 +10,13 @@
 
 namespace reference {
 
+namespace {
+
+// A run names the document once a band: its command line stays short.
+constexpr int kBandsPerRun = 64;
+
+} // namespace
+
 PagePipeline::PagePipeline(const Options& options, ToolHost& host, const PagePlanner& planner, const PageFiles& files,
     ConsoleLines& console, RenderPasses& renderer, ShapeGroupCoder& shapes)
     : options_(options), host_(host), planner_(planner), files_(files), console_(console), renderer_(renderer),
@@ -72,6 +79,9 @@ void PagePipeline::planPage(PageTask& task)
         task.height = header.height;
     }
     const int side = std::max(task.width, task.height);
+    if ((side > kDjVuMaxSide || task.image.empty()) && !renderer_.onePageSourceReady()) {
+        return; // rendered again alone (or in bands) once the document can give the page alone
+    }
     if (side > kDjVuMaxSide) {
         if (task.rerendered || task.dpi * static_cast<long long>(kDjVuMaxSide) / side < 1) {
             fail(console_, kExitEncode, "page " + std::to_string(task.page) + " is too large for DjVu at any resolution ("
@@ -98,7 +108,7 @@ void PagePipeline::planPage(PageTask& task)
             arguments.push_back(std::move(argument));
         }
         arguments.insert(arguments.end(), {L"-sDEVICE=pnmraw", L"-o", tool(task.image), tool(program),
-            tool(options_.input)});
+            renderer_.onePageSource()});
         task.steps.push_back({"gs", arguments});
         task.measuring = true;
         return;
@@ -136,14 +146,67 @@ void PagePipeline::planned(PageTask& task)
     }
 }
 
-// Takes in the band just rendered and starts the next one; true once every band is in.
-// One page at a time is rendered in bands, so the temporary space holds one band and the
-// memory one such page.
+// Starts the run that renders the page's bands; true once every band is in. Where the
+// document can give the page again (a PDF, named once a band) one run renders every band;
+// else a run renders one. One page at a time is rendered in bands, so the temporary
+// space holds about two bands and the memory one such page.
 bool PagePipeline::renderBands(PageTask& task)
 {
-    const std::wstring band = files_.file(L"band", task.page, L".pnm");
-    if (task.bandRunning) {
-        task.bandRunning = false;
+    if (task.bands->done()) {
+        DeleteFileW(files_.file(L"shift", task.page, L".ps").c_str());
+        return true;
+    }
+    if (task.bandRunning || (bandingPage_ != 0 && bandingPage_ != task.page) || !renderer_.onePageSourceReady()) {
+        return false;
+    }
+    bandingPage_ = task.page;
+    const bool repeatable = !renderer_.onePageArguments(task.page).empty();
+    const int count = repeatable ? std::min(task.bands->bandsLeft(), kBandsPerRun) : 1;
+    const std::wstring shift = files_.file(L"shift", task.page, L".ps");
+    if (!writeWholeFile(shift, (repeatable ? std::string() : renderer_.onePageProgram(task.page, false))
+            + task.bands->shiftProgram(count))) {
+        fail(console_, kExitRender, "page " + std::to_string(task.page) + " could not be rendered (its band program "
+            "could not be written)", nullptr);
+    }
+    std::vector<std::wstring> arguments = renderer_.rendererOptions();
+    arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi), L"-g" + std::to_wstring(task.bands->width())
+        + L"x" + std::to_wstring(task.bands->bandRows()), L"-dFIXEDMEDIA"});
+    for (auto& argument : renderer_.onePageArguments(task.page)) {
+        arguments.push_back(std::move(argument));
+    }
+    arguments.insert(arguments.end(), {L"-sDEVICE=pnmraw", L"-o", tool(files_.file(L"band", task.page, L"-%03d.pnm")),
+        tool(shift)});
+    for (int band = 0; band < count; ++band) {
+        arguments.push_back(renderer_.onePageSource());
+    }
+    task.steps.push_back({"gs", arguments});
+    task.bandRunning = true;
+    task.bandsInRun = count;
+    task.bandsTaken = 0;
+    return false;
+}
+
+std::wstring PagePipeline::bandFile(const PageTask& task, int band) const
+{
+    wchar_t number[16] = {};
+    swprintf(number, 16, L"-%03d.pnm", band);
+    return files_.file(L"band", task.page, number);
+}
+
+// Takes in each band of the run that is complete (the next one begun, or the run ended)
+// and deletes its file; true when one was taken. The renderer is held meanwhile (taking
+// a band in may widen the rows before it): it never gets more than a band ahead.
+bool PagePipeline::takeBands(PageTask& task, bool ended)
+{
+    bool took = false;
+    while (task.bandsTaken < task.bandsInRun) {
+        const std::wstring band = bandFile(task, task.bandsTaken + 1);
+        if (!(fileExists(bandFile(task, task.bandsTaken + 2)) || (ended && fileExists(band)))) {
+            break;
+        }
+        if (!ended) {
+            task.tool.job->pause(true);
+        }
         const int top = task.bands->nextTop();
         const bool taken = task.bands->take(band);
         DeleteFileW(band.c_str());
@@ -152,30 +215,21 @@ bool PagePipeline::renderBands(PageTask& task)
                 + std::to_string(top + task.bands->nextHeight()) + " of page " + std::to_string(task.page)
                 + " could not be read", nullptr);
         }
+        ++task.bandsTaken;
+        took = true;
     }
-    if (task.bands->done()) {
-        DeleteFileW(files_.file(L"shift", task.page, L".ps").c_str());
-        return true;
+    if (!ended) {
+        task.tool.job->pause(false);
     }
-    if (bandingPage_ != 0 && bandingPage_ != task.page) {
-        return false;
+    if (ended) {
+        task.bandRunning = false;
+        if (task.bandsTaken < task.bandsInRun) {
+            fail(console_, kExitRender, "the rendered rows " + std::to_string(task.bands->nextTop() + 1) + " to "
+                + std::to_string(task.bands->height()) + " of page " + std::to_string(task.page) + " were not written",
+                nullptr);
+        }
     }
-    bandingPage_ = task.page;
-    const std::wstring shift = files_.file(L"shift", task.page, L".ps");
-    if (!writeWholeFile(shift, renderer_.onePageProgram(task.page, false) + task.bands->shiftProgram())) {
-        fail(console_, kExitRender, "page " + std::to_string(task.page) + " could not be rendered (its band program "
-            "could not be written)", nullptr);
-    }
-    std::vector<std::wstring> arguments = renderer_.rendererOptions();
-    arguments.insert(arguments.end(), {L"-q", L"-r" + std::to_wstring(task.dpi), L"-g" + std::to_wstring(task.bands->width())
-        + L"x" + std::to_wstring(task.bands->nextHeight()), L"-dFIXEDMEDIA"});
-    for (auto& argument : renderer_.onePageArguments(task.page)) {
-        arguments.push_back(std::move(argument));
-    }
-    arguments.insert(arguments.end(), {L"-sDEVICE=pnmraw", L"-o", tool(band), tool(shift), tool(options_.input)});
-    task.steps.push_back({"gs", arguments});
-    task.bandRunning = true;
-    return false;
+    return took;
 }
 
 // The page's text and links, once the text pass has finished the page.
@@ -209,7 +263,7 @@ void PagePipeline::finishPage(PageTask& task)
     for (const auto& [stem, extension] : {std::pair{L"mask", L".pbm"}, {L"mask", L".djvu"},
              {L"mask", L".jb2"}, {L"notes", L".djvu"},
              {L"bg", L".ppm"}, {L"bg", L".pbm"}, {L"bg", L".djvu"}, {L"bg", L".iw44"}, {L"text", L".xml"},
-             {L"annotations", L".djvused"}, {L"check", L".txt"}, {L"band", L".pnm"}, {L"shift", L".ps"}, {L"measure", L".ps"}}) {
+             {L"annotations", L".djvused"}, {L"check", L".txt"}, {L"shift", L".ps"}, {L"measure", L".ps"}}) {
         DeleteFileW(files_.file(stem, task.page, extension).c_str());
     }
     task.done = true;
@@ -224,11 +278,15 @@ bool PagePipeline::advancePage(PageTask& task)
         const bool ended = task.tool.job->poll(lines);
         task.tool.keep(lines);
         if (!ended) {
-            return !lines.empty();
+            const bool took = task.bandRunning && takeBands(task, false);
+            return !lines.empty() || took;
         }
         if (task.tool.job->exitCode() != 0) {
             fail(console_, kExitEncode, "encoding page " + std::to_string(task.page) + " failed: " + task.tool.name
                 + " ended with exit code " + std::to_string(task.tool.job->exitCode()), &task.tool);
+        }
+        if (task.bandRunning) {
+            takeBands(task, true);
         }
         if (task.measuring) {
             // The page's size at its lower resolution: left unwritten, it is rendered in bands.

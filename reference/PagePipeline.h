@@ -46,6 +46,8 @@ private:
     void planPage(PageTask& task);
     void planned(PageTask& task);
     bool renderBands(PageTask& task);
+    std::wstring bandFile(const PageTask& task, int band) const;
+    bool takeBands(PageTask& task, bool ended);
     bool annotatePage(PageTask& task);
     void finishPage(PageTask& task);
     static bool waitsForGroupOnly(const PageTask& task);

@@ -20,7 +20,9 @@ struct PageTask {
     bool rerendered = false; // rendered again at a lower resolution (too large for DjVu)
     bool measuring = false;  // its running job renders it again, saying its size first
     std::unique_ptr<PageBands> bands; // rendered in bands (too large for the image budget), joined in memory
-    bool bandRunning = false;         // its running job renders its next band
+    bool bandRunning = false;         // its running job renders its next bands
+    int bandsInRun = 0;               // how many, and how many of them are taken in
+    int bandsTaken = 0;
     bool planned = false;    // its encoding steps are known
     bool annotated = false;  // its text and links step is known
     bool readingText = false;  // its running job ends with a read of its text

@@ -226,9 +226,39 @@ bool RenderPasses::pollRenderer()
     return ended || !lines.empty();
 }
 
+bool RenderPasses::onePageSourceReady()
+{
+    if (!postScript_ || pagesAlone_ == PagesAlone::FromPdf || pagesAlone_ == PagesAlone::Counting) {
+        return true;
+    }
+    if (pagesAlone_ == PagesAlone::FromInput) {
+        // As the text pass makes its PDF: unrotated, the pages as the rendering sees them.
+        std::vector<std::wstring> arguments = rendererOptions();
+        arguments.insert(arguments.end(), {L"-q", L"-sDEVICE=pdfwrite", L"-dAutoRotatePages=/None", L"-o",
+            tool(files_.folder + L"\\alone.pdf"), tool(options_.input)});
+        distiller_ = {"gs", startTool({"gs", arguments}), {}};
+        pagesAlone_ = PagesAlone::Distilling;
+    }
+    std::vector<std::string> lines;
+    if (!distiller_.job->poll(lines)) {
+        distiller_.keep(lines);
+        return false;
+    }
+    // Without the PDF the pages are still rendered alone, counted from the start of the
+    // PostScript each time: slower, the same pages.
+    pagesAlone_ = distiller_.job->exitCode() == 0 ? PagesAlone::FromPdf : PagesAlone::Counting;
+    distiller_.job.reset();
+    return true;
+}
+
+std::wstring RenderPasses::onePageSource() const
+{
+    return tool(pagesAlone_ == PagesAlone::FromPdf ? files_.folder + L"\\alone.pdf" : options_.input);
+}
+
 std::vector<std::wstring> RenderPasses::onePageArguments(int page) const
 {
-    if (postScript_) {
+    if (pagesAlone_ == PagesAlone::Counting) {
         return {};
     }
     return {L"-dFirstPage=" + std::to_wstring(page), L"-dLastPage=" + std::to_wstring(page)};
@@ -236,9 +266,10 @@ std::vector<std::wstring> RenderPasses::onePageArguments(int page) const
 
 std::string RenderPasses::onePageProgram(int page, bool measure) const
 {
-    // The renderer's own page selection wrote nothing for some PostScript documents: their
-    // pages are counted instead. A PDF's page is read alone, the first the program sees.
-    return endPageProgram(budget_, postScript_ ? page : 1, measure);
+    // The renderer's own page selection wrote nothing for some PostScript documents: read
+    // from the PostScript itself, pages are counted instead. A PDF's page is read alone,
+    // the first the program sees.
+    return endPageProgram(budget_, pagesAlone_ == PagesAlone::Counting ? page : 1, measure);
 }
 
 bool RenderPasses::writtenWhole(int width, int height) const
@@ -386,7 +417,7 @@ const std::vector<LinkArea>* RenderPasses::links(int page) const
 
 std::vector<ToolJob*> RenderPasses::jobs() const
 {
-    return {renderer_.job.get(), textJob_.job.get(), linkJob_.job.get()};
+    return {renderer_.job.get(), textJob_.job.get(), linkJob_.job.get(), distiller_.job.get()};
 }
 
 void RenderPasses::release()
@@ -394,6 +425,7 @@ void RenderPasses::release()
     renderer_.job.reset();
     textJob_.job.reset();
     linkJob_.job.reset();
+    distiller_.job.reset();
 }
 
 } // namespace reference

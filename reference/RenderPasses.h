@@ -46,6 +46,12 @@ public:
     // written whole (else it is left unwritten by the renderer).
     unsigned long long budget() const { return budget_; }
     bool writtenWhole(int width, int height) const;
+    // The document a page is rendered alone from: the input itself when it is a PDF. A
+    // PostScript page cannot be reached without reading every page before it again, so a
+    // PDF of the document is made once, when a page is first needed alone; false until
+    // it is ready (it is started here).
+    bool onePageSourceReady();
+    std::wstring onePageSource() const;
     // The renderer's arguments and program (before the document) that make it write the
     // page alone; with measure, the page says its size first and is written only whole
     // within the budget.
@@ -81,6 +87,8 @@ private:
     RunningTool renderer_;
     RunningTool textJob_;
     RunningTool linkJob_;
+    RunningTool distiller_; // the PDF that PostScript pages are rendered alone from
+    enum class PagesAlone { FromInput, Distilling, FromPdf, Counting } pagesAlone_ = PagesAlone::FromInput;
     bool postScript_ = false;
     bool rendering_ = false;
     bool texting_ = false;

@@ -51,7 +51,7 @@ unsigned long long imageBudget()
 
 PageBands::PageBands(int width, int height, unsigned long long budget) : width_(width), height_(height)
 {
-    const unsigned long long rows = budget / (rowBytes(6, width) == 0 ? 1 : rowBytes(6, width));
+    const unsigned long long rows = budget / 2 / (rowBytes(6, width) == 0 ? 1 : rowBytes(6, width));
     bandRows_ = static_cast<int>(std::clamp<unsigned long long>(rows, 1, static_cast<unsigned long long>(height)));
 }
 
@@ -60,25 +60,40 @@ int PageBands::nextHeight() const
     return std::min(bandRows_, height_ - top_);
 }
 
-std::string PageBands::shiftProgram() const
+std::string PageBands::shiftProgram(int count) const
 {
     // The default matrix's vertical offset is moved by whole rows (an integer added to an
     // integer): a translation in points would be a fraction of a pixel off at some rows.
-    // The page's own Install, if any, runs first.
-    const int rowsBelow = height_ - nextHeight() - top_;
-    return "<< /Install [ currentpagedevice /Install get /exec load\n"
-           "    { matrix currentmatrix dup 5 2 copy get " + std::to_string(rowsBelow) + " add put setmatrix } /exec load\n"
-           "] cvx >> setpagedevice\n";
+    // The page's own Install, if any, runs first. The bands shown so far are counted in
+    // global memory, which the document's restore does not undo; Install also runs
+    // after the last band.
+    std::string shifts;
+    for (int band = 0; band < std::max(count, 1); ++band) {
+        shifts += ' ';
+        shifts += std::to_string(height_ - bandRows_ - top_ - band * bandRows_);
+    }
+    std::string program = "currentglobal true setglobal /KorvelloBands 1 dict dup /shown 0 put def setglobal\n"
+                          "/KorvelloShifts [" + shifts + " ] def\n"
+                          "<< /Install [ currentpagedevice /Install get /exec load\n"
+                          "    { matrix currentmatrix dup 5 2 copy get\n"
+                          "      KorvelloShifts dup length 1 sub KorvelloBands /shown get min get add put setmatrix } /exec load\n"
+                          "] cvx";
+    if (count > 1) {
+        program += "\n   /EndPage { exch pop 2 eq { false } { KorvelloBands dup /shown get 1 add /shown exch put true } ifelse }";
+    }
+    return program + " >> setpagedevice\n";
 }
 
 bool PageBands::take(const std::wstring& path)
 {
     PnmHeader header;
-    if (!header.read(path) || header.width != width_ || header.height != nextHeight()
+    if (!header.read(path) || header.width != width_ || header.height != bandRows_
         || (header.kind != 4 && header.maxValue != 255)) {
         return false;
     }
-    std::vector<std::uint8_t> band(rowBytes(header.kind, width_) * static_cast<size_t>(header.height));
+    // Only the rows on the page: the last band's medium reaches below it.
+    const int rows = nextHeight();
+    std::vector<std::uint8_t> band(rowBytes(header.kind, width_) * static_cast<size_t>(rows));
     if (!header.readPixels(path, band.data(), band.size())) {
         return false;
     }
@@ -92,7 +107,7 @@ bool PageBands::take(const std::wstring& path)
     }
     data_.reserve(room);
     data_.insert(data_.end(), band.begin(), band.end());
-    top_ += header.height;
+    top_ += rows;
     if (done()) {
         settleKind();
     }

@@ -1,6 +1,7 @@
 // A page whose rendered image would take more temporary space than the budget: rendered
-// in bands of rows, one renderer run a band, each band read into the page in memory and
-// its file removed before the next one is written.
+// in bands of rows, each band read into the page in memory and its file removed as soon
+// as it is complete. The bands are half the budget, so the band taken in and the one
+// being written stay within it.
 #pragma once
 
 #include "reference/page/PageImage.h"
@@ -26,9 +27,14 @@ public:
     // The rows of the next band: its first row and its height.
     int nextTop() const { return top_; }
     int nextHeight() const;
-    // The renderer's program for the next band: the page moved up by the rows above the
-    // band (whole pixels, so the bands join without a seam), on a medium the band's size.
-    std::string shiftProgram() const;
+    // The height of the medium each band is rendered on (the last band's rows beyond the
+    // page are left out).
+    int bandRows() const { return bandRows_; }
+    int bandsLeft() const { return (height_ - top_ + bandRows_ - 1) / bandRows_; }
+    // The renderer's program for the next count bands: the page moved up by the rows
+    // above each band (whole pixels, so the bands join without a seam). With more than
+    // one, the page is shown once a band and the bands are counted as they end.
+    std::string shiftProgram(int count) const;
     // Appends the band's rendered file (PBM, PGM or PPM, as the renderer found the band)
     // to the page; false when it is not the band asked for.
     bool take(const std::wstring& path);
