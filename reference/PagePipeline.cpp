@@ -149,7 +149,7 @@ void PagePipeline::planned(PageTask& task)
 // Starts the run that renders the page's bands; true once every band is in. Where the
 // document can give the page again (a PDF, named once a band) one run renders every band;
 // else a run renders one. One page at a time is rendered in bands, so the temporary
-// space holds about two bands and the memory one such page.
+// space holds about one band and the memory one such page.
 bool PagePipeline::renderBands(PageTask& task)
 {
     if (task.bands->done()) {
@@ -193,15 +193,17 @@ std::wstring PagePipeline::bandFile(const PageTask& task, int band) const
     return files_.file(L"band", task.page, number);
 }
 
-// Takes in each band of the run that is complete (the next one begun, or the run ended)
-// and deletes its file; true when one was taken. The renderer is held meanwhile (taking
-// a band in may widen the rows before it): it never gets more than a band ahead.
+// Takes in each band of the run that is complete (all its rows written, the next one
+// begun, or the run ended) and deletes its file; true when one was taken. The renderer is
+// held meanwhile (taking a band in may widen the rows before it), so it rarely begins
+// writing the next band before this one is gone.
 bool PagePipeline::takeBands(PageTask& task, bool ended)
 {
     bool took = false;
     while (task.bandsTaken < task.bandsInRun) {
         const std::wstring band = bandFile(task, task.bandsTaken + 1);
-        if (!(fileExists(bandFile(task, task.bandsTaken + 2)) || (ended && fileExists(band)))) {
+        if (!(task.bands->complete(band) || fileExists(bandFile(task, task.bandsTaken + 2))
+                || (ended && fileExists(band)))) {
             break;
         }
         if (!ended) {

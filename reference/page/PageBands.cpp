@@ -51,7 +51,7 @@ unsigned long long imageBudget()
 
 PageBands::PageBands(int width, int height, unsigned long long budget) : width_(width), height_(height)
 {
-    const unsigned long long rows = budget / 2 / (rowBytes(6, width) == 0 ? 1 : rowBytes(6, width));
+    const unsigned long long rows = budget / (rowBytes(6, width) == 0 ? 1 : rowBytes(6, width));
     bandRows_ = static_cast<int>(std::clamp<unsigned long long>(rows, 1, static_cast<unsigned long long>(height)));
 }
 
@@ -82,6 +82,17 @@ std::string PageBands::shiftProgram(int count) const
         program += "\n   /EndPage { exch pop 2 eq { false } { KorvelloBands dup /shown get 1 add /shown exch put true } ifelse }";
     }
     return program + " >> setpagedevice\n";
+}
+
+bool PageBands::complete(const std::wstring& path) const
+{
+    PnmHeader header;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!header.read(path) || header.width != width_ || !GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return false;
+    }
+    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return size >= header.pixelsAt + rowBytes(header.kind, width_) * static_cast<unsigned long long>(header.height);
 }
 
 bool PageBands::take(const std::wstring& path)

@@ -1,7 +1,6 @@
 // A page whose rendered image would take more temporary space than the budget: rendered
-// in bands of rows, each band read into the page in memory and its file removed as soon
-// as it is complete. The bands are half the budget, so the band taken in and the one
-// being written stay within it.
+// in bands of rows within the budget, each band read into the page in memory and its
+// file removed as soon as it is complete.
 #pragma once
 
 #include "reference/page/PageImage.h"
@@ -35,6 +34,8 @@ public:
     // above each band (whole pixels, so the bands join without a seam). With more than
     // one, the page is shown once a band and the bands are counted as they end.
     std::string shiftProgram(int count) const;
+    // True when the band's file holds all its rows (the renderer may still be closing it).
+    bool complete(const std::wstring& path) const;
     // Appends the band's rendered file (PBM, PGM or PPM, as the renderer found the band)
     // to the page; false when it is not the band asked for.
     bool take(const std::wstring& path);

@@ -75,19 +75,22 @@ TEST(PageImage, ImagesReadAsWrittenAndDamagedOnesRefused)
     EXPECT_EQ(marks, back);
 }
 
-// Bands of a page 10 pixels wide and 5 high, 2 rows a band (half a budget of 120 bytes,
-// three a pixel): black and white (PBM), grey (PGM), colour (PPM) as the renderer found each.
+// Bands of a page 10 pixels wide and 5 high, 2 rows a band (a budget of 60 bytes, three
+// a pixel): black and white (PBM), grey (PGM), colour (PPM) as the renderer found each.
 TEST(PageBands, BandsOfAnyKindJoinIntoThePageInTheWidestKind)
 {
     testing_support::ScratchFolder folder;
-    PageBands bands(10, 5, 120);
+    PageBands bands(10, 5, 60);
     EXPECT_EQ(2, bands.nextHeight());
     EXPECT_EQ(3, bands.bandsLeft());
     const std::string all = bands.shiftProgram(3);
     EXPECT_NE(std::string::npos, all.find("[ 3 1 -1 ]")) << "rows below each band (the last one's medium reaches "
                                                              "below the page)";
     EXPECT_NE(std::string::npos, all.find("/EndPage")) << "the bands shown are counted";
+    ASSERT_TRUE(writeBytes(folder.file(L"b.pnm"), std::string("P4\n10 2\n") + "\x80\x40\xff"));
+    EXPECT_FALSE(bands.complete(folder.file(L"b.pnm"))) << "a row and a half written";
     ASSERT_TRUE(writeBytes(folder.file(L"b.pnm"), std::string("P4\n10 2\n") + "\x80\x40\xff\xc0"));
+    EXPECT_TRUE(bands.complete(folder.file(L"b.pnm")));
     ASSERT_TRUE(bands.take(folder.file(L"b.pnm")));
     EXPECT_EQ(4, bands.kind());
     ASSERT_TRUE(writeBytes(folder.file(L"short.pnm"), "P5\n10 1\n255\n" + std::string(10, '\x80')));
