@@ -92,7 +92,17 @@ bool PageBands::complete(const std::wstring& path) const
         return false;
     }
     const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return size >= header.pixelsAt + rowBytes(header.kind, width_) * static_cast<unsigned long long>(header.height);
+    if (size < header.pixelsAt + rowBytes(header.kind, width_) * static_cast<unsigned long long>(header.height)) {
+        return false;
+    }
+    // A renderer that still holds the file open for writing (a Windows process) lets no one
+    // read it without sharing the writing, nor delete it: the band waits until it lets go.
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(file);
+    return true;
 }
 
 bool PageBands::take(const std::wstring& path)

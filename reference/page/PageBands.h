@@ -34,7 +34,7 @@ public:
     // above each band (whole pixels, so the bands join without a seam). With more than
     // one, the page is shown once a band and the bands are counted as they end.
     std::string shiftProgram(int count) const;
-    // True when the band's file holds all its rows (the renderer may still be closing it).
+    // True when the band's file holds all its rows and no one holds it open for writing.
     bool complete(const std::wstring& path) const;
     // Appends the band's rendered file (PBM, PGM or PPM, as the renderer found the band)
     // to the page; false when it is not the band asked for.

@@ -90,6 +90,11 @@ TEST(PageBands, BandsOfAnyKindJoinIntoThePageInTheWidestKind)
     ASSERT_TRUE(writeBytes(folder.file(L"b.pnm"), std::string("P4\n10 2\n") + "\x80\x40\xff"));
     EXPECT_FALSE(bands.complete(folder.file(L"b.pnm"))) << "a row and a half written";
     ASSERT_TRUE(writeBytes(folder.file(L"b.pnm"), std::string("P4\n10 2\n") + "\x80\x40\xff\xc0"));
+    const HANDLE writer = CreateFileW(folder.file(L"b.pnm").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+    EXPECT_FALSE(bands.complete(folder.file(L"b.pnm"))) << "its writer still holds it";
+    CloseHandle(writer);
     EXPECT_TRUE(bands.complete(folder.file(L"b.pnm")));
     ASSERT_TRUE(bands.take(folder.file(L"b.pnm")));
     EXPECT_EQ(4, bands.kind());
