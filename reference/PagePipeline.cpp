@@ -160,7 +160,7 @@ bool PagePipeline::renderBands(PageTask& task)
         return false;
     }
     bandingPage_ = task.page;
-    const bool repeatable = !renderer_.onePageArguments(task.page).empty();
+    const bool repeatable = renderer_.pagesSelectable();
     const int count = repeatable ? std::min(task.bands->bandsLeft(), kBandsPerRun) : 1;
     const std::wstring shift = files_.file(L"shift", task.page, L".ps");
     if (!writeWholeFile(shift, (repeatable ? std::string() : renderer_.onePageProgram(task.page, false))
@@ -222,8 +222,7 @@ bool PagePipeline::takeBands(PageTask& task, bool ended)
     }
     if (!ended) {
         task.tool.job->pause(false);
-    }
-    if (ended) {
+    } else {
         task.bandRunning = false;
         if (task.bandsTaken < task.bandsInRun) {
             fail(console_, kExitRender, "the rendered rows " + std::to_string(task.bands->nextTop() + 1) + " to "

@@ -232,11 +232,7 @@ bool RenderPasses::onePageSourceReady()
         return true;
     }
     if (pagesAlone_ == PagesAlone::FromInput) {
-        // As the text pass makes its PDF: unrotated, the pages as the rendering sees them.
-        std::vector<std::wstring> arguments = rendererOptions();
-        arguments.insert(arguments.end(), {L"-q", L"-sDEVICE=pdfwrite", L"-dAutoRotatePages=/None", L"-o",
-            tool(files_.folder + L"\\alone.pdf"), tool(options_.input)});
-        distiller_ = {"gs", startTool({"gs", arguments}), {}};
+        distiller_ = {"gs", startTool(pdfOfDocument(rendererOptions(), tool(options_.input), tool(alonePdf()))), {}};
         pagesAlone_ = PagesAlone::Distilling;
     }
     std::vector<std::string> lines;
@@ -253,12 +249,12 @@ bool RenderPasses::onePageSourceReady()
 
 std::wstring RenderPasses::onePageSource() const
 {
-    return tool(pagesAlone_ == PagesAlone::FromPdf ? files_.folder + L"\\alone.pdf" : options_.input);
+    return tool(pagesAlone_ == PagesAlone::FromPdf ? alonePdf() : options_.input);
 }
 
 std::vector<std::wstring> RenderPasses::onePageArguments(int page) const
 {
-    if (pagesAlone_ == PagesAlone::Counting) {
+    if (!pagesSelectable()) {
         return {};
     }
     return {L"-dFirstPage=" + std::to_wstring(page), L"-dLastPage=" + std::to_wstring(page)};
@@ -269,7 +265,7 @@ std::string RenderPasses::onePageProgram(int page, bool measure) const
     // The renderer's own page selection wrote nothing for some PostScript documents: read
     // from the PostScript itself, pages are counted instead. A PDF's page is read alone,
     // the first the program sees.
-    return endPageProgram(budget_, pagesAlone_ == PagesAlone::Counting ? page : 1, measure);
+    return endPageProgram(budget_, pagesSelectable() ? 1 : page, measure);
 }
 
 bool RenderPasses::writtenWhole(int width, int height) const

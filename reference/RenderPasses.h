@@ -52,6 +52,9 @@ public:
     // it is ready (it is started here).
     bool onePageSourceReady();
     std::wstring onePageSource() const;
+    // False when a page alone is found by counting the pages as they end (the run then
+    // renders it once, reading the document from its start).
+    bool pagesSelectable() const { return pagesAlone_ != PagesAlone::Counting; }
     // The renderer's arguments and program (before the document) that make it write the
     // page alone; with measure, the page says its size first and is written only whole
     // within the budget.
@@ -68,6 +71,7 @@ public:
 
 private:
     std::wstring tool(const std::wstring& path) const { return host_.toolPath(path); }
+    std::wstring alonePdf() const { return files_.folder + L"\\alone.pdf"; }
     std::unique_ptr<ToolJob> startTool(const Step& step);
     void countPostScriptPages();
     bool pollRenderer();

@@ -75,11 +75,7 @@ void StructurePass::start()
             return;
         }
         pdf = files_.folder + L"\\structure.pdf";
-        Step step{"gs", renderer_.rendererOptions()};
-        // Without the renderer's own dates: the PDF's information is the document's.
-        step.arguments.insert(step.arguments.end(), {L"-q", L"-sDEVICE=pdfwrite", L"-dOmitInfoDate",
-            L"-dAutoRotatePages=/None", L"-o", tool(pdf), tool(options_.input)});
-        steps.push_back(step);
+        steps.push_back(pdfOfDocument(renderer_.rendererOptions(), tool(options_.input), tool(pdf)));
     }
     pdf_ = tool(pdf);
     steps.push_back({"qpdf", {L"--json=2", L"--json-key=pages", L"--json-key=outlines", L"--json-key=pagelabels",

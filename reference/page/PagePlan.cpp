@@ -238,6 +238,14 @@ int PagePlanner::textResolution() const
     return std::max(options_.dpi, 1200);
 }
 
+Step pdfOfDocument(std::vector<std::wstring> rendererOptions, const std::wstring& input, const std::wstring& pdf)
+{
+    Step step{"gs", std::move(rendererOptions)};
+    step.arguments.insert(step.arguments.end(), {L"-q", L"-sDEVICE=pdfwrite", L"-dOmitInfoDate",
+        L"-dAutoRotatePages=/None", L"-o", pdf, input});
+    return step;
+}
+
 std::vector<Step> PagePlanner::textSteps(const std::vector<std::wstring>& rendererOptions, bool postScript) const
 {
     std::vector<Step> steps;
@@ -247,11 +255,7 @@ std::vector<Step> PagePlanner::textSteps(const std::vector<std::wstring>& render
         // rotated characters the box of their whole run; the text of the same pages made
         // PDF first (unrotated, like the rendering) is right.
         const std::wstring pdf = tool(files_.folder + L"\\text.pdf");
-        Step step{"gs", rendererOptions};
-        // Without the renderer's own dates: the PDF's information is the document's.
-        step.arguments.insert(step.arguments.end(), {L"-q", L"-sDEVICE=pdfwrite", L"-dOmitInfoDate",
-            L"-dAutoRotatePages=/None", L"-o", pdf, source});
-        steps.push_back(step);
+        steps.push_back(pdfOfDocument(rendererOptions, source, pdf));
         source = pdf;
     }
     Step step{"gs", rendererOptions};

@@ -45,6 +45,11 @@ struct SharedMaskPlan {
     }
 };
 
+// The renderer's run that makes a PDF of the document (its pages unrotated, as the
+// rendering sees them; without the renderer's own dates, so that the PDF's information is
+// the document's). Paths in the tools' form.
+Step pdfOfDocument(std::vector<std::wstring> rendererOptions, const std::wstring& input, const std::wstring& pdf);
+
 class PagePlanner {
 public:
     PagePlanner(const Options& options, ToolHost& host, PageFiles files)
